@@ -1,0 +1,21 @@
+#include "platform/paths.h"
+
+namespace tessly {
+
+Paths::Paths(QString home) : m_home(std::move(home)) {
+    while (m_home.size() > 1 && m_home.endsWith(QLatin1Char('/'))) {
+        m_home.chop(1);
+    }
+}
+
+QString Paths::applicationSupport() const { return m_home + QStringLiteral("/Library/Application Support"); }
+
+QString Paths::preferences() const { return m_home + QStringLiteral("/Library/Preferences"); }
+
+QString Paths::containers() const { return m_home + QStringLiteral("/Library/Containers"); }
+
+QString Paths::preferencesFile(const QString& domain) const {
+    return preferences() + QLatin1Char('/') + domain + QStringLiteral(".plist");
+}
+
+} // namespace tessly

@@ -1,0 +1,32 @@
+// Where the program keeps its files, relative to the user's home folder.
+//
+//     Paths paths(QDir::homePath());
+//     QString folderFile = paths.applicationSupport() + "/Tessly/folders.json";
+//
+// The home folder is fixed at construction: the program takes the process's own (see linux/paths_linux.h),
+// tests hand in a temporary one. A plain value; use it from any thread.
+#pragma once
+
+#include <QString>
+
+namespace tessly {
+
+class Paths {
+public:
+    explicit Paths(QString home);
+
+    [[nodiscard]] const QString& home() const { return m_home; }
+    /// "~/Library/Application Support"
+    [[nodiscard]] QString applicationSupport() const;
+    /// "~/Library/Preferences"
+    [[nodiscard]] QString preferences() const;
+    /// "~/Library/Containers"
+    [[nodiscard]] QString containers() const;
+    /// The preferences file of a defaults domain: "~/Library/Preferences/<domain>.plist".
+    [[nodiscard]] QString preferencesFile(const QString& domain) const;
+
+private:
+    QString m_home;
+};
+
+} // namespace tessly

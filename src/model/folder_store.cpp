@@ -1,0 +1,300 @@
+#include "model/folder_store.h"
+
+#include "model/folder_json.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPointer>
+#include <QSaveFile>
+
+namespace tessly {
+
+namespace {
+
+// A retired helper shows its off badge this long before it goes.
+constexpr double kHelperOffDelaySeconds = 2.0;
+// Several requests in quick succession (page shown, Dock changed) collapse into one reconcile.
+constexpr double kDockReconcileDebounceSeconds = 0.2;
+
+} // namespace
+
+FolderStore::FolderStore(const Paths& paths, HelperActions& helpers, NotificationCenter& notifications,
+                         MainQueue& queue, const Clock& clock, Console& console, QObject* parent)
+    : QObject(parent), m_paths(paths), m_helpers(helpers), m_notifications(notifications), m_queue(queue),
+      m_clock(clock), m_console(console),
+      m_saveURL(paths.applicationSupport() + QStringLiteral("/Tessly/folders.json")) {
+    QDir().mkpath(QFileInfo(m_saveURL).absolutePath());
+}
+
+FolderStore::~FolderStore() {
+    if (m_pendingDockReconcileWorkItem) {
+        m_pendingDockReconcileWorkItem->cancel();
+    }
+}
+
+void FolderStore::load() {
+    QFile file(m_saveURL);
+    if (!file.exists()) {
+        m_fileFailedToLoad = false;
+        return;
+    }
+    const QString failure = QStringLiteral("[FolderStore] Failed to load folders: ");
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_fileFailedToLoad = true;
+        m_console.printLine(failure + file.errorString());
+        return;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        m_fileFailedToLoad = true;
+        m_console.printLine(failure + file.errorString());
+        return;
+    }
+    FolderListDecoding decoded = decodeFolderList(bytes, m_clock.now());
+    if (!decoded.folders) {
+        m_fileFailedToLoad = true;
+        m_console.printLine(failure + decoded.error);
+        return;
+    }
+    m_fileFailedToLoad = false;
+    assignFolders(std::move(*decoded.folders), &bytes);
+}
+
+void FolderStore::save() { writeFile(encodeFolderList(m_folders)); }
+
+void FolderStore::writeFile(const QByteArray& bytes) {
+    const QString failure = QStringLiteral("[FolderStore] Failed to save folders: ");
+    if (m_fileFailedToLoad && !setAsideUnreadableFile()) {
+        return;
+    }
+    QDir().mkpath(QFileInfo(m_saveURL).absolutePath());
+    // Written to a temporary file that then replaces the old one: a reader in another process sees the old
+    // list or the new one, never a part.
+    QSaveFile file(m_saveURL);
+    if (!file.open(QIODevice::WriteOnly)) {
+        m_console.printLine(failure + file.errorString());
+        return;
+    }
+    if (file.write(bytes) != bytes.size()) {
+        m_console.printLine(failure + file.errorString());
+        file.cancelWriting();
+        return;
+    }
+    if (!file.commit()) {
+        m_console.printLine(failure + file.errorString());
+    }
+}
+
+bool FolderStore::setAsideUnreadableFile() {
+    if (!QFileInfo::exists(m_saveURL)) {
+        m_fileFailedToLoad = false;
+        return true;
+    }
+    const QDateTime when = QDateTime::fromMSecsSinceEpoch(
+        static_cast<qint64>(m_clock.now().timeIntervalSince1970() * 1000.0));
+    const QString base = m_saveURL + QStringLiteral(".unreadable-") + when.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString aside = base;
+    for (int n = 2; QFileInfo::exists(aside) || QFileInfo(aside).isSymLink(); ++n) {
+        aside = base + QLatin1Char('-') + QString::number(n);
+    }
+    if (!QFile::rename(m_saveURL, aside)) {
+        m_console.printLine(QStringLiteral("[FolderStore] Failed to save folders: the unreadable folder file could "
+                                           "not be moved aside, so it was left as it is: ") +
+                            m_saveURL);
+        return false;
+    }
+    m_fileFailedToLoad = false;
+    m_console.printLine(QStringLiteral("[FolderStore] The folder file could not be read; it was kept as ") + aside);
+    return true;
+}
+
+void FolderStore::setFolders(const QList<AppFolder>& folders) { assignFolders(folders); }
+
+void FolderStore::assignFolders(QList<AppFolder> folders, const QByteArray* bytesOnDisk) {
+    m_folders = std::move(folders);
+    emit changed(Field::folders);
+    const QByteArray bytes = encodeFolderList(m_folders);
+    // A file that already holds the program's own form of this list is left alone: helpers load the file on
+    // every appearance change, and rewriting identical bytes could put back a list older than the main
+    // application's latest save.
+    if (bytesOnDisk && *bytesOnDisk == bytes) {
+        return;
+    }
+    writeFile(bytes);
+}
+
+std::optional<AppFolder> FolderStore::folder(const QUuid& id) const {
+    const qsizetype index = indexOf(id);
+    if (index < 0) {
+        return std::nullopt;
+    }
+    return m_folders.at(index);
+}
+
+qsizetype FolderStore::indexOf(const QUuid& id) const {
+    for (qsizetype i = 0; i < m_folders.size(); ++i) {
+        if (m_folders.at(i).id == id) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+void FolderStore::noteLaunchAndInstall(const AppFolder& folder) {
+    if (m_launchRecorder) {
+        m_launchRecorder->noteHelperLaunch(folder.id, m_clock.now());
+    }
+    m_helpers.installHelper(folder);
+}
+
+void FolderStore::addFolder(const AppFolder& folder) {
+    QList<AppFolder> folders = m_folders;
+    folders.push_back(folder);
+    assignFolders(std::move(folders));
+    setNewlyAddedFolderID(folder.id);
+    if (folder.isInDock) {
+        noteLaunchAndInstall(folder);
+    }
+}
+
+void FolderStore::updateFolder(const AppFolder& folder) {
+    const qsizetype index = indexOf(folder.id);
+    if (index < 0) {
+        return;
+    }
+    const AppFolder old = m_folders.at(index);
+    QList<AppFolder> folders = m_folders;
+    folders[index] = folder;
+    assignFolders(std::move(folders));
+
+    if (old.tileStyle != folder.tileStyle) {
+        m_notifications.post(QStringLiteral("tileAppearanceChanged"), QVariant::fromValue(folder.id));
+    }
+    if (old.isInDock != folder.isInDock) {
+        if (folder.isInDock) {
+            m_helpers.cancelHelperOff(folder);
+            noteLaunchAndInstall(folder);
+        } else {
+            m_helpers.scheduleHelperOff(folder, kHelperOffDelaySeconds);
+        }
+        return;
+    }
+    // The helper bundle carries the folder's name, glyph and applications; a style change alone is redrawn
+    // by the running helper and never rebuilds it.
+    if (folder.isInDock && (old.apps != folder.apps || old.name != folder.name || old.emoji != folder.emoji)) {
+        m_helpers.removeHelper(folder.id, false);
+        noteLaunchAndInstall(folder);
+    }
+}
+
+void FolderStore::deleteFolder(const QUuid& id, double delaySeconds) {
+    const qsizetype index = indexOf(id);
+    if (index < 0) {
+        return;
+    }
+    const AppFolder removed = m_folders.at(index);
+    if (delaySeconds > 0) {
+        // The helper shows its delete badge meanwhile; the store may be gone by then.
+        m_queue.asyncAfter(delaySeconds, [self = QPointer<FolderStore>(this), folderId = removed.id] {
+            if (self) {
+                self->m_helpers.removeHelper(folderId, false);
+            }
+        });
+    } else {
+        m_helpers.removeHelper(removed.id, false);
+    }
+    QList<AppFolder> folders = m_folders;
+    folders.removeAt(index);
+    assignFolders(std::move(folders));
+}
+
+void FolderStore::setInDock(const QUuid& id, bool value) {
+    const qsizetype index = indexOf(id);
+    if (index < 0 || m_folders.at(index).isInDock == value) {
+        return;
+    }
+    QList<AppFolder> folders = m_folders;
+    folders[index].isInDock = value;
+    assignFolders(std::move(folders));
+}
+
+void FolderStore::scheduleDockReconcile() {
+    if (m_pendingDockReconcileWorkItem) {
+        m_pendingDockReconcileWorkItem->cancel();
+    }
+    auto item = std::make_shared<WorkItem>([self = QPointer<FolderStore>(this)] {
+        if (self) {
+            self->m_helpers.syncHelpers(self->m_folders);
+        }
+    });
+    m_pendingDockReconcileWorkItem = item;
+    emit changed(Field::pendingDockReconcileWorkItem);
+    m_queue.schedule(std::move(item), kDockReconcileDebounceSeconds);
+}
+
+void FolderStore::setDidStartDockStateMonitoring(bool value) {
+    if (m_didStartDockStateMonitoring == value) {
+        return;
+    }
+    m_didStartDockStateMonitoring = value;
+    emit changed(Field::didStartDockStateMonitoring);
+}
+
+void FolderStore::setFolderPendingDelete(std::optional<AppFolder> folder) {
+    m_folderPendingDelete = std::move(folder);
+    emit changed(Field::folderPendingDelete);
+}
+
+void FolderStore::setShowingEmptyFolderAlert(bool value) {
+    if (m_showingEmptyFolderAlert == value) {
+        return;
+    }
+    m_showingEmptyFolderAlert = value;
+    emit changed(Field::showingEmptyFolderAlert);
+}
+
+void FolderStore::setShowingFolderEditor(bool value) {
+    if (m_showingFolderEditor == value) {
+        return;
+    }
+    m_showingFolderEditor = value;
+    emit changed(Field::showingFolderEditor);
+}
+
+void FolderStore::setFolderToEdit(std::optional<AppFolder> folder) {
+    m_folderToEdit = std::move(folder);
+    emit changed(Field::folderToEdit);
+}
+
+void FolderStore::setShowingAppPicker(bool value) {
+    if (m_showingAppPicker == value) {
+        return;
+    }
+    m_showingAppPicker = value;
+    emit changed(Field::showingAppPicker);
+}
+
+void FolderStore::setAppPickerCallback(AppPickerCallback callback) {
+    m_appPickerCallback = std::move(callback);
+    emit changed(Field::appPickerCallback);
+}
+
+void FolderStore::setAppPickerCurrentBundleIDs(const QSet<QString>& ids) {
+    if (m_appPickerCurrentBundleIDs == ids) {
+        return;
+    }
+    m_appPickerCurrentBundleIDs = ids;
+    emit changed(Field::appPickerCurrentBundleIDs);
+}
+
+void FolderStore::setNewlyAddedFolderID(std::optional<QUuid> id) {
+    if (m_newlyAddedFolderID == id) {
+        return;
+    }
+    m_newlyAddedFolderID = id;
+    emit changed(Field::newlyAddedFolderID);
+}
+
+} // namespace tessly

@@ -107,6 +107,73 @@ bool xmlNestingWithinLimit(const QByteArray& bytes) {
     return true;
 }
 
+// Reads a big-endian unsigned integer of `size` bytes at `offset`; false when it does not fit in the data.
+bool readBigEndian(const QByteArray& bytes, qsizetype offset, int size, std::uint64_t& value) {
+    if (size < 1 || size > 8 || offset < 0 || offset + size > bytes.size()) {
+        return false;
+    }
+    value = 0;
+    for (int i = 0; i < size; ++i) {
+        value = (value << 8) | static_cast<unsigned char>(bytes[offset + i]);
+    }
+    return true;
+}
+
+// libplist 2.2 aborts (an assertion) on a binary text object holding a NUL character, so a damaged or hostile
+// file could end the program. Such files are refused before libplist sees them. Structural damage is left to
+// libplist, which reports it as a failure.
+bool binaryTextsFreeOfNul(const QByteArray& bytes) {
+    constexpr qsizetype kTrailerSize = 32;
+    if (bytes.size() < 8 + kTrailerSize) {
+        return true;
+    }
+    const qsizetype trailer = bytes.size() - kTrailerSize;
+    const int offsetSize = static_cast<unsigned char>(bytes[trailer + 6]);
+    std::uint64_t objectCount = 0;
+    std::uint64_t tableOffset = 0;
+    if (!readBigEndian(bytes, trailer + 8, 8, objectCount) || !readBigEndian(bytes, trailer + 24, 8, tableOffset) ||
+        offsetSize < 1 || offsetSize > 8 || tableOffset >= static_cast<std::uint64_t>(trailer) ||
+        objectCount > static_cast<std::uint64_t>(trailer - static_cast<qsizetype>(tableOffset)) / offsetSize) {
+        return true;
+    }
+    for (std::uint64_t i = 0; i < objectCount; ++i) {
+        std::uint64_t offset = 0;
+        if (!readBigEndian(bytes, static_cast<qsizetype>(tableOffset + i * offsetSize), offsetSize, offset) ||
+            offset >= static_cast<std::uint64_t>(trailer)) {
+            continue;
+        }
+        auto position = static_cast<qsizetype>(offset);
+        const auto marker = static_cast<unsigned char>(bytes[position++]);
+        const int kind = marker >> 4;
+        if (kind != 0x5 && kind != 0x6 && kind != 0x7) {
+            continue;
+        }
+        std::uint64_t count = marker & 0x0F;
+        if (count == 0x0F) {
+            if (position >= bytes.size()) {
+                continue;
+            }
+            const auto intMarker = static_cast<unsigned char>(bytes[position++]);
+            const int intSize = 1 << (intMarker & 0x0F);
+            if ((intMarker >> 4) != 0x1 || !readBigEndian(bytes, position, intSize, count)) {
+                continue;
+            }
+            position += intSize;
+        }
+        const int unit = kind == 0x6 ? 2 : 1;
+        if (count > static_cast<std::uint64_t>(bytes.size() - position) / unit) {
+            continue;
+        }
+        for (std::uint64_t c = 0; c < count; ++c) {
+            const qsizetype at = position + static_cast<qsizetype>(c) * unit;
+            if (bytes[at] == '\0' && (unit == 1 || bytes[at + 1] == '\0')) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 std::optional<PlistValue> fromNode(plist_t node, int depth) {
     if (!node || depth > kMaximumPlistDepth) {
         return std::nullopt;
@@ -134,10 +201,10 @@ std::optional<PlistValue> fromNode(plist_t node, int depth) {
         return PlistValue(value);
     }
     case PLIST_STRING: {
-        char* raw = nullptr;
-        plist_get_string_val(node, &raw);
-        CharsPtr text(raw);
-        return PlistValue(QString::fromUtf8(raw ? raw : ""));
+        // The pointer getter, unlike the copying one, does not assert on the text's length.
+        uint64_t length = 0;
+        const char* text = plist_get_string_ptr(node, &length);
+        return PlistValue(text ? QString::fromUtf8(text, static_cast<qsizetype>(length)) : QString());
     }
     case PLIST_DATE: {
         int32_t seconds = 0;
@@ -257,6 +324,9 @@ std::optional<ParsedPropertyList> readPropertyList(const QByteArray& bytes, QStr
     const bool binary = plist_is_binary(bytes.constData(), length) != 0;
     if (!binary && !xmlNestingWithinLimit(bytes)) {
         return fail(QStringLiteral("the property list is nested too deeply"));
+    }
+    if (binary && !binaryTextsFreeOfNul(bytes)) {
+        return fail(QStringLiteral("the binary property list holds a text with a NUL character"));
     }
     plist_t raw = nullptr;
     if (binary) {

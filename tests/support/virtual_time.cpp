@@ -1,16 +1,22 @@
 #include "support/virtual_time.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace tessly::testing {
 
+namespace {
+
+std::int64_t microseconds(double seconds) { return std::llround(std::max(0.0, seconds) * 1e6); }
+
+} // namespace
+
 void VirtualTime::schedule(WorkItemPtr item, double delaySeconds) {
-    const double due = m_now.timeIntervalSinceReferenceDate() + std::max(0.0, delaySeconds);
-    m_entries.push_back({due, m_sequence++, std::move(item)});
+    m_entries.push_back({m_elapsedMicroseconds + microseconds(delaySeconds), m_sequence++, std::move(item)});
 }
 
 void VirtualTime::advance(double seconds) {
-    const double target = m_now.timeIntervalSinceReferenceDate() + std::max(0.0, seconds);
+    const std::int64_t target = m_elapsedMicroseconds + microseconds(seconds);
     for (;;) {
         auto next = std::min_element(m_entries.begin(), m_entries.end(), [](const Entry& a, const Entry& b) {
             return a.due != b.due ? a.due < b.due : a.sequence < b.sequence;
@@ -20,10 +26,10 @@ void VirtualTime::advance(double seconds) {
         }
         const Entry entry = *next;
         m_entries.erase(next);
-        m_now = Date::fromTimeIntervalSinceReferenceDate(std::max(entry.due, m_now.timeIntervalSinceReferenceDate()));
+        m_elapsedMicroseconds = std::max(entry.due, m_elapsedMicroseconds);
         entry.item->perform();
     }
-    m_now = Date::fromTimeIntervalSinceReferenceDate(target);
+    m_elapsedMicroseconds = target;
 }
 
 std::size_t VirtualTime::pendingCount() const {
@@ -32,7 +38,7 @@ std::size_t VirtualTime::pendingCount() const {
 }
 
 std::optional<double> VirtualTime::nextDelay() const {
-    std::optional<double> earliest;
+    std::optional<std::int64_t> earliest;
     for (const auto& entry : m_entries) {
         if (!entry.item->isCancelled() && (!earliest || entry.due < *earliest)) {
             earliest = entry.due;
@@ -41,7 +47,7 @@ std::optional<double> VirtualTime::nextDelay() const {
     if (!earliest) {
         return std::nullopt;
     }
-    return *earliest - m_now.timeIntervalSinceReferenceDate();
+    return static_cast<double>(*earliest - m_elapsedMicroseconds) / 1e6;
 }
 
 } // namespace tessly::testing

@@ -9,6 +9,7 @@
 #include "platform/clock.h"
 #include "platform/main_queue.h"
 
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -16,10 +17,12 @@ namespace tessly::testing {
 
 class VirtualTime final : public MainQueue, public Clock {
 public:
-    explicit VirtualTime(Date start = Date::fromTimeIntervalSinceReferenceDate(800'000'000.0)) : m_now(start) {}
+    explicit VirtualTime(Date start = Date::fromTimeIntervalSinceReferenceDate(800'000'000.0)) : m_start(start) {}
 
     void schedule(WorkItemPtr item, double delaySeconds) override;
-    [[nodiscard]] Date now() const override { return m_now; }
+    [[nodiscard]] Date now() const override {
+        return m_start.addingTimeInterval(static_cast<double>(m_elapsedMicroseconds) / 1e6);
+    }
 
     /// Moves time forward by `seconds`, running each item as its time comes: earlier first, equal times in the
     /// order they were scheduled. Items scheduled meanwhile run too when they fall due within the span.
@@ -33,12 +36,14 @@ public:
     [[nodiscard]] std::optional<double> nextDelay() const;
 
 private:
+    // Time is counted in whole microseconds, so that 1.999 s and then 0.001 s land exactly on 2.0 s.
     struct Entry {
-        double due;
+        std::int64_t due;
         std::uint64_t sequence;
         WorkItemPtr item;
     };
-    Date m_now;
+    Date m_start;
+    std::int64_t m_elapsedMicroseconds = 0;
     std::vector<Entry> m_entries;
     std::uint64_t m_sequence = 0;
 };

@@ -31,12 +31,18 @@ public:
 QList<AppFolder> makeFolders(int count, int appsEach) {
     QList<AppFolder> folders;
     for (int f = 0; f < count; ++f) {
-        AppFolder folder{makeUuid(), QStringLiteral("Folder %1").arg(f), "folder", {}, f % 3 == 0, {},
+        AppFolder folder{makeUuid(),
+                         QStringLiteral("Folder %1").arg(f),
+                         "folder",
+                         {},
+                         f % 3 == 0,
+                         {},
                          Date::fromTimeIntervalSinceReferenceDate(700'000'000.0 + f)};
         for (int a = 0; a < appsEach; ++a) {
-            folder.apps.push_back(AppItem{makeUuid(), QStringLiteral("Application %1").arg(a),
-                                          QStringLiteral("com.example.application%1").arg(a),
-                                          QUrl::fromLocalFile(QStringLiteral("/Applications/Application %1.app/").arg(a))});
+            folder.apps.push_back(
+                AppItem{makeUuid(), QStringLiteral("Application %1").arg(a),
+                        QStringLiteral("com.example.application%1").arg(a),
+                        QUrl::fromLocalFile(QStringLiteral("/Applications/Application %1.app/").arg(a))});
         }
         folders.push_back(folder);
     }
@@ -81,8 +87,16 @@ void BM_DecodeFolderList(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * bytes.size());
 }
 
-BENCHMARK(BM_FolderStoreSave)->RangeMultiplier(2)->Range(125, 1000)->Unit(benchmark::kMillisecond)->Complexity();
-BENCHMARK(BM_FolderStoreLoad)->RangeMultiplier(2)->Range(125, 1000)->Unit(benchmark::kMillisecond)->Complexity();
+BENCHMARK(BM_FolderStoreSave)
+    ->RangeMultiplier(2)
+    ->Range(125, 1000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
+BENCHMARK(BM_FolderStoreLoad)
+    ->RangeMultiplier(2)
+    ->Range(125, 1000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
 BENCHMARK(BM_DecodeFolderList)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -197,14 +197,15 @@ std::optional<AppItem> decodeAppItem(const QJsonObject& object, QString* error) 
 std::optional<TileStyleSettings> decodeTileStyle(const QJsonObject& object, QString* error) {
     MemberReader read(object, error);
     TileStyleSettings style;
-    style.displayFolderIcon = read.boolean(QLatin1StringView("displayFolderIcon")).value_or(style.displayFolderIcon);
+    style.displayFolderIcon =
+        read.boolean(QLatin1StringView("displayFolderIcon")).value_or(style.displayFolderIcon);
     style.opacity = read.number(QLatin1StringView("opacity")).value_or(style.opacity);
     style.cornerRadius = read.number(QLatin1StringView("cornerRadius")).value_or(style.cornerRadius);
-    style.backgroundStyle =
-        read.enumeration<TileBackground>(QLatin1StringView("backgroundStyle")).value_or(style.backgroundStyle);
+    style.backgroundStyle = read.enumeration<TileBackground>(QLatin1StringView("backgroundStyle"))
+                                .value_or(style.backgroundStyle);
     style.customHex = read.string(QLatin1StringView("customHex"));
-    style.backgroundMode =
-        read.enumeration<TileBackgroundMode>(QLatin1StringView("backgroundMode")).value_or(style.backgroundMode);
+    style.backgroundMode = read.enumeration<TileBackgroundMode>(QLatin1StringView("backgroundMode"))
+                               .value_or(style.backgroundMode);
     style.borderEnabled = read.boolean(QLatin1StringView("borderEnabled")).value_or(style.borderEnabled);
     style.borderWidth = read.number(QLatin1StringView("borderWidth")).value_or(style.borderWidth);
     style.borderOpacity = read.number(QLatin1StringView("borderOpacity")).value_or(style.borderOpacity);
@@ -269,8 +270,9 @@ FolderListDecoding decodeFolderList(const QByteArray& bytes, Date now) {
     QJsonParseError parseError{};
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
     if (parseError.error != QJsonParseError::NoError) {
-        return {std::nullopt,
-                QStringLiteral("not valid JSON (%1 at offset %2)").arg(parseError.errorString()).arg(parseError.offset)};
+        return {std::nullopt, QStringLiteral("not valid JSON (%1 at offset %2)")
+                                  .arg(parseError.errorString())
+                                  .arg(parseError.offset)};
     }
     if (!document.isArray()) {
         return {std::nullopt, QStringLiteral("the document is not a list of folders")};

@@ -5,8 +5,8 @@
 //     if (!read.folders) console.printLine("... " + read.error);
 //
 // Reading is lenient for folders and tile styles (missing members take their defaults; "createdAt" takes the
-// reading time) and strict for application entries. A member of the wrong type, a bad UUID or URL, or an unknown
-// enumeration text fails the whole document. Plain functions; use them from any thread.
+// reading time) and strict for application entries. A member of the wrong type, a bad UUID or URL, or an
+// unknown enumeration text fails the whole document. Plain functions; use them from any thread.
 #pragma once
 
 #include "model/app_folder.h"
@@ -33,8 +33,10 @@ struct FolderListDecoding {
 [[nodiscard]] QByteArray encodeFolderList(const QList<AppFolder>& folders);
 
 [[nodiscard]] std::optional<AppItem> decodeAppItem(const QJsonObject& object, QString* error = nullptr);
-[[nodiscard]] std::optional<TileStyleSettings> decodeTileStyle(const QJsonObject& object, QString* error = nullptr);
-[[nodiscard]] std::optional<AppFolder> decodeFolder(const QJsonObject& object, Date now, QString* error = nullptr);
+[[nodiscard]] std::optional<TileStyleSettings> decodeTileStyle(const QJsonObject& object,
+                                                               QString* error = nullptr);
+[[nodiscard]] std::optional<AppFolder> decodeFolder(const QJsonObject& object, Date now,
+                                                    QString* error = nullptr);
 /// Reads a folder file; `now` is the creation time of folders that have none.
 [[nodiscard]] FolderListDecoding decodeFolderList(const QByteArray& bytes, Date now);
 

@@ -62,7 +62,9 @@ void FolderStore::load() {
     assignFolders(std::move(*decoded.folders), &bytes);
 }
 
-void FolderStore::save() { writeFile(encodeFolderList(m_folders)); }
+void FolderStore::save() {
+    writeFile(encodeFolderList(m_folders));
+}
 
 void FolderStore::writeFile(const QByteArray& bytes) {
     const QString failure = QStringLiteral("[FolderStore] Failed to save folders: ");
@@ -92,25 +94,30 @@ bool FolderStore::setAsideUnreadableFile() {
         m_fileFailedToLoad = false;
         return true;
     }
-    const QDateTime when = QDateTime::fromMSecsSinceEpoch(
-        static_cast<qint64>(m_clock.now().timeIntervalSince1970() * 1000.0));
-    const QString base = m_saveURL + QStringLiteral(".unreadable-") + when.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QDateTime when =
+        QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(m_clock.now().timeIntervalSince1970() * 1000.0));
+    const QString base =
+        m_saveURL + QStringLiteral(".unreadable-") + when.toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString aside = base;
     for (int n = 2; QFileInfo::exists(aside) || QFileInfo(aside).isSymLink(); ++n) {
         aside = base + QLatin1Char('-') + QString::number(n);
     }
     if (!QFile::rename(m_saveURL, aside)) {
-        m_console.printLine(QStringLiteral("[FolderStore] Failed to save folders: the unreadable folder file could "
-                                           "not be moved aside, so it was left as it is: ") +
-                            m_saveURL);
+        m_console.printLine(
+            QStringLiteral("[FolderStore] Failed to save folders: the unreadable folder file could "
+                           "not be moved aside, so it was left as it is: ") +
+            m_saveURL);
         return false;
     }
     m_fileFailedToLoad = false;
-    m_console.printLine(QStringLiteral("[FolderStore] The folder file could not be read; it was kept as ") + aside);
+    m_console.printLine(QStringLiteral("[FolderStore] The folder file could not be read; it was kept as ") +
+                        aside);
     return true;
 }
 
-void FolderStore::setFolders(const QList<AppFolder>& folders) { assignFolders(folders); }
+void FolderStore::setFolders(const QList<AppFolder>& folders) {
+    assignFolders(folders);
+}
 
 void FolderStore::assignFolders(QList<AppFolder> folders, const QByteArray* bytesOnDisk) {
     m_folders = std::move(folders);
@@ -183,7 +190,8 @@ void FolderStore::updateFolder(const AppFolder& folder) {
     }
     // The helper bundle carries the folder's name, glyph and applications; a style change alone is redrawn
     // by the running helper and never rebuilds it.
-    if (folder.isInDock && (old.apps != folder.apps || old.name != folder.name || old.emoji != folder.emoji)) {
+    if (folder.isInDock &&
+        (old.apps != folder.apps || old.name != folder.name || old.emoji != folder.emoji)) {
         m_helpers.removeHelper(folder.id, false);
         noteLaunchAndInstall(folder);
     }

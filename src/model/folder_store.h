@@ -5,9 +5,10 @@
 //     QObject::connect(&store, &FolderStore::changed, view, [](FolderStore::Field f) { ... });
 //     store.updateFolder(renamed);      // saves, and rebuilds the folder's helper when it is in the Dock
 //
-// Every change of the list is saved at once, whole and atomically. Each field is observable through `changed`:
-// boolean, UUID and text-set fields notify only when their value changes; the list and the optional folders
-// notify on every assignment. Changes of folders turn into helper actions (install, rebuild, retire, remove).
+// Every change of the list is saved at once, whole and atomically. Each field is observable through
+// `changed`: boolean, UUID and text-set fields notify only when their value changes; the list and the
+// optional folders notify on every assignment. Changes of folders turn into helper actions (install, rebuild,
+// retire, remove).
 //
 // A folder file that cannot be read is never overwritten: before the first save that would replace it, it is
 // moved aside next to itself ("folders.json.unreadable-<date>") and a line says where it went.
@@ -55,8 +56,8 @@ public:
     using AppPickerCallback = std::function<void(const QList<AppItem>&)>;
 
     /// Creates the folder file's directory if it is missing (a failure shows later, when saving).
-    FolderStore(const Paths& paths, HelperActions& helpers, NotificationCenter& notifications, MainQueue& queue,
-                const Clock& clock, Console& console, QObject* parent = nullptr);
+    FolderStore(const Paths& paths, HelperActions& helpers, NotificationCenter& notifications,
+                MainQueue& queue, const Clock& clock, Console& console, QObject* parent = nullptr);
     ~FolderStore() override;
 
     /// The folder file.
@@ -84,8 +85,12 @@ public:
 
     [[nodiscard]] bool didStartDockStateMonitoring() const { return m_didStartDockStateMonitoring; }
     void setDidStartDockStateMonitoring(bool value);
-    [[nodiscard]] const WorkItemPtr& pendingDockReconcileWorkItem() const { return m_pendingDockReconcileWorkItem; }
-    [[nodiscard]] const std::optional<AppFolder>& folderPendingDelete() const { return m_folderPendingDelete; }
+    [[nodiscard]] const WorkItemPtr& pendingDockReconcileWorkItem() const {
+        return m_pendingDockReconcileWorkItem;
+    }
+    [[nodiscard]] const std::optional<AppFolder>& folderPendingDelete() const {
+        return m_folderPendingDelete;
+    }
     void setFolderPendingDelete(std::optional<AppFolder> folder);
     [[nodiscard]] bool showingEmptyFolderAlert() const { return m_showingEmptyFolderAlert; }
     void setShowingEmptyFolderAlert(bool value);
@@ -98,7 +103,9 @@ public:
     [[nodiscard]] const AppPickerCallback& appPickerCallback() const { return m_appPickerCallback; }
     /// An empty function means none.
     void setAppPickerCallback(AppPickerCallback callback);
-    [[nodiscard]] const QSet<QString>& appPickerCurrentBundleIDs() const { return m_appPickerCurrentBundleIDs; }
+    [[nodiscard]] const QSet<QString>& appPickerCurrentBundleIDs() const {
+        return m_appPickerCurrentBundleIDs;
+    }
     void setAppPickerCurrentBundleIDs(const QSet<QString>& ids);
     [[nodiscard]] const std::optional<QUuid>& newlyAddedFolderID() const { return m_newlyAddedFolderID; }
     void setNewlyAddedFolderID(std::optional<QUuid> id);

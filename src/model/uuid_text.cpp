@@ -2,9 +2,13 @@
 
 namespace tessly {
 
-QUuid makeUuid() { return QUuid::createUuid(); }
+QUuid makeUuid() {
+    return QUuid::createUuid();
+}
 
-QString uuidText(const QUuid& uuid) { return uuid.toString(QUuid::WithoutBraces).toUpper(); }
+QString uuidText(const QUuid& uuid) {
+    return uuid.toString(QUuid::WithoutBraces).toUpper();
+}
 
 std::optional<QUuid> parseUuid(QStringView text) {
     if (text.size() != 36) {

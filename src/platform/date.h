@@ -1,7 +1,7 @@
 // A point in time, as the program stores and compares it.
 //
-// Held as seconds (with fraction) since 2001-01-01 00:00:00 UTC, the reference date of the folder file; converts
-// to and from seconds since 1970 for the launch markers.
+// Held as seconds (with fraction) since 2001-01-01 00:00:00 UTC, the reference date of the folder file;
+// converts to and from seconds since 1970 for the launch markers.
 //
 //     Date launched = clock.now();
 //     double age = clock.now().timeIntervalSince(launched);
@@ -30,10 +30,14 @@ public:
     [[nodiscard]] static constexpr Date distantPast() { return Date(-63114076800.0); }
 
     [[nodiscard]] constexpr double timeIntervalSinceReferenceDate() const { return m_seconds; }
-    [[nodiscard]] constexpr double timeIntervalSince1970() const { return m_seconds + kReferenceDateSince1970; }
+    [[nodiscard]] constexpr double timeIntervalSince1970() const {
+        return m_seconds + kReferenceDateSince1970;
+    }
     /// Seconds from `other` to this date (positive when this one is later).
     [[nodiscard]] constexpr double timeIntervalSince(Date other) const { return m_seconds - other.m_seconds; }
-    [[nodiscard]] constexpr Date addingTimeInterval(double seconds) const { return Date(m_seconds + seconds); }
+    [[nodiscard]] constexpr Date addingTimeInterval(double seconds) const {
+        return Date(m_seconds + seconds);
+    }
 
     constexpr auto operator<=>(const Date&) const = default;
 

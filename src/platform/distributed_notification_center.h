@@ -2,7 +2,8 @@
 //
 //     center.post("TSThemeChanged");
 //     center.post("TSFolderOffBadge", folderIdText);
-//     auto token = center.addObserver("TSCloseNonPinnedPopups", [this](const DistributedNotification& n) { ... });
+//     auto token = center.addObserver("TSCloseNonPinnedPopups", [this](const DistributedNotification& n) {
+//     ... });
 //
 // Every post is delivered immediately to every observing process, the poster included, on that process's main
 // queue (never inside post()). The object is an optional text; user information holds property-list values.

@@ -4,8 +4,8 @@
 //     QString id = bundle.bundleIdentifier().value_or("");
 //     std::optional<QString> strings = bundle.pathForResource("uk", "lproj");
 //
-// The Info.plist is read once, at construction; a bundle whose Info.plist is missing or unreadable has an empty
-// info dictionary (and so no identifier). The Linux adapter finds the bundle of the running executable
+// The Info.plist is read once, at construction; a bundle whose Info.plist is missing or unreadable has an
+// empty info dictionary (and so no identifier). The Linux adapter finds the bundle of the running executable
 // (linux/main_bundle_linux.h); tests build a bundle directory of their own. A plain value; main thread only.
 #pragma once
 

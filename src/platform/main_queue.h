@@ -51,8 +51,8 @@ class MainQueue {
 public:
     virtual ~MainQueue() = default;
 
-    /// Runs `item` on the main thread `delaySeconds` from now (zero or negative: as soon as possible, after the
-    /// current event). Items due at the same time run in the order they were scheduled.
+    /// Runs `item` on the main thread `delaySeconds` from now (zero or negative: as soon as possible, after
+    /// the current event). Items due at the same time run in the order they were scheduled.
     virtual void schedule(WorkItemPtr item, double delaySeconds) = 0;
 
     /// Runs `block` on the main thread after the current event.

@@ -6,8 +6,8 @@
 //     center.removeObserver(token);
 //
 // Observers run synchronously inside post(), in the order they were added. An observer may add or remove
-// observers (itself included) while a notification is being delivered: one removed before its turn is not called,
-// one added during delivery first hears the next post.
+// observers (itself included) while a notification is being delivered: one removed before its turn is not
+// called, one added during delivery first hears the next post.
 //
 // Main thread only.
 #pragma once

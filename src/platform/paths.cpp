@@ -8,11 +8,17 @@ Paths::Paths(QString home) : m_home(std::move(home)) {
     }
 }
 
-QString Paths::applicationSupport() const { return m_home + QStringLiteral("/Library/Application Support"); }
+QString Paths::applicationSupport() const {
+    return m_home + QStringLiteral("/Library/Application Support");
+}
 
-QString Paths::preferences() const { return m_home + QStringLiteral("/Library/Preferences"); }
+QString Paths::preferences() const {
+    return m_home + QStringLiteral("/Library/Preferences");
+}
 
-QString Paths::containers() const { return m_home + QStringLiteral("/Library/Containers"); }
+QString Paths::containers() const {
+    return m_home + QStringLiteral("/Library/Containers");
+}
 
 QString Paths::preferencesFile(const QString& domain) const {
     return preferences() + QLatin1Char('/') + domain + QStringLiteral(".plist");

@@ -131,9 +131,11 @@ bool binaryTextsFreeOfNul(const QByteArray& bytes) {
     const int offsetSize = static_cast<unsigned char>(bytes[trailer + 6]);
     std::uint64_t objectCount = 0;
     std::uint64_t tableOffset = 0;
-    if (!readBigEndian(bytes, trailer + 8, 8, objectCount) || !readBigEndian(bytes, trailer + 24, 8, tableOffset) ||
-        offsetSize < 1 || offsetSize > 8 || tableOffset >= static_cast<std::uint64_t>(trailer) ||
-        objectCount > static_cast<std::uint64_t>(trailer - static_cast<qsizetype>(tableOffset)) / offsetSize) {
+    if (!readBigEndian(bytes, trailer + 8, 8, objectCount) ||
+        !readBigEndian(bytes, trailer + 24, 8, tableOffset) || offsetSize < 1 || offsetSize > 8 ||
+        tableOffset >= static_cast<std::uint64_t>(trailer) ||
+        objectCount >
+            static_cast<std::uint64_t>(trailer - static_cast<qsizetype>(tableOffset)) / offsetSize) {
         return true;
     }
     for (std::uint64_t i = 0; i < objectCount; ++i) {

@@ -79,7 +79,9 @@ public:
     [[nodiscard]] const QByteArray* asData() const { return std::get_if<QByteArray>(&m_value); }
     [[nodiscard]] const PlistArray* asArray() const { return std::get_if<PlistArray>(&m_value); }
     [[nodiscard]] PlistArray* asArray() { return std::get_if<PlistArray>(&m_value); }
-    [[nodiscard]] const PlistDictionary* asDictionary() const { return std::get_if<PlistDictionary>(&m_value); }
+    [[nodiscard]] const PlistDictionary* asDictionary() const {
+        return std::get_if<PlistDictionary>(&m_value);
+    }
     [[nodiscard]] PlistDictionary* asDictionary() { return std::get_if<PlistDictionary>(&m_value); }
 
     [[nodiscard]] bool isDictionary() const { return type() == Type::Dictionary; }
@@ -103,15 +105,16 @@ struct ParsedPropertyList {
 /// Deepest nesting of arrays and dictionaries that is read; deeper documents are refused as malformed.
 inline constexpr int kMaximumPlistDepth = 256;
 
-/// Parses an XML or binary property list. On failure returns nothing and, when `error` is given, a description.
+/// Parses an XML or binary property list. On failure returns nothing and, when `error` is given, a
+/// description.
 [[nodiscard]] std::optional<ParsedPropertyList> readPropertyList(const QByteArray& bytes,
-                                                                  QString* error = nullptr);
+                                                                 QString* error = nullptr);
 /// Serialises `root` in the given format.
 [[nodiscard]] QByteArray writePropertyList(const PlistValue& root, PlistFormat format);
 
 /// Reads and parses a file. Returns nothing (and a description in `error`) when it cannot be read or parsed.
 [[nodiscard]] std::optional<ParsedPropertyList> readPropertyListFile(const QString& path,
-                                                                      QString* error = nullptr);
+                                                                     QString* error = nullptr);
 /// Writes `root` to `path` atomically: a reader sees the old file or the new one, never a part.
 [[nodiscard]] bool writePropertyListFile(const QString& path, const PlistValue& root, PlistFormat format,
                                          QString* error = nullptr);

@@ -5,9 +5,9 @@
 //     defaults.setDouble("tileOpacity", 0.8);
 //
 // The typed readers convert as the platform does: a number read as a boolean is true when non-zero; a text is
-// true when it starts with Y, y, T, t or a digit 1 to 9 (after white space, a sign and zeros), so "YES" and "1"
-// are true; a text read as a number takes its leading number; a real read as an integer is truncated. A key of
-// another type reads as false, 0 or nothing.
+// true when it starts with Y, y, T, t or a digit 1 to 9 (after white space, a sign and zeros), so "YES" and
+// "1" are true; a text read as a number takes its leading number; a real read as an integer is truncated. A
+// key of another type reads as false, 0 or nothing.
 //
 // Main thread only.
 #pragma once
@@ -30,7 +30,8 @@ public:
     virtual void setObject(const QString& key, const PlistValue& value) = 0;
     virtual void removeObject(const QString& key) = 0;
     /// The persistent domain of another application (by bundle identifier), or nothing when it has none.
-    [[nodiscard]] virtual std::optional<PlistDictionary> persistentDomain(const QString& domainName) const = 0;
+    [[nodiscard]] virtual std::optional<PlistDictionary>
+    persistentDomain(const QString& domainName) const = 0;
 
     [[nodiscard]] bool hasObject(const QString& key) const { return object(key).has_value(); }
     [[nodiscard]] bool boolForKey(const QString& key) const;

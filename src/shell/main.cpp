@@ -41,7 +41,8 @@ int run(int argc, char** argv) {
         return 1;
     }
     const QString bundleIdentifier = *bundle->bundleIdentifier();
-    QCoreApplication::setApplicationName(bundle->infoString(QStringLiteral("CFBundleName")).value_or("Tessly"));
+    QCoreApplication::setApplicationName(
+        bundle->infoString(QStringLiteral("CFBundleName")).value_or("Tessly"));
     QCoreApplication::setApplicationVersion(
         bundle->infoString(QStringLiteral("CFBundleShortVersionString")).value_or(QString()));
 
@@ -53,7 +54,8 @@ int run(int argc, char** argv) {
     SystemClock clock;
     NotificationCenter notifications;
     ProcessLocalNotificationCenter distributedNotifications(queue);
-    XdgAutostartLoginItemService loginItems(paths.home(), bundleIdentifier, bundle->executablePath().value_or(""));
+    XdgAutostartLoginItemService loginItems(paths.home(), bundleIdentifier,
+                                            bundle->executablePath().value_or(""));
     AppSettings settings(defaults, notifications, distributedNotifications, loginItems, console, paths,
                          bundleIdentifier, clock);
 
@@ -68,4 +70,6 @@ int run(int argc, char** argv) {
 } // namespace
 } // namespace tessly
 
-int main(int argc, char** argv) { return tessly::run(argc, argv); }
+int main(int argc, char** argv) {
+    return tessly::run(argc, argv);
+}

@@ -31,10 +31,12 @@ TEST(FolderFile, AReaderInAnotherProcessNeverSeesAHalfWrittenFile) {
     // Large enough that a write takes many system calls.
     QList<AppFolder> big;
     for (int f = 0; f < 40; ++f) {
-        AppFolder folder{makeUuid(), QStringLiteral("Folder %1").arg(f), "folder", {}, false, {}, clock.now()};
+        AppFolder folder{makeUuid(), QStringLiteral("Folder %1").arg(f), "folder", {}, false, {},
+                         clock.now()};
         for (int a = 0; a < 20; ++a) {
-            folder.apps.push_back(AppItem{makeUuid(), "App", "com.example.app",
-                                          QUrl::fromLocalFile(QStringLiteral("/Applications/App %1.app/").arg(a))});
+            folder.apps.push_back(
+                AppItem{makeUuid(), "App", "com.example.app",
+                        QUrl::fromLocalFile(QStringLiteral("/Applications/App %1.app/").arg(a))});
         }
         big.push_back(folder);
     }

@@ -40,7 +40,8 @@ protected:
     void stopWith(int signal) {
         ::kill(static_cast<pid_t>(program.processId()), signal);
         ASSERT_TRUE(program.waitForFinished(20'000));
-        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << "a signal ends the event loop, not the process";
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit)
+            << "a signal ends the event loop, not the process";
         EXPECT_EQ(program.exitCode(), 0) << program.readAll().toStdString();
     }
 
@@ -59,9 +60,11 @@ TEST_F(ProgramTest, StartsWithTheLanguageDefaultsAndRewritesAHandWrittenFolderFi
     const QJsonObject folder = QJsonDocument::fromJson(TempHome::read(folderFile)).array().first().toObject();
     EXPECT_EQ(folder.value("id").toString(), "3F2504E0-4F89-41D3-9A0C-0305E82C3301");
 
-    const auto preferences = readPropertyListFile(home.path() + "/Library/Preferences/app.tessly.Tessly.plist");
+    const auto preferences =
+        readPropertyListFile(home.path() + "/Library/Preferences/app.tessly.Tessly.plist");
     ASSERT_TRUE(preferences);
-    EXPECT_EQ(*preferences->root.asDictionary()->find("AppleLanguages"), PlistValue(PlistArray{PlistValue("uk")}));
+    EXPECT_EQ(*preferences->root.asDictionary()->find("AppleLanguages"),
+              PlistValue(PlistArray{PlistValue("uk")}));
     EXPECT_EQ(program.state(), QProcess::Running);
     stopWith(SIGTERM);
 }

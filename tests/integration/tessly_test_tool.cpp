@@ -55,6 +55,8 @@ int main(int argc, char** argv) {
     if (args.size() == 3 && args.first() == "read-folders") {
         return readFolders(args.mid(1));
     }
-    std::fprintf(stderr, "usage: tessly_test_tool write-defaults HOME DOMAIN PREFIX COUNT | read-folders FILE READS\n");
+    std::fprintf(
+        stderr,
+        "usage: tessly_test_tool write-defaults HOME DOMAIN PREFIX COUNT | read-folders FILE READS\n");
     return 2;
 }

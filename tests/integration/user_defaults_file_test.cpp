@@ -109,7 +109,8 @@ TEST(PlistFileUserDefaults, TwoProcessesWritingAtOnceLoseNothing) {
     QProcess first;
     QProcess second;
     first.start(TESSLY_TEST_TOOL, {"write-defaults", home.path(), kDomain, "first.", QString::number(kEach)});
-    second.start(TESSLY_TEST_TOOL, {"write-defaults", home.path(), kDomain, "second.", QString::number(kEach)});
+    second.start(TESSLY_TEST_TOOL,
+                 {"write-defaults", home.path(), kDomain, "second.", QString::number(kEach)});
     ASSERT_TRUE(first.waitForFinished(60'000));
     ASSERT_TRUE(second.waitForFinished(60'000));
     EXPECT_EQ(first.exitCode(), 0) << first.readAllStandardOutput().toStdString();

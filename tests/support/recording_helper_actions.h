@@ -19,7 +19,8 @@ public:
         installed.append(folder);
     }
     void removeHelper(const QUuid& folderId, bool preserve) override {
-        calls.append(QStringLiteral("removeHelper %1 %2").arg(uuidText(folderId), preserve ? "true" : "false"));
+        calls.append(
+            QStringLiteral("removeHelper %1 %2").arg(uuidText(folderId), preserve ? "true" : "false"));
     }
     void syncHelpers(const QList<AppFolder>& folders) override {
         calls.append(QStringLiteral("syncHelpers %1").arg(folders.size()));

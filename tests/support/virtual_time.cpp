@@ -7,7 +7,9 @@ namespace tessly::testing {
 
 namespace {
 
-std::int64_t microseconds(double seconds) { return std::llround(std::max(0.0, seconds) * 1e6); }
+std::int64_t microseconds(double seconds) {
+    return std::llround(std::max(0.0, seconds) * 1e6);
+}
 
 } // namespace
 
@@ -33,8 +35,8 @@ void VirtualTime::advance(double seconds) {
 }
 
 std::size_t VirtualTime::pendingCount() const {
-    return static_cast<std::size_t>(
-        std::count_if(m_entries.begin(), m_entries.end(), [](const Entry& e) { return !e.item->isCancelled(); }));
+    return static_cast<std::size_t>(std::count_if(m_entries.begin(), m_entries.end(),
+                                                  [](const Entry& e) { return !e.item->isCancelled(); }));
 }
 
 std::optional<double> VirtualTime::nextDelay() const {

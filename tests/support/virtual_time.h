@@ -17,15 +17,16 @@ namespace tessly::testing {
 
 class VirtualTime final : public MainQueue, public Clock {
 public:
-    explicit VirtualTime(Date start = Date::fromTimeIntervalSinceReferenceDate(800'000'000.0)) : m_start(start) {}
+    explicit VirtualTime(Date start = Date::fromTimeIntervalSinceReferenceDate(800'000'000.0))
+        : m_start(start) {}
 
     void schedule(WorkItemPtr item, double delaySeconds) override;
     [[nodiscard]] Date now() const override {
         return m_start.addingTimeInterval(static_cast<double>(m_elapsedMicroseconds) / 1e6);
     }
 
-    /// Moves time forward by `seconds`, running each item as its time comes: earlier first, equal times in the
-    /// order they were scheduled. Items scheduled meanwhile run too when they fall due within the span.
+    /// Moves time forward by `seconds`, running each item as its time comes: earlier first, equal times in
+    /// the order they were scheduled. Items scheduled meanwhile run too when they fall due within the span.
     void advance(double seconds);
     /// Runs what is due now (work handed to async()), without moving time.
     void runDue() { advance(0.0); }

@@ -64,7 +64,8 @@ std::optional<QString> XdgAutostartLoginItemService::registerMainApplication() {
                               .arg(name, desktopEntryQuoted(m_executablePath));
     QSaveFile file(entryPath());
     if (!file.open(QIODevice::WriteOnly) || file.write(entry.toUtf8()) < 0 || !file.commit()) {
-        return QStringLiteral("The autostart entry %1 could not be written: %2").arg(entryPath(), file.errorString());
+        return QStringLiteral("The autostart entry %1 could not be written: %2")
+            .arg(entryPath(), file.errorString());
     }
     return std::nullopt;
 }
@@ -78,7 +79,8 @@ std::optional<QString> XdgAutostartLoginItemService::unregisterMainApplication()
         return std::nullopt;
     }
     if (!file.remove()) {
-        return QStringLiteral("The autostart entry %1 could not be removed: %2").arg(entryPath(), file.errorString());
+        return QStringLiteral("The autostart entry %1 could not be removed: %2")
+            .arg(entryPath(), file.errorString());
     }
     return std::nullopt;
 }

@@ -1,7 +1,8 @@
 // The login item as an XDG autostart entry: "~/.config/autostart/<bundle identifier>.desktop", starting the
 // main application's executable.
 //
-//     XdgAutostartLoginItemService loginItems(paths.home(), "app.tessly.Tessly", "/…/Tessly.app/Contents/MacOS/Tessly");
+//     XdgAutostartLoginItemService loginItems(paths.home(), "app.tessly.Tessly",
+//     "/…/Tessly.app/Contents/MacOS/Tessly");
 //
 // Main thread only.
 #pragma once

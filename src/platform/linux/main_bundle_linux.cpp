@@ -8,8 +8,9 @@ namespace tessly {
 std::optional<QString> enclosingBundlePath(const QString& executablePath) {
     QDir dir = QFileInfo(executablePath).absoluteDir();
     // Contents/MacOS/<executable>: the bundle is two levels up from the executable's folder.
-    if (dir.dirName() != QLatin1String("MacOS") || !dir.cdUp() || dir.dirName() != QLatin1String("Contents") ||
-        !dir.cdUp() || !dir.dirName().endsWith(QLatin1String(".app"))) {
+    if (dir.dirName() != QLatin1String("MacOS") || !dir.cdUp() ||
+        dir.dirName() != QLatin1String("Contents") || !dir.cdUp() ||
+        !dir.dirName().endsWith(QLatin1String(".app"))) {
         return std::nullopt;
     }
     return dir.absolutePath();

@@ -2,8 +2,8 @@
 //
 //     std::optional<MainBundle> bundle = locateMainBundle(QCoreApplication::arguments());
 //
-// The executable is "<bundle>.app/Contents/MacOS/<name>"; the bundle is the nearest enclosing ".app" directory
-// of /proc/self/exe. Main thread only.
+// The executable is "<bundle>.app/Contents/MacOS/<name>"; the bundle is the nearest enclosing ".app"
+// directory of /proc/self/exe. Main thread only.
 #pragma once
 
 #include "platform/main_bundle.h"

@@ -145,8 +145,8 @@ void PlistFileUserDefaults::modify(const QString& key, const std::function<bool(
         return;
     }
     if (contents.damaged) {
-        const QString aside =
-            m_path + QStringLiteral(".damaged-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+        const QString aside = m_path + QStringLiteral(".damaged-") +
+                              QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
         if (!QFile::rename(m_path, aside)) {
             m_console.printLine(failure + QStringLiteral("the damaged file could not be moved aside"));
             return;
@@ -165,7 +165,8 @@ void PlistFileUserDefaults::modify(const QString& key, const std::function<bool(
 }
 
 std::optional<PlistDictionary> PlistFileUserDefaults::persistentDomain(const QString& domainName) const {
-    if (domainName.isEmpty() || domainName.contains(QLatin1Char('/')) || domainName.startsWith(QLatin1Char('.'))) {
+    if (domainName.isEmpty() || domainName.contains(QLatin1Char('/')) ||
+        domainName.startsWith(QLatin1Char('.'))) {
         return std::nullopt;
     }
     const QString path = m_paths.preferencesFile(domainName);

@@ -1,14 +1,15 @@
-// User defaults kept in a property-list file, "~/Library/Preferences/<domain>.plist", shared by every process of
-// the same bundle identifier.
+// User defaults kept in a property-list file, "~/Library/Preferences/<domain>.plist", shared by every process
+// of the same bundle identifier.
 //
 //     PlistFileUserDefaults defaults(paths, "app.tessly.Tessly", console);
 //     defaults.setBool("showMenuBar", true);
 //
-// A write takes an exclusive lock (a ".lock" file next to the preferences file), re-reads the file, changes its
-// one key and replaces the file atomically, so two processes writing different keys lose neither. A read checks
-// the file's identity (inode, size, modification time) and re-reads it when another process has replaced it.
-// A damaged file reads as empty; the first write after that moves it aside ("<file>.damaged-<date>") and says so
-// on the console, and writes nothing if it cannot be moved. The file keeps its format; a new file is binary.
+// A write takes an exclusive lock (a ".lock" file next to the preferences file), re-reads the file, changes
+// its one key and replaces the file atomically, so two processes writing different keys lose neither. A read
+// checks the file's identity (inode, size, modification time) and re-reads it when another process has
+// replaced it. A damaged file reads as empty; the first write after that moves it aside
+// ("<file>.damaged-<date>") and says so on the console, and writes nothing if it cannot be moved. The file
+// keeps its format; a new file is binary.
 //
 // Main thread only.
 #pragma once

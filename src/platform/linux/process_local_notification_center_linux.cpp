@@ -24,9 +24,11 @@ void ProcessLocalNotificationCenter::post(const QString& name, const std::option
     });
 }
 
-ObserverToken ProcessLocalNotificationCenter::addObserver(const QString& name, DistributedNotificationHandler handler) {
+ObserverToken ProcessLocalNotificationCenter::addObserver(const QString& name,
+                                                          DistributedNotificationHandler handler) {
     const ObserverToken token = m_nextToken++;
-    m_observers.emplace(token, Observer{name, std::make_shared<DistributedNotificationHandler>(std::move(handler))});
+    m_observers.emplace(token,
+                        Observer{name, std::make_shared<DistributedNotificationHandler>(std::move(handler))});
     return token;
 }
 

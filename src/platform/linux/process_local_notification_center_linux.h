@@ -1,7 +1,7 @@
 // Distributed notifications delivered within this process only, on its main queue.
 //
-// Stands in for the session-bus adapter until that one is built: the poster hears its own posts, as it does on
-// the bus, and no other process hears anything.
+// Stands in for the session-bus adapter until that one is built: the poster hears its own posts, as it does
+// on the bus, and no other process hears anything.
 //
 //     ProcessLocalNotificationCenter center(queue);
 //

@@ -3,8 +3,8 @@
 //     QCoreApplication app(argc, argv);
 //     QuitSignals quitSignals;   // before app.exec()
 //
-// The signal handler only writes a byte to a pipe; the main thread reads it and calls QCoreApplication::quit().
-// One instance per process; main thread only.
+// The signal handler only writes a byte to a pipe; the main thread reads it and calls
+// QCoreApplication::quit(). One instance per process; main thread only.
 #pragma once
 
 #include <QObject>

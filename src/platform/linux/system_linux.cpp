@@ -17,7 +17,8 @@ QtMainQueue::~QtMainQueue() = default;
 
 void QtMainQueue::schedule(WorkItemPtr item, double delaySeconds) {
     // Milliseconds, rounded up, so that nothing runs before it is due; precise timers keep 2.0 s at 2.0 s.
-    const double ms = std::isfinite(delaySeconds) && delaySeconds > 0 ? std::ceil(delaySeconds * 1000.0) : 0.0;
+    const double ms =
+        std::isfinite(delaySeconds) && delaySeconds > 0 ? std::ceil(delaySeconds * 1000.0) : 0.0;
     const int interval = ms > 2'000'000'000.0 ? 2'000'000'000 : static_cast<int>(ms);
     QTimer::singleShot(interval, Qt::PreciseTimer, &m_context, [item = std::move(item)] { item->perform(); });
 }
@@ -47,8 +48,12 @@ Syslog::Syslog(const QString& identity) : m_identity(identity.toUtf8()) {
     openlog(m_identity.constData(), LOG_PID, LOG_USER);
 }
 
-Syslog::~Syslog() { closelog(); }
+Syslog::~Syslog() {
+    closelog();
+}
 
-void Syslog::log(const QString& line) { syslog(LOG_NOTICE, "%s", line.toUtf8().constData()); }
+void Syslog::log(const QString& line) {
+    syslog(LOG_NOTICE, "%s", line.toUtf8().constData());
+}
 
 } // namespace tessly

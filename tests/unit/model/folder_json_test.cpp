@@ -21,7 +21,8 @@ QByteArray folderFileWith(const QString& folderMembers) {
 }
 
 QString appEntry(const QString& members) {
-    return QStringLiteral(R"({"id":"%1","name":"Mail","bundleID":"com.example.mail"%2})").arg(kAppId, members);
+    return QStringLiteral(R"({"id":"%1","name":"Mail","bundleID":"com.example.mail"%2})")
+        .arg(kAppId, members);
 }
 
 AppFolder sampleFolder() {
@@ -30,8 +31,8 @@ AppFolder sampleFolder() {
     folder.name = QStringLiteral("Робота ✨ \"quoted\" / slash");
     folder.emoji = QStringLiteral("🚀");
     folder.apps = {
-        AppItem{*parseUuid(QString::fromLatin1(kAppId)), QStringLiteral("Mail"), QStringLiteral("com.example.mail"),
-                QUrl(QStringLiteral("file:///Applications/Mail.app/"))},
+        AppItem{*parseUuid(QString::fromLatin1(kAppId)), QStringLiteral("Mail"),
+                QStringLiteral("com.example.mail"), QUrl(QStringLiteral("file:///Applications/Mail.app/"))},
         AppItem{makeUuid(), QStringLiteral("Text Edit"), QStringLiteral("com.example.text"),
                 QUrl::fromLocalFile(QStringLiteral("/Applications/Text Edit 100%.app/"))},
     };
@@ -56,14 +57,16 @@ TEST(FolderJson, MinimalFolderTakesDefaultsAndIsWrittenWithAllMembers) {
     EXPECT_EQ(folder.createdAt, kNow);
 
     const QJsonObject written = encodeFolder(folder);
-    EXPECT_EQ(written.keys(), QStringList({"apps", "createdAt", "emoji", "id", "isInDock", "name", "tileStyle"}));
+    EXPECT_EQ(written.keys(),
+              QStringList({"apps", "createdAt", "emoji", "id", "isInDock", "name", "tileStyle"}));
     EXPECT_TRUE(written.value("createdAt").isDouble()) << "a number of seconds, not a date text";
     EXPECT_DOUBLE_EQ(written.value("createdAt").toDouble(), 786'000'000.25);
 }
 
 TEST(FolderJson, NullMembersReadAsMissing) {
     const auto read = decodeFolderList(
-        folderFileWith(R"(,"emoji":null,"apps":null,"isInDock":null,"tileStyle":null,"createdAt":null)"), kNow);
+        folderFileWith(R"(,"emoji":null,"apps":null,"isInDock":null,"tileStyle":null,"createdAt":null)"),
+        kNow);
     ASSERT_TRUE(read.folders) << read.error.toStdString();
     EXPECT_EQ(read.folders->first().emoji, "folder.fill");
     EXPECT_EQ(read.folders->first().createdAt, kNow);
@@ -73,7 +76,8 @@ TEST(FolderJson, TileStyleDefaultsAndCustomHexPresence) {
     const auto empty = decodeTileStyle(QJsonObject{});
     ASSERT_TRUE(empty);
     EXPECT_EQ(*empty, TileStyleSettings{});
-    EXPECT_FALSE(encodeTileStyle(*empty).contains("customHex")) << "an absent colour is never written as null";
+    EXPECT_FALSE(encodeTileStyle(*empty).contains("customHex"))
+        << "an absent colour is never written as null";
 
     const auto withNull = decodeTileStyle(QJsonObject{{"customHex", QJsonValue::Null}});
     ASSERT_TRUE(withNull);
@@ -89,11 +93,13 @@ TEST(FolderJson, EveryDefectFailsTheWholeDocument) {
     const QString goodApp = appEntry(R"(,"appURL":"file:///Applications/Mail.app/")");
     const std::vector<std::pair<const char*, QString>> cases = {
         {"app without appURL", QStringLiteral(R"(,"apps":[%1])").arg(appEntry(QString()))},
-        {"app with null name", QStringLiteral(R"(,"apps":[%1])")
-                                   .arg(QStringLiteral(R"({"id":"%1","name":null,"bundleID":"b","appURL":"file:///a"})")
-                                            .arg(kAppId))},
+        {"app with null name",
+         QStringLiteral(R"(,"apps":[%1])")
+             .arg(QStringLiteral(R"({"id":"%1","name":null,"bundleID":"b","appURL":"file:///a"})")
+                      .arg(kAppId))},
         {"app with empty URL", QStringLiteral(R"(,"apps":[%1])").arg(appEntry(R"(,"appURL":"")"))},
-        {"app with unparsable URL", QStringLiteral(R"(,"apps":[%1])").arg(appEntry(R"(,"appURL":"http://[::1")"))},
+        {"app with unparsable URL",
+         QStringLiteral(R"(,"apps":[%1])").arg(appEntry(R"(,"appURL":"http://[::1")"))},
         {"app that is not an object", QStringLiteral(R"(,"apps":[%1, 5])").arg(goodApp)},
         {"apps as an object", R"(,"apps":{})"},
         {"isInDock as text", R"(,"isInDock":"true")"},
@@ -113,7 +119,8 @@ TEST(FolderJson, EveryDefectFailsTheWholeDocument) {
     }
 
     // The same folder with a sound application entry reads, so each failure above is the defect's own.
-    EXPECT_TRUE(decodeFolderList(folderFileWith(QStringLiteral(R"(,"apps":[%1])").arg(goodApp)), kNow).folders);
+    EXPECT_TRUE(
+        decodeFolderList(folderFileWith(QStringLiteral(R"(,"apps":[%1])").arg(goodApp)), kNow).folders);
 }
 
 TEST(FolderJson, RequiredFolderMembersAndDocumentShape) {
@@ -129,7 +136,8 @@ TEST(FolderJson, RequiredFolderMembersAndDocumentShape) {
 
 TEST(FolderJson, UuidTextsReadInEitherCaseAndAreWrittenUpperCase) {
     const QString lower = QString::fromLatin1(kFolderId).toLower();
-    const auto read = decodeFolderList(QStringLiteral(R"([{"id":"%1","name":"W"}])").arg(lower).toUtf8(), kNow);
+    const auto read =
+        decodeFolderList(QStringLiteral(R"([{"id":"%1","name":"W"}])").arg(lower).toUtf8(), kNow);
     ASSERT_TRUE(read.folders) << read.error.toStdString();
     EXPECT_EQ(encodeFolder(read.folders->first()).value("id").toString(), kFolderId);
 
@@ -144,7 +152,8 @@ TEST(FolderJson, UuidTextsReadInEitherCaseAndAreWrittenUpperCase) {
 }
 
 TEST(FolderJson, WrittenListReadsBackToTheSameBytes) {
-    const QList<AppFolder> folders = {sampleFolder(), AppFolder{makeUuid(), "Empty", "folder", {}, false, {}, kNow}};
+    const QList<AppFolder> folders = {sampleFolder(),
+                                      AppFolder{makeUuid(), "Empty", "folder", {}, false, {}, kNow}};
     const QByteArray bytes = encodeFolderList(folders);
     EXPECT_FALSE(bytes.contains('\n')) << "compact JSON";
 

@@ -38,7 +38,8 @@ class FolderStoreTest : public ::testing::Test {
 protected:
     FolderStoreTest() {
         m_store.setHelperLaunchRecorder(&helpers);
-        QObject::connect(&m_store, &FolderStore::changed, [this](FolderStore::Field f) { changes.push_back(f); });
+        QObject::connect(&m_store, &FolderStore::changed,
+                         [this](FolderStore::Field f) { changes.push_back(f); });
     }
 
     FolderStore& store() { return m_store; }
@@ -118,8 +119,8 @@ TEST_F(FolderStoreTest, UnreadableFileLoadsNothingAndIsKeptAsideBeforeTheNextSav
 
     store().addFolder(AppFolder{makeUuid(), "New", "star", {}, false, {}, time.now()});
 
-    const QStringList aside = QDir(QFileInfo(file()).absolutePath())
-                                  .entryList({"folders.json.unreadable-*"}, QDir::Files);
+    const QStringList aside =
+        QDir(QFileInfo(file()).absolutePath()).entryList({"folders.json.unreadable-*"}, QDir::Files);
     ASSERT_EQ(aside.size(), 1);
     EXPECT_EQ(TempHome::read(QFileInfo(file()).absolutePath() + "/" + aside.first()), damaged);
     EXPECT_EQ(console.lines.size(), 2);
@@ -152,7 +153,8 @@ TEST_F(FolderStoreTest, AddFolderInTheDockNotesTheLaunchAndInstallsItsHelper) {
     const AppFolder folder{makeUuid(), "Dev", "hammer", {app("Editor")}, true, {}, time.now()};
     store().addFolder(folder);
     EXPECT_EQ(store().newlyAddedFolderID(), folder.id);
-    EXPECT_EQ(helpers.calls, QStringList({"noteHelperLaunch " + uuidText(folder.id), "installHelper " + uuidText(folder.id)}));
+    EXPECT_EQ(helpers.calls, QStringList({"noteHelperLaunch " + uuidText(folder.id),
+                                          "installHelper " + uuidText(folder.id)}));
     EXPECT_EQ(helpers.launchTimes.first(), time.now());
     EXPECT_EQ(foldersOnDisk().size(), 1) << "saved before the helper is built";
 
@@ -160,7 +162,8 @@ TEST_F(FolderStoreTest, AddFolderInTheDockNotesTheLaunchAndInstallsItsHelper) {
     helpers.calls.clear();
     const AppFolder other{makeUuid(), "Other", "star", {}, true, {}, time.now()};
     store().addFolder(other);
-    EXPECT_EQ(helpers.calls, QStringList({"installHelper " + uuidText(other.id)})) << "no shell, no launch note";
+    EXPECT_EQ(helpers.calls, QStringList({"installHelper " + uuidText(other.id)}))
+        << "no shell, no launch note";
 
     helpers.calls.clear();
     store().addFolder(AppFolder{makeUuid(), "Off", "star", {}, false, {}, time.now()});
@@ -170,7 +173,8 @@ TEST_F(FolderStoreTest, AddFolderInTheDockNotesTheLaunchAndInstallsItsHelper) {
 TEST_F(FolderStoreTest, TileStyleChangeAloneIsAnnouncedAndNeverRebuildsTheHelper) {
     AppFolder folder = given("Work", true);
     QList<QVariant> announced;
-    notifications.addObserver("tileAppearanceChanged", [&](const Notification& n) { announced.append(n.object); });
+    notifications.addObserver("tileAppearanceChanged",
+                              [&](const Notification& n) { announced.append(n.object); });
 
     folder.tileStyle.backgroundStyle = TileBackground::purple;
     store().updateFolder(folder);
@@ -187,7 +191,8 @@ TEST_F(FolderStoreTest, ContentChangesRebuildOnlyAHelperThatIsInTheDock) {
     AppFolder inDock = given("Work", true, {app("A"), app("B")});
     AppFolder notInDock = given("Play", false, {app("C")});
     const QString id = uuidText(inDock.id);
-    const QStringList rebuild{"removeHelper " + id + " false", "noteHelperLaunch " + id, "installHelper " + id};
+    const QStringList rebuild{"removeHelper " + id + " false", "noteHelperLaunch " + id,
+                              "installHelper " + id};
 
     inDock.name = "Work 2";
     store().updateFolder(inDock);
@@ -222,7 +227,8 @@ TEST_F(FolderStoreTest, LeavingTheDockRetiresAfterTwoSecondsAndReturningCancels)
     helpers.calls.clear();
     folder.isInDock = true;
     store().updateFolder(folder);
-    EXPECT_EQ(helpers.calls, QStringList({"cancelHelperOff " + id, "noteHelperLaunch " + id, "installHelper " + id}));
+    EXPECT_EQ(helpers.calls,
+              QStringList({"cancelHelperOff " + id, "noteHelperLaunch " + id, "installHelper " + id}));
 }
 
 TEST_F(FolderStoreTest, DeleteWithADelayLeavesTheFileAtOnceAndTheHelperLater) {

@@ -69,7 +69,8 @@ TEST(PropertyList, DamagedInputIsRefusedWithoutCrashing) {
         for (int round = 0; round < 3000; ++round) {
             QByteArray bytes = good;
             for (int flip = 0; flip <= round % 3; ++flip) {
-                bytes[random.bounded(static_cast<int>(bytes.size()))] = static_cast<char>(random.bounded(256));
+                bytes[random.bounded(static_cast<int>(bytes.size()))] =
+                    static_cast<char>(random.bounded(256));
             }
             (void)readPropertyList(bytes); // must simply return
         }

@@ -12,11 +12,26 @@ using testing::InMemoryUserDefaults;
 TEST(UserDefaultsConversions, BooleansFollowThePlatformsRules) {
     InMemoryUserDefaults defaults;
     const std::vector<std::pair<PlistValue, bool>> cases = {
-        {true, true},          {false, false},        {std::int64_t{0}, false}, {std::int64_t{2}, true},
-        {std::int64_t{-1}, true}, {0.0, false},       {0.25, true},           {"YES", true},
-        {"yes", true},         {"true", true},        {"T", true},            {"1", true},
-        {"  +0012", true},     {"0", false},          {"NO", false},          {"false", false},
-        {"", false},           {"000", false},        {"-7", true},           {QByteArray("1"), false},
+        {true, true},
+        {false, false},
+        {std::int64_t{0}, false},
+        {std::int64_t{2}, true},
+        {std::int64_t{-1}, true},
+        {0.0, false},
+        {0.25, true},
+        {"YES", true},
+        {"yes", true},
+        {"true", true},
+        {"T", true},
+        {"1", true},
+        {"  +0012", true},
+        {"0", false},
+        {"NO", false},
+        {"false", false},
+        {"", false},
+        {"000", false},
+        {"-7", true},
+        {QByteArray("1"), false},
         {PlistArray{PlistValue(true)}, false},
     };
     for (const auto& [value, expected] : cases) {

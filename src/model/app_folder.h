@@ -1,7 +1,7 @@
 // The records of what the user organises: an application entry, a folder of applications and its tile style.
 //
 //     AppFolder folder{makeUuid(), "Work", "briefcase", {}, false, TileStyleSettings{}, clock.now()};
-//     folder.apps.push_back(AppItem{makeUuid(), "Mail", "com.example.mail", QUrl("file:///Applications/M.app/")});
+//     folder.apps.push_back(AppItem{makeUuid(), "Mail", "com.example.mail", QUrl("file:///M.app/")});
 //
 // Plain values, copied on assignment; use them from any thread. Their JSON form is in folder_json.h.
 #pragma once

@@ -6,14 +6,14 @@
 namespace tessly {
 
 std::optional<QString> enclosingBundlePath(const QString& executablePath) {
-    QDir dir = QFileInfo(executablePath).absoluteDir();
-    // Contents/MacOS/<executable>: the bundle is two levels up from the executable's folder.
-    if (dir.dirName() != QLatin1String("MacOS") || !dir.cdUp() ||
-        dir.dirName() != QLatin1String("Contents") || !dir.cdUp() ||
-        !dir.dirName().endsWith(QLatin1String(".app"))) {
+    // Contents/MacOS/<executable>: the bundle is three components up, and its name ends in ".app".
+    const QStringList parts = QDir::cleanPath(QFileInfo(executablePath).absoluteFilePath()).split(QLatin1Char('/'));
+    const qsizetype n = parts.size();
+    if (n < 5 || parts.at(n - 2) != QLatin1String("MacOS") || parts.at(n - 3) != QLatin1String("Contents") ||
+        !parts.at(n - 4).endsWith(QLatin1String(".app")) || parts.at(n - 4).size() <= 4) {
         return std::nullopt;
     }
-    return dir.absolutePath();
+    return parts.mid(0, n - 3).join(QLatin1Char('/'));
 }
 
 std::optional<MainBundle> locateMainBundle(const QStringList& arguments) {

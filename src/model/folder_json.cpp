@@ -2,233 +2,450 @@
 
 #include "model/uuid_text.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonValue>
+#include <simdjson.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
 
 namespace tessly {
 
 namespace {
 
-// Reads one member of an object. A missing or null member is "absent"; a member of another type is an error.
+using JsonValue = simdjson::dom::element;
+
+// --- Writing ---------------------------------------------------------------------------------------------
+// The file is written directly into one buffer: at a thousand folders the per-value allocations of a document
+// tree cost more than the writing itself.
+
+class JsonOutput {
+public:
+    explicit JsonOutput(std::size_t expectedSize) { grow(expectedSize); }
+
+    void key(std::string_view name) {
+        comma();
+        char* out = room(name.size() + 3);
+        *out++ = '"';
+        out = std::copy(name.begin(), name.end(), out);
+        *out++ = '"';
+        *out++ = ':';
+        m_size = static_cast<std::size_t>(out - m_data.get());
+        m_needsComma = false;
+    }
+    void open(char bracket) {
+        comma();
+        *room(1) = bracket;
+        ++m_size;
+        m_needsComma = false;
+    }
+    void close(char bracket) {
+        *room(1) = bracket;
+        ++m_size;
+        m_needsComma = true;
+    }
+    void boolean(bool value) {
+        comma();
+        const std::string_view text = value ? "true" : "false";
+        std::copy(text.begin(), text.end(), room(text.size()));
+        m_size += text.size();
+        m_needsComma = true;
+    }
+    void number(double value) {
+        comma();
+        // JSON has no NaN or infinity, and writing one would make the whole file unreadable.
+        if (!std::isfinite(value)) {
+            value = 0.0;
+        }
+        char* out = room(32);
+        // The shortest text that reads back as the same double.
+        m_size = static_cast<std::size_t>(std::to_chars(out, out + 32, value).ptr - m_data.get());
+        m_needsComma = true;
+    }
+    void text(const QString& value) {
+        comma();
+        const auto* data = reinterpret_cast<const char16_t*>(value.constData());
+        const auto size = static_cast<std::size_t>(value.size());
+        // Worst case: every unit an escaped control character (six bytes), plus the quotes.
+        char* out = room(size * 6 + 2);
+        *out++ = '"';
+        for (std::size_t i = 0; i < size; ++i) {
+            const char32_t c = data[i];
+            if (c < 0x80) {
+                out = asciiEscaped(out, static_cast<char>(c));
+            } else if (c < 0x800) {
+                *out++ = static_cast<char>(0xC0 | (c >> 6));
+                *out++ = static_cast<char>(0x80 | (c & 0x3F));
+            } else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < size && data[i + 1] >= 0xDC00 &&
+                       data[i + 1] <= 0xDFFF) {
+                const char32_t full = 0x10000 + ((c - 0xD800) << 10) + (data[++i] - 0xDC00);
+                *out++ = static_cast<char>(0xF0 | (full >> 18));
+                *out++ = static_cast<char>(0x80 | ((full >> 12) & 0x3F));
+                *out++ = static_cast<char>(0x80 | ((full >> 6) & 0x3F));
+                *out++ = static_cast<char>(0x80 | (full & 0x3F));
+            } else {
+                // A lone surrogate has no UTF-8 form: the replacement character stands in for it.
+                const char32_t code = (c >= 0xD800 && c <= 0xDFFF) ? 0xFFFD : c;
+                *out++ = static_cast<char>(0xE0 | (code >> 12));
+                *out++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+                *out++ = static_cast<char>(0x80 | (code & 0x3F));
+            }
+        }
+        *out++ = '"';
+        m_size = static_cast<std::size_t>(out - m_data.get());
+        m_needsComma = true;
+    }
+    /// Text that is already UTF-8 (URLs in their encoded form, UUID texts).
+    void text(std::string_view utf8) {
+        comma();
+        char* out = room(utf8.size() * 6 + 2);
+        *out++ = '"';
+        for (const char c : utf8) {
+            out = asciiEscaped(out, c);
+        }
+        *out++ = '"';
+        m_size = static_cast<std::size_t>(out - m_data.get());
+        m_needsComma = true;
+    }
+
+    [[nodiscard]] QByteArray take() const { return QByteArray(m_data.get(), static_cast<qsizetype>(m_size)); }
+
+private:
+    /// Space for `n` more bytes at the end; returns where they go.
+    char* room(std::size_t n) {
+        if (m_size + n > m_capacity) {
+            grow(std::max(m_capacity * 2, m_size + n));
+        }
+        return m_data.get() + m_size;
+    }
+    void grow(std::size_t capacity) {
+        auto data = std::make_unique_for_overwrite<char[]>(capacity);
+        if (m_size > 0) {
+            std::copy(m_data.get(), m_data.get() + m_size, data.get());
+        }
+        m_data = std::move(data);
+        m_capacity = capacity;
+    }
+    void comma() {
+        if (m_needsComma) {
+            *room(1) = ',';
+            ++m_size;
+        }
+    }
+    static char* asciiEscaped(char* out, char c) {
+        switch (c) {
+        case '"':
+            *out++ = '\\';
+            *out++ = '"';
+            return out;
+        case '\\':
+            *out++ = '\\';
+            *out++ = '\\';
+            return out;
+        case '\n':
+            *out++ = '\\';
+            *out++ = 'n';
+            return out;
+        case '\r':
+            *out++ = '\\';
+            *out++ = 'r';
+            return out;
+        case '\t':
+            *out++ = '\\';
+            *out++ = 't';
+            return out;
+        default:
+            break;
+        }
+        if (static_cast<unsigned char>(c) < 0x20) {
+            static constexpr char kHex[] = "0123456789abcdef";
+            *out++ = '\\';
+            *out++ = 'u';
+            *out++ = '0';
+            *out++ = '0';
+            *out++ = kHex[(c >> 4) & 0xF];
+            *out++ = kHex[c & 0xF];
+            return out;
+        }
+        *out++ = c;
+        return out;
+    }
+
+    std::unique_ptr<char[]> m_data;
+    std::size_t m_size = 0;
+    std::size_t m_capacity = 0;
+    bool m_needsComma = false;
+};
+
+void writeUuid(JsonOutput& out, const QUuid& id) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    char text[36];
+    const std::uint8_t bytes[16] = {static_cast<std::uint8_t>(id.data1 >> 24),
+                                    static_cast<std::uint8_t>(id.data1 >> 16),
+                                    static_cast<std::uint8_t>(id.data1 >> 8),
+                                    static_cast<std::uint8_t>(id.data1),
+                                    static_cast<std::uint8_t>(id.data2 >> 8),
+                                    static_cast<std::uint8_t>(id.data2),
+                                    static_cast<std::uint8_t>(id.data3 >> 8),
+                                    static_cast<std::uint8_t>(id.data3),
+                                    id.data4[0],
+                                    id.data4[1],
+                                    id.data4[2],
+                                    id.data4[3],
+                                    id.data4[4],
+                                    id.data4[5],
+                                    id.data4[6],
+                                    id.data4[7]};
+    int at = 0;
+    for (int i = 0; i < 16; ++i) {
+        if (i == 4 || i == 6 || i == 8 || i == 10) {
+            text[at++] = '-';
+        }
+        const auto byte = bytes[i];
+        text[at++] = kHex[byte >> 4];
+        text[at++] = kHex[byte & 0xF];
+    }
+    out.text(std::string_view(text, 36));
+}
+
+void writeTileStyle(JsonOutput& out, const TileStyleSettings& style) {
+    out.open('{');
+    out.key("displayFolderIcon");
+    out.boolean(style.displayFolderIcon);
+    out.key("opacity");
+    out.number(style.opacity);
+    out.key("cornerRadius");
+    out.number(style.cornerRadius);
+    out.key("backgroundStyle");
+    out.text(rawText(style.backgroundStyle));
+    if (style.customHex) { // an absent colour is left out, never written as null
+        out.key("customHex");
+        out.text(*style.customHex);
+    }
+    out.key("backgroundMode");
+    out.text(rawText(style.backgroundMode));
+    out.key("borderEnabled");
+    out.boolean(style.borderEnabled);
+    out.key("borderWidth");
+    out.number(style.borderWidth);
+    out.key("borderOpacity");
+    out.number(style.borderOpacity);
+    out.close('}');
+}
+
+void writeAppItem(JsonOutput& out, const AppItem& item) {
+    out.open('{');
+    out.key("id");
+    writeUuid(out, item.id);
+    out.key("name");
+    out.text(item.name);
+    out.key("bundleID");
+    out.text(item.bundleID);
+    out.key("appURL");
+    const QByteArray url = item.appURL.toEncoded(QUrl::FullyEncoded);
+    out.text(std::string_view(url.constData(), static_cast<std::size_t>(url.size())));
+    out.close('}');
+}
+
+void writeFolder(JsonOutput& out, const AppFolder& folder) {
+    out.open('{');
+    out.key("id");
+    writeUuid(out, folder.id);
+    out.key("name");
+    out.text(folder.name);
+    out.key("emoji");
+    out.text(folder.emoji);
+    out.key("apps");
+    out.open('[');
+    for (const AppItem& item : folder.apps) {
+        writeAppItem(out, item);
+    }
+    out.close(']');
+    out.key("isInDock");
+    out.boolean(folder.isInDock);
+    out.key("tileStyle");
+    writeTileStyle(out, folder.tileStyle);
+    out.key("createdAt");
+    out.number(folder.createdAt.timeIntervalSinceReferenceDate());
+    out.close('}');
+}
+
+// --- Reading ---------------------------------------------------------------------------------------------
+
+QString textOf(std::string_view utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+// Reads the members of one object. A missing or null member is absent; a member of another type is an error,
+// and the first error is kept.
 class MemberReader {
 public:
-    MemberReader(const QJsonObject& object, QString* error) : m_object(object), m_error(error) {}
+    MemberReader(simdjson::dom::object object, QString& error) : m_object(object), m_error(error) {}
 
     [[nodiscard]] bool failed() const { return m_failed; }
 
-    std::optional<QString> string(QLatin1StringView key) {
-        const QJsonValue value = m_object.value(key);
-        if (isAbsent(value)) {
+    std::optional<QString> text(const char* key) {
+        auto value = member(key);
+        if (!value) {
             return std::nullopt;
         }
-        if (!value.isString()) {
-            fail(key, "a text");
-            return std::nullopt;
+        std::string_view utf8;
+        if (value->get_string().get(utf8) != simdjson::SUCCESS) {
+            return wrongType(key, "a text");
         }
-        return value.toString();
+        return textOf(utf8);
     }
-    std::optional<double> number(QLatin1StringView key) {
-        const QJsonValue value = m_object.value(key);
-        if (isAbsent(value)) {
+    std::optional<double> number(const char* key) {
+        auto value = member(key);
+        if (!value) {
             return std::nullopt;
         }
-        if (!value.isDouble()) {
-            fail(key, "a number");
-            return std::nullopt;
+        double number = 0;
+        if (!value->is_number() || value->get_double().get(number) != simdjson::SUCCESS) {
+            return wrongType(key, "a number");
         }
-        return value.toDouble();
+        return number;
     }
-    std::optional<bool> boolean(QLatin1StringView key) {
-        const QJsonValue value = m_object.value(key);
-        if (isAbsent(value)) {
+    std::optional<bool> boolean(const char* key) {
+        auto value = member(key);
+        if (!value) {
             return std::nullopt;
         }
-        if (!value.isBool()) {
-            fail(key, "a Boolean");
-            return std::nullopt;
+        bool flag = false;
+        if (value->get_bool().get(flag) != simdjson::SUCCESS) {
+            return wrongType(key, "a Boolean");
         }
-        return value.toBool();
+        return flag;
     }
-    std::optional<QJsonArray> array(QLatin1StringView key) {
-        const QJsonValue value = m_object.value(key);
-        if (isAbsent(value)) {
+    std::optional<simdjson::dom::array> array(const char* key) {
+        auto value = member(key);
+        if (!value) {
             return std::nullopt;
         }
-        if (!value.isArray()) {
-            fail(key, "an array");
-            return std::nullopt;
+        simdjson::dom::array items;
+        if (value->get_array().get(items) != simdjson::SUCCESS) {
+            return wrongType(key, "an array");
         }
-        return value.toArray();
+        return items;
     }
-    std::optional<QJsonObject> object(QLatin1StringView key) {
-        const QJsonValue value = m_object.value(key);
-        if (isAbsent(value)) {
+    std::optional<simdjson::dom::object> object(const char* key) {
+        auto value = member(key);
+        if (!value) {
             return std::nullopt;
         }
-        if (!value.isObject()) {
-            fail(key, "an object");
-            return std::nullopt;
+        simdjson::dom::object members;
+        if (value->get_object().get(members) != simdjson::SUCCESS) {
+            return wrongType(key, "an object");
         }
-        return value.toObject();
+        return members;
     }
-    std::optional<QUuid> uuid(QLatin1StringView key) {
-        auto text = string(key);
-        if (!text) {
+    std::optional<QUuid> uuid(const char* key) {
+        auto value = text(key);
+        if (!value) {
             return std::nullopt;
         }
-        auto parsed = parseUuid(*text);
+        auto parsed = parseUuid(*value);
         if (!parsed) {
-            failWith(QStringLiteral("\"%1\" is not a UUID: %2").arg(key, *text));
+            fail(QStringLiteral("\"%1\" is not a UUID: %2").arg(QLatin1StringView(key), *value));
         }
         return parsed;
     }
-    template <typename E> std::optional<E> enumeration(QLatin1StringView key) {
-        auto text = string(key);
-        if (!text) {
+    template <typename E> std::optional<E> enumeration(const char* key) {
+        auto value = text(key);
+        if (!value) {
             return std::nullopt;
         }
-        auto parsed = fromRawText<E>(*text);
+        auto parsed = fromRawText<E>(*value);
         if (!parsed) {
-            failWith(QStringLiteral("\"%1\" has an unknown value: %2").arg(key, *text));
+            fail(QStringLiteral("\"%1\" has an unknown value: %2").arg(QLatin1StringView(key), *value));
         }
         return parsed;
     }
-    /// Records that a required member is missing.
-    void missing(QLatin1StringView key) { failWith(QStringLiteral("\"%1\" is missing").arg(key)); }
+    void missing(const char* key) { fail(QStringLiteral("\"%1\" is missing").arg(QLatin1StringView(key))); }
 
-    void failWith(const QString& message) {
-        if (!m_failed && m_error) {
-            *m_error = message;
+    void fail(const QString& message) {
+        if (!m_failed) {
+            m_error = message;
         }
         m_failed = true;
     }
 
 private:
-    static bool isAbsent(const QJsonValue& value) { return value.isUndefined() || value.isNull(); }
-    void fail(QLatin1StringView key, const char* expected) {
-        failWith(QStringLiteral("\"%1\" is not %2").arg(key, QLatin1StringView(expected)));
+    std::optional<JsonValue> member(const char* key) const {
+        JsonValue value;
+        if (m_object.at_key(key).get(value) != simdjson::SUCCESS || value.is_null()) {
+            return std::nullopt;
+        }
+        return value;
+    }
+    std::nullopt_t wrongType(const char* key, const char* expected) {
+        fail(QStringLiteral("\"%1\" is not %2").arg(QLatin1StringView(key), QLatin1StringView(expected)));
+        return std::nullopt;
     }
 
-    const QJsonObject& m_object;
-    QString* m_error;
+    simdjson::dom::object m_object;
+    QString& m_error;
     bool m_failed = false;
 };
 
-void prefixError(QString* error, const QString& prefix) {
-    if (error) {
-        *error = prefix + *error;
-    }
-}
-
-} // namespace
-
-QJsonObject encodeAppItem(const AppItem& item) {
-    return QJsonObject{
-        {QLatin1StringView("id"), uuidText(item.id)},
-        {QLatin1StringView("name"), item.name},
-        {QLatin1StringView("bundleID"), item.bundleID},
-        {QLatin1StringView("appURL"), item.appURL.toString(QUrl::FullyEncoded)},
-    };
-}
-
-QJsonObject encodeTileStyle(const TileStyleSettings& style) {
-    QJsonObject object{
-        {QLatin1StringView("displayFolderIcon"), style.displayFolderIcon},
-        {QLatin1StringView("opacity"), style.opacity},
-        {QLatin1StringView("cornerRadius"), style.cornerRadius},
-        {QLatin1StringView("backgroundStyle"), rawText(style.backgroundStyle)},
-        {QLatin1StringView("backgroundMode"), rawText(style.backgroundMode)},
-        {QLatin1StringView("borderEnabled"), style.borderEnabled},
-        {QLatin1StringView("borderWidth"), style.borderWidth},
-        {QLatin1StringView("borderOpacity"), style.borderOpacity},
-    };
-    if (style.customHex) {
-        object.insert(QLatin1StringView("customHex"), *style.customHex);
-    }
-    return object;
-}
-
-QJsonObject encodeFolder(const AppFolder& folder) {
-    QJsonArray apps;
-    for (const AppItem& item : folder.apps) {
-        apps.append(encodeAppItem(item));
-    }
-    return QJsonObject{
-        {QLatin1StringView("id"), uuidText(folder.id)},
-        {QLatin1StringView("name"), folder.name},
-        {QLatin1StringView("emoji"), folder.emoji},
-        {QLatin1StringView("apps"), apps},
-        {QLatin1StringView("isInDock"), folder.isInDock},
-        {QLatin1StringView("tileStyle"), encodeTileStyle(folder.tileStyle)},
-        {QLatin1StringView("createdAt"), folder.createdAt.timeIntervalSinceReferenceDate()},
-    };
-}
-
-QByteArray encodeFolderList(const QList<AppFolder>& folders) {
-    QJsonArray array;
-    for (const AppFolder& folder : folders) {
-        array.append(encodeFolder(folder));
-    }
-    return QJsonDocument(array).toJson(QJsonDocument::Compact);
-}
-
-std::optional<AppItem> decodeAppItem(const QJsonObject& object, QString* error) {
+std::optional<AppItem> readAppItem(simdjson::dom::object object, QString& error) {
     MemberReader read(object, error);
-    auto id = read.uuid(QLatin1StringView("id"));
-    auto name = read.string(QLatin1StringView("name"));
-    auto bundleID = read.string(QLatin1StringView("bundleID"));
-    auto urlText = read.string(QLatin1StringView("appURL"));
+    auto id = read.uuid("id");
+    auto name = read.text("name");
+    auto bundleID = read.text("bundleID");
+    auto urlText = read.text("appURL");
     if (read.failed()) {
         return std::nullopt;
     }
     if (!id || !name || !bundleID || !urlText) {
-        read.missing(QLatin1StringView(!id ? "id" : !name ? "name" : !bundleID ? "bundleID" : "appURL"));
+        read.missing(!id ? "id" : !name ? "name" : !bundleID ? "bundleID" : "appURL");
         return std::nullopt;
     }
     QUrl url(*urlText, QUrl::StrictMode);
     if (urlText->isEmpty() || !url.isValid()) {
-        read.failWith(QStringLiteral("\"appURL\" is not a URL: %1").arg(*urlText));
+        read.fail(QStringLiteral("\"appURL\" is not a URL: %1").arg(*urlText));
         return std::nullopt;
     }
     return AppItem{*id, *name, *bundleID, std::move(url)};
 }
 
-std::optional<TileStyleSettings> decodeTileStyle(const QJsonObject& object, QString* error) {
+std::optional<TileStyleSettings> readTileStyle(simdjson::dom::object object, QString& error) {
     MemberReader read(object, error);
     TileStyleSettings style;
-    style.displayFolderIcon =
-        read.boolean(QLatin1StringView("displayFolderIcon")).value_or(style.displayFolderIcon);
-    style.opacity = read.number(QLatin1StringView("opacity")).value_or(style.opacity);
-    style.cornerRadius = read.number(QLatin1StringView("cornerRadius")).value_or(style.cornerRadius);
-    style.backgroundStyle = read.enumeration<TileBackground>(QLatin1StringView("backgroundStyle"))
-                                .value_or(style.backgroundStyle);
-    style.customHex = read.string(QLatin1StringView("customHex"));
-    style.backgroundMode = read.enumeration<TileBackgroundMode>(QLatin1StringView("backgroundMode"))
-                               .value_or(style.backgroundMode);
-    style.borderEnabled = read.boolean(QLatin1StringView("borderEnabled")).value_or(style.borderEnabled);
-    style.borderWidth = read.number(QLatin1StringView("borderWidth")).value_or(style.borderWidth);
-    style.borderOpacity = read.number(QLatin1StringView("borderOpacity")).value_or(style.borderOpacity);
+    style.displayFolderIcon = read.boolean("displayFolderIcon").value_or(style.displayFolderIcon);
+    style.opacity = read.number("opacity").value_or(style.opacity);
+    style.cornerRadius = read.number("cornerRadius").value_or(style.cornerRadius);
+    style.backgroundStyle =
+        read.enumeration<TileBackground>("backgroundStyle").value_or(style.backgroundStyle);
+    style.customHex = read.text("customHex");
+    style.backgroundMode =
+        read.enumeration<TileBackgroundMode>("backgroundMode").value_or(style.backgroundMode);
+    style.borderEnabled = read.boolean("borderEnabled").value_or(style.borderEnabled);
+    style.borderWidth = read.number("borderWidth").value_or(style.borderWidth);
+    style.borderOpacity = read.number("borderOpacity").value_or(style.borderOpacity);
     if (read.failed()) {
         return std::nullopt;
     }
     return style;
 }
 
-std::optional<AppFolder> decodeFolder(const QJsonObject& object, Date now, QString* error) {
+std::optional<AppFolder> readFolder(simdjson::dom::object object, Date now, QString& error) {
     MemberReader read(object, error);
-    auto id = read.uuid(QLatin1StringView("id"));
-    auto name = read.string(QLatin1StringView("name"));
-    auto emoji = read.string(QLatin1StringView("emoji"));
-    auto apps = read.array(QLatin1StringView("apps"));
-    auto isInDock = read.boolean(QLatin1StringView("isInDock"));
-    auto tileStyle = read.object(QLatin1StringView("tileStyle"));
-    auto createdAt = read.number(QLatin1StringView("createdAt"));
+    auto id = read.uuid("id");
+    auto name = read.text("name");
+    auto emoji = read.text("emoji");
+    auto apps = read.array("apps");
+    auto isInDock = read.boolean("isInDock");
+    auto tileStyle = read.object("tileStyle");
+    auto createdAt = read.number("createdAt");
     if (read.failed()) {
         return std::nullopt;
     }
     if (!id || !name) {
-        read.missing(QLatin1StringView(!id ? "id" : "name"));
+        read.missing(!id ? "id" : "name");
         return std::nullopt;
     }
     AppFolder folder;
@@ -240,57 +457,79 @@ std::optional<AppFolder> decodeFolder(const QJsonObject& object, Date now, QStri
     folder.isInDock = isInDock.value_or(false);
     folder.createdAt = createdAt ? Date::fromTimeIntervalSinceReferenceDate(*createdAt) : now;
     if (tileStyle) {
-        auto style = decodeTileStyle(*tileStyle, error);
+        auto style = readTileStyle(*tileStyle, error);
         if (!style) {
-            prefixError(error, QStringLiteral("\"tileStyle\": "));
+            error.prepend(QStringLiteral("\"tileStyle\": "));
             return std::nullopt;
         }
         folder.tileStyle = *style;
     }
     if (apps) {
-        folder.apps.reserve(apps->size());
-        for (qsizetype i = 0; i < apps->size(); ++i) {
-            const QJsonValue entry = apps->at(i);
-            if (!entry.isObject()) {
-                read.failWith(QStringLiteral("\"apps\" entry %1 is not an object").arg(i));
+        folder.apps.reserve(static_cast<qsizetype>(apps->size()));
+        qsizetype i = 0;
+        for (const JsonValue entry : *apps) {
+            simdjson::dom::object members;
+            if (entry.get_object().get(members) != simdjson::SUCCESS) {
+                read.fail(QStringLiteral("\"apps\" entry %1 is not an object").arg(i));
                 return std::nullopt;
             }
-            auto item = decodeAppItem(entry.toObject(), error);
+            auto item = readAppItem(members, error);
             if (!item) {
-                prefixError(error, QStringLiteral("\"apps\" entry %1: ").arg(i));
+                error.prepend(QStringLiteral("\"apps\" entry %1: ").arg(i));
                 return std::nullopt;
             }
             folder.apps.push_back(std::move(*item));
+            ++i;
         }
     }
     return folder;
 }
 
-FolderListDecoding decodeFolderList(const QByteArray& bytes, Date now) {
-    QJsonParseError parseError{};
-    const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
-    if (parseError.error != QJsonParseError::NoError) {
-        return {std::nullopt, QStringLiteral("not valid JSON (%1 at offset %2)")
-                                  .arg(parseError.errorString())
-                                  .arg(parseError.offset)};
+} // namespace
+
+QByteArray encodeFolderList(const QList<AppFolder>& folders) {
+    std::size_t expected = 2;
+    for (const AppFolder& folder : folders) {
+        expected += 400 + static_cast<std::size_t>(folder.apps.size()) * 200;
     }
-    if (!document.isArray()) {
+    JsonOutput out(expected);
+    out.open('[');
+    for (const AppFolder& folder : folders) {
+        writeFolder(out, folder);
+    }
+    out.close(']');
+    return out.take();
+}
+
+FolderListDecoding decodeFolderList(const QByteArray& bytes, Date now) {
+    // The parser validates UTF-8, reads numbers exactly and refuses nesting beyond its depth limit without
+    // deep recursion, so a damaged file fails cleanly.
+    simdjson::dom::parser parser;
+    JsonValue root;
+    if (const auto error =
+            parser.parse(bytes.constData(), static_cast<std::size_t>(bytes.size())).get(root)) {
+        return {std::nullopt,
+                QStringLiteral("not valid JSON (%1)").arg(QLatin1StringView(simdjson::error_message(error)))};
+    }
+    simdjson::dom::array list;
+    if (root.get_array().get(list) != simdjson::SUCCESS) {
         return {std::nullopt, QStringLiteral("the document is not a list of folders")};
     }
-    const QJsonArray array = document.array();
     QList<AppFolder> folders;
-    folders.reserve(array.size());
-    for (qsizetype i = 0; i < array.size(); ++i) {
-        const QJsonValue value = array.at(i);
-        if (!value.isObject()) {
-            return {std::nullopt, QStringLiteral("folder %1 is not an object").arg(i)};
+    folders.reserve(static_cast<qsizetype>(list.size()));
+    qsizetype index = 0;
+    for (const JsonValue value : list) {
+        simdjson::dom::object members;
+        if (value.get_object().get(members) != simdjson::SUCCESS) {
+            return {std::nullopt, QStringLiteral("folder %1 is not an object").arg(index)};
         }
         QString error;
-        auto folder = decodeFolder(value.toObject(), now, &error);
+        auto folder = readFolder(members, now, error);
         if (!folder) {
-            return {std::nullopt, QStringLiteral("folder %1: %2").arg(i).arg(error)};
+            return {std::nullopt, QStringLiteral("folder %1: %2").arg(index).arg(error)};
         }
         folders.push_back(std::move(*folder));
+        ++index;
     }
     return {std::move(folders), {}};
 }

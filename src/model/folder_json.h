@@ -4,15 +4,16 @@
 //     FolderListDecoding read = decodeFolderList(bytes, clock.now());
 //     if (!read.folders) console.printLine("... " + read.error);
 //
-// Reading is lenient for folders and tile styles (missing members take their defaults; "createdAt" takes the
-// reading time) and strict for application entries. A member of the wrong type, a bad UUID or URL, or an
-// unknown enumeration text fails the whole document. Plain functions; use them from any thread.
+// Reading is lenient for folders and tile styles (missing or null members take their defaults; "createdAt"
+// takes the reading time) and strict for application entries. A member of the wrong type, a bad UUID or URL,
+// or an unknown enumeration text fails the whole document. Extra members are ignored.
+//
+// Plain functions; use them from any thread.
 #pragma once
 
 #include "model/app_folder.h"
 
 #include <QByteArray>
-#include <QJsonObject>
 #include <QList>
 #include <QString>
 #include <optional>
@@ -26,17 +27,9 @@ struct FolderListDecoding {
     QString error;
 };
 
-[[nodiscard]] QJsonObject encodeAppItem(const AppItem& item);
-[[nodiscard]] QJsonObject encodeTileStyle(const TileStyleSettings& style);
-[[nodiscard]] QJsonObject encodeFolder(const AppFolder& folder);
-/// The folder file's bytes: a compact JSON array of folder objects.
+/// The folder file's bytes: a compact JSON array of folder objects, each with all seven members.
 [[nodiscard]] QByteArray encodeFolderList(const QList<AppFolder>& folders);
 
-[[nodiscard]] std::optional<AppItem> decodeAppItem(const QJsonObject& object, QString* error = nullptr);
-[[nodiscard]] std::optional<TileStyleSettings> decodeTileStyle(const QJsonObject& object,
-                                                               QString* error = nullptr);
-[[nodiscard]] std::optional<AppFolder> decodeFolder(const QJsonObject& object, Date now,
-                                                    QString* error = nullptr);
 /// Reads a folder file; `now` is the creation time of folders that have none.
 [[nodiscard]] FolderListDecoding decodeFolderList(const QByteArray& bytes, Date now);
 

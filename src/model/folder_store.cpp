@@ -52,6 +52,12 @@ void FolderStore::load() {
         m_console.printLine(failure + file.errorString());
         return;
     }
+    if (!m_syncedBytes.isEmpty() && bytes == m_syncedBytes) {
+        // Helpers reload on every appearance change; most of the time the file is the one read last.
+        m_fileFailedToLoad = false;
+        emit changed(Field::folders);
+        return;
+    }
     FolderListDecoding decoded = decodeFolderList(bytes, m_clock.now());
     if (!decoded.folders) {
         m_fileFailedToLoad = true;
@@ -69,6 +75,7 @@ void FolderStore::save() {
 void FolderStore::writeFile(const QByteArray& bytes) {
     const QString failure = QStringLiteral("[FolderStore] Failed to save folders: ");
     if (m_fileFailedToLoad && !setAsideUnreadableFile()) {
+        m_syncedBytes.clear();
         return;
     }
     QDir().mkpath(QFileInfo(m_saveURL).absolutePath());
@@ -77,16 +84,21 @@ void FolderStore::writeFile(const QByteArray& bytes) {
     QSaveFile file(m_saveURL);
     if (!file.open(QIODevice::WriteOnly)) {
         m_console.printLine(failure + file.errorString());
+        m_syncedBytes.clear();
         return;
     }
     if (file.write(bytes) != bytes.size()) {
         m_console.printLine(failure + file.errorString());
         file.cancelWriting();
+        m_syncedBytes.clear();
         return;
     }
     if (!file.commit()) {
         m_console.printLine(failure + file.errorString());
+        m_syncedBytes.clear();
+        return;
     }
+    m_syncedBytes = bytes;
 }
 
 bool FolderStore::setAsideUnreadableFile() {
@@ -127,6 +139,7 @@ void FolderStore::assignFolders(QList<AppFolder> folders, const QByteArray* byte
     // every appearance change, and rewriting identical bytes could put back a list older than the main
     // application's latest save.
     if (bytesOnDisk && *bytesOnDisk == bytes) {
+        m_syncedBytes = bytes;
         return;
     }
     writeFile(bytes);

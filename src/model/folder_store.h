@@ -132,6 +132,9 @@ private:
     QString m_saveURL;
     /// True after a load found a file it could not read, until that file is moved aside or reads again.
     bool m_fileFailedToLoad = false;
+    /// The file's bytes as this store last wrote them or read them in its own form: `m_folders` is their
+    /// decoding, so a load that finds them again has nothing to decode.
+    QByteArray m_syncedBytes;
 
     bool m_didStartDockStateMonitoring = false;
     WorkItemPtr m_pendingDockReconcileWorkItem;

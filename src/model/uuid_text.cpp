@@ -1,5 +1,7 @@
 #include "model/uuid_text.h"
 
+#include <cstdint>
+
 namespace tessly {
 
 QUuid makeUuid() {
@@ -14,21 +16,41 @@ std::optional<QUuid> parseUuid(QStringView text) {
     if (text.size() != 36) {
         return std::nullopt;
     }
-    for (qsizetype i = 0; i < 36; ++i) {
-        const char16_t c = text[i].unicode();
-        const bool hyphenPlace = i == 8 || i == 13 || i == 18 || i == 23;
-        if (hyphenPlace) {
-            if (c != u'-') {
+    // One pass that checks and assembles: the folder file holds tens of thousands of these.
+    const char16_t* c = text.utf16();
+    auto hexValue = [](char16_t digit) -> int {
+        if (digit >= u'0' && digit <= u'9') {
+            return digit - u'0';
+        }
+        if (digit >= u'a' && digit <= u'f') {
+            return digit - u'a' + 10;
+        }
+        if (digit >= u'A' && digit <= u'F') {
+            return digit - u'A' + 10;
+        }
+        return -1;
+    };
+    std::uint8_t bytes[16];
+    int at = 0;
+    for (int i = 0; i < 36;) {
+        if (i == 8 || i == 13 || i == 18 || i == 23) {
+            if (c[i] != u'-') {
                 return std::nullopt;
             }
+            ++i;
             continue;
         }
-        const bool hex = (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
-        if (!hex) {
+        const int high = hexValue(c[i]);
+        const int low = hexValue(c[i + 1]);
+        if (high < 0 || low < 0) {
             return std::nullopt;
         }
+        bytes[at++] = static_cast<std::uint8_t>(high << 4 | low);
+        i += 2;
     }
-    return QUuid::fromString(text);
+    return QUuid(static_cast<uint>(bytes[0] << 24 | bytes[1] << 16 | bytes[2] << 8 | bytes[3]),
+                 static_cast<ushort>(bytes[4] << 8 | bytes[5]), static_cast<ushort>(bytes[6] << 8 | bytes[7]),
+                 bytes[8], bytes[9], bytes[10], bytes[11], bytes[12], bytes[13], bytes[14], bytes[15]);
 }
 
 } // namespace tessly

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace tessly {
 namespace {
 
@@ -25,10 +27,24 @@ QString appEntry(const QString& members) {
         .arg(kAppId, members);
 }
 
+/// The object that encodeFolderList writes for `folder`, read back by an independent JSON reader.
+QJsonObject writtenFolder(const AppFolder& folder) {
+    return QJsonDocument::fromJson(encodeFolderList({folder})).array().first().toObject();
+}
+
+std::optional<TileStyleSettings> readTileStyle(const QString& styleObject) {
+    const auto read =
+        decodeFolderList(folderFileWith(QStringLiteral(R"(,"tileStyle":%1)").arg(styleObject)), kNow);
+    if (!read.folders) {
+        return std::nullopt;
+    }
+    return read.folders->first().tileStyle;
+}
+
 AppFolder sampleFolder() {
     AppFolder folder;
     folder.id = *parseUuid(QString::fromLatin1(kFolderId));
-    folder.name = QStringLiteral("Робота ✨ \"quoted\" / slash");
+    folder.name = QStringLiteral("Робота ✨ \"quoted\" / slash \\ tab\t line\n\x01 𝄞");
     folder.emoji = QStringLiteral("🚀");
     folder.apps = {
         AppItem{*parseUuid(QString::fromLatin1(kAppId)), QStringLiteral("Mail"),
@@ -56,7 +72,7 @@ TEST(FolderJson, MinimalFolderTakesDefaultsAndIsWrittenWithAllMembers) {
     EXPECT_EQ(folder.tileStyle, TileStyleSettings{});
     EXPECT_EQ(folder.createdAt, kNow);
 
-    const QJsonObject written = encodeFolder(folder);
+    const QJsonObject written = writtenFolder(folder);
     EXPECT_EQ(written.keys(),
               QStringList({"apps", "createdAt", "emoji", "id", "isInDock", "name", "tileStyle"}));
     EXPECT_TRUE(written.value("createdAt").isDouble()) << "a number of seconds, not a date text";
@@ -73,20 +89,23 @@ TEST(FolderJson, NullMembersReadAsMissing) {
 }
 
 TEST(FolderJson, TileStyleDefaultsAndCustomHexPresence) {
-    const auto empty = decodeTileStyle(QJsonObject{});
+    const auto empty = readTileStyle("{}");
     ASSERT_TRUE(empty);
     EXPECT_EQ(*empty, TileStyleSettings{});
-    EXPECT_FALSE(encodeTileStyle(*empty).contains("customHex"))
+    AppFolder folder{makeUuid(), "W", "folder", {}, false, *empty, kNow};
+    EXPECT_FALSE(writtenFolder(folder).value("tileStyle").toObject().contains("customHex"))
         << "an absent colour is never written as null";
 
-    const auto withNull = decodeTileStyle(QJsonObject{{"customHex", QJsonValue::Null}});
+    const auto withNull = readTileStyle(R"({"customHex":null})");
     ASSERT_TRUE(withNull);
     EXPECT_FALSE(withNull->customHex.has_value());
 
-    TileStyleSettings withHex;
-    withHex.customHex = QStringLiteral("FF8800");
-    EXPECT_NE(withHex, TileStyleSettings{}) << "present and absent customHex differ";
-    EXPECT_EQ(encodeTileStyle(withHex).value("customHex").toString(), "FF8800");
+    folder.tileStyle.customHex = QStringLiteral("FF8800");
+    EXPECT_NE(folder.tileStyle, TileStyleSettings{}) << "present and absent customHex differ";
+    EXPECT_EQ(writtenFolder(folder).value("tileStyle").toObject().value("customHex").toString(), "FF8800");
+
+    folder.tileStyle.opacity = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_TRUE(decodeFolderList(encodeFolderList({folder}), kNow).folders) << "no NaN ever reaches the file";
 }
 
 TEST(FolderJson, EveryDefectFailsTheWholeDocument) {
@@ -118,6 +137,10 @@ TEST(FolderJson, EveryDefectFailsTheWholeDocument) {
         EXPECT_FALSE(read.error.isEmpty()) << what;
     }
 
+    QByteArray invalidUtf8 = folderFileWith(R"(,"emoji":"EMOJI")");
+    invalidUtf8.replace("EMOJI", "\xff\xfe");
+    EXPECT_FALSE(decodeFolderList(invalidUtf8, kNow).folders) << "invalid UTF-8";
+
     // The same folder with a sound application entry reads, so each failure above is the defect's own.
     EXPECT_TRUE(
         decodeFolderList(folderFileWith(QStringLiteral(R"(,"apps":[%1])").arg(goodApp)), kNow).folders);
@@ -139,7 +162,7 @@ TEST(FolderJson, UuidTextsReadInEitherCaseAndAreWrittenUpperCase) {
     const auto read =
         decodeFolderList(QStringLiteral(R"([{"id":"%1","name":"W"}])").arg(lower).toUtf8(), kNow);
     ASSERT_TRUE(read.folders) << read.error.toStdString();
-    EXPECT_EQ(encodeFolder(read.folders->first()).value("id").toString(), kFolderId);
+    EXPECT_EQ(writtenFolder(read.folders->first()).value("id").toString(), kFolderId);
 
     for (const char* bad : {"{3F2504E0-4F89-41D3-9A0C-0305E82C3301}", "3F2504E04F8941D39A0C0305E82C3301",
                             "3F2504E0-4F89-41D3-9A0C-0305E82C330", "3F2504E0-4F89-41D3-9A0C-0305E82C330G",
@@ -156,6 +179,9 @@ TEST(FolderJson, WrittenListReadsBackToTheSameBytes) {
                                       AppFolder{makeUuid(), "Empty", "folder", {}, false, {}, kNow}};
     const QByteArray bytes = encodeFolderList(folders);
     EXPECT_FALSE(bytes.contains('\n')) << "compact JSON";
+    const QJsonDocument independent = QJsonDocument::fromJson(bytes);
+    ASSERT_TRUE(independent.isArray()) << "any JSON reader reads the file";
+    EXPECT_EQ(independent.array().first().toObject().value("name").toString(), folders.first().name);
 
     const auto read = decodeFolderList(bytes, Date());
     ASSERT_TRUE(read.folders) << read.error.toStdString();

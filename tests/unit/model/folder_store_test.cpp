@@ -134,6 +134,25 @@ TEST_F(FolderStoreTest, UnreadableFileLoadsNothingAndIsKeptAsideBeforeTheNextSav
     EXPECT_EQ(console.lines.size(), 2);
 }
 
+TEST_F(FolderStoreTest, ReloadPicksUpWhatAnotherStoreWrote) {
+    RecordingHelperActions otherHelpers;
+    FolderStore mainApp(home.paths(), otherHelpers, notifications, time, time, console);
+    mainApp.addFolder(AppFolder{makeUuid(), "Work", "star", {}, false, {}, time.now()});
+    store().load();
+    ASSERT_EQ(store().folders().size(), 1);
+
+    AppFolder renamed = mainApp.folders().first();
+    renamed.name = "Work 2";
+    mainApp.updateFolder(renamed);
+    store().load();
+    EXPECT_EQ(store().folders().first().name, "Work 2");
+
+    changes.clear();
+    store().load(); // unchanged file: the same list, announced again
+    EXPECT_EQ(store().folders().first().name, "Work 2");
+    EXPECT_EQ(countChanges(FolderStore::Field::folders), 1);
+}
+
 TEST_F(FolderStoreTest, FailedReloadKeepsTheLoadedList) {
     const AppFolder work = given("Work", false);
     home.write("Library/Application Support/Tessly/folders.json", "[{\"id\":");

@@ -1,6 +1,7 @@
 #include "model/folder_store.h"
 
 #include "model/folder_json.h"
+#include "model/notification_names.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -190,7 +191,7 @@ void FolderStore::updateFolder(const AppFolder& folder) {
     assignFolders(std::move(folders));
 
     if (old.tileStyle != folder.tileStyle) {
-        m_notifications.post(QStringLiteral("tileAppearanceChanged"), QVariant::fromValue(folder.id));
+        m_notifications.post(notification_names::kTileAppearanceChanged, QVariant::fromValue(folder.id));
     }
     if (old.isInDock != folder.isInDock) {
         if (folder.isInDock) {

@@ -1,0 +1,285 @@
+// Building, finding and identifying helper bundles.
+#include "helpers/helper_manager.h"
+
+#include "helpers/helper_files.h"
+#include "model/uuid_text.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QStringDecoder>
+#include <QTextBoundaryFinder>
+
+#include <filesystem>
+#include <system_error>
+
+namespace tessly {
+
+using namespace helper_files;
+
+namespace {
+
+constexpr qsizetype kBundleNameLength = 30;
+
+bool isForbiddenInBundleName(char32_t c) {
+    if (c == U' ') {
+        return false;
+    }
+    switch (c) {
+    case U'/':
+    case U':':
+    case U'*':
+    case U'?':
+    case U'"':
+    case U'<':
+    case U'>':
+    case U'|':
+        return true;
+    default:
+        break;
+    }
+    if ((c >= 0x09 && c <= 0x0D) || c == 0x85) {
+        return true;
+    }
+    switch (QChar::category(c)) {
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+    case QChar::Separator_Space:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+QString helperBundleName(const QString& folderName) {
+    // The first 30 user-perceived characters: an emoji of several code points counts once.
+    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, folderName);
+    qsizetype end = 0;
+    for (qsizetype count = 0; count < kBundleNameLength; ++count) {
+        const qsizetype next = graphemes.toNextBoundary();
+        if (next < 0) {
+            end = folderName.size();
+            break;
+        }
+        end = next;
+    }
+    QString cleaned;
+    const QString head = folderName.left(end);
+    for (const char32_t c : head.toUcs4()) {
+        if (!isForbiddenInBundleName(c)) {
+            cleaned += QString::fromUcs4(&c, 1);
+        }
+    }
+    if (cleaned.isEmpty()) {
+        cleaned = QStringLiteral("Group");
+    }
+    return cleaned + QStringLiteral(".app");
+}
+
+QString HelperManager::helpersDir() {
+    if (!m_helpersDir) {
+        m_helpersDir = m_env.paths.applicationSupport() + QStringLiteral("/Tessly/Helpers");
+        QDir().mkpath(*m_helpersDir);
+    }
+    return *m_helpersDir;
+}
+
+QString HelperManager::helperPathFor(const AppFolder& folder) {
+    const QString name = helperBundleName(folder.name);
+    const QString stem = name.chopped(4);
+    const QString wanted = uuidText(folder.id);
+    // Two folders whose names reduce to the same bundle name get "Name.app", "Name 2.app", ...: building the
+    // second never takes over the first one's helper.
+    for (int n = 1;; ++n) {
+        const QString candidate =
+            helpersDir() + QLatin1Char('/') + (n == 1 ? name : stem + QStringLiteral(" %1.app").arg(n));
+        if (!existsOrIsLink(candidate)) {
+            return candidate;
+        }
+        const auto owner = helperGroupUUID(candidate);
+        if (!owner || *owner == wanted || !parseUuid(*owner)) {
+            return candidate; // ours, or nobody's: refreshed in place
+        }
+    }
+}
+
+std::optional<QString> HelperManager::buildHelper(const AppFolder& folder) {
+    const QString application = m_env.mainBundle.bundlePath();
+    const QString helper = helperPathFor(folder);
+
+    // A link in the helpers directory, or a bundle whose Info.plist leads out of it, is never refreshed in
+    // place: what it points at is not ours to patch or sign.
+    if (existsOrIsLink(helper) &&
+        (QFileInfo(helper).isSymLink() || !staysInside(helper + QStringLiteral("/Contents/Info.plist"), helpersDir()))) {
+        removeTree(helper);
+    }
+    if (!existsOrIsLink(helper)) {
+        if (const auto error = copyTree(application, helper)) {
+            m_env.console.printLine(QStringLiteral("Failed to copy app bundle: ") + *error);
+            return std::nullopt;
+        }
+    }
+
+    scrubHelperBundle(helper);
+
+    const QString infoPath = helper + QStringLiteral("/Contents/Info.plist");
+    auto info = readPropertyListFile(infoPath);
+    if (!info || !info->root.isDictionary()) {
+        // Without its Info.plist the copy would start as a second main application: not a helper at all.
+        logFailure(QStringLiteral("Tessly: Failed to read the helper's Info.plist: ") + infoPath);
+        removeTree(helper);
+        return std::nullopt;
+    }
+    PlistDictionary& values = *info->root.asDictionary();
+    values.set(QStringLiteral("CFBundleName"), folder.name);
+    values.set(QStringLiteral("CFBundleDisplayName"), folder.name);
+    values.set(QStringLiteral("TSGroupUUID"), uuidText(folder.id));
+    (void)writePropertyListFile(infoPath, info->root, PlistFormat::Xml);
+
+    const std::optional<QString> identity = signingIdentity();
+    const QStringList arguments =
+        identity && !identity->isEmpty()
+            ? QStringList{"--force", "--deep", "--sign", *identity, "--options", "runtime", "--timestamp", helper}
+            : QStringList{"--force", "--deep", "--sign", "-", "--timestamp=none", helper};
+    const ChildProcessResult signing = m_env.processes.run(m_env.codesignPath, arguments, StandardError::Inherited);
+    if (!signing.started) {
+        logFailure(QStringLiteral("Tessly: Failed to run codesign: ") + signing.startError);
+        removeTree(helper);
+        return std::nullopt;
+    }
+    if (signing.exitStatus != 0) {
+        logFailure(QStringLiteral("Tessly: Codesign failed for %1 (exit code: %2)").arg(helper).arg(signing.exitStatus));
+        removeTree(helper);
+        return std::nullopt;
+    }
+    return helper;
+}
+
+void HelperManager::logFailure(const QString& line) {
+    m_env.console.printLine(line);
+    m_env.systemLog.log(line);
+}
+
+void HelperManager::scrubHelperBundle(const QString& helperPath) {
+    removeTree(helperPath + QStringLiteral("/Icon\r"));
+    removeTree(helperPath + QStringLiteral("/Contents/MacOS/__preview.dylib"));
+
+    auto clear = [this](const QString& path) {
+        for (const QString& name : m_env.attributes.list(path)) {
+            if (!name.isEmpty()) {
+                m_env.attributes.remove(path, name);
+            }
+        }
+    };
+    clear(helperPath);
+    std::error_code error;
+    // Links are not followed: their own attributes are cleared, never those of what they point at.
+    for (auto it = std::filesystem::recursive_directory_iterator(std::filesystem::path(helperPath.toStdString()), error);
+         !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
+        clear(QString::fromStdString(it->path().string()));
+    }
+}
+
+std::optional<QString> HelperManager::signingIdentity() {
+    const ChildProcessResult query = m_env.processes.run(
+        m_env.codesignPath, {"-dv", "--verbose=4", m_env.mainBundle.bundlePath()}, StandardError::Piped);
+    if (!query.started) {
+        return std::nullopt;
+    }
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    const QString text = decoder(query.standardError);
+    if (decoder.hasError()) {
+        return std::nullopt;
+    }
+    static const QRegularExpression kLineBreaks(QStringLiteral("\r\n|[\n\r\u0085\u2028\u2029\v\f]"));
+    for (const QString& line : text.split(kLineBreaks)) {
+        if (line.startsWith(QLatin1String("Authority="))) {
+            return line.mid(10);
+        }
+    }
+    return std::nullopt;
+}
+
+QStringList HelperManager::listedHelperBundles() {
+    QStringList bundles;
+    QDir directory(helpersDir());
+    if (!directory.exists()) {
+        return bundles;
+    }
+    const QStringList entries =
+        directory.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
+    for (const QString& entry : entries) {
+        if (QFileInfo(entry).suffix() == QLatin1String("app")) {
+            bundles.append(directory.filePath(entry));
+        }
+    }
+    return bundles;
+}
+
+std::optional<QString> HelperManager::findHelper(const QUuid& folderId) {
+    const QString wanted = uuidText(folderId);
+    for (const QString& bundle : listedHelperBundles()) {
+        if (helperGroupUUID(bundle) == wanted) {
+            return bundle;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> HelperManager::helperGroupUUID(const QString& bundlePath) const {
+    // A link is nobody's helper: it is never read through, and synchronisation removes it.
+    if (QFileInfo(bundlePath).isSymLink()) {
+        return std::nullopt;
+    }
+    auto info = readPropertyListFile(bundlePath + QStringLiteral("/Contents/Info.plist"));
+    if (!info || !info->root.isDictionary()) {
+        return std::nullopt;
+    }
+    const PlistValue* value = info->root.asDictionary()->find(QStringLiteral("TSGroupUUID"));
+    if (!value || !value->asString()) {
+        return std::nullopt;
+    }
+    return *value->asString();
+}
+
+bool HelperManager::isHelperStale(const QString& helperPath, const QString& applicationPath) const {
+    const auto executable = m_env.mainBundle.executablePath();
+    const QString name = executable ? QFileInfo(*executable).fileName() : QStringLiteral("Tessly");
+    const QFileInfo helperExecutable(helperPath + QStringLiteral("/Contents/MacOS/") + name);
+    const QFileInfo applicationExecutable(applicationPath + QStringLiteral("/Contents/MacOS/") + name);
+    if (!helperExecutable.exists() || !applicationExecutable.exists()) {
+        return false;
+    }
+    return helperExecutable.lastModified() < applicationExecutable.lastModified();
+}
+
+void HelperManager::rebuildHelperIfStale(const AppFolder& folder, const QString& helperPath) {
+    if (!isHelperStale(helperPath, m_env.mainBundle.bundlePath()) || isHelperRunning(helperPath)) {
+        return;
+    }
+    removeTree(helperPath);
+    (void)buildHelper(folder);
+}
+
+bool HelperManager::isHelperRunning(const QString& helperPath) const {
+    for (const RunningApplication& application : m_env.workspace.runningApplications()) {
+        if (application.bundlePath && *application.bundlePath == helperPath) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void HelperManager::quitRunningApplications(const QString& bundlePath) {
+    for (const RunningApplication& application : m_env.workspace.runningApplications()) {
+        if (application.bundlePath && *application.bundlePath == bundlePath) {
+            m_env.workspace.terminate(application);
+        }
+    }
+}
+
+} // namespace tessly

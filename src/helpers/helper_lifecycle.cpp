@@ -1,0 +1,153 @@
+// Starting, stopping, retiring and deleting helpers, and telling running helpers about changes.
+#include "helpers/helper_manager.h"
+
+#include "helpers/helper_files.h"
+#include "model/notification_names.h"
+#include "model/uuid_text.h"
+
+#include <QPointer>
+
+namespace tessly {
+
+using namespace helper_files;
+
+HelperManager::HelperManager(const HelperEnvironment& environment, QObject* parent)
+    : QObject(parent), m_env(environment) {
+    m_tileObserver = m_env.notifications.addObserver(notification_names::kTileAppearanceChanged,
+                                                     [this](const Notification&) { updateAllHelperTiles(); });
+    m_popupObserver = m_env.notifications.addObserver(notification_names::kPopupSettingsChanged,
+                                                      [this](const Notification&) { refreshAllHelperPopups(); });
+}
+
+HelperManager::~HelperManager() {
+    m_env.notifications.removeObserver(m_tileObserver);
+    m_env.notifications.removeObserver(m_popupObserver);
+    for (const WorkItemPtr& item : std::as_const(m_offTimers)) {
+        item->cancel();
+    }
+}
+
+void HelperManager::noteLaunch(const QUuid& folderId) {
+    if (m_launchRecorder) {
+        m_launchRecorder->noteHelperLaunch(folderId, m_env.clock.now());
+    }
+}
+
+void HelperManager::launchHelper(const QString& helperPath, const QUuid& folderId) {
+    OpenConfiguration configuration;
+    configuration.activates = false;
+    configuration.createsNewApplicationInstance = true;
+    // "-group" tells the helper that the main application started it, so it shows its badge instead of its popup.
+    configuration.arguments = {QStringLiteral("-group"), uuidText(folderId)};
+    m_env.workspace.openApplication(
+        helperPath, configuration, [self = QPointer<HelperManager>(this), helperPath, folderId](const auto& error) {
+            if (!self) {
+                return;
+            }
+            if (error) {
+                self->removeMarker(folderId, QStringLiteral(".launch"));
+                self->m_env.console.printLine(QStringLiteral("Failed to launch helper %1: %2").arg(helperPath, *error));
+                self->m_env.systemLog.log(QStringLiteral("Tessly: Failed to launch helper %1: %2").arg(helperPath, *error));
+                return;
+            }
+            self->m_env.console.printLine(QStringLiteral("Successfully launched helper: ") + helperPath);
+            self->m_env.systemLog.log(QStringLiteral("Tessly: Successfully launched helper: ") + helperPath);
+        });
+}
+
+void HelperManager::installHelper(const AppFolder& folder) {
+    removeHelper(folder.id, true);
+    writeLaunchMarker(folder.id);
+    const auto helper = buildHelper(folder);
+    if (!helper) {
+        return; // the launch marker stays; the next synchronisation tries again
+    }
+    launchHelper(*helper, folder.id);
+}
+
+void HelperManager::removeHelper(const QUuid& folderId, bool preserve) {
+    const auto helper = findHelper(folderId);
+    if (!helper) {
+        return;
+    }
+    if (preserve) {
+        (void)writeAtomically(stateFilePath(folderId, QStringLiteral(".preserve")), QByteArray());
+    } else {
+        removeMarker(folderId, QStringLiteral(".preserve"));
+    }
+    quitRunningApplications(*helper);
+    removeTree(*helper);
+}
+
+void HelperManager::syncHelpers(const QList<AppFolder>& folders) {
+    QSet<QString> inDock;
+    for (const AppFolder& folder : folders) {
+        if (folder.isInDock) {
+            inDock.insert(uuidText(folder.id));
+        }
+    }
+    for (const QString& bundle : listedHelperBundles()) {
+        const auto owner = helperGroupUUID(bundle);
+        if (owner && inDock.contains(*owner)) {
+            continue;
+        }
+        quitRunningApplications(bundle);
+        removeTree(bundle);
+    }
+    for (const AppFolder& folder : folders) {
+        if (!folder.isInDock) {
+            continue;
+        }
+        const auto helper = findHelper(folder.id);
+        if (!helper) {
+            noteLaunch(folder.id);
+            installHelper(folder);
+            continue;
+        }
+        rebuildHelperIfStale(folder, *helper);
+        const QString current = findHelper(folder.id).value_or(*helper);
+        if (isHelperRunning(current)) {
+            continue;
+        }
+        noteLaunch(folder.id);
+        launchHelper(current, folder.id);
+    }
+}
+
+void HelperManager::scheduleHelperOff(const AppFolder& folder, double delaySeconds) {
+    if (const auto pending = m_offTimers.find(folder.id); pending != m_offTimers.end()) {
+        (*pending)->cancel();
+    }
+    m_env.distributedNotifications.post(notification_names::kTSFolderOffBadge, std::nullopt,
+                                        PlistDictionary{{notification_names::kKeyId, uuidText(folder.id)}});
+    auto item = std::make_shared<WorkItem>([self = QPointer<HelperManager>(this), folder] {
+        if (!self) {
+            return;
+        }
+        self->m_offTimers.remove(folder.id);
+        self->removeDockTile(folder);
+        self->removeHelper(folder.id, false);
+    });
+    m_offTimers.insert(folder.id, item);
+    m_env.queue.schedule(std::move(item), delaySeconds);
+}
+
+void HelperManager::cancelHelperOff(const AppFolder& folder) {
+    if (const auto pending = m_offTimers.find(folder.id); pending != m_offTimers.end()) {
+        (*pending)->cancel();
+    }
+    m_offTimers.remove(folder.id);
+    m_env.distributedNotifications.post(
+        notification_names::kTSFolderOffBadge, std::nullopt,
+        PlistDictionary{{notification_names::kKeyId, uuidText(folder.id)}, {notification_names::kKeyHide, true}});
+}
+
+void HelperManager::updateAllHelperTiles() {
+    m_env.distributedNotifications.post(notification_names::kTSTileAppearanceChanged);
+}
+
+void HelperManager::refreshAllHelperPopups() {
+    m_env.distributedNotifications.post(notification_names::kTSPopupSettingsChanged);
+}
+
+} // namespace tessly

@@ -1,0 +1,153 @@
+// The helpers: per-folder copies of the application bundle, their state files, their launch and retirement,
+// and the Dock's preferences that list them.
+//
+//     HelperManager helpers(environment);          // one per process, owned by the composition root
+//     folderStore = FolderStore(paths, helpers, ...);
+//     helpers.syncHelpers(store.folders());        // at start of the main application
+//
+// A helper bundle is "Application Support/Tessly/Helpers/<name>.app": the running bundle copied, scrubbed of
+// custom icons and extended attributes, its Info.plist carrying the folder's name and "TSGroupUUID", and
+// signed anew. Helpers are started with "-group <UUID>", asked to quit with a normal quit request, and told
+// about changes by distributed notifications; nothing waits for them.
+//
+// No folder name, UUID text, Dock entry or Info.plist content makes a file operation reach outside the helpers
+// and state directories; symbolic links found inside them are removed as links, never followed.
+//
+// Main thread only. The implementation is spread over one file per concern: bundle builder, lifecycle, Dock
+// preferences, state files.
+#pragma once
+
+#include "model/app_folder.h"
+#include "model/helper_actions.h"
+#include "platform/child_process.h"
+#include "platform/clock.h"
+#include "platform/console.h"
+#include "platform/distributed_notification_center.h"
+#include "platform/extended_attributes.h"
+#include "platform/main_bundle.h"
+#include "platform/main_queue.h"
+#include "platform/notification_center.h"
+#include "platform/paths.h"
+#include "platform/preferences_domain.h"
+#include "platform/user_defaults.h"
+#include "platform/workspace.h"
+
+#include <QHash>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QUuid>
+#include <optional>
+
+namespace tessly {
+
+/// What a helper manager works with; everything is owned elsewhere and outlives the manager.
+struct HelperEnvironment {
+    const Paths& paths;
+    const MainBundle& mainBundle;
+    UserDefaults& defaults;
+    Workspace& workspace;
+    ChildProcessRunner& processes;
+    ExtendedAttributes& attributes;
+    /// The Dock's preferences domain, "com.apple.dock".
+    PreferencesDomain& dockPreferences;
+    NotificationCenter& notifications;
+    DistributedNotificationCenter& distributedNotifications;
+    MainQueue& queue;
+    const Clock& clock;
+    Console& console;
+    SystemLog& systemLog;
+    /// The code-signing tool ("/usr/bin/codesign" on macOS, the bundled stand-in on Linux).
+    QString codesignPath;
+};
+
+/// The name of a folder's helper bundle: the first 30 user-perceived characters of the name, without the
+/// characters a file name must not hold, "Group" when nothing is left, then ".app".
+[[nodiscard]] QString helperBundleName(const QString& folderName);
+
+/// The shortest decimal text, with a decimal point, that reads back as the same double.
+[[nodiscard]] QString shortestDecimalText(double value);
+
+/// A path with "." and ".." resolved, separators cleaned and any trailing "/" removed; links not followed.
+[[nodiscard]] QString standardizedPath(const QString& path);
+/// The standardized path with the symbolic links in its existing part resolved.
+[[nodiscard]] QString canonicalPath(const QString& path);
+
+class HelperManager final : public QObject, public HelperActions {
+    Q_OBJECT
+
+public:
+    explicit HelperManager(const HelperEnvironment& environment, QObject* parent = nullptr);
+    ~HelperManager() override;
+
+    /// Where helper launches are noted; null while the shell has none. Not owned.
+    void setHelperLaunchRecorder(HelperLaunchRecorder* recorder) { m_launchRecorder = recorder; }
+
+    // Directories.
+    [[nodiscard]] QString helpersDir();
+    [[nodiscard]] QString helperStateDir();
+    [[nodiscard]] QString dockPreferencesURL() const;
+
+    // Bundle builder.
+    [[nodiscard]] std::optional<QString> buildHelper(const AppFolder& folder);
+    [[nodiscard]] std::optional<QString> findHelper(const QUuid& folderId);
+    [[nodiscard]] std::optional<QString> helperGroupUUID(const QString& bundlePath) const;
+    void rebuildHelperIfStale(const AppFolder& folder, const QString& helperPath);
+    [[nodiscard]] bool isHelperStale(const QString& helperPath, const QString& applicationPath) const;
+    [[nodiscard]] bool isHelperRunning(const QString& helperPath) const;
+    [[nodiscard]] std::optional<QString> signingIdentity();
+    void scrubHelperBundle(const QString& helperPath);
+
+    // Lifecycle.
+    void launchHelper(const QString& helperPath, const QUuid& folderId);
+    void installHelper(const AppFolder& folder) override;
+    void removeHelper(const QUuid& folderId, bool preserve) override;
+    void syncHelpers(const QList<AppFolder>& folders) override;
+    void scheduleHelperOff(const AppFolder& folder, double delaySeconds) override;
+    void cancelHelperOff(const AppFolder& folder) override;
+    void updateAllHelperTiles();
+    void refreshAllHelperPopups();
+    [[nodiscard]] bool hasOffTimerForTesting(const QUuid& folderId) const { return m_offTimers.contains(folderId); }
+
+    // Dock preferences.
+    [[nodiscard]] std::optional<double> dockTileSize();
+    [[nodiscard]] std::optional<double> dockLargeSize();
+    [[nodiscard]] bool dockMagnification();
+    [[nodiscard]] std::optional<PlistArray> persistentApps();
+    [[nodiscard]] std::optional<PlistArray> persistentAppsFromFile() const;
+    [[nodiscard]] QSet<QString> persistentAppPathsFromFile() const;
+    [[nodiscard]] static std::optional<QString> tilePath(const PlistValue& entry);
+    void removeDockTile(const AppFolder& folder);
+
+    // State files and process identity.
+    void removeMarker(const QUuid& folderId, const QString& suffix);
+    /// Writes the launch marker: now, in seconds since 1970, as the shortest decimal text.
+    void writeLaunchMarker(const QUuid& folderId);
+    [[nodiscard]] bool consumePreserveMarker(const QUuid& folderId);
+    [[nodiscard]] bool isFolderPinned(const QUuid& folderId);
+    [[nodiscard]] std::optional<QString> helperGroupIdentifier();
+    [[nodiscard]] bool isHelperProcess();
+    void removeFile(const QString& path);
+
+private:
+    [[nodiscard]] QString stateFilePath(const QUuid& folderId, const QString& suffix);
+    [[nodiscard]] QStringList listedHelperBundles();
+    /// Chooses the helper path for a folder: its name, or the name with a number when another folder's
+    /// helper holds it.
+    [[nodiscard]] QString helperPathFor(const AppFolder& folder);
+    void quitRunningApplications(const QString& bundlePath);
+    void logFailure(const QString& line);
+    [[nodiscard]] std::optional<double> dockWholeNumber(const QString& key);
+    [[nodiscard]] std::optional<PlistDictionary> dockPreferencesFile() const;
+    void noteLaunch(const QUuid& folderId);
+
+    HelperEnvironment m_env;
+    HelperLaunchRecorder* m_launchRecorder = nullptr;
+    std::optional<QString> m_helpersDir;
+    std::optional<QString> m_helperStateDir;
+    QHash<QUuid, WorkItemPtr> m_offTimers;
+    ObserverToken m_tileObserver = 0;
+    ObserverToken m_popupObserver = 0;
+};
+
+} // namespace tessly

@@ -1,0 +1,105 @@
+// The state files shared by the main application, the helpers and the Dock tile plug-ins, and the process's
+// own identity.
+#include "helpers/helper_manager.h"
+
+#include "helpers/helper_files.h"
+#include "model/uuid_text.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStringDecoder>
+
+#include <charconv>
+#include <cmath>
+
+namespace tessly {
+
+using namespace helper_files;
+
+QString shortestDecimalText(double value) {
+    if (!std::isfinite(value)) {
+        return QStringLiteral("0.0");
+    }
+    char buffer[64];
+    // Plain notation, the fewest digits that read back as the same double.
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+    QString text = QString::fromLatin1(buffer, static_cast<qsizetype>(result.ptr - buffer));
+    if (!text.contains(QLatin1Char('.'))) {
+        text += QStringLiteral(".0");
+    }
+    return text;
+}
+
+QString HelperManager::helperStateDir() {
+    if (!m_helperStateDir) {
+        m_helperStateDir = m_env.paths.applicationSupport() + QStringLiteral("/Tessly/HelperState");
+        QDir().mkpath(*m_helperStateDir);
+    }
+    return *m_helperStateDir;
+}
+
+QString HelperManager::stateFilePath(const QUuid& folderId, const QString& suffix) {
+    // The name is built from the canonical UUID text only: nothing else can reach into the path.
+    return helperStateDir() + QLatin1Char('/') + uuidText(folderId) + suffix;
+}
+
+void HelperManager::removeMarker(const QUuid& folderId, const QString& suffix) {
+    if (suffix.contains(QLatin1Char('/'))) {
+        return;
+    }
+    removeTree(stateFilePath(folderId, suffix));
+}
+
+void HelperManager::writeLaunchMarker(const QUuid& folderId) {
+    const QString text = shortestDecimalText(m_env.clock.now().timeIntervalSince1970());
+    (void)writeAtomically(stateFilePath(folderId, QStringLiteral(".launch")), text.toUtf8());
+}
+
+bool HelperManager::consumePreserveMarker(const QUuid& folderId) {
+    const QString marker = stateFilePath(folderId, QStringLiteral(".preserve"));
+    if (!existsOrIsLink(marker)) {
+        return false;
+    }
+    removeTree(marker);
+    return true;
+}
+
+bool HelperManager::isFolderPinned(const QUuid& folderId) {
+    const auto helper = findHelper(folderId);
+    if (!helper) {
+        return false;
+    }
+    if (persistentAppPathsFromFile().contains(standardizedPath(*helper))) {
+        return true;
+    }
+    QFile pin(stateFilePath(folderId, QStringLiteral(".pinned")));
+    if (!pin.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    const QString text = decoder(pin.read(64));
+    if (decoder.hasError()) {
+        return false;
+    }
+    // A pin file outlives its helper: it counts only while the helper runs.
+    return text.trimmed() == QLatin1String("1") && isHelperRunning(*helper);
+}
+
+std::optional<QString> HelperManager::helperGroupIdentifier() {
+    const auto value = m_env.mainBundle.infoString(QStringLiteral("TSGroupUUID"));
+    if (value && !value->isEmpty()) {
+        m_env.defaults.setString(QStringLiteral("group"), *value);
+        return value;
+    }
+    m_env.defaults.removeObject(QStringLiteral("group"));
+    return std::nullopt;
+}
+
+bool HelperManager::isHelperProcess() {
+    const auto identifier = helperGroupIdentifier();
+    return identifier && parseUuid(*identifier).has_value();
+}
+
+void HelperManager::removeFile(const QString& path) { QFile::remove(path); }
+
+} // namespace tessly

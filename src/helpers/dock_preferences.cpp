@@ -112,9 +112,13 @@ std::optional<double> HelperManager::dockWholeNumber(const QString& key) {
     return std::nullopt;
 }
 
-std::optional<double> HelperManager::dockTileSize() { return dockWholeNumber(kTileSize); }
+std::optional<double> HelperManager::dockTileSize() {
+    return dockWholeNumber(kTileSize);
+}
 
-std::optional<double> HelperManager::dockLargeSize() { return dockWholeNumber(kLargeSize); }
+std::optional<double> HelperManager::dockLargeSize() {
+    return dockWholeNumber(kLargeSize);
+}
 
 bool HelperManager::dockMagnification() {
     m_env.dockPreferences.synchronize();
@@ -180,7 +184,8 @@ QSet<QString> HelperManager::persistentAppPathsFromFile() const {
 std::optional<QString> HelperManager::tilePath(const PlistValue& entry) {
     const PlistDictionary* root = entry.asDictionary();
     const PlistDictionary* tileData = root ? dictionaryAt(*root, QStringLiteral("tile-data")) : nullptr;
-    const PlistDictionary* fileData = tileData ? dictionaryAt(*tileData, QStringLiteral("file-data")) : nullptr;
+    const PlistDictionary* fileData =
+        tileData ? dictionaryAt(*tileData, QStringLiteral("file-data")) : nullptr;
     const PlistValue* urlValue = fileData ? fileData->find(QStringLiteral("_CFURLString")) : nullptr;
     if (!urlValue || !urlValue->asString()) {
         return std::nullopt;

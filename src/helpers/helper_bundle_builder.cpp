@@ -114,7 +114,8 @@ std::optional<QString> HelperManager::buildHelper(const AppFolder& folder) {
     // A link in the helpers directory, or a bundle whose Info.plist leads out of it, is never refreshed in
     // place: what it points at is not ours to patch or sign.
     if (existsOrIsLink(helper) &&
-        (QFileInfo(helper).isSymLink() || !staysInside(helper + QStringLiteral("/Contents/Info.plist"), helpersDir()))) {
+        (QFileInfo(helper).isSymLink() ||
+         !staysInside(helper + QStringLiteral("/Contents/Info.plist"), helpersDir()))) {
         removeTree(helper);
     }
     if (!existsOrIsLink(helper)) {
@@ -143,16 +144,20 @@ std::optional<QString> HelperManager::buildHelper(const AppFolder& folder) {
     const std::optional<QString> identity = signingIdentity();
     const QStringList arguments =
         identity && !identity->isEmpty()
-            ? QStringList{"--force", "--deep", "--sign", *identity, "--options", "runtime", "--timestamp", helper}
+            ? QStringList{"--force",   "--deep",  "--sign",      *identity,
+                          "--options", "runtime", "--timestamp", helper}
             : QStringList{"--force", "--deep", "--sign", "-", "--timestamp=none", helper};
-    const ChildProcessResult signing = m_env.processes.run(m_env.codesignPath, arguments, StandardError::Inherited);
+    const ChildProcessResult signing =
+        m_env.processes.run(m_env.codesignPath, arguments, StandardError::Inherited);
     if (!signing.started) {
         logFailure(QStringLiteral("Tessly: Failed to run codesign: ") + signing.startError);
         removeTree(helper);
         return std::nullopt;
     }
     if (signing.exitStatus != 0) {
-        logFailure(QStringLiteral("Tessly: Codesign failed for %1 (exit code: %2)").arg(helper).arg(signing.exitStatus));
+        logFailure(QStringLiteral("Tessly: Codesign failed for %1 (exit code: %2)")
+                       .arg(helper)
+                       .arg(signing.exitStatus));
         removeTree(helper);
         return std::nullopt;
     }
@@ -178,7 +183,8 @@ void HelperManager::scrubHelperBundle(const QString& helperPath) {
     clear(helperPath);
     std::error_code error;
     // Links are not followed: their own attributes are cleared, never those of what they point at.
-    for (auto it = std::filesystem::recursive_directory_iterator(std::filesystem::path(helperPath.toStdString()), error);
+    for (auto it = std::filesystem::recursive_directory_iterator(
+             std::filesystem::path(helperPath.toStdString()), error);
          !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
         clear(QString::fromStdString(it->path().string()));
     }
@@ -210,8 +216,8 @@ QStringList HelperManager::listedHelperBundles() {
     if (!directory.exists()) {
         return bundles;
     }
-    const QStringList entries =
-        directory.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
+    const QStringList entries = directory.entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
     for (const QString& entry : entries) {
         if (QFileInfo(entry).suffix() == QLatin1String("app")) {
             bundles.append(directory.filePath(entry));

@@ -11,7 +11,9 @@ namespace tessly::helper_files {
 
 namespace {
 
-std::filesystem::path fsPath(const QString& path) { return std::filesystem::path(path.toStdString()); }
+std::filesystem::path fsPath(const QString& path) {
+    return std::filesystem::path(path.toStdString());
+}
 
 } // namespace
 
@@ -31,9 +33,9 @@ bool staysInside(const QString& path, const QString& directory) {
 
 std::optional<QString> copyTree(const QString& from, const QString& to) {
     std::error_code error;
-    std::filesystem::copy(fsPath(from), fsPath(to),
-                          std::filesystem::copy_options::recursive | std::filesystem::copy_options::copy_symlinks,
-                          error);
+    std::filesystem::copy(
+        fsPath(from), fsPath(to),
+        std::filesystem::copy_options::recursive | std::filesystem::copy_options::copy_symlinks, error);
     if (error) {
         return QString::fromStdString(error.message());
     }

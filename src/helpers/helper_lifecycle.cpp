@@ -15,8 +15,8 @@ HelperManager::HelperManager(const HelperEnvironment& environment, QObject* pare
     : QObject(parent), m_env(environment) {
     m_tileObserver = m_env.notifications.addObserver(notification_names::kTileAppearanceChanged,
                                                      [this](const Notification&) { updateAllHelperTiles(); });
-    m_popupObserver = m_env.notifications.addObserver(notification_names::kPopupSettingsChanged,
-                                                      [this](const Notification&) { refreshAllHelperPopups(); });
+    m_popupObserver = m_env.notifications.addObserver(
+        notification_names::kPopupSettingsChanged, [this](const Notification&) { refreshAllHelperPopups(); });
 }
 
 HelperManager::~HelperManager() {
@@ -37,17 +37,21 @@ void HelperManager::launchHelper(const QString& helperPath, const QUuid& folderI
     OpenConfiguration configuration;
     configuration.activates = false;
     configuration.createsNewApplicationInstance = true;
-    // "-group" tells the helper that the main application started it, so it shows its badge instead of its popup.
+    // "-group" tells the helper that the main application started it, so it shows its badge instead of its
+    // popup.
     configuration.arguments = {QStringLiteral("-group"), uuidText(folderId)};
     m_env.workspace.openApplication(
-        helperPath, configuration, [self = QPointer<HelperManager>(this), helperPath, folderId](const auto& error) {
+        helperPath, configuration,
+        [self = QPointer<HelperManager>(this), helperPath, folderId](const auto& error) {
             if (!self) {
                 return;
             }
             if (error) {
                 self->removeMarker(folderId, QStringLiteral(".launch"));
-                self->m_env.console.printLine(QStringLiteral("Failed to launch helper %1: %2").arg(helperPath, *error));
-                self->m_env.systemLog.log(QStringLiteral("Tessly: Failed to launch helper %1: %2").arg(helperPath, *error));
+                self->m_env.console.printLine(
+                    QStringLiteral("Failed to launch helper %1: %2").arg(helperPath, *error));
+                self->m_env.systemLog.log(
+                    QStringLiteral("Tessly: Failed to launch helper %1: %2").arg(helperPath, *error));
                 return;
             }
             self->m_env.console.printLine(QStringLiteral("Successfully launched helper: ") + helperPath);
@@ -137,9 +141,9 @@ void HelperManager::cancelHelperOff(const AppFolder& folder) {
         (*pending)->cancel();
     }
     m_offTimers.remove(folder.id);
-    m_env.distributedNotifications.post(
-        notification_names::kTSFolderOffBadge, std::nullopt,
-        PlistDictionary{{notification_names::kKeyId, uuidText(folder.id)}, {notification_names::kKeyHide, true}});
+    m_env.distributedNotifications.post(notification_names::kTSFolderOffBadge, std::nullopt,
+                                        PlistDictionary{{notification_names::kKeyId, uuidText(folder.id)},
+                                                        {notification_names::kKeyHide, true}});
 }
 
 void HelperManager::updateAllHelperTiles() {

@@ -10,8 +10,8 @@
 // signed anew. Helpers are started with "-group <UUID>", asked to quit with a normal quit request, and told
 // about changes by distributed notifications; nothing waits for them.
 //
-// No folder name, UUID text, Dock entry or Info.plist content makes a file operation reach outside the helpers
-// and state directories; symbolic links found inside them are removed as links, never followed.
+// No folder name, UUID text, Dock entry or Info.plist content makes a file operation reach outside the
+// helpers and state directories; symbolic links found inside them are removed as links, never followed.
 //
 // Main thread only. The implementation is spread over one file per concern: bundle builder, lifecycle, Dock
 // preferences, state files.
@@ -107,7 +107,9 @@ public:
     void cancelHelperOff(const AppFolder& folder) override;
     void updateAllHelperTiles();
     void refreshAllHelperPopups();
-    [[nodiscard]] bool hasOffTimerForTesting(const QUuid& folderId) const { return m_offTimers.contains(folderId); }
+    [[nodiscard]] bool hasOffTimerForTesting(const QUuid& folderId) const {
+        return m_offTimers.contains(folderId);
+    }
 
     // Dock preferences.
     [[nodiscard]] std::optional<double> dockTileSize();

@@ -100,6 +100,8 @@ bool HelperManager::isHelperProcess() {
     return identifier && parseUuid(*identifier).has_value();
 }
 
-void HelperManager::removeFile(const QString& path) { QFile::remove(path); }
+void HelperManager::removeFile(const QString& path) {
+    QFile::remove(path);
+}
 
 } // namespace tessly

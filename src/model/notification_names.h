@@ -26,7 +26,8 @@ inline const QString kTSThemeChanged = QStringLiteral("TSThemeChanged");
 inline const QString kTSCloseNonPinnedPopups = QStringLiteral("TSCloseNonPinnedPopups");
 /// The Dock tile plug-in → main application: {"folderID": UUID text, "isPinned": Boolean}.
 inline const QString kTSDockTilePinStateChanged = QStringLiteral("TSDockTilePinStateChanged");
-/// Main application → the helper whose "TSGroupUUID" equals "id": show the "OFF" badge, or drop it with "hide".
+/// Main application → the helper whose "TSGroupUUID" equals "id": show the "OFF" badge, or drop it with
+/// "hide".
 inline const QString kTSFolderOffBadge = QStringLiteral("TSFolderOffBadge");
 /// Main application → the helper whose "TSGroupUUID" equals "id": show the "DELETE" badge.
 inline const QString kTSFolderDeleteBadge = QStringLiteral("TSFolderDeleteBadge");

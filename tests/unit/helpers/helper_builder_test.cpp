@@ -1,0 +1,198 @@
+#include "helper_manager_fixture.h"
+
+#include <QFile>
+
+namespace tessly::testing {
+namespace {
+
+using BuilderTest = HelperManagerTest;
+
+TEST_F(BuilderTest, AFreshHelperIsACleanedPatchedAdHocSignedCopy) {
+    attributes.set(appPath, "com.apple.quarantine", "x");
+    const AppFolder work = folder("Q1/Q2: Work");
+    const auto helper = manager.buildHelper(work);
+    ASSERT_TRUE(helper) << console.lines.join('\n').toStdString();
+    EXPECT_EQ(*helper, manager.helpersDir() + "/Q1Q2 Work.app");
+
+    EXPECT_TRUE(QFileInfo::exists(*helper + "/Contents/MacOS/Tessly"));
+    EXPECT_TRUE(QFileInfo::exists(*helper + "/Contents/Resources/en.lproj/Localizable.json"));
+    EXPECT_FALSE(QFileInfo::exists(*helper + "/Icon\r"));
+    EXPECT_FALSE(QFileInfo::exists(*helper + "/Contents/MacOS/__preview.dylib"));
+    EXPECT_TRUE(QFileInfo::exists(appPath + "/Icon\r")) << "the application itself is untouched";
+
+    const auto info = readPropertyListFile(*helper + "/Contents/Info.plist");
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->format, PlistFormat::Xml);
+    EXPECT_EQ(helperInfoValue(*helper, "CFBundleName"), "Q1/Q2: Work") << "the name exactly as stored";
+    EXPECT_EQ(helperInfoValue(*helper, "CFBundleDisplayName"), "Q1/Q2: Work");
+    EXPECT_EQ(helperInfoValue(*helper, "TSGroupUUID"), uuidText(work.id));
+    EXPECT_EQ(helperInfoValue(*helper, "CFBundleIdentifier"), "app.tessly.Tessly");
+
+    ASSERT_EQ(processes.runs.size(), 2);
+    EXPECT_EQ(processes.runs[0].arguments, QStringList({"-dv", "--verbose=4", appPath}));
+    EXPECT_EQ(processes.runs[0].standardError, StandardError::Piped);
+    EXPECT_EQ(processes.runs[1].program, "/usr/bin/codesign");
+    EXPECT_EQ(processes.runs[1].arguments,
+              QStringList({"--force", "--deep", "--sign", "-", "--timestamp=none", *helper}));
+    EXPECT_EQ(processes.runs[1].standardError, StandardError::Inherited);
+}
+
+TEST_F(BuilderTest, AnIdentitySignedApplicationSignsItsHelpersWithTheSameIdentity) {
+    processes.script = [](const QString&, const QStringList& arguments) -> ChildProcessResult {
+        if (arguments.first() == "-dv") {
+            return {
+                true,
+                {},
+                0,
+                "Executable=/x\nIdentifier=app.tessly.Tessly\nAuthority=Developer ID Application: Example "
+                "(TEAM123456)\r\nAuthority=Developer ID Certification Authority\n"};
+        }
+        return {true, {}, 0, {}};
+    };
+    const auto helper = manager.buildHelper(folder("Work"));
+    ASSERT_TRUE(helper);
+    EXPECT_EQ(processes.runs[1].arguments,
+              QStringList({"--force", "--deep", "--sign", "Developer ID Application: Example (TEAM123456)",
+                           "--options", "runtime", "--timestamp", *helper}));
+}
+
+TEST_F(BuilderTest, UndecodableIdentityOutputSignsAdHoc) {
+    processes.script = [](const QString&, const QStringList& arguments) -> ChildProcessResult {
+        if (arguments.first() == "-dv") {
+            return {true, {}, 0, QByteArray("Authority=\xff\xfe broken\n")};
+        }
+        return {true, {}, 0, {}};
+    };
+    ASSERT_TRUE(manager.buildHelper(folder("Work")));
+    EXPECT_EQ(processes.runs[1].arguments[3], "-");
+}
+
+TEST_F(BuilderTest, RebuildingInPlaceKeepsAddedFilesAndScrubsAgain) {
+    const AppFolder work = folder("Work");
+    const QString helper = *manager.buildHelper(work);
+    home.write(QDir(home.path()).relativeFilePath(helper) + "/Contents/Resources/added", "kept");
+    home.write(QDir(home.path()).relativeFilePath(helper) + "/Icon\r", "custom icon");
+    attributes.set(helper + "/Contents/Resources/added", "user.icon", "x");
+
+    AppFolder renamed = work;
+    renamed.name = "Work";
+    ASSERT_EQ(manager.buildHelper(renamed), helper);
+    EXPECT_TRUE(QFileInfo::exists(helper + "/Contents/Resources/added")) << "not copied again";
+    EXPECT_FALSE(QFileInfo::exists(helper + "/Icon\r"));
+    EXPECT_TRUE(attributes.list(helper + "/Contents/Resources/added").isEmpty());
+    EXPECT_EQ(processes.runs.size(), 4) << "signed again";
+}
+
+TEST_F(BuilderTest, FoldersWhoseNamesReduceAlikeGetTheirOwnBundles) {
+    const AppFolder first = folder("Work?");
+    const AppFolder second = folder("Work*");
+    const QString a = *manager.buildHelper(first);
+    const QString b = *manager.buildHelper(second);
+    EXPECT_EQ(QFileInfo(a).fileName(), "Work.app");
+    EXPECT_EQ(QFileInfo(b).fileName(), "Work 2.app");
+    EXPECT_EQ(helperInfoValue(a, "TSGroupUUID"), uuidText(first.id)) << "the first folder keeps its helper";
+    EXPECT_EQ(manager.buildHelper(first), a);
+    EXPECT_EQ(manager.findHelper(second.id), b);
+}
+
+TEST_F(BuilderTest, SigningFailuresDeleteTheCopyAndSaySo) {
+    processes.script = [](const QString&, const QStringList& arguments) -> ChildProcessResult {
+        return arguments.first() == "-dv" ? ChildProcessResult{true, {}, 1, {}}
+                                          : ChildProcessResult{true, {}, 3, {}};
+    };
+    EXPECT_FALSE(manager.buildHelper(folder("Work 100%")));
+    EXPECT_TRUE(helperBundles().isEmpty());
+    const QString expected =
+        "Tessly: Codesign failed for " + manager.helpersDir() + "/Work 100%.app (exit code: 3)";
+    EXPECT_EQ(console.lines, QStringList({expected}));
+    EXPECT_EQ(console.logLines, QStringList({expected}));
+
+    processes.script = [](const QString&, const QStringList&) -> ChildProcessResult {
+        return {false, "No such file or directory", -1, {}};
+    };
+    console.lines.clear();
+    EXPECT_FALSE(manager.buildHelper(folder("Work")));
+    EXPECT_EQ(console.lines, QStringList({"Tessly: Failed to run codesign: No such file or directory"}));
+    EXPECT_TRUE(helperBundles().isEmpty());
+}
+
+TEST_F(BuilderTest, ACopyWithoutAReadableInfoPlistIsNoHelper) {
+    home.write("Apps/Tessly.app/Contents/Info.plist", "damaged");
+    EXPECT_FALSE(manager.buildHelper(folder("Work")));
+    EXPECT_TRUE(helperBundles().isEmpty()) << "it would start as a second main application";
+    EXPECT_TRUE(processes.runs.isEmpty());
+}
+
+TEST_F(BuilderTest, FindHelperLooksOnlyAtBundlesOfThisFolder) {
+    const AppFolder work = folder("Work");
+    const QString dir = manager.helpersDir();
+    const QString rel = QDir(home.path()).relativeFilePath(dir);
+    PlistDictionary info = applicationInfo();
+    info.set("TSGroupUUID", uuidText(work.id));
+    home.write(rel + "/Notes.txt", "x");
+    home.write(rel + "/Old.APP/Contents/Info.plist", writePropertyList(info, PlistFormat::Xml));
+    home.write(rel + "/NoKey.app/Contents/Info.plist",
+               writePropertyList(applicationInfo(), PlistFormat::Xml));
+    EXPECT_FALSE(manager.findHelper(work.id));
+
+    QFile::link(dir + "/Old.APP", dir + "/Linked.app");
+    EXPECT_FALSE(manager.findHelper(work.id)) << "a link is nobody's helper";
+
+    home.write(rel + "/Mine.app/Contents/Info.plist", writePropertyList(info, PlistFormat::Xml));
+    EXPECT_EQ(manager.findHelper(work.id), dir + "/Mine.app");
+    info.set("TSGroupUUID", uuidText(work.id).toLower());
+    home.write(rel + "/Mine.app/Contents/Info.plist", writePropertyList(info, PlistFormat::Xml));
+    EXPECT_FALSE(manager.findHelper(work.id)) << "exact text comparison";
+}
+
+TEST_F(BuilderTest, NothingOutsideTheHelpersDirectoryIsTouched) {
+    const QString dir = manager.helpersDir();
+    // A link where the helper would go, pointing at a bundle elsewhere: removed as a link, the target kept.
+    home.write("Elsewhere/Target.app/Contents/Info.plist",
+               writePropertyList(applicationInfo(), PlistFormat::Xml));
+    home.write("Elsewhere/Target.app/Icon\r", "kept");
+    ASSERT_TRUE(QFile::link(home.path() + "/Elsewhere/Target.app", dir + "/Work.app"));
+    const auto helper = manager.buildHelper(folder("Work"));
+    ASSERT_TRUE(helper);
+    EXPECT_FALSE(QFileInfo(*helper).isSymLink());
+    EXPECT_TRUE(QFileInfo::exists(home.path() + "/Elsewhere/Target.app/Icon\r"));
+    EXPECT_EQ(helperInfoValue(home.path() + "/Elsewhere/Target.app", "TSGroupUUID"), QString());
+
+    for (const QString& name :
+         {QString(".."), QString("../../x"), QString("a/b"), QString::fromUtf8("x\0y", 3)}) {
+        const auto built = manager.buildHelper(folder(name));
+        ASSERT_TRUE(built) << name.toStdString();
+        EXPECT_TRUE(canonicalPath(*built).startsWith(canonicalPath(dir) + "/")) << built->toStdString();
+    }
+}
+
+TEST_F(BuilderTest, StaleHelpersAreRebuiltUnlessRunning) {
+    const AppFolder work = folder("Work");
+    const QString helper = *manager.buildHelper(work);
+    QFile executable(helper + "/Contents/MacOS/Tessly");
+    ASSERT_TRUE(executable.open(QIODevice::ReadWrite));
+    const QDateTime appTime = QFileInfo(appPath + "/Contents/MacOS/Tessly").lastModified();
+    executable.setFileTime(appTime, QFileDevice::FileModificationTime);
+    executable.close();
+    EXPECT_FALSE(manager.isHelperStale(helper, appPath)) << "equal dates are not stale";
+
+    ASSERT_TRUE(executable.open(QIODevice::ReadWrite));
+    executable.setFileTime(appTime.addSecs(-60), QFileDevice::FileModificationTime);
+    executable.close();
+    EXPECT_TRUE(manager.isHelperStale(helper, appPath));
+
+    home.write(QDir(home.path()).relativeFilePath(helper) + "/Contents/Resources/marker", "old copy");
+    workspace.running.append({42, helper});
+    manager.rebuildHelperIfStale(work, helper);
+    EXPECT_TRUE(QFileInfo::exists(helper + "/Contents/Resources/marker"))
+        << "a running helper is never replaced";
+
+    workspace.running.clear();
+    manager.rebuildHelperIfStale(work, helper);
+    EXPECT_FALSE(QFileInfo::exists(helper + "/Contents/Resources/marker")) << "deleted and built afresh";
+    EXPECT_EQ(manager.findHelper(work.id), helper);
+    EXPECT_FALSE(manager.isHelperStale(helper + "-missing", appPath));
+}
+
+} // namespace
+} // namespace tessly::testing

@@ -1,0 +1,219 @@
+#include "helper_manager_fixture.h"
+
+#include "model/notification_names.h"
+
+#include <QFile>
+
+namespace tessly::testing {
+namespace {
+
+class LifecycleTest : public HelperManagerTest {
+protected:
+    QString stateFile(const AppFolder& f, const QString& suffix) {
+        return manager.helperStateDir() + "/" + uuidText(f.id) + suffix;
+    }
+    QList<PlistDictionary> offBadges() const {
+        QList<PlistDictionary> badges;
+        for (const auto& n : bus.posted) {
+            if (n.name == notification_names::kTSFolderOffBadge) {
+                badges.append(n.userInfo);
+            }
+        }
+        return badges;
+    }
+};
+
+TEST_F(LifecycleTest, InstallWritesTheMarkerBuildsAndLaunchesWithTheGroupArgument) {
+    const AppFolder work = folder("Work");
+    manager.installHelper(work);
+    const QString marker = TempHome::read(stateFile(work, ".launch"));
+    EXPECT_EQ(marker.toDouble(), time.now().timeIntervalSince1970()) << marker.toStdString();
+    EXPECT_FALSE(marker.contains('\n'));
+
+    ASSERT_EQ(workspace.opens.size(), 1);
+    const auto& open = workspace.opens.first();
+    EXPECT_EQ(open.bundlePath, manager.helpersDir() + "/Work.app");
+    EXPECT_FALSE(open.configuration.activates);
+    EXPECT_TRUE(open.configuration.createsNewApplicationInstance);
+    EXPECT_EQ(open.configuration.arguments, QStringList({"-group", uuidText(work.id)}));
+
+    time.runDue();
+    EXPECT_EQ(console.lines.last(), "Successfully launched helper: " + open.bundlePath);
+    EXPECT_EQ(console.logLines.last(), "Tessly: Successfully launched helper: " + open.bundlePath);
+}
+
+TEST_F(LifecycleTest, AFailedLaunchRemovesTheMarkerAndLogsIt) {
+    const AppFolder work = folder("Work");
+    workspace.openError = QStringLiteral("The application could not be started");
+    manager.installHelper(work);
+    EXPECT_TRUE(QFileInfo::exists(stateFile(work, ".launch")));
+    time.runDue();
+    EXPECT_FALSE(QFileInfo::exists(stateFile(work, ".launch")));
+    const QString path = manager.helpersDir() + "/Work.app";
+    EXPECT_EQ(console.lines.last(),
+              "Failed to launch helper " + path + ": The application could not be started");
+    EXPECT_EQ(console.logLines.last(),
+              "Tessly: Failed to launch helper " + path + ": The application could not be started");
+}
+
+TEST_F(LifecycleTest, ReinstallQuitsTheOldHelperAndLeavesAPreserveMarker) {
+    const AppFolder work = folder("Work");
+    manager.installHelper(work);
+    const QString helper = workspace.opens.first().bundlePath;
+    manager.installHelper(work);
+    EXPECT_EQ(workspace.terminated, QStringList({helper}));
+    EXPECT_TRUE(QFileInfo::exists(stateFile(work, ".preserve")));
+    EXPECT_TRUE(manager.consumePreserveMarker(work.id));
+    EXPECT_FALSE(manager.consumePreserveMarker(work.id));
+
+    manager.removeHelper(work.id, false);
+    EXPECT_FALSE(manager.findHelper(work.id));
+    EXPECT_FALSE(QFileInfo::exists(stateFile(work, ".preserve")));
+
+    manager.removeHelper(work.id, true); // no helper: nothing written
+    EXPECT_FALSE(QFileInfo::exists(stateFile(work, ".preserve")));
+}
+
+TEST_F(LifecycleTest, OutOfTheDockAndBackWithinTwoSecondsCancelsTheRetirement) {
+    const AppFolder work = folder("Work");
+    manager.installHelper(work);
+    manager.scheduleHelperOff(work, 2.0);
+    EXPECT_TRUE(manager.hasOffTimerForTesting(work.id));
+    time.advance(1.5);
+    manager.cancelHelperOff(work);
+    EXPECT_FALSE(manager.hasOffTimerForTesting(work.id));
+
+    const auto badges = offBadges();
+    ASSERT_EQ(badges.size(), 2);
+    EXPECT_EQ(badges[0], PlistDictionary({{"id", uuidText(work.id)}}));
+    EXPECT_EQ(badges[1], PlistDictionary({{"id", uuidText(work.id)}, {"hide", true}}));
+
+    time.advance(5.0);
+    EXPECT_TRUE(manager.findHelper(work.id)) << "the retirement never ran";
+    EXPECT_TRUE(dock.writes.isEmpty());
+}
+
+TEST_F(LifecycleTest, ASecondRetirementRestartsTheDelay) {
+    const AppFolder work = folder("Work");
+    manager.installHelper(work);
+    manager.scheduleHelperOff(work, 2.0);
+    time.advance(1.0);
+    manager.scheduleHelperOff(work, 2.0);
+    time.advance(1.5);
+    EXPECT_TRUE(manager.findHelper(work.id)) << "2.5 s after the first request, 1.5 s after the second";
+    time.advance(0.5);
+    EXPECT_FALSE(manager.findHelper(work.id));
+    EXPECT_FALSE(manager.hasOffTimerForTesting(work.id));
+    EXPECT_EQ(offBadges().size(), 2);
+}
+
+TEST_F(LifecycleTest, RetirementTakesTheTileOutOfTheDockAndRemovesTheHelper) {
+    const AppFolder work = folder("Work");
+    manager.installHelper(work);
+    const QString helper = manager.helpersDir() + "/Work.app";
+    PlistArray apps{PlistValue(PlistDictionary{
+        {"tile-data",
+         PlistDictionary{{"file-label", "Work"},
+                         {"file-data", PlistDictionary{{"_CFURLString", QUrl::fromLocalFile(helper + "/")
+                                                                            .toString(QUrl::FullyEncoded)},
+                                                       {"_CFURLStringType", 15}}}}}})};
+    dock.values.set("persistent-apps", apps);
+    manager.scheduleHelperOff(work, 2.0);
+    time.advance(2.0);
+    EXPECT_EQ(dock.values.find("persistent-apps")->asArray()->size(), 0u);
+    EXPECT_TRUE(postedNames().contains("com.apple.dock.prefchanged"));
+    EXPECT_EQ(workspace.terminated, QStringList({helper}));
+    EXPECT_FALSE(QFileInfo::exists(helper));
+    EXPECT_FALSE(QFileInfo::exists(stateFile(work, ".preserve")));
+}
+
+TEST_F(LifecycleTest, SyncRemovesWhatIsNotInTheDockAndStartsWhatIsMissing) {
+    const AppFolder kept = folder("Kept");
+    const AppFolder gone = folder("Gone");
+    const AppFolder fresh = folder("Fresh");
+    manager.installHelper(kept);
+    manager.installHelper(gone);
+    home.write(QDir(home.path()).relativeFilePath(manager.helpersDir()) + "/Junk.app/Contents/MacOS/x",
+               "no Info.plist");
+    workspace.opens.clear();
+    launches.calls.clear();
+
+    AppFolder goneNow = gone;
+    goneNow.isInDock = false;
+    manager.syncHelpers({kept, goneNow, fresh});
+    EXPECT_TRUE(manager.findHelper(kept.id));
+    EXPECT_FALSE(manager.findHelper(gone.id));
+    EXPECT_FALSE(QFileInfo::exists(manager.helpersDir() + "/Junk.app"));
+    EXPECT_TRUE(workspace.terminated.contains(manager.helpersDir() + "/Gone.app"));
+    ASSERT_EQ(workspace.opens.size(), 1) << "the running kept helper is left alone";
+    EXPECT_EQ(workspace.opens.first().bundlePath, manager.helpersDir() + "/Fresh.app");
+    EXPECT_EQ(launches.calls, QStringList({"noteHelperLaunch " + uuidText(fresh.id)}));
+}
+
+TEST_F(LifecycleTest, SyncStartsAStoppedHelperWithoutALaunchMarker) {
+    const AppFolder work = folder("Work");
+    manager.installHelper(work);
+    time.runDue();
+    manager.removeMarker(work.id, ".launch");
+    workspace.running.clear(); // the user quit it
+    workspace.opens.clear();
+    manager.syncHelpers({work});
+    ASSERT_EQ(workspace.opens.size(), 1);
+    EXPECT_FALSE(QFileInfo::exists(stateFile(work, ".launch")));
+
+    manager.syncHelpers({});
+    EXPECT_TRUE(helperBundles().isEmpty());
+}
+
+TEST_F(LifecycleTest, LocalAppearanceChangesAreRelayedOnce) {
+    notifications.post(notification_names::kTileAppearanceChanged, QVariant::fromValue(makeUuid()));
+    notifications.post(notification_names::kPopupSettingsChanged);
+    EXPECT_EQ(postedNames(), QStringList({"TSTileAppearanceChanged", "TSPopupSettingsChanged"}));
+}
+
+TEST_F(LifecycleTest, PinStateFollowsTheDockFileThenThePinFileOfARunningHelper) {
+    const AppFolder work = folder("Work");
+    home.write("Library/Application Support/Tessly/HelperState/" + uuidText(work.id) + ".pinned", "1\n");
+    EXPECT_FALSE(manager.isFolderPinned(work.id)) << "no helper bundle";
+
+    manager.installHelper(work);
+    EXPECT_TRUE(manager.isFolderPinned(work.id)) << "\"1\" with a line break, helper running";
+    workspace.running.clear();
+    EXPECT_FALSE(manager.isFolderPinned(work.id)) << "a pin file counts only while the helper runs";
+
+    const QString helper = manager.helpersDir() + "/Work.app";
+    PlistDictionary file{
+        {"persistent-apps",
+         PlistArray{PlistValue(PlistDictionary{
+             {"tile-data", PlistDictionary{{"file-data", PlistDictionary{{"_CFURLString", helper},
+                                                                         {"_CFURLStringType", 0}}}}}})}}};
+    home.write("Library/Preferences/com.apple.dock.plist", writePropertyList(file, PlistFormat::Binary));
+    EXPECT_TRUE(manager.isFolderPinned(work.id)) << "kept in the Dock's file, whatever the pin file says";
+
+    home.write("Library/Preferences/com.apple.dock.plist",
+               writePropertyList(PlistDictionary{}, PlistFormat::Binary));
+    home.write("Library/Application Support/Tessly/HelperState/" + uuidText(work.id) + ".pinned", "0");
+    workspace.running.append({7, helper});
+    EXPECT_FALSE(manager.isFolderPinned(work.id));
+}
+
+TEST_F(LifecycleTest, ProcessIdentityComesFromTheOwnInfoPlist) {
+    EXPECT_FALSE(manager.isHelperProcess());
+    EXPECT_FALSE(defaults.hasObject("group"));
+
+    for (const auto& [value, isHelper] : std::vector<std::pair<QString, bool>>{
+             {"", false}, {"not-a-uuid", false}, {uuidText(makeUuid()).toLower(), true}}) {
+        PlistDictionary info = applicationInfo();
+        info.set("TSGroupUUID", value);
+        home.write("Apps/Tessly.app/Contents/Info.plist", writePropertyList(info, PlistFormat::Xml));
+        const MainBundle helperBundle(appPath, {});
+        HelperManager helperManager(HelperEnvironment{paths, helperBundle, defaults, workspace, processes,
+                                                      attributes, dock, notifications, distributed, time,
+                                                      time, console, console, "/usr/bin/codesign"});
+        EXPECT_EQ(helperManager.isHelperProcess(), isHelper) << value.toStdString();
+        EXPECT_EQ(defaults.hasObject("group"), !value.isEmpty()) << "mirrored, and removed for an empty text";
+    }
+}
+
+} // namespace
+} // namespace tessly::testing

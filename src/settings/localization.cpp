@@ -35,7 +35,8 @@ QString padded(QString text, const Specifier& spec) {
     }
     if (spec.zeroPad && spec.conversion != QLatin1Char('@') && spec.conversion != QLatin1Char('s')) {
         const bool sign = text.startsWith(QLatin1Char('-')) || text.startsWith(QLatin1Char('+'));
-        return sign ? text.left(1) + QString(fill, QLatin1Char('0')) + text.mid(1) : QString(fill, QLatin1Char('0')) + text;
+        return sign ? text.left(1) + QString(fill, QLatin1Char('0')) + text.mid(1)
+                    : QString(fill, QLatin1Char('0')) + text;
     }
     return QString(fill, QLatin1Char(' ')) + text;
 }
@@ -222,7 +223,9 @@ Localization::Localization(const AppSettings& settings, const MainBundle& bundle
 
 Localization::~Localization() = default;
 
-AppLanguage Localization::language() const { return m_settings.language(); }
+AppLanguage Localization::language() const {
+    return m_settings.language();
+}
 
 const Localization::StringTable* Localization::tableAt(const QString& path) const {
     if (const auto it = m_tables.constFind(path); it != m_tables.constEnd()) {
@@ -270,7 +273,8 @@ const Localization::Resolved& Localization::resolved() const {
         result.directory = m_bundle.resourcePath();
         result.table = tableAt(result.directory + QLatin1Char('/') + fileName);
         if (!result.table) {
-            const QString region = m_bundle.infoString(QStringLiteral("CFBundleDevelopmentRegion")).value_or("en");
+            const QString region =
+                m_bundle.infoString(QStringLiteral("CFBundleDevelopmentRegion")).value_or("en");
             if (const auto lproj = m_bundle.pathForResource(region, QStringLiteral("lproj"))) {
                 result.table = tableAt(*lproj + QLatin1Char('/') + fileName);
             }
@@ -280,7 +284,9 @@ const Localization::Resolved& Localization::resolved() const {
     return *slot;
 }
 
-QString Localization::localizedBundle() const { return resolved().directory; }
+QString Localization::localizedBundle() const {
+    return resolved().directory;
+}
 
 QString Localization::localizedString(const QString& key, const FormatArguments& arguments) const {
     const Resolved& current = resolved();

@@ -8,191 +8,376 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QJsonParseError>
+#include <QStringList>
 
-#include <cstdlib>
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <string>
 
 namespace tessly {
 
 namespace {
 
+// Beyond these a specifier is taken for a typing error in a table rather than a request for megabytes of
+// padding.
+constexpr int kMaximumWidth = 1024;
+constexpr int kMaximumPrecision = 512;
+
+bool isDigit(QChar c) {
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+// Reads a run of decimal digits at `i`; nothing when there are none or they exceed `limit`.
+std::optional<int> readNumber(const QString& text, qsizetype& i, int limit) {
+    if (i >= text.size() || !isDigit(text.at(i))) {
+        return std::nullopt;
+    }
+    long long value = 0;
+    bool tooLarge = false;
+    while (i < text.size() && isDigit(text.at(i))) {
+        value = value * 10 + (text.at(i).unicode() - u'0');
+        if (value > limit) {
+            tooLarge = true;
+            value = limit + 1;
+        }
+        ++i;
+    }
+    if (tooLarge) {
+        return std::nullopt;
+    }
+    return static_cast<int>(value);
+}
+
 struct Specifier {
-    bool leftAlign = false;
-    bool plus = false;
-    bool space = false;
-    bool zeroPad = false;
-    int width = 0;
-    int precision = -1;
-    QChar conversion;
+    std::optional<int> position; // 1-based, when written as %n$
+    QByteArray flags;
+    std::optional<int> width;
+    std::optional<int> precision;
+    char conversion = 0;
 };
 
-QString padded(QString text, const Specifier& spec) {
-    if (text.size() >= spec.width) {
-        return text;
-    }
-    const qsizetype fill = spec.width - text.size();
-    if (spec.leftAlign) {
-        return text + QString(fill, QLatin1Char(' '));
-    }
-    if (spec.zeroPad && spec.conversion != QLatin1Char('@') && spec.conversion != QLatin1Char('s')) {
-        const bool sign = text.startsWith(QLatin1Char('-')) || text.startsWith(QLatin1Char('+'));
-        return sign ? text.left(1) + QString(fill, QLatin1Char('0')) + text.mid(1)
-                    : QString(fill, QLatin1Char('0')) + text;
-    }
-    return QString(fill, QLatin1Char(' ')) + text;
-}
+enum class Kind { integer, floating, text };
 
-QString signed_(QString text, const Specifier& spec, bool negative) {
-    if (!negative && spec.plus) {
-        return QLatin1Char('+') + text;
-    }
-    if (!negative && spec.space) {
-        return QLatin1Char(' ') + text;
-    }
-    return text;
-}
-
-// The text of one conversion, or nothing when the argument does not fit it.
-std::optional<QString> convert(const Specifier& spec, const FormatArgument& argument, const QLocale& locale) {
-    const char16_t c = spec.conversion.unicode();
-    switch (c) {
-    case u'd':
-    case u'i':
-    case u'u': {
-        const std::int64_t* value = argument.asInteger();
-        if (!value) {
-            return std::nullopt;
-        }
-        // Counts are shown without grouping, as the platform's %lld does.
-        return signed_(QString::number(*value), spec, *value < 0);
-    }
-    case u'x':
-    case u'X':
-    case u'o': {
-        const std::int64_t* value = argument.asInteger();
-        if (!value) {
-            return std::nullopt;
-        }
-        QString text = QString::number(static_cast<qulonglong>(*value), c == u'o' ? 8 : 16);
-        return c == u'X' ? text.toUpper() : text;
-    }
-    case u'f':
-    case u'F':
-    case u'e':
-    case u'E':
-    case u'g':
-    case u'G': {
-        double value = 0;
-        if (const double* d = argument.asDouble()) {
-            value = *d;
-        } else if (const std::int64_t* i = argument.asInteger()) {
-            value = static_cast<double>(*i);
-        } else {
-            return std::nullopt;
-        }
-        const char format = static_cast<char>(QChar(c).toLower().unicode());
-        QLocale plain = locale;
-        plain.setNumberOptions(QLocale::OmitGroupSeparator);
-        QString text = plain.toString(value, format, spec.precision < 0 ? 6 : spec.precision);
-        if (c == u'E' || c == u'G' || c == u'F') {
-            text = text.toUpper();
-        }
-        return signed_(text, spec, value < 0);
-    }
-    case u'@':
-    case u's': {
-        if (const QString* text = argument.asText()) {
-            return spec.precision >= 0 ? text->left(spec.precision) : *text;
-        }
-        if (const std::int64_t* i = argument.asInteger()) {
-            return QString::number(*i);
-        }
-        return QString::number(*argument.asDouble(), 'g', QLocale::FloatingPointShortest);
-    }
+std::optional<Kind> kindOf(char conversion) {
+    switch (conversion) {
+    case 'd':
+    case 'i':
+    case 'u':
+    case 'x':
+    case 'X':
+    case 'o':
+        return Kind::integer;
+    case 'f':
+    case 'F':
+    case 'e':
+    case 'E':
+    case 'g':
+    case 'G':
+    case 'a':
+    case 'A':
+        return Kind::floating;
+    case '@':
+    case 's':
+        return Kind::text;
     default:
         return std::nullopt;
     }
 }
 
+// Parses the specifier that starts just after a '%' at `i`; on success `i` is past its conversion character.
+std::optional<Specifier> parseSpecifier(const QString& format, qsizetype& i) {
+    Specifier spec;
+    if (i < format.size() && format.at(i) != QLatin1Char('0') && isDigit(format.at(i))) {
+        qsizetype j = i;
+        const auto number = readNumber(format, j, kMaximumWidth);
+        if (j < format.size() && format.at(j) == QLatin1Char('$')) {
+            if (!number) {
+                return std::nullopt;
+            }
+            spec.position = number;
+            i = j + 1;
+        }
+    }
+    while (i < format.size()) {
+        const char16_t c = format.at(i).unicode();
+        if (c != u'-' && c != u'+' && c != u' ' && c != u'0' && c != u'#') {
+            break;
+        }
+        spec.flags.append(static_cast<char>(c));
+        ++i;
+    }
+    if (i < format.size() && isDigit(format.at(i))) {
+        spec.width = readNumber(format, i, kMaximumWidth);
+        if (!spec.width) {
+            return std::nullopt;
+        }
+    }
+    if (i < format.size() && format.at(i) == QLatin1Char('.')) {
+        ++i;
+        spec.precision = 0;
+        if (i < format.size() && isDigit(format.at(i))) {
+            spec.precision = readNumber(format, i, kMaximumPrecision);
+            if (!spec.precision) {
+                return std::nullopt;
+            }
+        }
+    }
+    // Length modifiers say how a C caller passed the argument; ours carry their type, so they are only
+    // skipped.
+    while (i < format.size()) {
+        const char16_t c = format.at(i).unicode();
+        if (c != u'h' && c != u'l' && c != u'q' && c != u'z' && c != u't' && c != u'j' && c != u'L') {
+            break;
+        }
+        ++i;
+    }
+    if (i >= format.size() || format.at(i).unicode() > 0x7f) {
+        return std::nullopt;
+    }
+    spec.conversion = static_cast<char>(format.at(i).unicode());
+    if (!kindOf(spec.conversion)) {
+        return std::nullopt;
+    }
+    ++i;
+    return spec;
+}
+
+// The C-style specifier of an integer for QString::asprintf, which ignores the process's C locale.
+QByteArray integerSpecifier(const Specifier& spec) {
+    QByteArray out("%");
+    out += spec.flags;
+    if (spec.width) {
+        out += QByteArray::number(*spec.width);
+    }
+    if (spec.precision) {
+        out += '.';
+        out += QByteArray::number(*spec.precision);
+    }
+    out += "ll";
+    out += spec.conversion;
+    return out;
+}
+
+QString padded(QString text, const Specifier& spec) {
+    if (spec.precision && spec.conversion == 's' && text.size() > *spec.precision) {
+        text.truncate(*spec.precision);
+    }
+    if (spec.width && text.size() < *spec.width) {
+        const QString padding(*spec.width - text.size(), QLatin1Char(' '));
+        text = spec.flags.contains('-') ? text + padding : padding + text;
+    }
+    return text;
+}
+
+QString plainText(const FormatArgument& argument) {
+    if (const auto* text = argument.asText()) {
+        return *text;
+    }
+    if (const auto* integer = argument.asInteger()) {
+        return QString::number(*integer);
+    }
+    return QString::number(*argument.asDouble(), 'g', QLocale::FloatingPointShortest);
+}
+
+// A double as printf writes it in the C locale, exact ties rounding to even as the C library does:
+// std::to_chars is locale-independent and correctly rounded, which the process's C locale and Qt's own printf
+// (ties away from zero) are not. Sign, padding and the hexadecimal prefix are added here.
+QString formattedDouble(const Specifier& spec, double value) {
+    std::chars_format form = std::chars_format::fixed;
+    switch (spec.conversion) {
+    case 'e':
+    case 'E':
+        form = std::chars_format::scientific;
+        break;
+    case 'g':
+    case 'G':
+        form = std::chars_format::general;
+        break;
+    case 'a':
+    case 'A':
+        form = std::chars_format::hex;
+        break;
+    default:
+        break;
+    }
+    const bool hex = form == std::chars_format::hex;
+    const bool upper = spec.conversion >= 'A' && spec.conversion <= 'Z';
+    // Room for the longest fixed text: 309 integer digits of the largest double, the point and the precision.
+    char buffer[400 + kMaximumPrecision];
+    // Without a precision, a hexadecimal float is written exactly, as printf's %a does.
+    const std::to_chars_result written =
+        spec.precision || !hex ? std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), form,
+                                               spec.precision.value_or(6))
+                               : std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), form);
+    if (written.ec != std::errc()) {
+        return QString::number(value);
+    }
+    std::string body(buffer, written.ptr);
+    const bool finite = std::isfinite(value);
+    if (hex && finite) {
+        body.insert(0, "0x");
+    }
+    if (upper) {
+        for (char& c : body) {
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        }
+    }
+    std::string sign;
+    if (std::signbit(value) && !std::isnan(value)) {
+        sign = "-";
+    } else if (spec.flags.contains('+')) {
+        sign = "+";
+    } else if (spec.flags.contains(' ')) {
+        sign = " ";
+    }
+    const std::size_t width = spec.width ? static_cast<std::size_t>(*spec.width) : 0;
+    const std::size_t length = sign.size() + body.size();
+    if (length < width) {
+        const std::size_t fill = width - length;
+        if (spec.flags.contains('-')) {
+            body.append(fill, ' ');
+        } else if (spec.flags.contains('0') && finite) {
+            body.insert(hex ? 2 : 0, fill, '0');
+        } else {
+            sign.insert(0, fill, ' ');
+        }
+    }
+    return QString::fromLatin1(sign + body);
+}
+
+// The argument formatted by `spec`, or nothing when it is of the wrong kind.
+std::optional<QString> formatArgument(const Specifier& spec, const FormatArgument& argument,
+                                      const QLocale& locale) {
+    switch (*kindOf(spec.conversion)) {
+    case Kind::integer: {
+        const auto* integer = argument.asInteger();
+        if (!integer) {
+            return std::nullopt;
+        }
+        const bool isSigned = spec.conversion == 'd' || spec.conversion == 'i';
+        const QByteArray c = integerSpecifier(spec);
+        return isSigned ? QString::asprintf(c.constData(), static_cast<long long>(*integer))
+                        : QString::asprintf(c.constData(), static_cast<unsigned long long>(*integer));
+    }
+    case Kind::floating: {
+        double value = 0.0;
+        if (const auto* real = argument.asDouble()) {
+            value = *real;
+        } else if (const auto* integer = argument.asInteger()) {
+            value = static_cast<double>(*integer);
+        } else {
+            return std::nullopt;
+        }
+        QString text = formattedDouble(spec, value);
+        // A hexadecimal float keeps its point: it is not a decimal number.
+        if (spec.conversion != 'a' && spec.conversion != 'A') {
+            text.replace(QLatin1Char('.'), locale.decimalPoint());
+        }
+        return text;
+    }
+    case Kind::text:
+        return padded(plainText(argument), spec);
+    }
+    return std::nullopt;
+}
+
+// `value` rounded to `digits` fraction digits, half to even, on its shortest decimal form (the digits a
+// reader sees), as the platform's number formatter rounds: 0.125 → 0.12, 2.5 → 2, 0.135 → 0.14.
+double roundedHalfEven(double value, int digits) {
+    if (!std::isfinite(value)) {
+        return value;
+    }
+    char buffer[400];
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+    if (written.ec != std::errc()) {
+        return value;
+    }
+    std::string text(buffer, written.ptr);
+    const bool negative = !text.empty() && text.front() == '-';
+    if (negative) {
+        text.erase(0, 1);
+    }
+    const auto point = text.find('.');
+    if (point == std::string::npos || text.size() - point - 1 <= static_cast<std::size_t>(digits)) {
+        return value;
+    }
+    const std::size_t cut = point + 1 + static_cast<std::size_t>(digits);
+    const char first = text[cut];
+    const bool restNonZero = text.find_first_not_of('0', cut + 1) != std::string::npos;
+    std::string kept = text.substr(0, digits == 0 ? point : cut);
+    const bool up = first > '5' || (first == '5' && (restNonZero || (kept.back() - '0') % 2 == 1));
+    if (up) {
+        std::size_t i = kept.size();
+        bool carry = true;
+        while (carry && i > 0) {
+            --i;
+            if (kept[i] == '.') {
+                continue;
+            }
+            if (kept[i] == '9') {
+                kept[i] = '0';
+            } else {
+                ++kept[i];
+                carry = false;
+            }
+        }
+        if (carry) {
+            kept.insert(kept.begin(), '1');
+        }
+    }
+    double result = 0.0;
+    const auto parsed = std::from_chars(kept.data(), kept.data() + kept.size(), result);
+    if (parsed.ec != std::errc()) {
+        return value;
+    }
+    return negative ? -result : result;
+}
+
+QString tablePathIn(const QString& directory) {
+    return directory + QLatin1Char('/') + QLatin1String(Localization::kStringTableFileName);
+}
+
 } // namespace
 
 QString formatLocalized(const QString& format, const FormatArguments& arguments, const QLocale& locale) {
+    // Most texts have no specifier at all: hand back the table's own string without copying it.
+    if (!format.contains(QLatin1Char('%'))) {
+        return format;
+    }
     QString out;
     out.reserve(format.size() + 16);
-    qsizetype next = 0; // the next sequential argument
-    const qsizetype n = format.size();
-    for (qsizetype i = 0; i < n; ++i) {
+    qsizetype nextSequential = 0;
+    qsizetype i = 0;
+    while (i < format.size()) {
         const QChar c = format.at(i);
         if (c != QLatin1Char('%')) {
             out += c;
+            ++i;
             continue;
         }
         const qsizetype start = i;
-        if (i + 1 < n && format.at(i + 1) == QLatin1Char('%')) {
+        ++i;
+        if (i < format.size() && format.at(i) == QLatin1Char('%')) {
             out += QLatin1Char('%');
             ++i;
             continue;
         }
-        qsizetype j = i + 1;
-        Specifier spec;
-        // A positional index: digits followed by '$'.
-        std::optional<qsizetype> position;
-        qsizetype k = j;
-        while (k < n && format.at(k).isDigit()) {
-            ++k;
+        const auto spec = parseSpecifier(format, i);
+        if (!spec) {
+            // Not a specifier: the '%' stays as text and scanning goes on right after it.
+            out += QLatin1Char('%');
+            i = start + 1;
+            continue;
         }
-        if (k > j && k < n && format.at(k) == QLatin1Char('$')) {
-            position = format.mid(j, k - j).toLongLong() - 1;
-            j = k + 1;
-        }
-        for (; j < n; ++j) {
-            const QChar f = format.at(j);
-            if (f == QLatin1Char('-')) {
-                spec.leftAlign = true;
-            } else if (f == QLatin1Char('+')) {
-                spec.plus = true;
-            } else if (f == QLatin1Char(' ')) {
-                spec.space = true;
-            } else if (f == QLatin1Char('0')) {
-                spec.zeroPad = true;
-            } else if (f != QLatin1Char('#')) {
-                break;
-            }
-        }
-        while (j < n && format.at(j).isDigit()) {
-            spec.width = std::min(spec.width * 10 + format.at(j).digitValue(), 1000);
-            ++j;
-        }
-        if (j < n && format.at(j) == QLatin1Char('.')) {
-            ++j;
-            spec.precision = 0;
-            while (j < n && format.at(j).isDigit()) {
-                spec.precision = std::min(spec.precision * 10 + format.at(j).digitValue(), 100);
-                ++j;
-            }
-        }
-        while (j < n && QStringView(u"hlqztjL").contains(format.at(j))) {
-            ++j;
-        }
-        if (j >= n) {
-            out += format.mid(start);
-            break;
-        }
-        spec.conversion = format.at(j);
-        const qsizetype index = position.value_or(next);
+        const qsizetype index = spec->position ? *spec->position - 1 : nextSequential++;
         std::optional<QString> text;
         if (index >= 0 && index < arguments.size()) {
-            text = convert(spec, arguments.at(index), locale);
+            text = formatArgument(*spec, arguments.at(index), locale);
         }
-        if (!text) {
-            // Kept as written: a faulty table entry shows instead of breaking the text around it.
-            out += format.mid(start, j - start + 1);
-        } else {
-            out += padded(*text, spec);
-        }
-        if (!position) {
-            ++next;
-        }
-        i = j;
+        out += text ? *text : format.mid(start, i - start);
     }
     return out;
 }
@@ -201,7 +386,9 @@ QString pluralSuffix(AppLanguage language, std::int64_t n) {
     if (language == AppLanguage::english) {
         return n == 1 ? QStringLiteral(".one") : QStringLiteral(".many");
     }
-    const std::uint64_t m = n < 0 ? static_cast<std::uint64_t>(-(n + 1)) + 1 : static_cast<std::uint64_t>(n);
+    // The magnitude as unsigned, so that the most negative integer has one too.
+    const std::uint64_t m =
+        n < 0 ? std::uint64_t{0} - static_cast<std::uint64_t>(n) : static_cast<std::uint64_t>(n);
     const std::uint64_t a = m % 10;
     const std::uint64_t b = m % 100;
     if (a == 1 && b != 11) {
@@ -214,8 +401,7 @@ QString pluralSuffix(AppLanguage language, std::int64_t n) {
 }
 
 QLocale localeForLanguage(AppLanguage language) {
-    return language == AppLanguage::ukrainian ? QLocale(QLocale::Ukrainian, QLocale::Ukraine)
-                                              : QLocale(QLocale::English, QLocale::UnitedStates);
+    return QLocale(rawText(language));
 }
 
 Localization::Localization(const AppSettings& settings, const MainBundle& bundle, Console* console)
@@ -236,51 +422,67 @@ const Localization::StringTable* Localization::tableAt(const QString& path) cons
     if (file.open(QIODevice::ReadOnly)) {
         QJsonParseError error{};
         const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
-        if (document.isObject()) {
+        if (error.error != QJsonParseError::NoError || !document.isObject()) {
+            if (m_console) {
+                const QString why =
+                    error.error != QJsonParseError::NoError
+                        ? error.errorString() + QStringLiteral(" at offset ") + QString::number(error.offset)
+                        : QStringLiteral("not a JSON object");
+                m_console->printLine(QStringLiteral("[Localization] Cannot read string table ") + path +
+                                     QStringLiteral(": ") + why);
+            }
+        } else {
             auto entries = std::make_shared<StringTable>();
             const QJsonObject object = document.object();
-            for (auto it = object.begin(); it != object.end(); ++it) {
+            entries->reserve(object.size());
+            QStringList skipped;
+            for (auto it = object.constBegin(); it != object.constEnd(); ++it) {
                 if (it.value().isString()) {
                     entries->insert(it.key(), it.value().toString());
+                } else {
+                    skipped.append(it.key());
                 }
             }
+            // The rest of the table is still good: only the entries that are not texts show as their keys.
+            if (!skipped.isEmpty() && m_console) {
+                m_console->printLine(QStringLiteral("[Localization] Ignored entries that are not texts in ") +
+                                     path + QStringLiteral(": ") + skipped.join(QStringLiteral(", ")));
+            }
             table = std::move(entries);
-        } else if (m_console) {
-            m_console->printLine(QStringLiteral("[Localization] Unreadable string table: ") + path);
         }
     }
+    // A table that cannot be read is remembered too, so that it is neither read nor reported again.
     m_tables.insert(path, table);
     return table.get();
 }
 
 const Localization::Resolved& Localization::resolved() const {
-    const AppLanguage current = language();
+    const AppLanguage current = m_settings.language();
     auto& slot = m_resolved[static_cast<std::size_t>(current)];
     if (slot) {
         return *slot;
     }
     Resolved result;
     result.locale = localeForLanguage(current);
-    const QString fileName = QString::fromLatin1(kStringTableFileName);
-    if (const auto lproj = m_bundle.pathForResource(rawText(current), QStringLiteral("lproj"))) {
-        if (const StringTable* table = tableAt(*lproj + QLatin1Char('/') + fileName)) {
-            result.directory = *lproj;
-            result.table = table;
-        }
-    }
-    if (!result.table) {
+    const auto directory = m_bundle.pathForResource(rawText(current), QStringLiteral("lproj"));
+    const StringTable* table =
+        directory && QFileInfo(*directory).isDir() ? tableAt(tablePathIn(*directory)) : nullptr;
+    if (table) {
+        result.directory = *directory;
+        result.table = table;
+    } else {
         // The main bundle itself: its own table, or that of its development region.
         result.directory = m_bundle.resourcePath();
-        result.table = tableAt(result.directory + QLatin1Char('/') + fileName);
+        result.table = tableAt(tablePathIn(result.directory));
         if (!result.table) {
-            const QString region =
-                m_bundle.infoString(QStringLiteral("CFBundleDevelopmentRegion")).value_or("en");
-            if (const auto lproj = m_bundle.pathForResource(region, QStringLiteral("lproj"))) {
-                result.table = tableAt(*lproj + QLatin1Char('/') + fileName);
+            const QString region = m_bundle.infoString(QStringLiteral("CFBundleDevelopmentRegion"))
+                                       .value_or(QStringLiteral("en"));
+            if (const auto regional = m_bundle.pathForResource(region, QStringLiteral("lproj"))) {
+                result.table = tableAt(tablePathIn(*regional));
             }
         }
     }
-    slot = result;
+    slot = std::move(result);
     return *slot;
 }
 
@@ -289,31 +491,33 @@ QString Localization::localizedBundle() const {
 }
 
 QString Localization::localizedString(const QString& key, const FormatArguments& arguments) const {
-    const Resolved& current = resolved();
+    const Resolved& r = resolved();
     QString text = key;
-    if (current.table) {
-        if (const auto it = current.table->constFind(key); it != current.table->constEnd()) {
+    if (r.table) {
+        if (const auto it = r.table->constFind(key); it != r.table->constEnd()) {
             text = *it;
         }
     }
-    if (arguments.isEmpty() && !text.contains(QLatin1Char('%'))) {
-        return text;
-    }
-    return formatLocalized(text, arguments, current.locale);
+    return formatLocalized(text, arguments, r.locale);
 }
 
 QString Localization::pluralKey(const QString& base, std::int64_t n) const {
-    return base + pluralSuffix(language(), n);
+    return base + pluralSuffix(m_settings.language(), n);
 }
 
 QString Localization::formatNumber(double value, int fractionDigits) const {
-    const QString text = resolved().locale.toString(value, 'f', std::max(0, fractionDigits));
-    return text.isEmpty() ? QString::number(value) : text;
+    const int digits = std::clamp(fractionDigits, 0, kMaximumPrecision);
+    const QString text = resolved().locale.toString(roundedHalfEven(value, digits), 'f', digits);
+    if (text.isEmpty()) {
+        return QString::number(value);
+    }
+    return text;
 }
 
 QString Localization::pointsLabel(std::int64_t points) const {
-    return QString::number(points) +
-           (language() == AppLanguage::ukrainian ? QStringLiteral(" пт") : QStringLiteral(" pt"));
+    const QString unit =
+        m_settings.language() == AppLanguage::ukrainian ? QStringLiteral(" пт") : QStringLiteral(" pt");
+    return QString::number(points) + unit;
 }
 
 } // namespace tessly

@@ -1,6 +1,8 @@
 #include "settings/localization.h"
 
 #include "platform/main_bundle.h"
+#include "platform/notification_center.h"
+#include "platform/property_list.h"
 #include "settings/app_settings.h"
 #include "support/in_memory_notification_bus.h"
 #include "support/in_memory_user_defaults.h"
@@ -9,144 +11,334 @@
 #include "support/temp_home.h"
 #include "support/virtual_time.h"
 
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QRegularExpression>
+#include <QDir>
+#include <QFile>
 
 #include <gtest/gtest.h>
 
-namespace tessly::testing {
+#include <limits>
+#include <memory>
+#include <vector>
+
+namespace tessly {
 namespace {
 
-class LocalizationTest : public ::testing::Test {
-protected:
-    /// A bundle in the temporary home with the given string tables.
-    MainBundle bundleWith(const QMap<QString, QByteArray>& tables) {
-        for (auto it = tables.begin(); it != tables.end(); ++it) {
-            home.write("B.app/Contents/Resources/" + it.key() + ".lproj/Localizable.json", it.value());
-        }
-        home.write("B.app/Contents/Info.plist",
-                   writePropertyList(PlistDictionary{{"CFBundleIdentifier", "x.y"}}, PlistFormat::Xml));
-        return MainBundle(home.path() + "/B.app", {});
-    }
+using testing::InMemoryDistributedNotificationCenter;
+using testing::InMemoryNotificationBus;
+using testing::InMemoryUserDefaults;
+using testing::RecordingConsole;
+using testing::RecordingLoginItems;
+using testing::TempHome;
+using testing::VirtualTime;
 
+const QLocale kEnglish = localeForLanguage(AppLanguage::english);
+const QLocale kUkrainian = localeForLanguage(AppLanguage::ukrainian);
+
+/// The settings a Localization reads its language from, over doubles.
+struct SettingsHarness {
     TempHome home;
-    VirtualTime time;
     InMemoryUserDefaults defaults;
-    NotificationCenter notifications;
+    NotificationCenter center;
+    VirtualTime time;
     InMemoryNotificationBus bus;
     InMemoryDistributedNotificationCenter distributed{bus, time};
     RecordingLoginItems loginItems;
     RecordingConsole console;
-    AppSettings settings{defaults, notifications, distributed,    loginItems,
-                         console,  home.paths(),  QString("x.y"), time};
+    AppSettings settings{defaults, center,       distributed,  loginItems,
+                         console,  home.paths(), std::nullopt, time};
 };
 
-TEST(PluralRules, UkrainianAndEnglishSuffixes) {
-    const std::vector<std::pair<std::int64_t, const char*>> ukrainian = {
-        {1, ".one"},   {21, ".one"},  {101, ".one"}, {11, ".many"},  {111, ".many"},
-        {2, ".few"},   {3, ".few"},   {4, ".few"},   {22, ".few"},   {104, ".few"},
-        {12, ".many"}, {13, ".many"}, {14, ".many"}, {112, ".many"}, {0, ".many"},
-        {5, ".many"},  {10, ".many"}, {25, ".many"}, {-1, ".one"},   {-3, ".few"}};
-    for (const auto& [n, suffix] : ukrainian) {
-        EXPECT_EQ(pluralSuffix(AppLanguage::ukrainian, n), suffix) << n;
+class LocalizationTest : public ::testing::Test {
+protected:
+    LocalizationTest() {
+        writeInfoPlist({{"CFBundleIdentifier", "app.tessly.Tessly"}, {"CFBundleDevelopmentRegion", "en"}});
+        writeTable("en", R"({"settings.title": "Settings", "main.app_count.one": "%lld app",
+                             "main.app_count.many": "%lld apps", "settings.popup.opacity": "Opacity %.1f"})");
+        writeTable("uk", R"({"settings.title": "Налаштування", "main.app_count.one": "%lld програма",
+                             "main.app_count.few": "%lld програми", "main.app_count.many": "%lld програм",
+                             "settings.popup.opacity": "Непрозорість %.1f"})");
     }
-    for (const auto& [n, suffix] : std::vector<std::pair<std::int64_t, const char*>>{
-             {1, ".one"}, {0, ".many"}, {2, ".many"}, {11, ".many"}, {-1, ".many"}}) {
-        EXPECT_EQ(pluralSuffix(AppLanguage::english, n), suffix) << n;
+
+    [[nodiscard]] QString bundlePath() const { return home.path() + "/Tessly.app"; }
+    [[nodiscard]] QString resources() const { return bundlePath() + "/Contents/Resources"; }
+
+    void writeInfoPlist(const PlistDictionary& info) const {
+        QDir().mkpath(bundlePath() + "/Contents");
+        ASSERT_TRUE(
+            writePropertyListFile(bundlePath() + "/Contents/Info.plist", PlistValue(info), PlistFormat::Xml));
     }
-    EXPECT_EQ(pluralSuffix(AppLanguage::ukrainian, std::numeric_limits<std::int64_t>::min()), ".many");
+    void writeTable(const QString& code, const QByteArray& json) const {
+        home.write("Tessly.app/Contents/Resources/" + code + ".lproj/Localizable.json", json);
+    }
+
+    Localization& make() {
+        bundle = std::make_unique<MainBundle>(bundlePath(), QStringList{});
+        l10n = std::make_unique<Localization>(harness.settings, *bundle, &console);
+        return *l10n;
+    }
+
+    void useUkrainian() { harness.settings.setLanguage(AppLanguage::ukrainian); }
+
+    TempHome home;
+    SettingsHarness harness;
+    RecordingConsole console;
+    std::unique_ptr<MainBundle> bundle;
+    std::unique_ptr<Localization> l10n;
+};
+
+// ---- Looking up
+
+TEST_F(LocalizationTest, TextsFollowTheLanguageSettingAtOnce) {
+    Localization& l = make();
+    EXPECT_EQ(l.localizedString("settings.title"), "Settings");
+    EXPECT_EQ(l.localizedBundle(), resources() + "/en.lproj");
+    useUkrainian();
+    EXPECT_EQ(l.localizedString("settings.title"), "Налаштування");
+    EXPECT_EQ(l.localizedBundle(), resources() + "/uk.lproj");
+    harness.settings.setLanguage(AppLanguage::english);
+    EXPECT_EQ(l.localizedString("settings.title"), "Settings");
 }
 
-TEST(FormatLocalized, SpecifiersPositionsAndFaults) {
-    const QLocale uk = localeForLanguage(AppLanguage::ukrainian);
-    const QLocale en = localeForLanguage(AppLanguage::english);
-    EXPECT_EQ(formatLocalized("%lld програми", {3}, uk), "3 програми");
-    EXPECT_EQ(formatLocalized("%2$@ has %1$lld", {5, "Work"}, en), "Work has 5");
-    EXPECT_EQ(formatLocalized("%.2f / %d%%", {0.645, 7}, uk), "0,65 / 7%");
-    EXPECT_EQ(formatLocalized("[%5d|%-3s]", {42, "a"}, en), "[   42|a  ]");
-    // A missing or mistyped argument keeps its specifier instead of crashing or shifting the text.
-    EXPECT_EQ(formatLocalized("%lld and %@", {}, en), "%lld and %@");
-    EXPECT_EQ(formatLocalized("%d", {"text"}, en), "%d");
-    EXPECT_EQ(formatLocalized("100%", {}, en), "100%");
-    EXPECT_EQ(formatLocalized("%9$@", {"x"}, en), "%9$@");
+TEST_F(LocalizationTest, CountedTextsUseThePluralKeyAndTheLanguagesSeparator) {
+    Localization& l = make();
+    EXPECT_EQ(l.localizedString(l.pluralKey("main.app_count", 1), {1}), "1 app");
+    EXPECT_EQ(l.localizedString(l.pluralKey("main.app_count", 3), {3}), "3 apps");
+    EXPECT_EQ(l.localizedString("settings.popup.opacity", {0.5}), "Opacity 0.5");
+    useUkrainian();
+    EXPECT_EQ(l.localizedString(l.pluralKey("main.app_count", 21), {21}), "21 програма");
+    EXPECT_EQ(l.localizedString(l.pluralKey("main.app_count", 3), {3}), "3 програми");
+    EXPECT_EQ(l.localizedString(l.pluralKey("main.app_count", 11), {11}), "11 програм");
+    EXPECT_EQ(l.localizedString("settings.popup.opacity", {0.5}), "Непрозорість 0,5");
 }
 
-TEST_F(LocalizationTest, LookupFollowsTheLanguageAndFallsBack) {
-    const MainBundle bundle =
-        bundleWith({{"en", R"({"menu.quit":"Quit Tessly","main.app_count.one":"%lld app"})"},
-                    {"uk", R"({"menu.quit":"Вийти з Tessly"})"}});
-    Localization l10n(settings, bundle);
-    EXPECT_EQ(l10n.localizedString("menu.quit"), "Quit Tessly");
-    EXPECT_EQ(l10n.localizedString(l10n.pluralKey("main.app_count", 1), {1}), "1 app");
-    EXPECT_EQ(l10n.localizedString("missing %lld", {4}), "missing 4") << "a missing key shows as itself";
-    EXPECT_EQ(l10n.formatNumber(0.64, 2), "0.64");
-    EXPECT_EQ(l10n.formatNumber(0.64, 0), "1");
-    EXPECT_EQ(l10n.pointsLabel(52), "52 pt");
-
-    settings.setLanguage(AppLanguage::ukrainian);
-    EXPECT_EQ(l10n.localizedString("menu.quit"), "Вийти з Tessly") << "switched without restarting";
-    EXPECT_TRUE(l10n.localizedBundle().endsWith("/uk.lproj"));
-    EXPECT_EQ(l10n.formatNumber(0.64, 2), "0,64");
-    EXPECT_EQ(l10n.pointsLabel(52), "52 пт");
+TEST_F(LocalizationTest, AMissingKeyIsShownAsItselfFormatted) {
+    Localization& l = make();
+    EXPECT_EQ(l.localizedString("no.such.key"), "no.such.key");
+    EXPECT_EQ(l.localizedString("%lld missing", {4}), "4 missing");
+    useUkrainian();
+    EXPECT_EQ(l.localizedString("Add apps to get started."), "Add apps to get started.");
 }
 
-TEST_F(LocalizationTest, WithoutAUkrainianTableTheMainBundlesTableServes) {
-    const MainBundle bundle = bundleWith({{"en", R"({"menu.quit":"Quit Tessly"})"}});
-    settings.setLanguage(AppLanguage::ukrainian);
-    Localization l10n(settings, bundle);
-    EXPECT_EQ(l10n.localizedString("menu.quit"), "Quit Tessly");
-    EXPECT_EQ(l10n.localizedBundle(), bundle.resourcePath());
+TEST_F(LocalizationTest, WithoutAUkrainianDirectoryUkrainianFallsBackToTheMainBundle) {
+    QDir(resources() + "/uk.lproj").removeRecursively();
+    Localization& l = make();
+    useUkrainian();
+    EXPECT_EQ(l.localizedBundle(), resources());
+    // The main bundle's own table is that of its development region, English here.
+    EXPECT_EQ(l.localizedString("settings.title"), "Settings");
+    // Formatting still follows the chosen language.
+    EXPECT_EQ(l.localizedString("settings.popup.opacity", {0.5}), "Opacity 0,5");
+    EXPECT_TRUE(console.lines.isEmpty());
 }
 
-// Every key of the shipped tables exists in both languages, with the same format specifiers, and every
-// counted key has the plural forms its language uses.
-TEST(StringTables, BothLanguagesCarryEveryKeyWithMatchingSpecifiers) {
-    auto load = [](const char* code) {
-        QFile file(QString(TESSLY_SOURCE_DIR) + "/resources/" + code + ".lproj/Localizable.json");
-        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << code;
-        return QJsonDocument::fromJson(file.readAll()).object();
-    };
-    const QJsonObject en = load("en");
-    const QJsonObject uk = load("uk");
-    const QRegularExpression specifier(
-        QStringLiteral("%(\\d+\\$)?[-+ 0#]*\\d*(\\.\\d+)?(hh|h|ll|l|q|z|t|j|L)?[diuxXofFeEgGaA@s]"));
-    auto specifiers = [&](const QString& text) {
-        QStringList found;
-        for (auto it = specifier.globalMatch(text); it.hasNext();) {
-            found.append(it.next().captured(0));
-        }
-        return found;
-    };
-    auto base = [](QString key) { return key.remove(QRegularExpression("\\.(one|few|many)$")); };
-    QSet<QString> enBases;
-    QSet<QString> ukBases;
-    for (const QString& key : en.keys()) {
-        enBases.insert(base(key));
+TEST_F(LocalizationTest, AnUnlocalisedTableInTheResourcesIsTheMainBundlesTable) {
+    QDir(resources() + "/uk.lproj").removeRecursively();
+    home.write("Tessly.app/Contents/Resources/Localizable.json", R"({"settings.title": "Base"})");
+    Localization& l = make();
+    useUkrainian();
+    EXPECT_EQ(l.localizedString("settings.title"), "Base");
+}
+
+TEST_F(LocalizationTest, ADamagedTableFallsBackAndIsReportedOnce) {
+    writeTable("uk", R"({"settings.title": "Налашту)");
+    Localization& l = make();
+    useUkrainian();
+    EXPECT_EQ(l.localizedString("settings.title"), "Settings");
+    EXPECT_EQ(l.localizedString("settings.title"), "Settings");
+    EXPECT_EQ(l.localizedBundle(), resources());
+    ASSERT_EQ(console.lines.size(), 1);
+    EXPECT_TRUE(console.lines.first().startsWith("[Localization] Cannot read string table "));
+    EXPECT_TRUE(console.lines.first().contains("uk.lproj/Localizable.json"));
+    // The damaged file is only read, never touched.
+    EXPECT_EQ(TempHome::read(resources() + "/uk.lproj/Localizable.json"), R"({"settings.title": "Налашту)");
+}
+
+TEST_F(LocalizationTest, EntriesThatAreNotTextsShowAsTheirKeysAndTheRestIsKept) {
+    writeTable("uk", R"({"settings.title": "Налаштування", "menu.quit": 7, "menu.open": null})");
+    Localization& l = make();
+    useUkrainian();
+    EXPECT_EQ(l.localizedString("settings.title"), "Налаштування");
+    EXPECT_EQ(l.localizedString("menu.quit"), "menu.quit");
+    ASSERT_EQ(console.lines.size(), 1);
+    EXPECT_TRUE(console.lines.first().contains("menu.quit"));
+    EXPECT_TRUE(console.lines.first().contains("menu.open"));
+}
+
+TEST_F(LocalizationTest, ATableIsReadOnlyOnce) {
+    Localization& l = make();
+    EXPECT_EQ(l.localizedString("settings.title"), "Settings");
+    writeTable("en", R"({"settings.title": "Changed on disk"})");
+    EXPECT_EQ(l.localizedString("settings.title"), "Settings");
+}
+
+TEST_F(LocalizationTest, ABundleWithoutTablesShowsKeys) {
+    QDir(resources()).removeRecursively();
+    Localization& l = make();
+    EXPECT_EQ(l.localizedString("settings.title"), "settings.title");
+    EXPECT_EQ(l.localizedBundle(), resources());
+}
+
+// ---- Numbers
+
+TEST_F(LocalizationTest, FormatNumberUsesTheLanguagesSeparatorsAndExactDigits) {
+    Localization& l = make();
+    EXPECT_EQ(l.formatNumber(0.64, 2), "0.64");
+    EXPECT_EQ(l.formatNumber(0.64, 0), "1");
+    EXPECT_EQ(l.formatNumber(0.5, 3), "0.500");
+    EXPECT_EQ(l.formatNumber(1234567.5, 1), "1,234,567.5");
+    EXPECT_EQ(l.formatNumber(-3.0, 1), "-3.0");
+    EXPECT_EQ(l.formatNumber(12, -2), "12");
+    useUkrainian();
+    EXPECT_EQ(l.formatNumber(0.64, 2), "0,64");
+    EXPECT_EQ(l.formatNumber(0.64, 0), "1");
+    EXPECT_EQ(l.formatNumber(1234567.5, 1), QString::fromUtf8("1\u00a0234\u00a0567,5"));
+}
+
+TEST_F(LocalizationTest, FormatNumberRoundsHalvesToEven) {
+    Localization& l = make();
+    EXPECT_EQ(l.formatNumber(0.125, 2), "0.12");
+    EXPECT_EQ(l.formatNumber(0.135, 2), "0.14");
+    EXPECT_EQ(l.formatNumber(2.5, 0), "2");
+    EXPECT_EQ(l.formatNumber(3.5, 0), "4");
+    EXPECT_EQ(l.formatNumber(-2.5, 0), "-2");
+    EXPECT_EQ(l.formatNumber(0.1251, 2), "0.13");
+    EXPECT_EQ(l.formatNumber(9.995, 2), "10.00");
+    EXPECT_EQ(l.formatNumber(999.5, 0), "1,000");
+}
+
+TEST_F(LocalizationTest, FormatNumberOfNonFiniteValuesIsNotEmpty) {
+    Localization& l = make();
+    EXPECT_FALSE(l.formatNumber(std::numeric_limits<double>::quiet_NaN(), 2).isEmpty());
+    EXPECT_FALSE(l.formatNumber(std::numeric_limits<double>::infinity(), 0).isEmpty());
+}
+
+TEST_F(LocalizationTest, PointsLabelNamesTheUnitInTheLanguage) {
+    Localization& l = make();
+    EXPECT_EQ(l.pointsLabel(52), "52 pt");
+    EXPECT_EQ(l.pointsLabel(1234), "1234 pt");
+    useUkrainian();
+    EXPECT_EQ(l.pointsLabel(52), "52 пт");
+}
+
+// ---- Plural suffixes
+
+TEST(PluralSuffixTest, Ukrainian) {
+    const auto suffix = [](std::int64_t n) { return pluralSuffix(AppLanguage::ukrainian, n); };
+    for (std::int64_t n : {1, 21, 101, -1, 1001}) {
+        EXPECT_EQ(suffix(n), ".one") << n;
     }
-    for (const QString& key : uk.keys()) {
-        ukBases.insert(base(key));
+    for (std::int64_t n : {2, 3, 4, 22, 104, -3, 1002}) {
+        EXPECT_EQ(suffix(n), ".few") << n;
     }
-    EXPECT_EQ(enBases, ukBases);
-    for (const QString& key : en.keys()) {
-        const QString b = base(key);
-        const QString ukText = uk.contains(key) ? uk.value(key).toString() : uk.value(b + ".many").toString();
-        EXPECT_EQ(specifiers(en.value(key).toString()), specifiers(ukText)) << key.toStdString();
+    for (std::int64_t n : {11, 111, 12, 13, 14, 112, 0, 5, 10, 25, -11, -12}) {
+        EXPECT_EQ(suffix(n), ".many") << n;
     }
-    for (const char* counted : {"main.app_count", "main.folder_count"}) {
-        for (const char* suffix : {".one", ".many"}) {
-            EXPECT_TRUE(en.contains(QString(counted) + suffix)) << counted << suffix;
-        }
-        for (const char* suffix : {".one", ".few", ".many"}) {
-            EXPECT_TRUE(uk.contains(QString(counted) + suffix)) << counted << suffix;
-        }
+    // The most negative integer has no positive counterpart; its magnitude still ends in 8.
+    EXPECT_EQ(suffix(std::numeric_limits<std::int64_t>::min()), ".many");
+}
+
+TEST(PluralSuffixTest, English) {
+    EXPECT_EQ(pluralSuffix(AppLanguage::english, 1), ".one");
+    for (std::int64_t n : {0, 2, 11, 21, -1}) {
+        EXPECT_EQ(pluralSuffix(AppLanguage::english, n), ".many") << n;
     }
-    for (const char* key :
-         {"app.name", "main.search_placeholder", "settings.popup.columns", "settings.about.version",
-          "onboarding.quick.launch.subtitle", "menu.quit", "Add apps to get started."}) {
-        EXPECT_TRUE(en.contains(key) && uk.contains(key)) << key;
+}
+
+// ---- printf-style formatting
+
+struct FormatCase {
+    const char* format;
+    FormatArguments arguments;
+    const char* expected;
+};
+
+void expectFormats(const std::vector<FormatCase>& cases, const QLocale& locale) {
+    for (const FormatCase& c : cases) {
+        EXPECT_EQ(formatLocalized(QString::fromUtf8(c.format), c.arguments, locale),
+                  QString::fromUtf8(c.expected))
+            << c.format;
     }
+}
+
+TEST(FormatLocalizedTest, ConversionsWithTheirArguments) {
+    expectFormats(
+        {
+            {"%d apps", {-5}, "-5 apps"},
+            {"%i", {42}, "42"},
+            {"%u", {7}, "7"},
+            {"%ld|%lld|%qd", {1, 2, 3}, "1|2|3"},
+            {"%lld", {std::numeric_limits<std::int64_t>::max()}, "9223372036854775807"},
+            {"%x %X %o", {255, 255, 8}, "ff FF 10"},
+            {"Version %@", {"1.2.0"}, "Version 1.2.0"},
+            {"%s!", {QStringLiteral("Робота")}, "Робота!"},
+            {"%f", {1.5}, "1.500000"},
+            {"%.2f", {3.14159}, "3.14"},
+            {"%.0f", {2.7}, "3"},
+            {"%g|%g", {0.0001, 1e20}, "0.0001|1e+20"},
+            {"%e", {1234.5}, "1.234500e+03"},
+            {"100%%", {}, "100%"},
+            {"%05.1f|%-4d|%+d|%3@", {2.26, 7, 3, "a"}, "002.3|7   |+3|  a"},
+            {"%.2f", {3}, "3.00"}, // an integer where a double is expected converts
+            {"%.2f|%.1f|%.0f", {0.125, -0.25, 0.5}, "0.12|-0.2|0"}, // exact ties go to even, as in C
+            {"%08.2f|%+.1e|%G|%F|%a",
+             {-3.14159, 12345.0, 1e-10, std::numeric_limits<double>::infinity(), 1.0},
+             "-0003.14|+1.2e+04|1E-10|INF|0x1p+0"},
+            {"%@ and %@", {3, 0.5}, "3 and 0.5"},
+        },
+        kEnglish);
+}
+
+TEST(FormatLocalizedTest, PositionalArguments) {
+    expectFormats(
+        {
+            {"%2$@ has %1$lld apps", {3, "Work"}, "Work has 3 apps"},
+            {"%1$@ %1$@", {"echo"}, "echo echo"},
+            {"%2$.1f", {1, 2.25}, "2.2"},
+            {"%1$lld, then %@", {9, "first"}, "9, then 9"},
+        },
+        kEnglish);
+}
+
+TEST(FormatLocalizedTest, UkrainianWritesADecimalComma) {
+    expectFormats(
+        {
+            {"%.2f", {0.64}, "0,64"},
+            {"%g", {1.5}, "1,5"},
+            {"%f", {2.0}, "2,000000"},
+            {"%e", {1234.5}, "1,234500e+03"},
+            {"%d", {1234567}, "1234567"}, // printf-style integers are never grouped
+            {"%lld програми", {3}, "3 програми"},
+        },
+        kUkrainian);
+}
+
+TEST(FormatLocalizedTest, MissingMismatchedAndUnknownSpecifiersStayAsWritten) {
+    expectFormats(
+        {
+            {"Version %@", {}, "Version %@"},
+            {"%lld apps", {"three"}, "%lld apps"},
+            {"%d apps", {1.5}, "%d apps"},
+            {"%.1f", {"x"}, "%.1f"},
+            {"%3$@ of %1$lld", {1}, "%3$@ of 1"},
+            {"%0$@", {"a"}, "%0$@"},
+            {"%lld and %lld", {1}, "1 and %lld"},
+            {"%y%", {1}, "%y%"},
+            {"50% off", {}, "50% off"},
+            {"%d% off", {5}, "5% off"},
+            {"trailing %", {}, "trailing %"},
+            {"%l", {1}, "%l"},
+            {"%99999999d", {1}, "%99999999d"},
+            {"%.99999999f", {1.0}, "%.99999999f"},
+            {"%*d", {3, 4}, "%*d"},
+            {"%é", {1}, "%é"},
+        },
+        kEnglish);
+}
+
+TEST(FormatLocalizedTest, TextWithoutSpecifiersIsUnchanged) {
+    const QString text = QStringLiteral("Налаштування…");
+    EXPECT_EQ(formatLocalized(text, {1, "unused"}, kUkrainian), text);
 }
 
 } // namespace
-} // namespace tessly::testing
+} // namespace tessly

@@ -225,16 +225,17 @@ QString formattedDouble(const Specifier& spec, double value) {
             c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         }
     }
-    std::string sign;
+    char sign = 0;
     if (std::signbit(value) && !std::isnan(value)) {
-        sign = "-";
+        sign = '-';
     } else if (spec.flags.contains('+')) {
-        sign = "+";
+        sign = '+';
     } else if (spec.flags.contains(' ')) {
-        sign = " ";
+        sign = ' ';
     }
     const std::size_t width = spec.width ? static_cast<std::size_t>(*spec.width) : 0;
-    const std::size_t length = sign.size() + body.size();
+    const std::size_t length = (sign ? 1 : 0) + body.size();
+    std::size_t leadingSpaces = 0;
     if (length < width) {
         const std::size_t fill = width - length;
         if (spec.flags.contains('-')) {
@@ -242,10 +243,15 @@ QString formattedDouble(const Specifier& spec, double value) {
         } else if (spec.flags.contains('0') && finite) {
             body.insert(hex ? 2 : 0, fill, '0');
         } else {
-            sign.insert(0, fill, ' ');
+            leadingSpaces = fill;
         }
     }
-    return QString::fromLatin1(sign + body);
+    QString out(static_cast<qsizetype>(leadingSpaces), QLatin1Char(' '));
+    if (sign) {
+        out += QLatin1Char(sign);
+    }
+    out += QLatin1String(body.data(), static_cast<qsizetype>(body.size()));
+    return out;
 }
 
 // The argument formatted by `spec`, or nothing when it is of the wrong kind.

@@ -2,6 +2,8 @@
 #   Tessly.app/Contents/Info.plist
 #   Tessly.app/Contents/MacOS/<executable>
 #   Tessly.app/Contents/Resources/{en.lproj,uk.lproj,images...}
+#   Tessly.app/Contents/Helpers/codesign   (the code-signing stand-in, desktop/codesign)
+#   Tessly.app/Contents/_CodeSignature/CodeResources   (an ad-hoc signature, made last)
 # Everything that goes into the bundle is placed here, so that later additions (plug-in, stand-ins) have one home.
 function(tessly_assemble_bundle)
     cmake_parse_arguments(ARG "" "TARGET;EXECUTABLE;IDENTIFIER;OUTPUT_DIR" "" ${ARGN})
@@ -37,6 +39,26 @@ function(tessly_assemble_bundle)
     endforeach()
     add_custom_target(${ARG_TARGET}_bundle_resources ALL DEPENDS ${copied})
     add_dependencies(${ARG_TARGET} ${ARG_TARGET}_bundle_resources)
+
+    # The code-signing stand-in travels in the bundle, and so in every helper copied from it: on Linux the
+    # program runs it where macOS has the system's tool.
+    set(signing_tool "${contents}/Helpers/codesign")
+    add_custom_command(OUTPUT "${signing_tool}"
+        COMMAND ${CMAKE_COMMAND} -E copy_if_different "$<TARGET_FILE:codesign>" "${signing_tool}"
+        DEPENDS codesign
+        COMMENT "Bundling the code-signing stand-in"
+        VERBATIM)
+
+    # Signing comes last, as the signature seals every file of the bundle: it depends on all of them and runs
+    # again when any changes. Whatever is added to the bundle later must be added to this list.
+    set(manifest "${contents}/_CodeSignature/CodeResources")
+    add_custom_command(OUTPUT "${manifest}"
+        COMMAND "$<TARGET_FILE:codesign>" --force --deep --sign - --timestamp=none "${ARG_OUTPUT_DIR}"
+        DEPENDS ${ARG_TARGET} "$<TARGET_FILE:${ARG_TARGET}>" "${contents}/Info.plist" ${copied} "${signing_tool}"
+        COMMENT "Signing ${ARG_OUTPUT_DIR} ad hoc"
+        VERBATIM)
+    # The complete, signed bundle; build this target (not the executable alone) before running it.
+    add_custom_target(${ARG_TARGET}_bundle ALL DEPENDS "${manifest}")
 
     set_property(GLOBAL PROPERTY TESSLY_BUNDLE_DIR "${ARG_OUTPUT_DIR}")
 endfunction()

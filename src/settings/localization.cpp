@@ -89,7 +89,7 @@ std::optional<Kind> kindOf(char conversion) {
 
 // Parses the specifier that starts just after a '%' at `i`; on success `i` is past its conversion character.
 std::optional<Specifier> parseSpecifier(const QString& format, qsizetype& i) {
-    Specifier spec;
+    Specifier parsed;
     if (i < format.size() && format.at(i) != QLatin1Char('0') && isDigit(format.at(i))) {
         qsizetype j = i;
         const auto number = readNumber(format, j, kMaximumWidth);
@@ -97,7 +97,7 @@ std::optional<Specifier> parseSpecifier(const QString& format, qsizetype& i) {
             if (!number) {
                 return std::nullopt;
             }
-            spec.position = number;
+            parsed.position = number;
             i = j + 1;
         }
     }
@@ -106,21 +106,21 @@ std::optional<Specifier> parseSpecifier(const QString& format, qsizetype& i) {
         if (c != u'-' && c != u'+' && c != u' ' && c != u'0' && c != u'#') {
             break;
         }
-        spec.flags.append(static_cast<char>(c));
+        parsed.flags.append(static_cast<char>(c));
         ++i;
     }
     if (i < format.size() && isDigit(format.at(i))) {
-        spec.width = readNumber(format, i, kMaximumWidth);
-        if (!spec.width) {
+        parsed.width = readNumber(format, i, kMaximumWidth);
+        if (!parsed.width) {
             return std::nullopt;
         }
     }
     if (i < format.size() && format.at(i) == QLatin1Char('.')) {
         ++i;
-        spec.precision = 0;
+        parsed.precision = 0;
         if (i < format.size() && isDigit(format.at(i))) {
-            spec.precision = readNumber(format, i, kMaximumPrecision);
-            if (!spec.precision) {
+            parsed.precision = readNumber(format, i, kMaximumPrecision);
+            if (!parsed.precision) {
                 return std::nullopt;
             }
         }
@@ -137,37 +137,37 @@ std::optional<Specifier> parseSpecifier(const QString& format, qsizetype& i) {
     if (i >= format.size() || format.at(i).unicode() > 0x7f) {
         return std::nullopt;
     }
-    spec.conversion = static_cast<char>(format.at(i).unicode());
-    if (!kindOf(spec.conversion)) {
+    parsed.conversion = static_cast<char>(format.at(i).unicode());
+    if (!kindOf(parsed.conversion)) {
         return std::nullopt;
     }
     ++i;
-    return spec;
+    return parsed;
 }
 
 // The C-style specifier of an integer for QString::asprintf, which ignores the process's C locale.
-QByteArray integerSpecifier(const Specifier& spec) {
+QByteArray integerSpecifier(const Specifier& parsed) {
     QByteArray out("%");
-    out += spec.flags;
-    if (spec.width) {
-        out += QByteArray::number(*spec.width);
+    out += parsed.flags;
+    if (parsed.width) {
+        out += QByteArray::number(*parsed.width);
     }
-    if (spec.precision) {
+    if (parsed.precision) {
         out += '.';
-        out += QByteArray::number(*spec.precision);
+        out += QByteArray::number(*parsed.precision);
     }
     out += "ll";
-    out += spec.conversion;
+    out += parsed.conversion;
     return out;
 }
 
-QString padded(QString text, const Specifier& spec) {
-    if (spec.precision && spec.conversion == 's' && text.size() > *spec.precision) {
-        text.truncate(*spec.precision);
+QString padded(QString text, const Specifier& parsed) {
+    if (parsed.precision && parsed.conversion == 's' && text.size() > *parsed.precision) {
+        text.truncate(*parsed.precision);
     }
-    if (spec.width && text.size() < *spec.width) {
-        const QString padding(*spec.width - text.size(), QLatin1Char(' '));
-        text = spec.flags.contains('-') ? text + padding : padding + text;
+    if (parsed.width && text.size() < *parsed.width) {
+        const QString padding(*parsed.width - text.size(), QLatin1Char(' '));
+        text = parsed.flags.contains('-') ? text + padding : padding + text;
     }
     return text;
 }
@@ -185,9 +185,9 @@ QString plainText(const FormatArgument& argument) {
 // A double as printf writes it in the C locale, exact ties rounding to even as the C library does:
 // std::to_chars is locale-independent and correctly rounded, which the process's C locale and Qt's own printf
 // (ties away from zero) are not. Sign, padding and the hexadecimal prefix are added here.
-QString formattedDouble(const Specifier& spec, double value) {
+QString formattedDouble(const Specifier& parsed, double value) {
     std::chars_format form = std::chars_format::fixed;
-    switch (spec.conversion) {
+    switch (parsed.conversion) {
     case 'e':
     case 'E':
         form = std::chars_format::scientific;
@@ -204,13 +204,13 @@ QString formattedDouble(const Specifier& spec, double value) {
         break;
     }
     const bool hex = form == std::chars_format::hex;
-    const bool upper = spec.conversion >= 'A' && spec.conversion <= 'Z';
+    const bool upper = parsed.conversion >= 'A' && parsed.conversion <= 'Z';
     // Room for the longest fixed text: 309 integer digits of the largest double, the point and the precision.
     char buffer[400 + kMaximumPrecision];
     // Without a precision, a hexadecimal float is written exactly, as printf's %a does.
     const std::to_chars_result written =
-        spec.precision || !hex ? std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), form,
-                                               spec.precision.value_or(6))
+        parsed.precision || !hex ? std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), form,
+                                               parsed.precision.value_or(6))
                                : std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), form);
     if (written.ec != std::errc()) {
         return QString::number(value);
@@ -228,19 +228,19 @@ QString formattedDouble(const Specifier& spec, double value) {
     char sign = 0;
     if (std::signbit(value) && !std::isnan(value)) {
         sign = '-';
-    } else if (spec.flags.contains('+')) {
+    } else if (parsed.flags.contains('+')) {
         sign = '+';
-    } else if (spec.flags.contains(' ')) {
+    } else if (parsed.flags.contains(' ')) {
         sign = ' ';
     }
-    const std::size_t width = spec.width ? static_cast<std::size_t>(*spec.width) : 0;
+    const std::size_t width = parsed.width ? static_cast<std::size_t>(*parsed.width) : 0;
     const std::size_t length = (sign ? 1 : 0) + body.size();
     std::size_t leadingSpaces = 0;
     if (length < width) {
         const std::size_t fill = width - length;
-        if (spec.flags.contains('-')) {
+        if (parsed.flags.contains('-')) {
             body.append(fill, ' ');
-        } else if (spec.flags.contains('0') && finite) {
+        } else if (parsed.flags.contains('0') && finite) {
             body.insert(hex ? 2 : 0, fill, '0');
         } else {
             leadingSpaces = fill;
@@ -254,17 +254,17 @@ QString formattedDouble(const Specifier& spec, double value) {
     return out;
 }
 
-// The argument formatted by `spec`, or nothing when it is of the wrong kind.
-std::optional<QString> formatArgument(const Specifier& spec, const FormatArgument& argument,
+// The argument formatted by `parsed`, or nothing when it is of the wrong kind.
+std::optional<QString> formatArgument(const Specifier& parsed, const FormatArgument& argument,
                                       const QLocale& locale) {
-    switch (*kindOf(spec.conversion)) {
+    switch (*kindOf(parsed.conversion)) {
     case Kind::integer: {
         const auto* integer = argument.asInteger();
         if (!integer) {
             return std::nullopt;
         }
-        const bool isSigned = spec.conversion == 'd' || spec.conversion == 'i';
-        const QByteArray c = integerSpecifier(spec);
+        const bool isSigned = parsed.conversion == 'd' || parsed.conversion == 'i';
+        const QByteArray c = integerSpecifier(parsed);
         return isSigned ? QString::asprintf(c.constData(), static_cast<long long>(*integer))
                         : QString::asprintf(c.constData(), static_cast<unsigned long long>(*integer));
     }
@@ -277,15 +277,15 @@ std::optional<QString> formatArgument(const Specifier& spec, const FormatArgumen
         } else {
             return std::nullopt;
         }
-        QString text = formattedDouble(spec, value);
+        QString text = formattedDouble(parsed, value);
         // A hexadecimal float keeps its point: it is not a decimal number.
-        if (spec.conversion != 'a' && spec.conversion != 'A') {
+        if (parsed.conversion != 'a' && parsed.conversion != 'A') {
             text.replace(QLatin1Char('.'), locale.decimalPoint());
         }
         return text;
     }
     case Kind::text:
-        return padded(plainText(argument), spec);
+        return padded(plainText(argument), parsed);
     }
     return std::nullopt;
 }
@@ -371,17 +371,17 @@ QString formatLocalized(const QString& format, const FormatArguments& arguments,
             ++i;
             continue;
         }
-        const auto spec = parseSpecifier(format, i);
-        if (!spec) {
+        const auto parsed = parseSpecifier(format, i);
+        if (!parsed) {
             // Not a specifier: the '%' stays as text and scanning goes on right after it.
             out += QLatin1Char('%');
             i = start + 1;
             continue;
         }
-        const qsizetype index = spec->position ? *spec->position - 1 : nextSequential++;
+        const qsizetype index = parsed->position ? *parsed->position - 1 : nextSequential++;
         std::optional<QString> text;
         if (index >= 0 && index < arguments.size()) {
-            text = formatArgument(*spec, arguments.at(index), locale);
+            text = formatArgument(*parsed, arguments.at(index), locale);
         }
         out += text ? *text : format.mid(start, i - start);
     }

@@ -1,0 +1,40 @@
+// An image that draws itself at whatever size it is asked for: a bitmap (an application icon read from disk), a
+// symbol glyph, or a drawing recipe (the Dock tile), as the platform's images are.
+//
+//     ImagePtr icon = icons.iconForFile(appPath);
+//     QPainter painter(&target);
+//     icon->draw(painter, QRectF(77.92, 268.72, 165.36, 165.36));
+//
+// Images are immutable once made and may be shared between owners. Main thread only (they paint with Qt Gui).
+#pragma once
+
+#include <QRectF>
+#include <QSizeF>
+#include <memory>
+
+class QPainter;
+class QImage;
+
+namespace tessly {
+
+class Image {
+public:
+    virtual ~Image() = default;
+
+    /// The image's natural size in points; a recipe reports the canvas it was written for.
+    [[nodiscard]] virtual QSizeF size() const = 0;
+    /// Draws the whole image into `target` (in the painter's current coordinates, y pointing down), stretched to
+    /// fill it; callers that want the aspect ratio kept pass a fitted rectangle.
+    virtual void draw(QPainter& painter, const QRectF& target) const = 0;
+};
+
+using ImagePtr = std::shared_ptr<const Image>;
+
+/// An image backed by a bitmap.
+[[nodiscard]] ImagePtr makeBitmapImage(QImage bitmap);
+
+/// Rasterises `image` at `pixelSize` on a transparent background, scaled to fit with its aspect ratio kept and
+/// centred, as an image view does.
+[[nodiscard]] QImage rasterize(const Image& image, const QSize& pixelSize);
+
+} // namespace tessly

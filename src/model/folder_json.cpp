@@ -2,6 +2,8 @@
 
 #include "model/uuid_text.h"
 
+#include <QHash>
+
 #include <simdjson.h>
 
 #include <algorithm>
@@ -11,6 +13,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace tessly {
 
@@ -236,7 +239,26 @@ void writeTileStyle(JsonOutput& out, const TileStyleSettings& style) {
     out.close('}');
 }
 
-void writeAppItem(JsonOutput& out, const AppItem& item) {
+// Encoded URLs by their shared storage: copies of one URL (the same application in many folders, or a list
+// read from the file) are encoded once per write.
+class UrlTexts {
+public:
+    explicit UrlTexts(qsizetype expected) { m_encoded.reserve(expected); }
+
+    const QByteArray& encoded(const QUrl& url) {
+        const void* storage = const_cast<QUrl&>(url).data_ptr();
+        QByteArray& text = m_encoded[storage];
+        if (text.isNull()) {
+            text = url.toEncoded(QUrl::FullyEncoded);
+        }
+        return text;
+    }
+
+private:
+    QHash<const void*, QByteArray> m_encoded;
+};
+
+void writeAppItem(JsonOutput& out, const AppItem& item, UrlTexts& urls) {
     out.open('{');
     out.key("id");
     writeUuid(out, item.id);
@@ -245,12 +267,12 @@ void writeAppItem(JsonOutput& out, const AppItem& item) {
     out.key("bundleID");
     out.text(item.bundleID);
     out.key("appURL");
-    const QByteArray url = item.appURL.toEncoded(QUrl::FullyEncoded);
+    const QByteArray& url = urls.encoded(item.appURL);
     out.text(std::string_view(url.constData(), static_cast<std::size_t>(url.size())));
     out.close('}');
 }
 
-void writeFolder(JsonOutput& out, const AppFolder& folder) {
+void writeFolder(JsonOutput& out, const AppFolder& folder, UrlTexts& urls) {
     out.open('{');
     out.key("id");
     writeUuid(out, folder.id);
@@ -261,7 +283,7 @@ void writeFolder(JsonOutput& out, const AppFolder& folder) {
     out.key("apps");
     out.open('[');
     for (const AppItem& item : folder.apps) {
-        writeAppItem(out, item);
+        writeAppItem(out, item, urls);
     }
     out.close(']');
     out.key("isInDock");
@@ -279,15 +301,53 @@ QString textOf(std::string_view utf8) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
+// The same application usually sits in many folders, and names, identifiers and URLs repeat: each distinct
+// text is converted once per file and the values share their storage. The views point into the parser's
+// buffer, which outlives the decoding.
+class TextCache {
+public:
+    const QString& text(std::string_view utf8) {
+        auto [at, inserted] = m_texts.try_emplace(utf8);
+        if (inserted) {
+            at->second = textOf(utf8);
+        }
+        return at->second;
+    }
+    /// The URL written as `utf8`, or nullptr when it is no valid URL.
+    const QUrl* url(std::string_view utf8) {
+        auto [at, inserted] = m_urls.try_emplace(utf8);
+        if (inserted) {
+            const QUrl url(text(utf8), QUrl::StrictMode);
+            if (!utf8.empty() && url.isValid()) {
+                at->second = url;
+            }
+        }
+        return at->second ? &*at->second : nullptr;
+    }
+
+private:
+    std::unordered_map<std::string_view, QString> m_texts;
+    std::unordered_map<std::string_view, std::optional<QUrl>> m_urls;
+};
+
 // Reads the members of one object. A missing or null member is absent; a member of another type is an error,
 // and the first error is kept.
 class MemberReader {
 public:
-    MemberReader(simdjson::dom::object object, QString& error) : m_object(object), m_error(error) {}
+    MemberReader(simdjson::dom::object object, TextCache& cache, QString& error)
+        : m_object(object), m_cache(cache), m_error(error) {}
 
     [[nodiscard]] bool failed() const { return m_failed; }
 
     std::optional<QString> text(const char* key) {
+        auto utf8 = rawText(key);
+        if (!utf8) {
+            return std::nullopt;
+        }
+        return m_cache.text(*utf8);
+    }
+    /// A text member as it stands in the file.
+    std::optional<std::string_view> rawText(const char* key) {
         auto value = member(key);
         if (!value) {
             return std::nullopt;
@@ -296,7 +356,7 @@ public:
         if (value->get_string().get(utf8) != simdjson::SUCCESS) {
             return wrongType(key, "a text");
         }
-        return textOf(utf8);
+        return utf8;
     }
     std::optional<double> number(const char* key) {
         auto value = member(key);
@@ -343,13 +403,19 @@ public:
         return members;
     }
     std::optional<QUuid> uuid(const char* key) {
-        auto value = text(key);
-        if (!value) {
+        auto utf8 = rawText(key);
+        if (!utf8) {
             return std::nullopt;
         }
-        auto parsed = parseUuid(*value);
+        // Identifiers are unique, so they bypass the text cache; a byte beyond ASCII is no hexadecimal digit.
+        std::optional<QUuid> parsed;
+        if (utf8->size() == 36) {
+            char16_t units[36];
+            std::copy(utf8->begin(), utf8->end(), units);
+            parsed = parseUuid(QStringView(units, 36));
+        }
         if (!parsed) {
-            fail(QStringLiteral("\"%1\" is not a UUID: %2").arg(QLatin1StringView(key), *value));
+            fail(QStringLiteral("\"%1\" is not a UUID: %2").arg(QLatin1StringView(key), textOf(*utf8)));
         }
         return parsed;
     }
@@ -387,16 +453,17 @@ private:
     }
 
     simdjson::dom::object m_object;
+    TextCache& m_cache;
     QString& m_error;
     bool m_failed = false;
 };
 
-std::optional<AppItem> readAppItem(simdjson::dom::object object, QString& error) {
-    MemberReader read(object, error);
+std::optional<AppItem> readAppItem(simdjson::dom::object object, TextCache& cache, QString& error) {
+    MemberReader read(object, cache, error);
     auto id = read.uuid("id");
     auto name = read.text("name");
     auto bundleID = read.text("bundleID");
-    auto urlText = read.text("appURL");
+    auto urlText = read.rawText("appURL");
     if (read.failed()) {
         return std::nullopt;
     }
@@ -404,16 +471,17 @@ std::optional<AppItem> readAppItem(simdjson::dom::object object, QString& error)
         read.missing(!id ? "id" : !name ? "name" : !bundleID ? "bundleID" : "appURL");
         return std::nullopt;
     }
-    QUrl url(*urlText, QUrl::StrictMode);
-    if (urlText->isEmpty() || !url.isValid()) {
-        read.fail(QStringLiteral("\"appURL\" is not a URL: %1").arg(*urlText));
+    const QUrl* url = cache.url(*urlText);
+    if (!url) {
+        read.fail(QStringLiteral("\"appURL\" is not a URL: %1").arg(cache.text(*urlText)));
         return std::nullopt;
     }
-    return AppItem{*id, *name, *bundleID, std::move(url)};
+    return AppItem{*id, *name, *bundleID, *url};
 }
 
-std::optional<TileStyleSettings> readTileStyle(simdjson::dom::object object, QString& error) {
-    MemberReader read(object, error);
+std::optional<TileStyleSettings> readTileStyle(simdjson::dom::object object, TextCache& cache,
+                                               QString& error) {
+    MemberReader read(object, cache, error);
     TileStyleSettings style;
     style.displayFolderIcon = read.boolean("displayFolderIcon").value_or(style.displayFolderIcon);
     style.opacity = read.number("opacity").value_or(style.opacity);
@@ -432,8 +500,9 @@ std::optional<TileStyleSettings> readTileStyle(simdjson::dom::object object, QSt
     return style;
 }
 
-std::optional<AppFolder> readFolder(simdjson::dom::object object, Date now, QString& error) {
-    MemberReader read(object, error);
+std::optional<AppFolder> readFolder(simdjson::dom::object object, Date now, TextCache& cache,
+                                    QString& error) {
+    MemberReader read(object, cache, error);
     auto id = read.uuid("id");
     auto name = read.text("name");
     auto emoji = read.text("emoji");
@@ -457,7 +526,7 @@ std::optional<AppFolder> readFolder(simdjson::dom::object object, Date now, QStr
     folder.isInDock = isInDock.value_or(false);
     folder.createdAt = createdAt ? Date::fromTimeIntervalSinceReferenceDate(*createdAt) : now;
     if (tileStyle) {
-        auto style = readTileStyle(*tileStyle, error);
+        auto style = readTileStyle(*tileStyle, cache, error);
         if (!style) {
             error.prepend(QStringLiteral("\"tileStyle\": "));
             return std::nullopt;
@@ -473,7 +542,7 @@ std::optional<AppFolder> readFolder(simdjson::dom::object object, Date now, QStr
                 read.fail(QStringLiteral("\"apps\" entry %1 is not an object").arg(i));
                 return std::nullopt;
             }
-            auto item = readAppItem(members, error);
+            auto item = readAppItem(members, cache, error);
             if (!item) {
                 error.prepend(QStringLiteral("\"apps\" entry %1: ").arg(i));
                 return std::nullopt;
@@ -489,13 +558,16 @@ std::optional<AppFolder> readFolder(simdjson::dom::object object, Date now, QStr
 
 QByteArray encodeFolderList(const QList<AppFolder>& folders) {
     std::size_t expected = 2;
+    qsizetype appCount = 0;
     for (const AppFolder& folder : folders) {
         expected += 400 + static_cast<std::size_t>(folder.apps.size()) * 200;
+        appCount += folder.apps.size();
     }
     JsonOutput out(expected);
+    UrlTexts urls(appCount);
     out.open('[');
     for (const AppFolder& folder : folders) {
-        writeFolder(out, folder);
+        writeFolder(out, folder, urls);
     }
     out.close(']');
     return out.take();
@@ -515,6 +587,7 @@ FolderListDecoding decodeFolderList(const QByteArray& bytes, Date now) {
     if (root.get_array().get(list) != simdjson::SUCCESS) {
         return {std::nullopt, QStringLiteral("the document is not a list of folders")};
     }
+    TextCache cache;
     QList<AppFolder> folders;
     folders.reserve(static_cast<qsizetype>(list.size()));
     qsizetype index = 0;
@@ -524,7 +597,7 @@ FolderListDecoding decodeFolderList(const QByteArray& bytes, Date now) {
             return {std::nullopt, QStringLiteral("folder %1 is not an object").arg(index)};
         }
         QString error;
-        auto folder = readFolder(members, now, error);
+        auto folder = readFolder(members, now, cache, error);
         if (!folder) {
             return {std::nullopt, QStringLiteral("folder %1: %2").arg(index).arg(error)};
         }

@@ -1,0 +1,150 @@
+#include "tile/dock_tile_manager.h"
+
+#include "model/uuid_text.h"
+#include "tile/tile_geometry.h"
+#include "tile/tile_image.h"
+
+#include <QDir>
+#include <QPointer>
+#include <cmath>
+
+namespace tessly {
+
+namespace {
+
+/// The settings as the tile reads them at a draw; the settings' own defaults if they are gone.
+TileImage::SettingsSource liveSettings(QPointer<const AppSettings> settings) {
+    return [settings = std::move(settings)]() -> TileDrawSettings {
+        if (!settings) {
+            return {};
+        }
+        return {settings->tileIconPadding(), settings->appTheme()};
+    };
+}
+
+/// The path of an application entry's bundle, as the workspace names files.
+QString bundlePathOf(const AppItem& app) {
+    return QDir::cleanPath(app.appURL.toLocalFile());
+}
+
+} // namespace
+
+DockTileManager::DockTileManager(const FolderStore& store, const AppSettings& settings, MainQueue& queue,
+                                 DockTile& tile, const SymbolImages& symbols, WorkspaceIcons& icons,
+                                 FolderIdentifierSource folderIdentifier, QString bundlePath, QObject* parent)
+    : QObject(parent), m_store(store), m_settings(&settings), m_queue(queue), m_tile(tile),
+      m_symbols(symbols), m_icons(icons), m_folderIdentifier(std::move(folderIdentifier)),
+      m_bundlePath(std::move(bundlePath)) {}
+
+DockTileManager::~DockTileManager() {
+    // The queued closures would do nothing now; cancelling lets go of the images they hold.
+    if (m_updateWorkItem) {
+        m_updateWorkItem->cancel();
+    }
+    if (m_badgeTimer) {
+        m_badgeTimer->cancel();
+    }
+}
+
+void DockTileManager::refreshTile() {
+    const std::optional<QString> identifier = m_folderIdentifier ? m_folderIdentifier() : std::nullopt;
+    const std::optional<QUuid> folderId = identifier ? parseUuid(*identifier) : std::nullopt;
+    const std::optional<AppFolder> folder = folderId ? m_store.folder(*folderId) : std::nullopt;
+    if (folder) {
+        updateTile(*folder);
+        return;
+    }
+    // The folder left the store (or this is no helper): keep showing what was there.
+    if (m_lastIcon) {
+        apply(m_lastIcon);
+    }
+}
+
+void DockTileManager::updateTile(const AppFolder& folder) {
+    apply(renderTileImage(folder));
+}
+
+void DockTileManager::showBadge(const QString& text, const QColor& color, double durationSeconds) {
+    m_activeBadge = Badge{text, color};
+    if (m_badgeTimer) {
+        m_badgeTimer->cancel();
+    }
+    const double delay = std::isfinite(durationSeconds) ? durationSeconds : 0.0;
+    m_badgeTimer = m_queue.asyncAfter(delay, [self = QPointer<DockTileManager>(this)] {
+        if (!self) {
+            return;
+        }
+        self->m_activeBadge.reset();
+        self->m_badgeTimer.reset();
+        self->refreshTile();
+    });
+    refreshTile();
+}
+
+ImagePtr DockTileManager::renderTileImage(const AppFolder& folder) const {
+    const QRectF plate = plateShape(kTileCanvasSize, folder.tileStyle.cornerRadius).rect;
+    TileRecipe recipe;
+    recipe.style = folder.tileStyle;
+    recipe.glyph = folder.emoji;
+    if (folder.tileStyle.displayFolderIcon) {
+        recipe.glyphSymbol = m_symbols.symbol(folder.emoji, glyphSymbolPointSize(plate), SymbolWeight::bold);
+    } else {
+        // Looked up once per image: the Dock redraws the image often, the folder's applications change rarely
+        // and every change makes a new image.
+        const qsizetype shown = std::min(folder.apps.size(), kMaximumTileIcons);
+        recipe.appIcons.reserve(shown);
+        for (qsizetype i = 0; i < shown; ++i) {
+            recipe.appIcons.append(m_icons.iconForFile(bundlePathOf(folder.apps[i])));
+        }
+    }
+    return std::make_shared<TileImage>(std::move(recipe), liveSettings(m_settings));
+}
+
+void DockTileManager::apply(ImagePtr image) {
+    m_lastIcon = image;
+    // Never inside the render call: the Dock tile changes after the current event.
+    m_queue.async([self = QPointer<DockTileManager>(this), image] {
+        if (self) {
+            self->applyToDockTile(image);
+        }
+    });
+    scheduleBundleIconWrite(std::move(image));
+}
+
+void DockTileManager::applyToDockTile(const ImagePtr& image) {
+    DockTileContent content;
+    content.size = m_tile.size();
+    if (!m_activeBadge) {
+        content.view = DockTileImageView{image};
+    } else {
+        const BadgeLayout layout = badgeLayout(content.size);
+        DockTileBadgeView badge;
+        badge.plateFrame = layout.plateFrame;
+        badge.plateCornerRadius = layout.plateCornerRadius;
+        badge.plateColor = Qt::black;
+        badge.symbolFrame = layout.symbolFrame;
+        badge.symbol = m_symbols.symbol(badgeSymbolName(m_activeBadge->text), layout.symbolPointSize,
+                                        SymbolWeight::bold);
+        badge.symbolTint = m_activeBadge->color;
+        content.view = std::move(badge);
+    }
+    m_tile.setContent(std::move(content));
+    m_tile.display();
+}
+
+void DockTileManager::scheduleBundleIconWrite(ImagePtr image) {
+    if (m_updateWorkItem) {
+        m_updateWorkItem->cancel();
+    }
+    // 0.5 s after the last update: a burst of changes (a style being edited) writes the bundle once.
+    m_updateWorkItem =
+        m_queue.asyncAfter(kBundleIconWriteDelaySeconds, [self = QPointer<DockTileManager>(this), image] {
+            if (!self) {
+                return;
+            }
+            self->m_updateWorkItem.reset();
+            self->m_icons.setIcon(*image, self->m_bundlePath);
+        });
+}
+
+} // namespace tessly

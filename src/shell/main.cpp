@@ -1,11 +1,16 @@
 // The composition root: picks the Linux adapters, builds the process's objects in order, runs the event loop.
+#include "helpers/helper_manager.h"
 #include "model/folder_store.h"
+#include "platform/linux/child_process_linux.h"
+#include "platform/linux/dbus_notification_center_linux.h"
+#include "platform/linux/extended_attributes_linux.h"
 #include "platform/linux/login_item_service_linux.h"
 #include "platform/linux/main_bundle_linux.h"
 #include "platform/linux/plist_file_user_defaults_linux.h"
-#include "platform/linux/process_local_notification_center_linux.h"
+#include "platform/linux/preferences_domain_linux.h"
 #include "platform/linux/quit_signals_linux.h"
 #include "platform/linux/system_linux.h"
+#include "platform/linux/workspace_linux.h"
 #include "platform/notification_center.h"
 #include "settings/app_settings.h"
 
@@ -13,16 +18,6 @@
 
 namespace tessly {
 namespace {
-
-// Helper bundles are not built by this program yet: folder changes are saved, and no helper is started.
-class NoHelperActions final : public HelperActions {
-public:
-    void installHelper(const AppFolder&) override {}
-    void removeHelper(const QUuid&, bool) override {}
-    void syncHelpers(const QList<AppFolder>&) override {}
-    void scheduleHelperOff(const AppFolder&, double) override {}
-    void cancelHelperOff(const AppFolder&) override {}
-};
 
 // Before any window or menu exists, so that the platform's own texts follow the user's language.
 void applyLanguageDefaults(UserDefaults& defaults) {
@@ -52,18 +47,39 @@ int run(int argc, char** argv) {
 
     QtMainQueue queue;
     SystemClock clock;
+    Syslog systemLog(QCoreApplication::applicationName());
     NotificationCenter notifications;
-    ProcessLocalNotificationCenter distributedNotifications(queue);
+    DBusDistributedNotificationCenter distributedNotifications(console);
     XdgAutostartLoginItemService loginItems(paths.home(), bundleIdentifier,
                                             bundle->executablePath().value_or(""));
     AppSettings settings(defaults, notifications, distributedNotifications, loginItems, console, paths,
                          bundleIdentifier, clock);
 
-    NoHelperActions helpers;
+    LinuxWorkspace workspace(queue, bundle->bundlePath());
+    QtChildProcessRunner processes;
+    LinuxExtendedAttributes attributes;
+    PlistFilePreferencesDomain dockPreferences(paths, QStringLiteral("com.apple.dock"), console);
+    // On Linux the code-signing tool is the stand-in that travels inside the bundle (and so inside every
+    // helper copied from it).
+    HelperManager helpers(
+        HelperEnvironment{paths, *bundle, defaults, workspace, processes, attributes, dockPreferences,
+                          notifications, distributedNotifications, queue, clock, console, systemLog,
+                          bundle->bundlePath() + QStringLiteral("/Contents/Helpers/codesign")});
+    const QuitSignals quitSignals;
+
+    if (helpers.isHelperProcess()) {
+        // A helper bundle's process: the tile and the popup come with the application shell; until then it
+        // only waits to be asked to quit. A second open of its bundle is a reopen request, heard and ignored.
+        workspace.setReopenHandler([] {});
+        return QCoreApplication::exec();
+    }
+
     FolderStore store(paths, helpers, notifications, queue, clock, console);
     store.load();
+    // The folder file may name folders in the Dock whose helpers are missing, stale or not running (the
+    // program was not running, or was updated): bring them all in line before anything else happens.
+    helpers.syncHelpers(store.folders());
 
-    const QuitSignals quitSignals;
     return QCoreApplication::exec();
 }
 

@@ -2,6 +2,7 @@
 #include "platform/property_list.h"
 #include "support/temp_home.h"
 
+#include <QDirIterator>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -11,11 +12,41 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <functional>
 
 namespace tessly {
 namespace {
 
 using testing::TempHome;
+
+/// The processes of this user whose command line is exactly `arguments` after the program path.
+QList<pid_t> processesWithArguments(const QStringList& arguments) {
+    QList<pid_t> found;
+    QDirIterator it(QStringLiteral("/proc"), QDir::Dirs | QDir::NoDotAndDotDot);
+    while (it.hasNext()) {
+        it.next();
+        bool isNumber = false;
+        const pid_t pid = it.fileName().toInt(&isNumber);
+        if (!isNumber) {
+            continue;
+        }
+        QList<QByteArray> words = TempHome::read(it.filePath() + "/cmdline").split('\0');
+        if (!words.isEmpty() && words.last().isEmpty()) {
+            words.removeLast();
+        }
+        if (words.size() != arguments.size() + 1) {
+            continue;
+        }
+        bool same = true;
+        for (qsizetype i = 0; i < arguments.size(); ++i) {
+            same = same && QString::fromUtf8(words[i + 1]) == arguments[i];
+        }
+        if (same) {
+            found.push_back(pid);
+        }
+    }
+    return found;
+}
 
 class ProgramTest : public ::testing::Test {
 protected:
@@ -43,6 +74,18 @@ protected:
         EXPECT_EQ(program.exitStatus(), QProcess::NormalExit)
             << "a signal ends the event loop, not the process";
         EXPECT_EQ(program.exitCode(), 0) << program.readAll().toStdString();
+    }
+
+    void TearDown() override {
+        // Helpers outlive the program that started them; none may outlive the test.
+        QDirIterator it(QStringLiteral("/proc"), QDir::Dirs | QDir::NoDotAndDotDot);
+        while (it.hasNext()) {
+            it.next();
+            const QString executable = QFileInfo(it.filePath() + "/exe").symLinkTarget();
+            if (executable.startsWith(home.path() + "/")) {
+                ::kill(static_cast<pid_t>(it.fileName().toInt()), SIGKILL);
+            }
+        }
     }
 
     TempHome home;
@@ -76,6 +119,46 @@ TEST_F(ProgramTest, InterruptEndsItCleanlyAndAFreshHomeGetsEnglish) {
     EXPECT_EQ(*readPropertyListFile(preferences)->root.asDictionary()->find("AppleLanguages"),
               PlistValue(PlistArray{PlistValue("en")}));
     stopWith(SIGINT);
+}
+
+// The way a folder reaches the Dock when the program starts: its helper is built from the running bundle,
+// named after the folder, signed, and started with the folder's identifier; a folder that is gone takes its
+// helper along.
+TEST_F(ProgramTest, AFolderInTheDockGetsASignedRunningHelperThatGoesWithTheFolder) {
+    const QString work = "3F2504E0-4F89-41D3-9A0C-0305E82C3301";
+    const QString folderFile = home.write(
+        "Library/Application Support/Tessly/folders.json",
+        QString(R"([{"id":"%1","name":"Work","isInDock":true},)"
+                R"( {"id":"3F2504E0-4F89-41D3-9A0C-0305E82C3302","name":"Play","isInDock":false}])")
+            .arg(work)
+            .toUtf8());
+    const QString helpers = home.path() + "/Library/Application Support/Tessly/Helpers";
+    const QString helper = helpers + "/Work.app";
+    start();
+    ASSERT_TRUE(waitFor([&] {
+        return !processesWithArguments({"-group", work}).isEmpty();
+    })) << program.readAll().toStdString();
+
+    const QList<pid_t> running = processesWithArguments({"-group", work});
+    ASSERT_EQ(running.size(), 1);
+    EXPECT_EQ(QFileInfo(QString("/proc/%1/exe").arg(running.first())).symLinkTarget(),
+              helper + "/Contents/MacOS/Tessly");
+    const auto info = readPropertyListFile(helper + "/Contents/Info.plist");
+    ASSERT_TRUE(info);
+    EXPECT_EQ(*info->root.asDictionary()->find("TSGroupUUID"), PlistValue(work));
+    EXPECT_TRUE(QFileInfo::exists(helper + "/Contents/_CodeSignature/CodeResources"));
+    EXPECT_EQ(QDir(helpers).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList{"Work.app"})
+        << "a folder outside the Dock has no helper";
+    stopWith(SIGTERM);
+    EXPECT_EQ(processesWithArguments({"-group", work}).size(), 1) << "the helper outlives the main program";
+
+    home.write("Library/Application Support/Tessly/folders.json", "[]");
+    start();
+    ASSERT_TRUE(waitFor([&] {
+        return processesWithArguments({"-group", work}).isEmpty() && !QFileInfo::exists(helper);
+    })) << program.readAll().toStdString();
+    EXPECT_EQ(TempHome::read(folderFile), "[]");
+    stopWith(SIGTERM);
 }
 
 TEST_F(ProgramTest, OutsideItsBundleItRefusesToStart) {

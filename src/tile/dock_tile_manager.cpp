@@ -12,7 +12,8 @@ namespace tessly {
 
 namespace {
 
-/// The settings as the tile reads them at a draw; the settings' own defaults if they are gone.
+/// The settings as the tile reads them at a draw; once they are gone (an image kept past the end of the
+/// process's objects), no extra padding and the dark theme.
 TileImage::SettingsSource liveSettings(QPointer<const AppSettings> settings) {
     return [settings = std::move(settings)]() -> TileDrawSettings {
         if (!settings) {

@@ -90,27 +90,42 @@ void HelperManager::syncHelpers(const QList<AppFolder>& folders) {
             inDock.insert(uuidText(folder.id));
         }
     }
+    // One look at the helpers directory and one at the running processes serve the whole pass: each folder's
+    // own steps change only its own helper. The first bundle listed for a folder is its helper, as for
+    // findHelper().
+    QHash<QString, QString> helperOf;
     for (const QString& bundle : listedHelperBundles()) {
         const auto owner = helperGroupUUID(bundle);
         if (owner && inDock.contains(*owner)) {
+            if (!helperOf.contains(*owner)) {
+                helperOf.insert(*owner, bundle);
+            }
             continue;
         }
         quitRunningApplications(bundle);
         removeTree(bundle);
     }
+    QSet<QString> running;
+    for (const RunningApplication& application : m_env.workspace.runningApplications()) {
+        if (application.bundlePath) {
+            running.insert(*application.bundlePath);
+        }
+    }
     for (const AppFolder& folder : folders) {
         if (!folder.isInDock) {
             continue;
         }
-        const auto helper = findHelper(folder.id);
-        if (!helper) {
+        const auto found = helperOf.constFind(uuidText(folder.id));
+        if (found == helperOf.constEnd()) {
             noteLaunch(folder.id);
             installHelper(folder);
             continue;
         }
-        rebuildHelperIfStale(folder, *helper);
-        const QString current = findHelper(folder.id).value_or(*helper);
-        if (isHelperRunning(current)) {
+        const QString& helper = *found;
+        const bool stale = isHelperStale(helper, m_env.mainBundle.bundlePath());
+        rebuildHelperIfStale(folder, helper);
+        const QString current = stale ? findHelper(folder.id).value_or(helper) : helper;
+        if (running.contains(current)) {
             continue;
         }
         noteLaunch(folder.id);

@@ -3,14 +3,18 @@
 #include "platform/property_list.h"
 
 #include <QCryptographicHash>
+
 #include <QFile>
+#include <openssl/evp.h>
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace tessly::codesign {
 
@@ -47,10 +51,16 @@ std::optional<QString> digestRegularFile(const fs::path& path, QByteArray& diges
         ::close(fd);
         return QStringLiteral("not a regular file");
     }
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    char buffer[64 * 1024];
+    // The executable dominates a bundle's bytes: OpenSSL's SHA-256 uses the processor's SHA instructions,
+    // several times faster than a portable implementation, and signing runs every time a helper is built.
+    const std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> hash(EVP_MD_CTX_new(), &EVP_MD_CTX_free);
+    if (!hash || EVP_DigestInit_ex(hash.get(), EVP_sha256(), nullptr) != 1) {
+        ::close(fd);
+        return QStringLiteral("SHA-256 is not available");
+    }
+    std::vector<unsigned char> buffer(256 * 1024);
     for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        const ssize_t n = ::read(fd, buffer.data(), buffer.size());
         if (n == 0) {
             break;
         }
@@ -62,10 +72,15 @@ std::optional<QString> digestRegularFile(const fs::path& path, QByteArray& diges
             ::close(fd);
             return error;
         }
-        hash.addData(QByteArrayView(buffer, n));
+        EVP_DigestUpdate(hash.get(), buffer.data(), static_cast<std::size_t>(n));
     }
     ::close(fd);
-    digest = hash.result();
+    unsigned char result[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    if (EVP_DigestFinal_ex(hash.get(), result, &length) != 1) {
+        return QStringLiteral("SHA-256 failed");
+    }
+    digest = QByteArray(reinterpret_cast<const char*>(result), static_cast<qsizetype>(length));
     return std::nullopt;
 }
 

@@ -5,6 +5,7 @@
 
 #include <QCollator>
 #include <QDirIterator>
+#include <QFileInfo>
 #include <QSet>
 #include <algorithm>
 #include <array>
@@ -14,6 +15,8 @@ namespace tessly {
 namespace {
 
 constexpr QLatin1StringView kBundleSuffix(".app");
+// Real Info.plist files run from a few to a few hundred kilobytes.
+constexpr qint64 kMaximumInfoPlistBytes = 16 * 1024 * 1024;
 
 // The scan list, in the order that decides which copy of an identifier is kept; the home directory's
 // "Applications" comes between the two groups.
@@ -33,8 +36,14 @@ const QString* infoText(const PlistDictionary& info, const QString& key) {
 /// identifier.
 std::optional<AppItem> readBundle(const QString& path, const QString& fileName) {
     // A bundle is a directory with Contents/Info.plist; anything else (a plain file, a folder without one, an
-    // unreadable or malformed property list) fails to open as one.
-    auto parsed = readPropertyListFile(path + QStringLiteral("/Contents/Info.plist"));
+    // unreadable or malformed property list) fails to open as one. Only a regular file of a sane size is
+    // read: a pipe in its place would block the scan, and a huge file is no application's.
+    const QString infoPath = path + QStringLiteral("/Contents/Info.plist");
+    const QFileInfo infoFile(infoPath);
+    if (!infoFile.isFile() || infoFile.size() > kMaximumInfoPlistBytes) {
+        return std::nullopt;
+    }
+    auto parsed = readPropertyListFile(infoPath);
     if (!parsed || !parsed->root.isDictionary()) {
         return std::nullopt;
     }

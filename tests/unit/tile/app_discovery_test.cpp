@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace tessly {
 namespace {
 
@@ -172,6 +174,11 @@ TEST_F(AppDiscoveryTest, SkipsWhatIsNoBundleWithAnIdentifierOneLevelDeep) {
     QDir().mkpath(apps + QStringLiteral("/Empty.app"));
     QFile plain(apps + QStringLiteral("/Plain.app"));
     ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    // A pipe where the Info.plist should be is not waited on.
+    QDir().mkpath(apps + QStringLiteral("/Pipe.app/Contents"));
+    ASSERT_EQ(
+        mkfifo(QFile::encodeName(apps + QStringLiteral("/Pipe.app/Contents/Info.plist")).constData(), 0600),
+        0);
     // A binary plist is read as well as an XML one.
     makeBundle(
         system("/Applications/Utilities"), QStringLiteral("Binary.app"),

@@ -2,6 +2,8 @@
 #   Tessly.app/Contents/Info.plist
 #   Tessly.app/Contents/MacOS/<executable>
 #   Tessly.app/Contents/Resources/{en.lproj,uk.lproj,images...}
+#   Tessly.app/Contents/Resources/symbols.tsv and the symbol font (MaterialIcons-Regular.ttf, from Debian's
+#                                   fonts-material-design-icons-iconfont; scripts/install-deps installs it)
 #   Tessly.app/Contents/Helpers/codesign   (the code-signing stand-in, desktop/codesign)
 #   Tessly.app/Contents/_CodeSignature/CodeResources   (an ad-hoc signature, made last)
 # Everything that goes into the bundle is placed here, so that later additions (plug-in, stand-ins) have one home.
@@ -34,6 +36,29 @@ function(tessly_assemble_bundle)
             COMMAND ${CMAKE_COMMAND} -E copy_if_different "${source}" "${destination}"
             DEPENDS "${source}"
             COMMENT "Bundling ${relative}"
+            VERBATIM)
+        list(APPEND copied "${destination}")
+    endforeach()
+
+    # The symbol table, and the font whose glyphs it names: copied into the bundle so that every helper copy
+    # draws its symbols without reaching outside it. Without the font the program still runs, without symbols.
+    find_file(TESSLY_SYMBOL_FONT MaterialIcons-Regular.ttf
+        PATHS /usr/share/fonts/truetype/material-design-icons-iconfont
+        DOC "The icon font the symbol table names glyphs of"
+        NO_DEFAULT_PATH)
+    set(symbol_files "${resource_root}/symbols.tsv")
+    if(TESSLY_SYMBOL_FONT)
+        list(APPEND symbol_files "${TESSLY_SYMBOL_FONT}")
+    else()
+        message(WARNING "MaterialIcons-Regular.ttf not found (run scripts/install-deps): the bundle draws no symbols.")
+    endif()
+    foreach(source IN LISTS symbol_files)
+        get_filename_component(name "${source}" NAME)
+        set(destination "${contents}/Resources/${name}")
+        add_custom_command(OUTPUT "${destination}"
+            COMMAND ${CMAKE_COMMAND} -E copy_if_different "${source}" "${destination}"
+            DEPENDS "${source}"
+            COMMENT "Bundling ${name}"
             VERBATIM)
         list(APPEND copied "${destination}")
     endforeach()

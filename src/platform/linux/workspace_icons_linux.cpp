@@ -1,0 +1,274 @@
+#include "platform/linux/workspace_icons_linux.h"
+
+#include "platform/property_list.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QImageReader>
+#include <QPainter>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+#include <vector>
+
+namespace tessly {
+
+namespace {
+
+/// An icon with one or more bitmaps of the same picture at different sizes (an icns file holds up to ten).
+class IconImage final : public Image {
+public:
+    /// `bitmaps` is not empty and is sorted by width, smallest first.
+    explicit IconImage(std::vector<QImage> bitmaps) : m_bitmaps(std::move(bitmaps)) {}
+
+    QSizeF size() const override { return m_bitmaps.back().deviceIndependentSize(); }
+
+    void draw(QPainter& painter, const QRectF& target) const override {
+        if (target.isEmpty()) {
+            return;
+        }
+        // The smallest bitmap that covers the pixels the target takes on the device: scaled down, never up,
+        // unless even the largest is smaller.
+        const QRectF device = painter.transform().mapRect(target);
+        const double needed = std::max(device.width(), device.height());
+        const auto chosen = std::find_if(m_bitmaps.begin(), m_bitmaps.end(), [needed](const QImage& bitmap) {
+            return std::max(bitmap.width(), bitmap.height()) >= needed;
+        });
+        const QImage& bitmap = chosen == m_bitmaps.end() ? m_bitmaps.back() : *chosen;
+        painter.save();
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(target, bitmap);
+        painter.restore();
+    }
+
+private:
+    std::vector<QImage> m_bitmaps;
+};
+
+/// An icon that draws nothing: the last resort when not even the generic icons can be read.
+class BlankIcon final : public Image {
+public:
+    QSizeF size() const override { return {kIconPixelSide, kIconPixelSide}; }
+    void draw(QPainter&, const QRectF&) const override {}
+};
+
+bool isInside(const QString& resolvedPath, const QString& resolvedDirectory) {
+    return !resolvedDirectory.isEmpty() && resolvedPath.startsWith(resolvedDirectory + QLatin1Char('/'));
+}
+
+/// The icon in the file `name` of `directory` (resolved), when the file lies inside it, links resolved.
+ImagePtr readContainedIcon(const QString& resolvedDirectory, const QString& name) {
+    const QFileInfo file(resolvedDirectory + QLatin1Char('/') + name);
+    const QString resolved = file.canonicalFilePath();
+    if (resolved.isEmpty() || !isInside(resolved, resolvedDirectory) || !QFileInfo(resolved).isFile()) {
+        return nullptr;
+    }
+    return readIconFile(resolved);
+}
+
+bool isFileName(const QString& name) {
+    return !name.isEmpty() && !name.contains(QLatin1Char('/')) && !name.contains(QChar(0)) &&
+           name != QLatin1String(".") && name != QLatin1String("..");
+}
+
+/// The icon the Info.plist of the bundle (resolved) names under "CFBundleIconFile".
+ImagePtr bundleIcon(const QString& bundle) {
+    const QString infoPath = bundle + QStringLiteral("/Contents/Info.plist");
+    const QString resolvedInfo = QFileInfo(infoPath).canonicalFilePath();
+    if (resolvedInfo.isEmpty() || !isInside(resolvedInfo, bundle)) {
+        return nullptr;
+    }
+    const auto info = readPropertyListFile(resolvedInfo);
+    if (!info || !info->root.isDictionary()) {
+        return nullptr;
+    }
+    const PlistValue* value = info->root.asDictionary()->find(QStringLiteral("CFBundleIconFile"));
+    const QString* name = value ? value->asString() : nullptr;
+    if (!name || !isFileName(*name)) {
+        return nullptr;
+    }
+    const QString resources = QFileInfo(bundle + QStringLiteral("/Contents/Resources")).canonicalFilePath();
+    if (!isInside(resources, bundle)) {
+        return nullptr;
+    }
+    const QString suffix = QFileInfo(*name).suffix().toLower();
+    const QStringList candidates =
+        suffix == QLatin1String("icns") || suffix == QLatin1String("png")
+            ? QStringList{*name}
+            : QStringList{*name + QStringLiteral(".icns"), *name + QStringLiteral(".png"), *name};
+    for (const QString& candidate : candidates) {
+        if (ImagePtr icon = readContainedIcon(resources, candidate)) {
+            return icon;
+        }
+    }
+    return nullptr;
+}
+
+/// The custom icon kept in the attribute of a file that is not a directory.
+ImagePtr attributeIcon(const QString& resolvedFile) {
+    const QByteArray file = QFile::encodeName(resolvedFile);
+    const ssize_t size = ::getxattr(file.constData(), kCustomIconAttribute, nullptr, 0);
+    if (size <= 0 || size > kMaximumIconFileBytes) {
+        return nullptr;
+    }
+    QByteArray data(static_cast<qsizetype>(size), '\0');
+    const ssize_t read = ::getxattr(file.constData(), kCustomIconAttribute, data.data(), data.size());
+    if (read <= 0) {
+        return nullptr;
+    }
+    data.truncate(read);
+    return readIconData(data);
+}
+
+bool isBundle(const QString& directory) {
+    return QFileInfo(directory + QStringLiteral("/Contents/Info.plist")).exists();
+}
+
+std::optional<QByteArray> pngData(const Image& image) {
+    const QImage bitmap = rasterize(image, QSize(kIconPixelSide, kIconPixelSide));
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    // Quality 0 is PNG's strongest compression: an icon written to an attribute must stay small.
+    if (!bitmap.save(&buffer, "PNG", 0)) {
+        return std::nullopt;
+    }
+    return data;
+}
+
+bool writeDirectoryIcon(const QByteArray& data, const QString& directory) {
+    const QString iconPath = directory + QLatin1Char('/') + QLatin1String(kCustomIconFileName);
+    const QByteArray encoded = QFile::encodeName(iconPath);
+    struct stat existing {};
+    if (::lstat(encoded.constData(), &existing) == 0) {
+        if (S_ISDIR(existing.st_mode)) {
+            return false;
+        }
+        // A save file writes to the target of a link; the link itself is what gets replaced.
+        if (S_ISLNK(existing.st_mode) && ::unlink(encoded.constData()) != 0) {
+            return false;
+        }
+    }
+    QSaveFile file(iconPath);
+    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+bool writeAttributeIcon(const QByteArray& data, const QString& file) {
+    return ::lsetxattr(QFile::encodeName(file).constData(), kCustomIconAttribute, data.constData(),
+                       static_cast<size_t>(data.size()), 0) == 0;
+}
+
+} // namespace
+
+ImagePtr readIconData(const QByteArray& data) {
+    if (data.isEmpty() || data.size() > kMaximumIconFileBytes) {
+        return nullptr;
+    }
+    QBuffer buffer;
+    buffer.setData(data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    reader.setDecideFormatFromContent(true);
+    std::vector<QImage> bitmaps;
+    // A PNG holds one image; an icns file one per size it was made with.
+    const int count = std::max(1, reader.imageCount());
+    for (int index = 0; index < count; ++index) {
+        if (index > 0 && !reader.jumpToImage(index)) {
+            break;
+        }
+        QImage bitmap = reader.read();
+        if (!bitmap.isNull()) {
+            bitmap.setDevicePixelRatio(1.0);
+            bitmaps.push_back(std::move(bitmap));
+        }
+    }
+    if (bitmaps.empty()) {
+        return nullptr;
+    }
+    std::stable_sort(bitmaps.begin(), bitmaps.end(),
+                     [](const QImage& a, const QImage& b) { return a.width() < b.width(); });
+    return std::make_shared<IconImage>(std::move(bitmaps));
+}
+
+ImagePtr readIconFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaximumIconFileBytes) {
+        return nullptr;
+    }
+    return readIconData(file.read(kMaximumIconFileBytes));
+}
+
+LinuxWorkspaceIcons::LinuxWorkspaceIcons(QString resourcesDirectory)
+    : m_resourcesDirectory(std::move(resourcesDirectory)) {}
+
+ImagePtr LinuxWorkspaceIcons::iconForFile(const QString& path) const {
+    const QString resolved = path.isEmpty() ? QString() : QFileInfo(path).canonicalFilePath();
+    if (resolved.isEmpty()) {
+        // Gone (or never there): an application that was deleted still looks like one.
+        return genericIcon(path.endsWith(QLatin1String(".app"), Qt::CaseInsensitive)
+                               ? kGenericApplicationIconFileName
+                               : kGenericDocumentIconFileName);
+    }
+    const QFileInfo info(resolved);
+    if (!info.isDir()) {
+        if (ImagePtr custom = attributeIcon(resolved)) {
+            return custom;
+        }
+        return genericIcon(kGenericDocumentIconFileName);
+    }
+    if (ImagePtr custom = readContainedIcon(resolved, QLatin1String(kCustomIconFileName))) {
+        return custom;
+    }
+    if (!isBundle(resolved)) {
+        return genericIcon(kGenericFolderIconFileName);
+    }
+    if (ImagePtr icon = bundleIcon(resolved)) {
+        return icon;
+    }
+    return genericIcon(kGenericApplicationIconFileName);
+}
+
+bool LinuxWorkspaceIcons::setIcon(const Image& image, const QString& path) {
+    if (path.isEmpty()) {
+        return false;
+    }
+    struct stat target {};
+    if (::lstat(QFile::encodeName(path).constData(), &target) != 0) {
+        return false;
+    }
+    if (!S_ISDIR(target.st_mode) && !S_ISREG(target.st_mode)) {
+        // A link among them: it is never followed.
+        return false;
+    }
+    const std::optional<QByteArray> data = pngData(image);
+    if (!data) {
+        return false;
+    }
+    return S_ISDIR(target.st_mode) ? writeDirectoryIcon(*data, path) : writeAttributeIcon(*data, path);
+}
+
+ImagePtr LinuxWorkspaceIcons::genericIcon(const char* fileName) const {
+    const QString name = QLatin1String(fileName);
+    if (const auto cached = m_genericIcons.constFind(name); cached != m_genericIcons.cend()) {
+        return cached.value();
+    }
+    ImagePtr icon = readIconFile(m_resourcesDirectory + QLatin1Char('/') + name);
+    if (!icon) {
+        icon = std::make_shared<BlankIcon>();
+    }
+    m_genericIcons.insert(name, icon);
+    return icon;
+}
+
+} // namespace tessly

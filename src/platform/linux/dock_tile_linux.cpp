@@ -1,0 +1,135 @@
+#include "platform/linux/dock_tile_linux.h"
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QFileInfo>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <algorithm>
+#include <cmath>
+
+namespace tessly {
+
+namespace {
+
+/// A y-up rectangle of a frame `height` high, in the y-down coordinates of the bitmap.
+QRectF flipped(const QRectF& rect, double height) {
+    return {rect.x(), height - rect.y() - rect.height(), rect.width(), rect.height()};
+}
+
+/// `natural` scaled to fit `bounds` with its aspect ratio kept, centred.
+QRectF fitted(const QSizeF& natural, const QRectF& bounds) {
+    if (natural.isEmpty()) {
+        return bounds;
+    }
+    const QSizeF size = natural.scaled(bounds.size(), Qt::KeepAspectRatio);
+    return {bounds.center().x() - size.width() / 2, bounds.center().y() - size.height() / 2, size.width(),
+            size.height()};
+}
+
+void drawImageView(QPainter& painter, const DockTileImageView& view, const QRectF& bounds) {
+    if (view.image) {
+        view.image->draw(painter, fitted(view.image->size(), bounds));
+    }
+}
+
+/// The template drawn into `area`, coloured `tint` where it is opaque.
+void drawTinted(QPainter& painter, const Image& symbol, const QRectF& area, const QColor& tint) {
+    // Tinted at the pixels the area takes on the bitmap, so the edges stay sharp.
+    const QRectF device = painter.transform().mapRect(area);
+    const QSize pixels(std::max(1, static_cast<int>(std::ceil(device.width()))),
+                       std::max(1, static_cast<int>(std::ceil(device.height()))));
+    QImage tinted(pixels, QImage::Format_ARGB32_Premultiplied);
+    tinted.fill(Qt::transparent);
+    {
+        QPainter tintPainter(&tinted);
+        tintPainter.setRenderHint(QPainter::Antialiasing);
+        tintPainter.setRenderHint(QPainter::SmoothPixmapTransform);
+        symbol.draw(tintPainter, QRectF(QPointF(0, 0), QSizeF(pixels)));
+        tintPainter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        tintPainter.fillRect(tinted.rect(), tint);
+    }
+    painter.drawImage(area, tinted);
+}
+
+void drawBadgeView(QPainter& painter, const DockTileBadgeView& view, double height) {
+    const QRectF plate = flipped(view.plateFrame, height);
+    if (!plate.isEmpty()) {
+        // A radius beyond half the shorter side would make no rounder shape; the plate becomes a pill.
+        const double radius =
+            std::clamp(view.plateCornerRadius, 0.0, std::min(plate.width(), plate.height()) / 2);
+        QPainterPath path;
+        path.addRoundedRect(plate, radius, radius);
+        painter.fillPath(path, view.plateColor);
+    }
+    const QRectF symbolFrame = flipped(view.symbolFrame, height);
+    if (view.symbol && !symbolFrame.isEmpty()) {
+        drawTinted(painter, *view.symbol, fitted(view.symbol->size(), symbolFrame), view.symbolTint);
+    }
+}
+
+QSize pixelSizeOf(const QSizeF& points) {
+    const auto side = [](double value) {
+        return std::clamp(static_cast<int>(std::lround(value)), 1, kMaximumDockTilePixels);
+    };
+    return {side(points.width()), side(points.height())};
+}
+
+QByteArray pngData(const QImage& image) {
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return data;
+}
+
+} // namespace
+
+QImage renderDockTileContent(const DockTileContent& content, const QSize& pixelSize) {
+    QImage bitmap(pixelSize, QImage::Format_ARGB32_Premultiplied);
+    bitmap.fill(Qt::transparent);
+    if (pixelSize.isEmpty()) {
+        return bitmap;
+    }
+    const QSizeF frame = content.size.isEmpty() ? QSizeF(pixelSize) : content.size;
+    QPainter painter(&bitmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.scale(pixelSize.width() / frame.width(), pixelSize.height() / frame.height());
+    if (const auto* image = std::get_if<DockTileImageView>(&content.view)) {
+        drawImageView(painter, *image, QRectF(QPointF(0, 0), frame));
+    } else if (const auto* badge = std::get_if<DockTileBadgeView>(&content.view)) {
+        drawBadgeView(painter, *badge, frame.height());
+    }
+    return bitmap;
+}
+
+LinuxDockTile::LinuxDockTile(const QString& bundlePath) {
+    const QString resolved = bundlePath.isEmpty() ? QString() : QFileInfo(bundlePath).canonicalFilePath();
+    m_bundlePath = resolved.isEmpty() ? bundlePath : resolved;
+}
+
+void LinuxDockTile::setSize(QSizeF size) {
+    if (size.isEmpty() || !std::isfinite(size.width()) || !std::isfinite(size.height())) {
+        return;
+    }
+    m_size = size;
+}
+
+void LinuxDockTile::display() {
+    m_lastPublished = renderDockTileContent(m_content, pixelSizeOf(m_size));
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        return;
+    }
+    QDBusMessage signal = QDBusMessage::createSignal(QString::fromLatin1(kDockTilePath),
+                                                     QString::fromLatin1(kDockTileInterface),
+                                                     QString::fromLatin1(kDockTileContentChangedMember));
+    signal << m_bundlePath << QCoreApplication::applicationPid() << pngData(m_lastPublished);
+    bus.send(signal);
+}
+
+} // namespace tessly

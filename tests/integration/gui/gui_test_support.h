@@ -1,0 +1,91 @@
+// Shared pieces of the graphical adapters' integration tests: images of one colour, PNG and icns files made
+// from them, what an icon draws, and running the event loop until something arrived.
+#pragma once
+
+#include "platform/gui/image.h"
+
+#include <QBuffer>
+#include <QColor>
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QTimer>
+#include <QtEndian>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace tessly::testing {
+
+/// A rectangle of one colour and a natural size.
+class SolidImage final : public Image {
+public:
+    SolidImage(QSizeF size, QColor color) : m_size(size), m_color(color) {}
+    QSizeF size() const override { return m_size; }
+    void draw(QPainter& painter, const QRectF& target) const override { painter.fillRect(target, m_color); }
+
+private:
+    QSizeF m_size;
+    QColor m_color;
+};
+
+inline QByteArray pngData(QColor color, QSize size = {128, 128}) {
+    QImage image(size, QImage::Format_ARGB32);
+    image.fill(color);
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return data;
+}
+
+/// An icns container with one 128-pixel PNG entry, as the icon tools write it.
+inline QByteArray icnsData(QColor color) {
+    const QByteArray picture = pngData(color);
+    const auto bigEndian = [](quint32 value) {
+        QByteArray bytes(4, '\0');
+        qToBigEndian(value, bytes.data());
+        return bytes;
+    };
+    const QByteArray entry = "ic07" + bigEndian(static_cast<quint32>(8 + picture.size())) + picture;
+    return "icns" + bigEndian(static_cast<quint32>(8 + entry.size())) + entry;
+}
+
+inline void writeFile(const QString& path, const QByteArray& data) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    ASSERT_EQ(file.write(data), data.size());
+}
+
+/// The image drawn at 64 pixels square.
+inline QImage drawnPixels(const Image& image) {
+    return rasterize(image, QSize(64, 64));
+}
+
+/// The colour in the middle of the image (transparent when there is none).
+inline QColor colorAt(const ImagePtr& image) {
+    if (!image) {
+        return {};
+    }
+    return QColor::fromRgba(drawnPixels(*image).pixel(32, 32));
+}
+
+/// Runs the event loop until `done` holds or `timeoutMs` passed; returns whether it holds. The limit only
+/// keeps a broken test from hanging.
+inline bool runEventsUntil(const std::function<bool()>& done, int timeoutMs = 15'000) {
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!done()) {
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        QEventLoop loop;
+        QTimer::singleShot(5, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return true;
+}
+
+} // namespace tessly::testing

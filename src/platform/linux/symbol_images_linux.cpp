@@ -6,8 +6,11 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPen>
+#include <QTransform>
 
 #include <algorithm>
+#include <cmath>
+#include <optional>
 
 namespace tessly {
 

@@ -181,8 +181,8 @@ ImagePtr readIconData(const QByteArray& data) {
     QImageReader reader(&buffer);
     reader.setDecideFormatFromContent(true);
     std::vector<QImage> bitmaps;
-    // A PNG holds one image; an icns file one per size it was made with.
-    const int count = std::max(1, reader.imageCount());
+    // A PNG holds one image; an icns file one per size it was made with (ten at most, and a few masks).
+    const int count = std::clamp(reader.imageCount(), 1, kMaximumIconImages);
     for (int index = 0; index < count; ++index) {
         if (index > 0 && !reader.jumpToImage(index)) {
             break;

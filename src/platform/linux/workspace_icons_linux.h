@@ -44,6 +44,8 @@ inline constexpr char kGenericDocumentIconFileName[] = "GenericDocumentIcon.png"
 inline constexpr int kIconPixelSide = 512;
 /// An icon file larger than this is not read (an icns of every size up to 1024 pixels takes a few MB).
 inline constexpr qint64 kMaximumIconFileBytes = 32 * 1024 * 1024;
+/// Images read from one icon file at most (an animated image is not an icon; its first frames stand for it).
+inline constexpr int kMaximumIconImages = 32;
 
 class LinuxWorkspaceIcons final : public WorkspaceIcons {
 public:

@@ -22,6 +22,9 @@ namespace tessly {
 
 namespace {
 
+/// An Info.plist larger than this is not read (the largest seen in the wild has 67 KB).
+constexpr qint64 kMaximumInfoPlistBytes = 16 * 1024 * 1024;
+
 /// An icon with one or more bitmaps of the same picture at different sizes (an icns file holds up to ten).
 class IconImage final : public Image {
 public:
@@ -82,7 +85,10 @@ bool isFileName(const QString& name) {
 ImagePtr bundleIcon(const QString& bundle) {
     const QString infoPath = bundle + QStringLiteral("/Contents/Info.plist");
     const QString resolvedInfo = QFileInfo(infoPath).canonicalFilePath();
-    if (resolvedInfo.isEmpty() || !isInside(resolvedInfo, bundle)) {
+    // Only a regular file of a sane size: a pipe in its place would block the read.
+    const QFileInfo infoFile(resolvedInfo);
+    if (resolvedInfo.isEmpty() || !isInside(resolvedInfo, bundle) || !infoFile.isFile() ||
+        infoFile.size() > kMaximumInfoPlistBytes) {
         return nullptr;
     }
     const auto info = readPropertyListFile(resolvedInfo);
@@ -202,6 +208,10 @@ ImagePtr readIconData(const QByteArray& data) {
 }
 
 ImagePtr readIconFile(const QString& path) {
+    // A regular file only (links followed): opening a pipe or a device would block or never end.
+    if (!QFileInfo(path).isFile()) {
+        return nullptr;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || file.size() > kMaximumIconFileBytes) {
         return nullptr;

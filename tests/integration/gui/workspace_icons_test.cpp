@@ -164,6 +164,20 @@ TEST_F(WorkspaceIconsTest, BundleWithoutAUsableIconGetsTheGenericApplicationIcon
                  bundle + "/Contents/Info.plist",
                  PlistDictionary{{"CFBundleIconFile", PlistValue(std::int64_t{7})}}, PlistFormat::Binary));
          }},
+        {"an Info.plist that is a pipe", "no-icon-keys.plist",
+         [&](const QString& bundle) {
+             QFile::remove(bundle + "/Contents/Info.plist");
+             ASSERT_EQ(::mkfifo(QFile::encodeName(bundle + "/Contents/Info.plist").constData(), 0600), 0);
+         }},
+        {"the named file a pipe", "icon-file-with-extension.plist",
+         [&](const QString& bundle) {
+             ASSERT_EQ(
+                 ::mkfifo(QFile::encodeName(resources(bundle) + iconFileName(bundle)).constData(), 0600), 0);
+         }},
+        {"a custom icon that is a pipe", "no-icon-keys.plist",
+         [&](const QString& bundle) {
+             ASSERT_EQ(::mkfifo(QFile::encodeName(bundle + "/Icon\r").constData(), 0600), 0);
+         }},
         {"an Info.plist that is no property list", "no-icon-keys.plist",
          [&](const QString& bundle) { writeFile(bundle + "/Contents/Info.plist", "<plist><dict><key>"); }},
     };
@@ -186,6 +200,8 @@ TEST_F(WorkspaceIconsTest, PathsThatAreNoBundlesGetTheirGenericIcons) {
     EXPECT_TRUE(isGeneric(icons.iconForFile(root.filePath("Folder")), kGenericFolderIconFileName));
     writeFile(root.filePath("notes.txt"), "text");
     EXPECT_TRUE(isGeneric(icons.iconForFile(root.filePath("notes.txt")), kGenericDocumentIconFileName));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(root.filePath("pipe")).constData(), 0600), 0);
+    EXPECT_TRUE(isGeneric(icons.iconForFile(root.filePath("pipe")), kGenericDocumentIconFileName));
 
     // A link shows what it points at.
     const QString bundle = makeBundle("Linked", "icon-file-with-extension.plist");

@@ -1,5 +1,5 @@
 // Shared pieces of the graphical adapters' integration tests: images of one colour, PNG and icns files made
-// from them, what an icon draws, and running the event loop until something arrived.
+// from them, the colour an icon draws, and running the event loop until something arrived.
 #pragma once
 
 #include "platform/gui/image.h"
@@ -20,7 +20,6 @@
 
 namespace tessly::testing {
 
-/// A rectangle of one colour and a natural size.
 class SolidImage final : public Image {
 public:
     SolidImage(QSizeF size, QColor color) : m_size(size), m_color(color) {}
@@ -32,8 +31,8 @@ private:
     QColor m_color;
 };
 
-inline QByteArray pngData(QColor color, QSize size = {128, 128}) {
-    QImage image(size, QImage::Format_ARGB32);
+inline QByteArray pngData(QColor color) {
+    QImage image(128, 128, QImage::Format_ARGB32);
     image.fill(color);
     QByteArray data;
     QBuffer buffer(&data);
@@ -44,14 +43,14 @@ inline QByteArray pngData(QColor color, QSize size = {128, 128}) {
 
 /// An icns container with one 128-pixel PNG entry, as the icon tools write it.
 inline QByteArray icnsData(QColor color) {
-    const QByteArray picture = pngData(color);
-    const auto bigEndian = [](quint32 value) {
+    const auto bigEndian = [](qsizetype value) {
         QByteArray bytes(4, '\0');
-        qToBigEndian(value, bytes.data());
+        qToBigEndian(static_cast<quint32>(value), bytes.data());
         return bytes;
     };
-    const QByteArray entry = "ic07" + bigEndian(static_cast<quint32>(8 + picture.size())) + picture;
-    return "icns" + bigEndian(static_cast<quint32>(8 + entry.size())) + entry;
+    const QByteArray picture = pngData(color);
+    const QByteArray entry = "ic07" + bigEndian(8 + picture.size()) + picture;
+    return "icns" + bigEndian(8 + entry.size()) + entry;
 }
 
 inline void writeFile(const QString& path, const QByteArray& data) {
@@ -65,16 +64,13 @@ inline QImage drawnPixels(const Image& image) {
     return rasterize(image, QSize(64, 64));
 }
 
-/// The colour in the middle of the image (transparent when there is none).
+/// The colour in the middle of the image.
 inline QColor colorAt(const ImagePtr& image) {
-    if (!image) {
-        return {};
-    }
-    return QColor::fromRgba(drawnPixels(*image).pixel(32, 32));
+    return image ? QColor::fromRgba(drawnPixels(*image).pixel(32, 32)) : QColor();
 }
 
-/// Runs the event loop until `done` holds or `timeoutMs` passed; returns whether it holds. The limit only
-/// keeps a broken test from hanging.
+/// Runs the event loop until `done` holds; false after `timeoutMs`, which only keeps a broken test from
+/// hanging.
 inline bool runEventsUntil(const std::function<bool()>& done, int timeoutMs = 15'000) {
     const QDeadlineTimer deadline(timeoutMs);
     while (!done()) {

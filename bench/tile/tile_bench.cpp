@@ -3,6 +3,8 @@
 //
 //   build/bench/tile/tile_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 #include "model/uuid_text.h"
+#include "platform/linux/symbol_images_linux.h"
+#include "platform/linux/workspace_icons_linux.h"
 #include "platform/notification_center.h"
 #include "support/gui_doubles.h"
 #include "support/in_memory_notification_bus.h"
@@ -15,7 +17,6 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
-#include <QPainterPath>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -31,53 +32,17 @@ public:
     void schedule(WorkItemPtr, double) override {}
 };
 
-/// An application icon as a bundle's icon file gives it: a 512-pixel bitmap with soft edges.
-ImagePtr makeIcon(QColor color) {
-    QImage bitmap(512, 512, QImage::Format_ARGB32_Premultiplied);
-    bitmap.fill(Qt::transparent);
-    QPainter painter(&bitmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setBrush(color);
-    painter.setPen(Qt::NoPen);
-    painter.drawRoundedRect(QRectF(40, 40, 432, 432), 96, 96);
-    return makeBitmapImage(std::move(bitmap));
-}
-
-/// Workspace icons already loaded: one bitmap per path, made once.
+/// Workspace icons already loaded: the program's own icon file, read once through the Linux icon reader, for
+/// every application.
 class LoadedIcons final : public WorkspaceIcons {
 public:
-    ImagePtr iconForFile(const QString& path) const override {
-        auto it = m_icons.find(path);
-        if (it == m_icons.end()) {
-            static const QColor colors[] = {Qt::red, Qt::darkGreen, Qt::blue, Qt::darkYellow};
-            it = m_icons.insert(path, makeIcon(colors[m_icons.size() % 4]));
-        }
-        return *it;
-    }
+    ImagePtr iconForFile(const QString&) const override { return m_icon; }
     bool setIcon(const Image&, const QString&) override { return true; }
 
-private:
-    mutable QHash<QString, ImagePtr> m_icons;
-};
+    [[nodiscard]] bool loaded() const { return m_icon != nullptr; }
 
-/// A symbol as a template bitmap at its point size: a folder outline filled in black.
-class BitmapSymbols final : public SymbolImages {
-public:
-    ImagePtr symbol(const QString&, double pointSize, SymbolWeight) const override {
-        const int side = static_cast<int>(std::ceil(pointSize));
-        QImage bitmap(side, side, QImage::Format_ARGB32_Premultiplied);
-        bitmap.fill(Qt::transparent);
-        QPainter painter(&bitmap);
-        painter.setRenderHint(QPainter::Antialiasing);
-        QPainterPath folder;
-        folder.setFillRule(Qt::WindingFill);
-        folder.addRoundedRect(QRectF(0.05 * side, 0.25 * side, 0.9 * side, 0.6 * side), 0.08 * side,
-                              0.08 * side);
-        folder.addRoundedRect(QRectF(0.05 * side, 0.15 * side, 0.4 * side, 0.2 * side), 0.06 * side,
-                              0.06 * side);
-        painter.fillPath(folder.simplified(), Qt::black);
-        return makeBitmapImage(std::move(bitmap));
-    }
+private:
+    ImagePtr m_icon = readIconFile(QStringLiteral(TESSLY_RESOURCES_DIR "/images/AppIcon.png"));
 };
 
 struct Helper {
@@ -104,7 +69,8 @@ struct Helper {
                          clock};
     FolderStore store{Paths(home.path()), helpers, center, queue, clock, console};
     testing::RecordingDockTile tile;
-    BitmapSymbols symbols;
+    LinuxSymbolImages symbols{QStringLiteral(TESSLY_RESOURCES_DIR "/symbols.tsv"),
+                              QStringLiteral(TESSLY_SYMBOL_FONT)};
     LoadedIcons icons;
     DockTileManager manager{store,
                             settings,
@@ -136,6 +102,10 @@ Helper& helper() {
 
 void rasterizeFolder(benchmark::State& state, const AppFolder& folder) {
     Helper& h = helper();
+    if (!h.icons.loaded() || !h.symbols.problems().isEmpty()) {
+        state.SkipWithError("the icon file or the symbol font did not load");
+        return;
+    }
     (void)h.manager.renderTileImage(folder); // loads the icons once
     for (auto _ : state) {
         const ImagePtr image = h.manager.renderTileImage(folder);

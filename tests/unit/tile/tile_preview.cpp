@@ -1,14 +1,20 @@
-// Writes PNGs of a set of Dock tiles for a person to look at: glyphs (a symbol, an emoji, short text), one,
-// four and five applications, every background in every mode, the border, and the three badges as the Dock
-// shows them.
+// Writes PNGs of a set of Dock tiles for a person to look at: glyphs (symbols, emoji, short text), one, four
+// and five applications, every background in every mode and theme, borders, and the three badges, each drawn
+// as the Dock draws the tile's content.
 //
 //   build-tile/tests/unit/tile/tile_preview [output folder]     (default: tile-preview in the build tree)
 //
-// Symbols and icons are simple stand-ins drawn here: a template per badge symbol and the folder symbol, and
-// coloured rounded squares for application icons.
+// It draws with the real Linux adapters: symbols from the icon font by the program's symbol table,
+// application icons read from bundles made in a temporary folder (a numbered colour square each, so that
+// order and orientation show; the third application has no bundle and shows the generic icon), and the Dock
+// tile's own drawing of an image view and of a badge.
 #include "model/uuid_text.h"
 #include "platform/gui/system_style.h"
+#include "platform/linux/dock_tile_linux.h"
+#include "platform/linux/symbol_images_linux.h"
+#include "platform/linux/workspace_icons_linux.h"
 #include "platform/notification_center.h"
+#include "platform/property_list.h"
 #include "support/gui_doubles.h"
 #include "support/in_memory_notification_bus.h"
 #include "support/in_memory_user_defaults.h"
@@ -19,11 +25,12 @@
 #include "tile/dock_tile_manager.h"
 #include "tile/tile_canvas.h"
 
+#include <QBuffer>
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
-#include <QPainterPath>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -34,52 +41,13 @@ namespace {
 
 using namespace tessly::testing;
 
-/// Template images (black where the shape is) for the symbols a tile uses.
-class PreviewSymbols final : public SymbolImages {
-public:
-    ImagePtr symbol(const QString& name, double pointSize, SymbolWeight) const override {
-        const int side = std::max(1, static_cast<int>(std::ceil(pointSize)));
-        QImage bitmap(side, side, QImage::Format_ARGB32_Premultiplied);
-        bitmap.fill(Qt::transparent);
-        QPainter painter(&bitmap);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.scale(side / 100.0, side / 100.0);
-        QPen pen(Qt::black, 9, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-        if (name == QLatin1StringView("folder.fill")) {
-            QPainterPath folder;
-            folder.setFillRule(Qt::WindingFill);
-            folder.addRoundedRect(QRectF(6, 28, 88, 60), 8, 8);
-            folder.addRoundedRect(QRectF(6, 18, 38, 20), 6, 6);
-            painter.fillPath(folder.simplified(), Qt::black);
-        } else if (name == QLatin1StringView("checkmark.circle")) {
-            painter.setPen(pen);
-            painter.drawEllipse(QRectF(8, 8, 84, 84));
-            painter.drawPolyline(QPolygonF({QPointF(30, 52), QPointF(44, 66), QPointF(70, 36)}));
-        } else if (name == QLatin1StringView("xmark.circle")) {
-            painter.setPen(pen);
-            painter.drawEllipse(QRectF(8, 8, 84, 84));
-            painter.drawLine(QPointF(35, 35), QPointF(65, 65));
-            painter.drawLine(QPointF(65, 35), QPointF(35, 65));
-        } else if (name == QLatin1StringView("nosign")) {
-            painter.setPen(pen);
-            painter.drawEllipse(QRectF(8, 8, 84, 84));
-            painter.drawLine(QPointF(22, 78), QPointF(78, 22));
-        } else {
-            return nullptr;
-        }
-        return makeBitmapImage(std::move(bitmap));
-    }
-};
-
-/// Application icons: a rounded square of a colour per application, with a white dot to show its orientation.
-class PreviewIcons final : public WorkspaceIcons {
-public:
-    ImagePtr iconForFile(const QString& path) const override {
-        static const QColor colors[] = {QColor(0, 122, 255), QColor(40, 205, 65),  QColor(255, 59, 48),
-                                        QColor(255, 149, 0), QColor(175, 82, 222), QColor(90, 90, 90)};
-        const int index = path.section(QLatin1Char(' '), -1).section(QLatin1Char('.'), 0, 0).toInt();
-        QImage bitmap(256, 256, QImage::Format_ARGB32_Premultiplied);
-        bitmap.fill(Qt::transparent);
+/// A numbered colour square with a white dot at its top left, as PNG: an application's icon file.
+QByteArray iconFile(int index) {
+    static const QColor colors[] = {QColor(0, 122, 255), QColor(40, 205, 65),  QColor(255, 59, 48),
+                                    QColor(255, 149, 0), QColor(175, 82, 222), QColor(90, 90, 90)};
+    QImage bitmap(256, 256, QImage::Format_ARGB32_Premultiplied);
+    bitmap.fill(Qt::transparent);
+    {
         QPainter painter(&bitmap);
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(Qt::NoPen);
@@ -92,22 +60,30 @@ public:
         font.setPixelSize(110);
         painter.setFont(font);
         painter.drawText(QRectF(16, 16, 224, 224), Qt::AlignCenter, QString::number(index));
-        return makeBitmapImage(std::move(bitmap));
     }
-    bool setIcon(const Image&, const QString&) override { return true; }
-};
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    bitmap.save(&buffer, "PNG");
+    return png;
+}
 
-/// The Dock's drawing of a badge's content: the black plate and the tinted symbol.
-QImage drawBadge(const DockTileBadgeView& badge, QSizeF size) {
-    QImage image(size.toSize(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    PainterTileCanvas canvas(painter, QRectF(QPointF(0, 0), size), size);
-    canvas.fillRoundedRect(badge.plateFrame, badge.plateCornerRadius, PlateFill{{badge.plateColor}});
-    if (badge.symbol) {
-        canvas.drawTintedImage(*badge.symbol, badge.symbolFrame, badge.symbolTint);
+/// Application bundles "App 0.app" ... "App 5.app" with their icon files, in `directory`, all but
+/// "App 2.app".
+void makeBundles(const QString& directory) {
+    for (const int i : {0, 1, 3, 4, 5}) {
+        const QString contents = directory + QStringLiteral("/App %1.app/Contents").arg(i);
+        QDir().mkpath(contents + QStringLiteral("/Resources"));
+        (void)writePropertyListFile(
+            contents + QStringLiteral("/Info.plist"),
+            PlistDictionary{{"CFBundleIdentifier", QStringLiteral("com.example.app%1").arg(i)},
+                            {"CFBundleIconFile", "icon.png"}},
+            PlistFormat::Xml);
+        QFile icon(contents + QStringLiteral("/Resources/icon.png"));
+        if (icon.open(QIODevice::WriteOnly)) {
+            icon.write(iconFile(i));
+        }
     }
-    return image;
 }
 
 struct Preview {
@@ -130,8 +106,9 @@ struct Preview {
                          time};
     FolderStore store{Paths(home.path()), helpers, center, time, time, console};
     RecordingDockTile tile;
-    PreviewSymbols symbols;
-    PreviewIcons icons;
+    LinuxSymbolImages symbols{QStringLiteral(TESSLY_RESOURCES_DIR "/symbols.tsv"),
+                              QStringLiteral(TESSLY_SYMBOL_FONT)};
+    LinuxWorkspaceIcons icons{QStringLiteral(TESSLY_RESOURCES_DIR "/images")};
     QString identifier;
     DockTileManager manager{store,
                             settings,
@@ -142,15 +119,16 @@ struct Preview {
                             [this] { return identifier; },
                             home.path() + QStringLiteral("/Work.app")};
 
-    static AppFolder folder(int apps, TileStyleSettings style = {},
-                            QString glyph = QStringLiteral("folder.fill")) {
+    AppFolder folder(int apps, TileStyleSettings style = {},
+                     QString glyph = QStringLiteral("folder.fill")) const {
         AppFolder f;
         f.id = makeUuid();
         f.emoji = std::move(glyph);
         f.tileStyle = style;
         for (int i = 0; i < apps; ++i) {
-            f.apps.append(AppItem{makeUuid(), QString(), QString(),
-                                  QUrl::fromLocalFile(QStringLiteral("/Applications/App %1.app/").arg(i))});
+            f.apps.append(AppItem{
+                makeUuid(), QString(), QString(),
+                QUrl::fromLocalFile(home.path() + QStringLiteral("/Applications/App %1.app/").arg(i))});
         }
         return f;
     }
@@ -188,35 +166,43 @@ private:
 int run(const QString& outputDirectory) {
     QDir().mkpath(outputDirectory);
     Preview preview;
+    makeBundles(preview.home.path() + QStringLiteral("/Applications"));
+    for (const QString& problem : preview.symbols.problems()) {
+        QTextStream(stderr) << "symbols: " << problem << '\n';
+    }
     QTextStream out(stdout);
     const auto write = [&](const QImage& image, const QString& name) {
         const QString path = outputDirectory + QLatin1Char('/') + name + QStringLiteral(".png");
         image.save(path);
         out << path << '\n';
     };
+    // As the Dock shows it: an image view of the tile image filling the tile.
     const auto tile = [&](const AppFolder& folder, int side = 512) {
-        return rasterize(*preview.manager.renderTileImage(folder), QSize(side, side));
+        DockTileContent content;
+        content.size = QSizeF(side, side);
+        content.view = DockTileImageView{preview.manager.renderTileImage(folder)};
+        return renderDockTileContent(content, QSize(side, side));
     };
 
     // Glyphs and application counts, in the default style.
     TileStyleSettings glyphStyle;
     glyphStyle.displayFolderIcon = true;
-    Sheet content(4);
-    for (const auto& [glyph, label] : {std::pair<QString, QString>{"folder.fill", "symbol"},
-                                       {"\u2615", "emoji (cup)"},
-                                       {"\U0001F680", "emoji (rocket)"},
+    Sheet contentSheet(5);
+    for (const auto& [glyph, label] : {std::pair<QString, QString>{"folder.fill", "symbol-folder"},
+                                       {"briefcase", "symbol-briefcase"},
+                                       {"\U0001F680", "emoji-rocket"},
+                                       {"\u2615", "emoji-cup"},
                                        {"Ab", "text"}}) {
-        const QImage image = tile(Preview::folder(0, glyphStyle, glyph));
-        content.add(image, label);
-        write(image, QStringLiteral("glyph-") + label.section(' ', 0, 0) +
-                         (label.contains("rocket") ? "-rocket" : ""));
+        const QImage image = tile(preview.folder(0, glyphStyle, glyph));
+        contentSheet.add(image, label);
+        write(image, QStringLiteral("glyph-") + label);
     }
     for (const int apps : {0, 1, 4, 5}) {
-        const QImage image = tile(Preview::folder(apps));
-        content.add(image, QStringLiteral("%1 applications").arg(apps));
+        const QImage image = tile(preview.folder(apps));
+        contentSheet.add(image, QStringLiteral("%1 applications").arg(apps));
         write(image, QStringLiteral("apps-%1").arg(apps));
     }
-    write(content.image(), QStringLiteral("sheet-content"));
+    write(contentSheet.image(), QStringLiteral("sheet-content"));
 
     // Every background in every mode, glass in both themes.
     for (const AppThemeMode theme : {AppThemeMode::dark, AppThemeMode::light}) {
@@ -231,7 +217,7 @@ int run(const QString& outputDirectory) {
                 if (background == TileBackground::custom) {
                     style.customHex = QStringLiteral("#FF8800");
                 }
-                backgrounds.add(tile(Preview::folder(0, style), 128),
+                backgrounds.add(tile(preview.folder(0, style), 128),
                                 rawText(background) + QLatin1Char(' ') + rawText(mode));
             }
         }
@@ -242,26 +228,26 @@ int run(const QString& outputDirectory) {
     Sheet borders(5);
     TileStyleSettings style;
     style.borderEnabled = true;
-    borders.add(tile(Preview::folder(4, style)), "border 3");
+    borders.add(tile(preview.folder(4, style)), "border 3");
     style.borderWidth = 0;
-    borders.add(tile(Preview::folder(4, style)), "border 0 (0.5 px)");
+    borders.add(tile(preview.folder(4, style)), "border 0 (0.5 px)");
     style.borderWidth = 8;
     style.borderOpacity = 0.5;
     style.cornerRadius = 0;
-    borders.add(tile(Preview::folder(4, style)), "border 8, corner 0");
+    borders.add(tile(preview.folder(4, style)), "border 8, corner 0");
     TileStyleSettings custom;
     custom.backgroundStyle = TileBackground::custom;
     custom.customHex = QStringLiteral("GG8800");
     custom.backgroundMode = TileBackgroundMode::solid;
     custom.opacity = 1;
-    borders.add(tile(Preview::folder(1, custom)), "custom GG8800");
+    borders.add(tile(preview.folder(1, custom)), "custom GG8800");
     custom.customHex = QStringLiteral("  #ff8800 ");
     custom.cornerRadius = 30;
-    borders.add(tile(Preview::folder(1, custom)), "custom ff8800, corner 30");
+    borders.add(tile(preview.folder(1, custom)), "custom ff8800, corner 30");
     write(borders.image(), QStringLiteral("sheet-borders"));
 
     // The three badges, as the Dock shows the content the manager gives it.
-    const AppFolder folder = Preview::folder(4);
+    const AppFolder folder = preview.folder(4);
     preview.store.addFolder(folder);
     preview.identifier = uuidText(folder.id);
     preview.tile.tileSize = QSizeF(512, 512);
@@ -275,7 +261,7 @@ int run(const QString& outputDirectory) {
         if (!badge) {
             return 1;
         }
-        const QImage image = drawBadge(*badge, preview.tile.tileSize);
+        const QImage image = renderDockTileContent(preview.tile.contents.back(), QSize(512, 512));
         badges.add(image, text);
         write(image, QStringLiteral("badge-") + text.toLower());
     }

@@ -88,23 +88,7 @@ void PainterTileCanvas::drawTintedImage(const Image& templateImage, const QRectF
     if (rect.isEmpty()) {
         return;
     }
-    const QRectF area = flipped(rect);
-    // Tint at the pixels the painter's device will show, so the shape stays sharp at any tile size.
-    const QRectF device = m_painter.transform().mapRect(area);
-    const QSize pixels(std::max(1, static_cast<int>(std::ceil(device.width()))),
-                       std::max(1, static_cast<int>(std::ceil(device.height()))));
-    QImage tinted(pixels, QImage::Format_ARGB32_Premultiplied);
-    tinted.fill(Qt::transparent);
-    {
-        QPainter painter(&tinted);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        templateImage.draw(painter, QRectF(QPointF(0, 0), QSizeF(pixels)));
-        // Keep the tint only where the template is opaque.
-        painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
-        painter.fillRect(tinted.rect(), tint);
-    }
-    m_painter.drawImage(area, tinted);
+    templateImage.drawTinted(m_painter, flipped(rect), tint);
 }
 
 QSizeF PainterTileCanvas::measureText(const QString& text, const QFont& font) const {

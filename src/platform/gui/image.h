@@ -1,5 +1,5 @@
-// An image that draws itself at whatever size it is asked for: a bitmap (an application icon read from disk), a
-// symbol glyph, or a drawing recipe (the Dock tile), as the platform's images are.
+// An image that draws itself at whatever size it is asked for: a bitmap (an application icon read from disk),
+// a symbol glyph, or a drawing recipe (the Dock tile), as the platform's images are.
 //
 //     ImagePtr icon = icons.iconForFile(appPath);
 //     QPainter painter(&target);
@@ -12,6 +12,7 @@
 #include <QSizeF>
 #include <memory>
 
+class QColor;
 class QPainter;
 class QImage;
 
@@ -23,9 +24,13 @@ public:
 
     /// The image's natural size in points; a recipe reports the canvas it was written for.
     [[nodiscard]] virtual QSizeF size() const = 0;
-    /// Draws the whole image into `target` (in the painter's current coordinates, y pointing down), stretched to
-    /// fill it; callers that want the aspect ratio kept pass a fitted rectangle.
+    /// Draws the whole image into `target` (in the painter's current coordinates, y pointing down), stretched
+    /// to fill it; callers that want the aspect ratio kept pass a fitted rectangle.
     virtual void draw(QPainter& painter, const QRectF& target) const = 0;
+    /// Draws the image as a template into `target`: `tint` wherever the image is opaque, with the image's
+    /// coverage as alpha. The default composes the image in an offscreen layer at the target's device pixels;
+    /// an image that knows its shape paints it in the colour directly.
+    virtual void drawTinted(QPainter& painter, const QRectF& target, const QColor& tint) const;
 };
 
 using ImagePtr = std::shared_ptr<const Image>;
@@ -33,8 +38,8 @@ using ImagePtr = std::shared_ptr<const Image>;
 /// An image backed by a bitmap.
 [[nodiscard]] ImagePtr makeBitmapImage(QImage bitmap);
 
-/// Rasterises `image` at `pixelSize` on a transparent background, scaled to fit with its aspect ratio kept and
-/// centred, as an image view does.
+/// Rasterises `image` at `pixelSize` on a transparent background, scaled to fit with its aspect ratio kept
+/// and centred, as an image view does.
 [[nodiscard]] QImage rasterize(const Image& image, const QSize& pixelSize);
 
 } // namespace tessly

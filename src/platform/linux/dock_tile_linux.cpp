@@ -36,25 +36,6 @@ void drawImageView(QPainter& painter, const DockTileImageView& view, const QRect
     }
 }
 
-/// The template drawn into `area`, coloured `tint` where it is opaque.
-void drawTinted(QPainter& painter, const Image& symbol, const QRectF& area, const QColor& tint) {
-    // Tinted at the pixels the area takes on the bitmap, so the edges stay sharp.
-    const QRectF device = painter.transform().mapRect(area);
-    const QSize pixels(std::max(1, static_cast<int>(std::ceil(device.width()))),
-                       std::max(1, static_cast<int>(std::ceil(device.height()))));
-    QImage tinted(pixels, QImage::Format_ARGB32_Premultiplied);
-    tinted.fill(Qt::transparent);
-    {
-        QPainter tintPainter(&tinted);
-        tintPainter.setRenderHint(QPainter::Antialiasing);
-        tintPainter.setRenderHint(QPainter::SmoothPixmapTransform);
-        symbol.draw(tintPainter, QRectF(QPointF(0, 0), QSizeF(pixels)));
-        tintPainter.setCompositionMode(QPainter::CompositionMode_SourceIn);
-        tintPainter.fillRect(tinted.rect(), tint);
-    }
-    painter.drawImage(area, tinted);
-}
-
 void drawBadgeView(QPainter& painter, const DockTileBadgeView& view, double height) {
     const QRectF plate = flipped(view.plateFrame, height);
     if (!plate.isEmpty()) {
@@ -67,7 +48,7 @@ void drawBadgeView(QPainter& painter, const DockTileBadgeView& view, double heig
     }
     const QRectF symbolFrame = flipped(view.symbolFrame, height);
     if (view.symbol && !symbolFrame.isEmpty()) {
-        drawTinted(painter, *view.symbol, fitted(view.symbol->size(), symbolFrame), view.symbolTint);
+        view.symbol->drawTinted(painter, fitted(view.symbol->size(), symbolFrame), view.symbolTint);
     }
 }
 

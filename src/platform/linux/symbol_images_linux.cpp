@@ -27,7 +27,15 @@ public:
 
     QSizeF size() const override { return {m_pointSize, m_pointSize}; }
 
-    void draw(QPainter& painter, const QRectF& target) const override {
+    void draw(QPainter& painter, const QRectF& target) const override { paint(painter, target, Qt::black); }
+
+    // The outline painted in the tint is the template tinted, without a layer to compose.
+    void drawTinted(QPainter& painter, const QRectF& target, const QColor& tint) const override {
+        paint(painter, target, tint);
+    }
+
+private:
+    void paint(QPainter& painter, const QRectF& target, const QColor& color) const {
         if (target.isEmpty()) {
             return;
         }
@@ -35,10 +43,10 @@ public:
         painter.setRenderHint(QPainter::Antialiasing);
         painter.translate(target.topLeft());
         painter.scale(target.width(), target.height());
-        painter.setBrush(Qt::black);
+        painter.setBrush(color);
         if (m_weight == SymbolWeight::bold) {
             // Stroking the outline grows every line by half the pen on each side.
-            painter.setPen(QPen(Qt::black, kBoldStrokeEm, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            painter.setPen(QPen(color, kBoldStrokeEm, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         } else {
             painter.setPen(Qt::NoPen);
         }
@@ -46,7 +54,6 @@ public:
         painter.restore();
     }
 
-private:
     QPainterPath m_outline;
     double m_pointSize;
     SymbolWeight m_weight;

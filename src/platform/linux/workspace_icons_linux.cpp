@@ -46,13 +46,36 @@ public:
         });
         const QImage& bitmap = chosen == m_bitmaps.end() ? m_bitmaps.back() : *chosen;
         painter.save();
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawImage(target, bitmap);
+        if (painter.transform().type() <= QTransform::TxScale && !device.size().toSize().isEmpty()) {
+            // Placed on whole device pixels at its own size, the icon is blitted rather than resampled.
+            const QImage& scaled = scaledFor(bitmap, device.size().toSize());
+            painter.resetTransform();
+            painter.drawImage(QPoint(qRound(device.x()), qRound(device.y())), scaled);
+        } else {
+            painter.setRenderHint(QPainter::SmoothPixmapTransform);
+            painter.drawImage(target, bitmap);
+        }
         painter.restore();
     }
 
 private:
+    /// The bitmap smoothly scaled to the pixels it covers, kept for the next draw at that size: the Dock
+    /// draws the same icons at the same size again and again, and a smooth scale on every draw would cost
+    /// more than the rest of the tile.
+    const QImage& scaledFor(const QImage& bitmap, const QSize& pixels) const {
+        if (pixels == bitmap.size()) {
+            return bitmap;
+        }
+        if (m_scaledFrom != bitmap.constBits() || m_scaled.size() != pixels) {
+            m_scaled = bitmap.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            m_scaledFrom = bitmap.constBits();
+        }
+        return m_scaled;
+    }
+
     std::vector<QImage> m_bitmaps;
+    mutable QImage m_scaled;
+    mutable const uchar* m_scaledFrom = nullptr;
 };
 
 /// An icon that draws nothing: the last resort when not even the generic icons can be read.
@@ -195,6 +218,9 @@ ImagePtr readIconData(const QByteArray& data) {
         }
         QImage bitmap = reader.read();
         if (!bitmap.isNull()) {
+            // Icons are drawn far more often than read: converted once to the painter's own format, a draw
+            // blends them without converting each time.
+            bitmap.convertTo(QImage::Format_ARGB32_Premultiplied);
             bitmap.setDevicePixelRatio(1.0);
             bitmaps.push_back(std::move(bitmap));
         }

@@ -11,7 +11,7 @@ void drawGlyph(TileCanvas& canvas, const TileRecipe& recipe, const QRectF& plate
         canvas.drawTintedImage(*recipe.glyphSymbol, glyphSymbolFrame(plate), Qt::white);
         return;
     }
-    const QFont font = boldSystemFont(glyphFontSize(plate));
+    const QFont font = boldSystemFont(glyphFontSize(plate), recipe.glyph);
     // Exactly the text's measured size, centred: the text is not wrapped or clipped to the plate.
     const QRectF frame = centeredRect(plate, canvas.measureText(recipe.glyph, font));
     canvas.drawText(recipe.glyph, font, Qt::white, frame);

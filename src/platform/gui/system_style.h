@@ -8,6 +8,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QStringView>
 
 namespace tessly {
 
@@ -16,7 +17,8 @@ enum class SystemColor { blue, green, red, orange, pink, purple, yellow };
 /// The colour the platform publishes for `color` (its light appearance), opaque, in sRGB.
 [[nodiscard]] QColor systemColor(SystemColor color);
 
-/// The bold system font at `pointSize`; emoji in text drawn with it come out in colour.
-[[nodiscard]] QFont boldSystemFont(double pointSize);
+/// The bold system font at `pointSize`. Given the `text` it will draw, emoji that the platform shows as
+/// pictures by default (such as U+2615, which the text font also has in outline) come out in colour.
+[[nodiscard]] QFont boldSystemFont(double pointSize, QStringView text = {});
 
 } // namespace tessly

@@ -133,11 +133,3 @@ BENCHMARK(BM_SyncHelpersAllInPlace)->Arg(50)->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace tessly
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

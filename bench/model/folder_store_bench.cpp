@@ -6,7 +6,6 @@
 #include "model/uuid_text.h"
 #include "platform/linux/system_linux.h"
 
-#include <QCoreApplication>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -115,11 +114,3 @@ BENCHMARK(BM_DecodeFolderList)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace tessly
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -4,7 +4,6 @@
 //   dbus-run-session -- build/bench/platform/notification_bench
 #include "platform/linux/dbus_notification_center_linux.h"
 
-#include <QCoreApplication>
 #include <QEventLoop>
 #include <QProcess>
 #include <QTimer>
@@ -152,11 +151,3 @@ BENCHMARK(BM_PostToDeliveryInThePoster)->UseManualTime()->Iterations(5000)->Unit
 
 } // namespace
 } // namespace tessly
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -13,7 +13,6 @@
 #include "support/in_memory_user_defaults.h"
 #include "support/temp_home.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 
@@ -234,11 +233,3 @@ BENCHMARK(BM_FormatNumber);
 
 } // namespace
 } // namespace tessly
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -5,7 +5,6 @@
 #include "platform/property_list.h"
 #include "tile/app_discovery.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -61,11 +60,3 @@ BENCHMARK(BM_DiscoverApps500)->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace tessly
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

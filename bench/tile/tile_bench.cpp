@@ -14,14 +14,11 @@
 #include "support/recording_login_items.h"
 #include "tile/dock_tile_manager.h"
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
-
-#include <cstdlib>
 
 namespace tessly {
 namespace {
@@ -126,12 +123,3 @@ BENCHMARK(BM_RenderTileSymbolGlyph)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 } // namespace tessly
-
-int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -3,13 +3,11 @@
 #pragma once
 
 #include "platform/property_list.h"
+#include "support/run_events.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QEventLoop>
 #include <QProcess>
 #include <QProcessEnvironment>
-#include <QTimer>
 
 #include <functional>
 #include <ostream>
@@ -27,28 +25,6 @@ inline void PrintTo(const PlistDictionary& value, std::ostream* out) {
 } // namespace tessly
 
 namespace tessly::testing {
-
-/// Runs the event loop until `done` holds or `timeoutMs` passed; returns whether it holds. The limit only
-/// keeps a broken test from hanging.
-inline bool runEventsUntil(const std::function<bool()>& done, int timeoutMs = 15'000) {
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!done()) {
-        if (deadline.hasExpired()) {
-            return false;
-        }
-        QEventLoop loop;
-        QTimer::singleShot(5, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
-}
-
-/// Lets queued work run for a moment: for checking that something did not happen.
-inline void runEventsFor(int milliseconds) {
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
-}
 
 /// Starts the adapter tool with `arguments`; its standard output and error are kept apart.
 inline void startTool(QProcess& process, const QStringList& arguments,

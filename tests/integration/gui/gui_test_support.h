@@ -3,15 +3,13 @@
 #pragma once
 
 #include "platform/gui/image.h"
+#include "support/run_events.h"
 
 #include <QBuffer>
 #include <QColor>
-#include <QDeadlineTimer>
-#include <QEventLoop>
 #include <QFile>
 #include <QImage>
 #include <QPainter>
-#include <QTimer>
 #include <QtEndian>
 
 #include <gtest/gtest.h>
@@ -67,21 +65,6 @@ inline QImage drawnPixels(const Image& image) {
 /// The colour in the middle of the image.
 inline QColor colorAt(const ImagePtr& image) {
     return image ? QColor::fromRgba(drawnPixels(*image).pixel(32, 32)) : QColor();
-}
-
-/// Runs the event loop until `done` holds; false after `timeoutMs`, which only keeps a broken test from
-/// hanging.
-inline bool runEventsUntil(const std::function<bool()>& done, int timeoutMs = 15'000) {
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!done()) {
-        if (deadline.hasExpired()) {
-            return false;
-        }
-        QEventLoop loop;
-        QTimer::singleShot(5, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
 }
 
 } // namespace tessly::testing

@@ -79,10 +79,10 @@ QHash<QString, QString> readTable(const QString& code) {
 /// The kinds of the text's specifiers in order: 'i' integer, 'f' double, '@' text, '?' a stray '%'.
 QString specifierKinds(QString text) {
     text.remove(QStringLiteral("%%"));
-    static const QRegularExpression spec(
+    static const QRegularExpression specifier(
         QStringLiteral(R"(%(?:\d+\$)?[-+ 0#]*\d*(?:\.\d+)?(?:hh|h|ll|l|q|z|t|j|L)?([diuxXofFeEgGaA@s])?)"));
     QString kinds;
-    for (const auto& match : spec.globalMatch(text)) {
+    for (const auto& match : specifier.globalMatch(text)) {
         const QString c = match.captured(1);
         char kind = 'f';
         if (c.isEmpty()) {

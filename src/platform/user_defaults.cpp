@@ -2,8 +2,8 @@
 
 #include <QLocale>
 
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <limits>
 
 namespace tessly {
@@ -30,13 +30,23 @@ bool textBoolValue(const QString& text) {
     return c == u'Y' || c == u'y' || c == u'T' || c == u't' || (c >= u'1' && c <= u'9');
 }
 
-// The leading decimal number of a text, after white space; 0 when there is none.
+// The leading decimal number of a text, after white space and an optional sign; 0 when there is none. Read
+// with std::from_chars, which ignores the process locale: the C library's strtod would take "0.5" as 0 under
+// a locale with a decimal comma, and a Qt application runs in the user's locale.
 double textDoubleValue(const QString& text) {
     const QByteArray latin = text.trimmed().toLatin1();
     const char* begin = latin.constData();
-    char* end = nullptr;
-    const double value = std::strtod(begin, &end);
-    if (end == begin || !std::isfinite(value)) {
+    const char* const end = begin + latin.size();
+    // from_chars takes a minus sign but not a plus.
+    if (begin != end && *begin == '+') {
+        ++begin;
+        if (begin != end && *begin == '-') {
+            return 0.0;
+        }
+    }
+    double value = 0.0;
+    const std::from_chars_result read = std::from_chars(begin, end, value, std::chars_format::general);
+    if (read.ec != std::errc() || !std::isfinite(value)) {
         return 0.0;
     }
     return value;

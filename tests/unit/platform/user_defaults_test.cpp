@@ -1,4 +1,5 @@
 #include "support/in_memory_user_defaults.h"
+#include "support/scoped_locale.h"
 
 #include <gtest/gtest.h>
 
@@ -65,6 +66,27 @@ TEST(UserDefaultsConversions, NumbersFromRealsTextsAndBooleans) {
     EXPECT_DOUBLE_EQ(doubleOf("nan"), 0.0) << "no non-finite value comes out of a text";
     EXPECT_DOUBLE_EQ(doubleOf(PlistDictionary{}), 0.0);
     EXPECT_EQ(defaults.integerForKey("absent"), 0);
+}
+
+TEST(UserDefaultsConversions, NumberTextsReadWithAPointUnderADecimalCommaLocale) {
+    testing::ScopedProcessLocale ukrainian("uk_UA.UTF-8");
+    ASSERT_TRUE(ukrainian.isActive()) << ukrainian.whyInactive();
+    InMemoryUserDefaults defaults;
+    auto doubleOf = [&](const QString& text) {
+        defaults.setString("k", text);
+        return defaults.doubleForKey("k");
+    };
+    EXPECT_DOUBLE_EQ(doubleOf("0.5"), 0.5);
+    EXPECT_DOUBLE_EQ(doubleOf(" \t+2.75 pt"), 2.75);
+    EXPECT_DOUBLE_EQ(doubleOf("-1.5e2"), -150.0);
+    EXPECT_DOUBLE_EQ(doubleOf("0,5"), 0.0) << "a comma ends the number";
+    EXPECT_DOUBLE_EQ(doubleOf("+-1"), 0.0);
+    EXPECT_DOUBLE_EQ(doubleOf("0x10"), 0.0) << "decimal only";
+    EXPECT_DOUBLE_EQ(doubleOf("1e400"), 0.0) << "beyond a double";
+    defaults.setString("k", "7.9");
+    EXPECT_EQ(defaults.integerForKey("k"), 7);
+    defaults.setDouble("d", 0.25);
+    EXPECT_EQ(defaults.stringForKey("d"), "0.25");
 }
 
 TEST(UserDefaultsConversions, PresenceAndTextReads) {

@@ -44,7 +44,8 @@ struct Machine {
 
     QTemporaryDir root;
     UnusedQueue queue;
-    AppDiscovery discovery{root.path() + QStringLiteral("/home"), queue};
+    AppDiscovery discovery{root.path() + QStringLiteral("/home"), queue,
+                           [] { return QLocale(QStringLiteral("en")); }};
 };
 
 void BM_DiscoverApps500(benchmark::State& state) {

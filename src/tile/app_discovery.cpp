@@ -67,8 +67,13 @@ std::optional<AppItem> readBundle(const QString& path, const QString& fileName) 
 
 } // namespace
 
-AppDiscovery::AppDiscovery(QString homeDirectory, MainQueue& queue)
-    : m_homeDirectory(std::move(homeDirectory)), m_queue(queue) {}
+AppDiscovery::AppDiscovery(QString homeDirectory, MainQueue& queue, SortLocaleSource sortLocale)
+    : m_homeDirectory(std::move(homeDirectory)), m_queue(queue), m_sortLocale(std::move(sortLocale)) {}
+
+QLocale AppDiscovery::sortLocale() const {
+    // Without a source, a fixed order rather than the process's locale, which the program does not choose.
+    return m_sortLocale ? m_sortLocale() : QLocale::c();
+}
 
 QStringList AppDiscovery::scanDirectories() const {
     QStringList directories;
@@ -83,18 +88,19 @@ QStringList AppDiscovery::scanDirectories() const {
 }
 
 void AppDiscovery::discoverApps(Completion completion) const {
-    m_queue.async([directories = scanDirectories(), completion = std::move(completion)] {
-        if (completion) {
-            completion(discoverAppsIn(directories));
-        }
-    });
+    m_queue.async(
+        [directories = scanDirectories(), locale = sortLocale(), completion = std::move(completion)] {
+            if (completion) {
+                completion(discoverAppsIn(directories, locale));
+            }
+        });
 }
 
 QList<AppItem> AppDiscovery::discoverAppsNow() const {
-    return discoverAppsIn(scanDirectories());
+    return discoverAppsIn(scanDirectories(), sortLocale());
 }
 
-QList<AppItem> discoverAppsIn(const QStringList& directories) {
+QList<AppItem> discoverAppsIn(const QStringList& directories, const QLocale& sortLocale) {
     QList<AppItem> apps;
     QSet<QString> identifiers;
     for (const QString& directory : directories) {
@@ -116,7 +122,9 @@ QList<AppItem> discoverAppsIn(const QStringList& directories) {
             apps.append(std::move(*app));
         }
     }
-    QCollator collator;
+    // The interface language's alphabet: a default collator would follow the process's locale, which is the
+    // character-code order under C and another language's alphabet when the user's system speaks it.
+    QCollator collator(sortLocale);
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     std::stable_sort(apps.begin(), apps.end(), [&collator](const AppItem& a, const AppItem& b) {
         return collator.compare(a.name, b.name) < 0;

@@ -1,7 +1,9 @@
 // The applications installed on the machine, for the application picker: every bundle one level deep in the
-// standard application directories, one entry per bundle identifier, sorted by name.
+// standard application directories, one entry per bundle identifier, sorted by name in the alphabet of the
+// interface language.
 //
-//     AppDiscovery discovery(paths.home(), queue);
+//     AppDiscovery discovery(paths.home(), queue,
+//                            [&settings] { return localeForLanguage(settings.language()); });
 //     discovery.discoverApps([picker = QPointer(this)](QList<AppItem> apps) {
 //         if (picker) picker->showApplications(apps);
 //     });
@@ -18,6 +20,7 @@
 #include "platform/main_queue.h"
 
 #include <QList>
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -27,16 +30,21 @@ namespace tessly {
 class AppDiscovery final {
 public:
     using Completion = std::function<void(QList<AppItem>)>;
+    /// The locale whose alphabet orders the names, asked for at every scan.
+    using SortLocaleSource = std::function<QLocale()>;
 
-    /// Scans the system's application directories and `homeDirectory` + "/Applications".
-    AppDiscovery(QString homeDirectory, MainQueue& queue);
+    /// Scans the system's application directories and `homeDirectory` + "/Applications", and sorts in the
+    /// locale `sortLocale` gives: the interface language's, which the user chooses in the program and may
+    /// differ from the process's locale.
+    AppDiscovery(QString homeDirectory, MainQueue& queue, SortLocaleSource sortLocale);
 
     /// The directories scanned, in the order in which the first copy of a bundle identifier wins.
     [[nodiscard]] QStringList scanDirectories() const;
 
     /// Scans, and hands the sorted list to `completion` on the main queue after the current event (the work
-    /// is done there too: the call is asynchronous in form only). The scan holds nothing of this object, so
-    /// it needs no guard; `completion` must guard its own owner.
+    /// is done there too: the call is asynchronous in form only). The sort locale is the one of the moment of
+    /// the call. The scan holds nothing of this object, so it needs no guard; `completion` must guard its own
+    /// owner.
     void discoverApps(Completion completion) const;
 
     /// The same scan, done now.
@@ -47,13 +55,17 @@ public:
     void setSystemRootForTesting(const QString& root) { m_systemRoot = root; }
 
 private:
+    [[nodiscard]] QLocale sortLocale() const;
+
     QString m_homeDirectory;
     QString m_systemRoot;
     MainQueue& m_queue;
+    SortLocaleSource m_sortLocale;
 };
 
 /// Scans `directories` in order (one level deep, names ending in ".app" exactly) and returns one entry per
-/// bundle identifier, the first found winning, sorted by name ascending, locale-aware and case-insensitive.
-[[nodiscard]] QList<AppItem> discoverAppsIn(const QStringList& directories);
+/// bundle identifier, the first found winning, sorted by name ascending in the collation of `sortLocale`,
+/// case-insensitive; the sort is stable.
+[[nodiscard]] QList<AppItem> discoverAppsIn(const QStringList& directories, const QLocale& sortLocale);
 
 } // namespace tessly

@@ -3,6 +3,7 @@
 #include "tile/app_discovery.h"
 
 #include "platform/property_list.h"
+#include "support/scoped_locale.h"
 #include "support/virtual_time.h"
 
 #include <QDir>
@@ -70,12 +71,14 @@ protected:
 
     QTemporaryDir root;
     VirtualTime time;
-    AppDiscovery discovery{home(), time};
+    /// The interface language's locale, as the program's settings would give it.
+    QLocale interfaceLocale{QStringLiteral("en")};
+    AppDiscovery discovery{home(), time, [this] { return interfaceLocale; }};
 };
 
 TEST(AppDiscoveryDirectoriesTest, ScansTheSixDirectoriesInOrderWithTheHomeThird) {
     VirtualTime time;
-    const AppDiscovery discovery(QStringLiteral("/home/someone"), time);
+    const AppDiscovery discovery(QStringLiteral("/home/someone"), time, [] { return QLocale::c(); });
     EXPECT_EQ(discovery.scanDirectories(),
               QStringList({"/Applications", "/Applications/Utilities", "/home/someone/Applications",
                            "/System/Applications", "/System/Applications/Utilities",
@@ -135,10 +138,11 @@ TEST_F(AppDiscoveryTest, UnbuiltPlistsWithOneIdentifierPlaceholderKeepTheFirstDi
     const QList<AppItem> apps = discovery.discoverAppsNow();
 
     ASSERT_EQ(apps.size(), 2);
-    EXPECT_EQ(apps[0].name, QStringLiteral("$(PRODUCT_NAME)"));
-    EXPECT_EQ(apps[0].bundleID, QStringLiteral("$(PRODUCT_BUNDLE_IDENTIFIER)"));
-    EXPECT_EQ(apps[0].appURL, QUrl::fromLocalFile(first + QLatin1Char('/')));
-    EXPECT_EQ(apps[1].name, QStringLiteral("@MAC_APP_NAME@"));
+    // In the English alphabet punctuation ("@") comes before currency signs ("$").
+    EXPECT_EQ(apps[0].name, QStringLiteral("@MAC_APP_NAME@"));
+    EXPECT_EQ(apps[1].name, QStringLiteral("$(PRODUCT_NAME)"));
+    EXPECT_EQ(apps[1].bundleID, QStringLiteral("$(PRODUCT_BUNDLE_IDENTIFIER)"));
+    EXPECT_EQ(apps[1].appURL, QUrl::fromLocalFile(first + QLatin1Char('/')));
 }
 
 TEST_F(AppDiscoveryTest, SameIdentifierInApplicationsAndHomeKeepsTheApplicationsCopy) {
@@ -197,6 +201,35 @@ TEST_F(AppDiscoveryTest, SortsByNameIgnoringCaseAndKeepsEqualNamesOfDifferentApp
                minimalInfo("test.notes2", "Notes"));
 
     EXPECT_EQ(namesFound(), QStringList({"Alpha", "beta", "Notes", "Notes", "zeta"}));
+}
+
+TEST_F(AppDiscoveryTest, SortsInTheAlphabetOfTheInterfaceLanguageWhateverTheProcessLocale) {
+    const QStringList names{"Alpha", "zeta", "Ґанок", "Дім", "Іра", "Їжак", "книга"};
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        makeBundle(homeApplications(), names[i] + QStringLiteral(".app"),
+                   minimalInfo(QStringLiteral("test.app%1").arg(i), names[i]));
+    }
+    // The process's locale stays C: its character-code order would put "Ґ" last and the Latin names first.
+    interfaceLocale = QLocale(QStringLiteral("uk"));
+    EXPECT_EQ(namesFound(), QStringList({"Ґанок", "Дім", "Іра", "Їжак", "книга", "Alpha", "zeta"}));
+
+    // A Ukrainian system with an English interface: the English order, Latin letters first.
+    testing::ScopedProcessLocale ukrainianSystem("uk_UA.UTF-8");
+    ASSERT_TRUE(ukrainianSystem.isActive()) << ukrainianSystem.whyInactive();
+    interfaceLocale = QLocale(QStringLiteral("en"));
+    const QStringList english = namesFound();
+    ASSERT_EQ(english.size(), 7);
+    EXPECT_EQ(english.mid(0, 4), QStringList({"Alpha", "zeta", "Ґанок", "Дім"}));
+    EXPECT_EQ(english.back(), "книга");
+
+    // The locale is asked for at every scan: a language switched meanwhile applies to the next one.
+    std::optional<QList<AppItem>> queued;
+    discovery.discoverApps([&queued](QList<AppItem> apps) { queued = std::move(apps); });
+    interfaceLocale = QLocale(QStringLiteral("uk"));
+    time.runDue();
+    ASSERT_TRUE(queued && !queued->isEmpty());
+    EXPECT_EQ(queued->front().name, "Alpha") << "the language of the moment of the call";
+    EXPECT_EQ(namesFound().front(), "Ґанок");
 }
 
 TEST_F(AppDiscoveryTest, MissingDirectoriesAreSkippedAndTheOthersStillScanned) {

@@ -1,35 +1,72 @@
 #include "platform/gui/image.h"
 
 #include <QImage>
+#include <QPaintDevice>
 #include <QPainter>
+#include <QTransform>
 
 #include <algorithm>
 #include <cmath>
 
 namespace tessly {
 
+namespace {
+
+/// `image` drawn into `where` of a transparent bitmap of `pixels`, then kept only where it is opaque, in
+/// `tint`.
+QImage tintedLayer(const Image& image, const QSize& pixels, const QRectF& where, const QColor& tint) {
+    QImage layer(pixels.expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+    layer.fill(Qt::transparent);
+    QPainter painter(&layer);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    image.draw(painter, where);
+    // The colour is kept only where the template is opaque.
+    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    painter.fillRect(layer.rect(), tint);
+    return layer;
+}
+
+} // namespace
+
 void Image::drawTinted(QPainter& painter, const QRectF& target, const QColor& tint) const {
     if (target.isEmpty()) {
         return;
     }
-    // Tinted at the pixels the target takes on the device, so the edges stay sharp at any size.
-    const QRectF device = painter.transform().mapRect(target);
+    // Composed at the pixels the target takes on the device, the screen's pixel ratio included, so the edges
+    // stay sharp at any size and on any screen.
+    const QTransform& toDevice = painter.deviceTransform();
+    const QRectF device = toDevice.mapRect(target);
+    if (isUprightScale(toDevice)) {
+        // The layer covers the whole device pixels the target touches, the image at its exact place inside:
+        // placed on those pixels it is copied, not resampled.
+        const QRect pixels = device.toAlignedRect();
+        QImage layer = tintedLayer(*this, pixels.size(), device.translated(-pixels.topLeft()), tint);
+        drawAtDevicePixels(painter, std::move(layer), pixels.topLeft());
+        return;
+    }
+    // Rotated or mirrored: a layer of about the device size, transformed with the painter.
     const QSize pixels(std::max(1, static_cast<int>(std::ceil(device.width()))),
                        std::max(1, static_cast<int>(std::ceil(device.height()))));
-    QImage tinted(pixels, QImage::Format_ARGB32_Premultiplied);
-    tinted.fill(Qt::transparent);
-    {
-        QPainter layer(&tinted);
-        layer.setRenderHint(QPainter::Antialiasing);
-        layer.setRenderHint(QPainter::SmoothPixmapTransform);
-        draw(layer, QRectF(QPointF(0, 0), QSizeF(pixels)));
-        // The colour is kept only where the template is opaque.
-        layer.setCompositionMode(QPainter::CompositionMode_SourceIn);
-        layer.fillRect(tinted.rect(), tint);
-    }
+    const QImage layer = tintedLayer(*this, pixels, QRectF(QPointF(0, 0), QSizeF(pixels)), tint);
     painter.save();
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(target, tinted);
+    painter.drawImage(target, layer);
+    painter.restore();
+}
+
+bool isUprightScale(const QTransform& transform) {
+    return transform.type() <= QTransform::TxScale && transform.m11() > 0 && transform.m22() > 0;
+}
+
+void drawAtDevicePixels(QPainter& painter, QImage bitmap, QPoint devicePosition) {
+    const QPaintDevice* device = painter.device();
+    const double ratio = device ? device->devicePixelRatio() : 1.0;
+    bitmap.setDevicePixelRatio(ratio);
+    painter.save();
+    // Without a transform, the painter's coordinates are the device's pixels divided by its pixel ratio.
+    painter.resetTransform();
+    painter.drawImage(QPointF(devicePosition) / ratio, bitmap);
     painter.restore();
 }
 

@@ -15,6 +15,8 @@
 class QColor;
 class QPainter;
 class QImage;
+class QPoint;
+class QTransform;
 
 namespace tessly {
 
@@ -28,8 +30,8 @@ public:
     /// to fill it; callers that want the aspect ratio kept pass a fitted rectangle.
     virtual void draw(QPainter& painter, const QRectF& target) const = 0;
     /// Draws the image as a template into `target`: `tint` wherever the image is opaque, with the image's
-    /// coverage as alpha. The default composes the image in an offscreen layer at the target's device pixels;
-    /// an image that knows its shape paints it in the colour directly.
+    /// coverage as alpha. The default composes the image in an offscreen layer at the target's device pixels
+    /// (the device's pixel ratio included); an image that knows its shape paints it in the colour directly.
     virtual void drawTinted(QPainter& painter, const QRectF& target, const QColor& tint) const;
 };
 
@@ -37,6 +39,16 @@ using ImagePtr = std::shared_ptr<const Image>;
 
 /// An image backed by a bitmap.
 [[nodiscard]] ImagePtr makeBitmapImage(QImage bitmap);
+
+/// Whether `transform` only scales (by positive factors) and moves, so that a bitmap made at the device's
+/// pixels can be placed on them as it is.
+[[nodiscard]] bool isUprightScale(const QTransform& transform);
+
+/// Draws `bitmap`, made at the device's pixels, one bitmap pixel to one device pixel with its top left corner
+/// on the device pixel `devicePosition` (painter.deviceTransform() coordinates): copied, never resampled, on
+/// a device of any pixel ratio. A bitmap kept for many draws should carry the device's pixel ratio already;
+/// otherwise, when shared, its pixels are copied to set it.
+void drawAtDevicePixels(QPainter& painter, QImage bitmap, QPoint devicePosition);
 
 /// Rasterises `image` at `pixelSize` on a transparent background, scaled to fit with its aspect ratio kept
 /// and centred, as an image view does.

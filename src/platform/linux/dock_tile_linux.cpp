@@ -5,6 +5,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -52,11 +53,18 @@ void drawBadgeView(QPainter& painter, const DockTileBadgeView& view, double heig
     }
 }
 
-QSize pixelSizeOf(const QSizeF& points) {
-    const auto side = [](double value) {
-        return std::clamp(static_cast<int>(std::lround(value)), 1, kMaximumDockTilePixels);
+QSize pixelSizeOf(const QSizeF& points, double ratio) {
+    const auto side = [ratio](double value) {
+        return std::clamp(static_cast<int>(std::lround(value * ratio)), 1, kMaximumDockTilePixels);
     };
     return {side(points.width()), side(points.height())};
+}
+
+/// The highest pixel ratio of the application's screens: the Dock may be on any of them, and a bitmap too
+/// large for its screen only loses detail it could not show, where one too small is blurred.
+double screensPixelRatio() {
+    const auto* application = qobject_cast<const QGuiApplication*>(QCoreApplication::instance());
+    return application ? application->devicePixelRatio() : 1.0;
 }
 
 QByteArray pngData(const QImage& image) {
@@ -100,8 +108,17 @@ void LinuxDockTile::setSize(QSizeF size) {
     m_size = size;
 }
 
+void LinuxDockTile::setDevicePixelRatio(double ratio) {
+    if (!(ratio > 0) || !std::isfinite(ratio)) {
+        return;
+    }
+    m_devicePixelRatio = ratio;
+}
+
 void LinuxDockTile::display() {
-    m_lastPublished = renderDockTileContent(m_content, pixelSizeOf(m_size));
+    const double ratio = m_devicePixelRatio.value_or(screensPixelRatio());
+    m_lastPublished = renderDockTileContent(m_content, pixelSizeOf(m_size, ratio));
+    m_lastPublished.setDevicePixelRatio(ratio);
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
         return;

@@ -5,7 +5,9 @@
 //     tile.setContent(content);
 //     tile.display();                     // one TileContentChanged signal with the drawn tile
 //
-// display() draws the current content at the tile's size (one pixel per point) and broadcasts one signal:
+// display() draws the current content at the tile's size in device pixels (its size in points times the pixel
+// ratio of the Dock's screen, so that the tile is sharp on a high-density screen; the Dock fits the bitmap
+// into the tile) and broadcasts one signal:
 // path kDockTilePath, interface kDockTileInterface, member kDockTileContentChangedMember, arguments
 // (signature "sxay") the bundle path the tile belongs to (links resolved, as the Dock lists bundles; empty
 // outside a bundle), the process identifier, and the tile as PNG bytes. A Dock that starts later hears the
@@ -15,7 +17,8 @@
 // Frames are y-up, as in the content; the bitmap is y-down.
 //
 // The tile is kDefaultDockTileSide points square until setSize() says otherwise (the Dock decides a tile's
-// size; when it tells the process, the composition root passes it on). Without a session bus display() still
+// size; when it tells the process, the composition root passes it on). The pixel ratio is the highest of the
+// application's screens until setDevicePixelRatio() says otherwise. Without a session bus display() still
 // draws, and the signal is lost.
 //
 // Main thread only.
@@ -25,6 +28,8 @@
 
 #include <QImage>
 #include <QString>
+
+#include <optional>
 
 namespace tessly {
 
@@ -47,13 +52,18 @@ public:
 
     /// Sets the tile's size in points; an empty or non-finite size is ignored. Shown at the next display().
     void setSize(QSizeF size);
+    /// Sets the device pixels per point of the screen the Dock shows the tile on; a ratio that is not a
+    /// positive finite number is ignored. Shown at the next display().
+    void setDevicePixelRatio(double ratio);
 
-    /// The bitmap of the last display(), as published (null before the first).
+    /// The bitmap of the last display(), as published, with its pixel ratio (null before the first).
     [[nodiscard]] const QImage& lastPublishedImageForTesting() const { return m_lastPublished; }
 
 private:
     QString m_bundlePath;
     QSizeF m_size{kDefaultDockTileSide, kDefaultDockTileSide};
+    /// Unset: the application's screens decide at each display().
+    std::optional<double> m_devicePixelRatio;
     DockTileContent m_content;
     QImage m_lastPublished;
 };

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
+#include <QPaintDevice>
 #include <QPainter>
 #include <QSaveFile>
 
@@ -37,37 +38,43 @@ public:
         if (target.isEmpty()) {
             return;
         }
-        // The smallest bitmap that covers the pixels the target takes on the device: scaled down, never up,
-        // unless even the largest is smaller.
-        const QRectF device = painter.transform().mapRect(target);
+        // The smallest bitmap that covers the pixels the target takes on the device (the screen's pixel ratio
+        // included): scaled down, never up, unless even the largest is smaller.
+        const QTransform& toDevice = painter.deviceTransform();
+        const QRectF device = toDevice.mapRect(target);
         const double needed = std::max(device.width(), device.height());
         const auto chosen = std::find_if(m_bitmaps.begin(), m_bitmaps.end(), [needed](const QImage& bitmap) {
             return std::max(bitmap.width(), bitmap.height()) >= needed;
         });
         const QImage& bitmap = chosen == m_bitmaps.end() ? m_bitmaps.back() : *chosen;
-        painter.save();
-        if (painter.transform().type() <= QTransform::TxScale && !device.size().toSize().isEmpty()) {
+        if (isUprightScale(toDevice) && !device.size().toSize().isEmpty()) {
             // Placed on whole device pixels at its own size, the icon is blitted rather than resampled.
-            const QImage& scaled = scaledFor(bitmap, device.size().toSize());
-            painter.resetTransform();
-            painter.drawImage(QPoint(qRound(device.x()), qRound(device.y())), scaled);
-        } else {
-            painter.setRenderHint(QPainter::SmoothPixmapTransform);
-            painter.drawImage(target, bitmap);
+            const QPaintDevice* paintDevice = painter.device();
+            const double ratio = paintDevice ? paintDevice->devicePixelRatio() : 1.0;
+            drawAtDevicePixels(painter, scaledFor(bitmap, device.size().toSize(), ratio),
+                               QPoint(qRound(device.x()), qRound(device.y())));
+            return;
         }
+        painter.save();
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(target, bitmap);
         painter.restore();
     }
 
 private:
-    /// The bitmap smoothly scaled to the pixels it covers, kept for the next draw at that size: the Dock
-    /// draws the same icons at the same size again and again, and a smooth scale on every draw would cost
-    /// more than the rest of the tile.
-    const QImage& scaledFor(const QImage& bitmap, const QSize& pixels) const {
-        if (pixels == bitmap.size()) {
+    /// The bitmap smoothly scaled to the pixels it covers, with the device's pixel ratio, kept for the next
+    /// draw at that size: the Dock draws the same icons at the same size again and again, and a smooth scale
+    /// (or a copy to set the ratio) on every draw would cost more than the rest of the tile.
+    const QImage& scaledFor(const QImage& bitmap, const QSize& pixels, double ratio) const {
+        if (pixels == bitmap.size() && ratio == bitmap.devicePixelRatio()) {
             return bitmap;
         }
-        if (m_scaledFrom != bitmap.constBits() || m_scaled.size() != pixels) {
-            m_scaled = bitmap.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        if (m_scaledFrom != bitmap.constBits() || m_scaled.size() != pixels ||
+            m_scaled.devicePixelRatio() != ratio) {
+            m_scaled = pixels == bitmap.size()
+                           ? bitmap.copy()
+                           : bitmap.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            m_scaled.setDevicePixelRatio(ratio);
             m_scaledFrom = bitmap.constBits();
         }
         return m_scaled;

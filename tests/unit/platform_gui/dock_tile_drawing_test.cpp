@@ -1,5 +1,5 @@
 // The Dock tile's badge frames are y-up, as the content is written, on a bitmap that is y-down; the plate's
-// radius is limited by its sides.
+// radius is limited by its sides; the tile is published at its screen's device pixels.
 #include "platform/linux/dock_tile_linux.h"
 
 #include <QPainter>
@@ -38,6 +38,26 @@ TEST(DockTileDrawingTest, PlateRadiusBeyondHalfItsSideGivesARoundPlate) {
     const QImage round = drawBadge(QRectF(0, 0, 64, 64), 500, QRectF());
     EXPECT_EQ(round.pixel(64, 2), qRgb(0, 0, 0));
     EXPECT_EQ(qAlpha(round.pixel(10, 10)), 0);
+}
+
+TEST(DockTileDrawingTest, TileIsPublishedAtTheDevicePixelsOfItsScreen) {
+    LinuxDockTile tile{QString()};
+    tile.setSize(QSizeF(32, 32));
+    tile.setDevicePixelRatio(2);
+    DockTileBadgeView badge;
+    badge.plateFrame = QRectF(10.5, 10.5, 11, 11);
+    tile.setContent({QSizeF(32, 32), badge});
+    tile.display();
+
+    const QImage& published = tile.lastPublishedImageForTesting();
+    ASSERT_EQ(published.size(), QSize(64, 64));
+    EXPECT_EQ(published.devicePixelRatio(), 2.0);
+    // The plate's sides at half points fall between device pixels: 21 to 42 are black, their neighbours
+    // empty.
+    EXPECT_EQ(qAlpha(published.pixel(20, 32)), 0);
+    EXPECT_EQ(published.pixel(21, 32), qRgb(0, 0, 0));
+    EXPECT_EQ(published.pixel(42, 32), qRgb(0, 0, 0));
+    EXPECT_EQ(qAlpha(published.pixel(43, 32)), 0);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include <QBuffer>
 #include <QColor>
 #include <QImage>
+#include <QPainter>
 #include <QtEndian>
 
 #include <gtest/gtest.h>
@@ -12,14 +13,32 @@
 namespace tessly {
 namespace {
 
-QByteArray png(int side, QColor color) {
-    QImage image(side, side, QImage::Format_ARGB32);
-    image.fill(color);
+QByteArray pngOf(const QImage& image) {
     QByteArray data;
     QBuffer buffer(&data);
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "PNG");
     return data;
+}
+
+QByteArray png(int side, QColor color) {
+    QImage image(side, side, QImage::Format_ARGB32);
+    image.fill(color);
+    return pngOf(image);
+}
+
+constexpr QRgb kEven = qRgb(255, 255, 0);
+constexpr QRgb kOdd = qRgb(0, 0, 255);
+
+/// Columns of one pixel, kEven and kOdd in turn: any resampling mixes them.
+QByteArray stripesPng(int side) {
+    QImage image(side, side, QImage::Format_ARGB32);
+    for (int x = 0; x < side; ++x) {
+        for (int y = 0; y < side; ++y) {
+            image.setPixel(x, y, x % 2 == 0 ? kEven : kOdd);
+        }
+    }
+    return pngOf(image);
 }
 
 QByteArray bigEndian(quint32 value) {
@@ -47,6 +66,28 @@ TEST(IconFileTest, IcnsGivesEverySizeAndDrawsTheSmallestThatCovers) {
                                           {129, qRgb(0, 0, 255)}, {800, qRgb(0, 0, 255)}};
     for (const auto& [side, color] : cases) {
         EXPECT_EQ(rasterize(*icon, QSize(side, side)).pixel(side / 2, side / 2), color) << side;
+    }
+}
+
+TEST(IconFileTest, OnAScreenOfTwoPixelsPerPointTheIconTakesTheBitmapOfTheDevicePixels) {
+    // 16 points on a screen of pixel ratio 2 take 32 device pixels: the 32-pixel image, copied pixel for
+    // pixel.
+    const ImagePtr icon = readIconData(icns({{"icp4", png(16, Qt::red)}, {"icp5", stripesPng(32)}}));
+    ASSERT_NE(icon, nullptr);
+    for (const QPointF& origin : {QPointF(0, 0), QPointF(4.5, 8)}) {
+        QImage screen(64, 64, QImage::Format_ARGB32_Premultiplied);
+        screen.setDevicePixelRatio(2);
+        screen.fill(Qt::transparent);
+        {
+            QPainter painter(&screen);
+            icon->draw(painter, QRectF(origin, QSizeF(16, 16)));
+        }
+        const QPoint first = (origin * 2).toPoint();
+        for (int x = 0; x < 32; ++x) {
+            EXPECT_EQ(screen.pixel(first.x() + x, first.y() + 16), x % 2 == 0 ? kEven : kOdd)
+                << "device pixel " << x << " of the icon drawn at " << origin.x();
+        }
+        EXPECT_EQ(qAlpha(screen.pixel(first.x() + 32, first.y() + 16)), 0) << "no wider than 16 points";
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include "model/folder_json.h"
 #include "model/notification_names.h"
+#include "platform/bounded_file.h"
+#include "platform/file_aside.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -9,6 +11,8 @@
 #include <QFileInfo>
 #include <QPointer>
 #include <QSaveFile>
+
+#include <algorithm>
 
 namespace tessly {
 
@@ -36,23 +40,19 @@ FolderStore::~FolderStore() {
 }
 
 void FolderStore::load() {
-    QFile file(m_saveURL);
-    if (!file.exists()) {
+    const BoundedFileRead file = readBoundedFile(m_saveURL, kFolderFileLimit);
+    if (file.status == BoundedFileRead::Status::Missing) {
+        // No file (or a link to nothing): the list is empty and the first save creates the file.
         m_fileFailedToLoad = false;
         return;
     }
     const QString failure = QStringLiteral("[FolderStore] Failed to load folders: ");
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (file.status == BoundedFileRead::Status::Unreadable) {
         m_fileFailedToLoad = true;
-        m_console.printLine(failure + file.errorString());
+        m_console.printLine(failure + file.error);
         return;
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        m_fileFailedToLoad = true;
-        m_console.printLine(failure + file.errorString());
-        return;
-    }
+    const QByteArray& bytes = file.bytes;
     if (!m_syncedBytes.isEmpty() && bytes == m_syncedBytes) {
         // Helpers reload on every appearance change; most of the time the file is the one read last.
         m_fileFailedToLoad = false;
@@ -100,32 +100,72 @@ void FolderStore::writeFile(const QByteArray& bytes) {
         return;
     }
     m_syncedBytes = bytes;
+    removeStaleTemporaryFiles();
 }
 
 bool FolderStore::setAsideUnreadableFile() {
-    if (!QFileInfo::exists(m_saveURL)) {
+    QFileInfo file(m_saveURL);
+    if (!file.exists() && !file.isSymLink()) {
         m_fileFailedToLoad = false;
         return true;
     }
-    const QDateTime when =
-        QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(m_clock.now().timeIntervalSince1970() * 1000.0));
-    const QString base =
-        m_saveURL + QStringLiteral(".unreadable-") + when.toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QString aside = base;
-    for (int n = 2; QFileInfo::exists(aside) || QFileInfo(aside).isSymLink(); ++n) {
-        aside = base + QLatin1Char('-') + QString::number(n);
-    }
-    if (!QFile::rename(m_saveURL, aside)) {
+    QString error;
+    const auto aside = moveFileAside(m_saveURL, QStringLiteral("unreadable"), m_clock.now(), &error);
+    if (!aside) {
         m_console.printLine(
             QStringLiteral("[FolderStore] Failed to save folders: the unreadable folder file could "
-                           "not be moved aside, so it was left as it is: ") +
-            m_saveURL);
+                           "not be moved aside (%1), so it was left as it is: %2")
+                .arg(error, m_saveURL));
         return false;
     }
     m_fileFailedToLoad = false;
     m_console.printLine(QStringLiteral("[FolderStore] The folder file could not be read; it was kept as ") +
-                        aside);
+                        *aside);
     return true;
+}
+
+namespace {
+
+// The temporary copies of a save are "folders.json." and six random letters and digits of both cases. A name
+// of one case only, or a capitalised word ("folders.json.backup", "folders.json.Backup"), is more likely one
+// the user gave a copy of their own, and is left alone.
+bool isTemporaryCopyName(const QString& name, const QString& fileName) {
+    if (name.size() != fileName.size() + 7 || !name.startsWith(fileName + QLatin1Char('.'))) {
+        return false;
+    }
+    const QStringView suffix = QStringView(name).sliced(fileName.size() + 1);
+    bool upper = false;
+    bool lower = false;
+    for (const QChar c : suffix) {
+        if (c.unicode() >= 0x80 || !c.isLetterOrNumber()) {
+            return false;
+        }
+        upper = upper || c.isUpper();
+        lower = lower || c.isLower();
+    }
+    const bool capitalisedWord =
+        suffix.front().isUpper() &&
+        std::all_of(suffix.begin() + 1, suffix.end(), [](QChar c) { return c.isLower(); });
+    return upper && lower && !capitalisedWord;
+}
+
+} // namespace
+
+void FolderStore::removeStaleTemporaryFiles() const {
+    // A save writes a temporary copy and renames it over the file; a process stopped in between leaves the copy
+    // behind. Only copies old enough that no save can still be writing them are removed.
+    constexpr qint64 kStaleAfterSeconds = 10 * 60;
+    const QFileInfo saveFile(m_saveURL);
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const QFileInfoList entries = saveFile.dir().entryInfoList(
+        {saveFile.fileName() + QStringLiteral(".??????")}, QDir::Files | QDir::Hidden | QDir::System);
+    for (const QFileInfo& entry : entries) {
+        if (entry.isSymLink() || !isTemporaryCopyName(entry.fileName(), saveFile.fileName()) ||
+            entry.lastModified().secsTo(now) < kStaleAfterSeconds) {
+            continue;
+        }
+        QFile::remove(entry.absoluteFilePath());
+    }
 }
 
 void FolderStore::setFolders(const QList<AppFolder>& folders) {

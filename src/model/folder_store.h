@@ -110,6 +110,10 @@ public:
     [[nodiscard]] const std::optional<QUuid>& newlyAddedFolderID() const { return m_newlyAddedFolderID; }
     void setNewlyAddedFolderID(std::optional<QUuid> id);
 
+    /// True after a load found a file it could not read, until that file is moved aside or reads again:
+    /// the list in memory then says nothing about what the user has.
+    [[nodiscard]] bool fileFailedToLoad() const { return m_fileFailedToLoad; }
+
 signals:
     void changed(tessly::FolderStore::Field field);
 
@@ -121,6 +125,8 @@ private:
     /// Moves the unreadable folder file out of the way; false when it is still in the way.
     [[nodiscard]] bool setAsideUnreadableFile();
     void writeFile(const QByteArray& bytes);
+    /// Removes temporary copies that a save interrupted long ago left beside the file.
+    void removeStaleTemporaryFiles() const;
 
     Paths m_paths;
     HelperActions& m_helpers;
@@ -130,7 +136,6 @@ private:
     Console& m_console;
     HelperLaunchRecorder* m_launchRecorder = nullptr;
     QString m_saveURL;
-    /// True after a load found a file it could not read, until that file is moved aside or reads again.
     bool m_fileFailedToLoad = false;
     /// The file's bytes as this store last wrote them or read them in its own form: `m_folders` is their
     /// decoding, so a load that finds them again has nothing to decode.

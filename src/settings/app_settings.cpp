@@ -1,9 +1,11 @@
 #include "settings/app_settings.h"
 
 #include "model/folder_json.h"
+#include "platform/bounded_file.h"
 #include "platform/clock.h"
 #include "platform/console.h"
 #include "platform/distributed_notification_center.h"
+#include "platform/file_aside.h"
 #include "platform/login_item_service.h"
 #include "platform/notification_center.h"
 #include "platform/property_list.h"
@@ -97,27 +99,6 @@ Date modificationDate(const QString& path) {
         return Date::distantPast();
     }
     return Date::fromTimeIntervalSince1970(static_cast<double>(modified.toMSecsSinceEpoch()) / 1000.0);
-}
-
-// A damaged preferences file is kept beside the original under a dated name rather than overwritten, so that
-// nothing the user had in it is lost. Returns the new name, or nothing when it could not be moved.
-std::optional<QString> moveDamagedFileAside(const QString& path, Date now) {
-    const QString stamp =
-        QDateTime::fromMSecsSinceEpoch(
-            static_cast<qint64>(std::llround(now.timeIntervalSince1970() * 1000.0)), Qt::UTC)
-            .toString(QStringLiteral("yyyyMMdd'T'HHmmss"));
-    const QString base = path + QStringLiteral(".damaged-") + stamp;
-    for (int attempt = 0; attempt < 10; ++attempt) {
-        const QString target = attempt == 0 ? base : base + QLatin1Char('-') + QString::number(attempt);
-        if (QFileInfo::exists(target)) {
-            continue;
-        }
-        if (QFile::rename(path, target)) {
-            return target;
-        }
-        return std::nullopt;
-    }
-    return std::nullopt;
 }
 
 } // namespace
@@ -229,9 +210,10 @@ bool AppSettings::initialOnboardingValue() const {
         }
     }
     // Someone who already has folders has used the program before and need not be shown the introduction.
-    QFile folderFile(m_paths.applicationSupport() + QStringLiteral("/Tessly/folders.json"));
-    if (folderFile.open(QIODevice::ReadOnly)) {
-        const FolderListDecoding decoded = decodeFolderList(folderFile.readAll(), m_clock.now());
+    const BoundedFileRead folderFile = readBoundedFile(
+        m_paths.applicationSupport() + QStringLiteral("/Tessly/folders.json"), kFolderFileLimit);
+    if (folderFile.status == BoundedFileRead::Status::Read) {
+        const FolderListDecoding decoded = decodeFolderList(folderFile.bytes, m_clock.now());
         return decoded.folders && !decoded.folders->isEmpty();
     }
     return false;
@@ -486,19 +468,17 @@ void AppSettings::mirrorOnboardingIntoContainer() {
         return;
     }
     PlistDictionary root;
-    QFile file(*path);
-    if (file.exists()) {
-        // A file that exists but cannot be read is never replaced: we cannot know what it holds.
-        if (!file.open(QIODevice::ReadOnly)) {
-            return;
-        }
-        const QByteArray bytes = file.readAll();
-        file.close();
-        auto parsed = readPropertyList(bytes);
+    const BoundedFileRead file = readBoundedFile(*path, kPropertyListFileLimit);
+    // A file that exists but cannot be read is never replaced: we cannot know what it holds.
+    if (file.status == BoundedFileRead::Status::Unreadable) {
+        return;
+    }
+    if (file.status == BoundedFileRead::Status::Read) {
+        auto parsed = readPropertyList(file.bytes);
         if (parsed && parsed->root.isDictionary()) {
             root = std::move(*parsed->root.asDictionary());
         } else {
-            const auto aside = moveDamagedFileAside(*path, m_clock.now());
+            const auto aside = moveFileAside(*path, QStringLiteral("damaged"), m_clock.now());
             if (!aside) {
                 return;
             }

@@ -27,6 +27,9 @@ void applyLanguageDefaults(UserDefaults& defaults) {
 
 int run(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    // Before the first file is touched: whatever is found in the home folder, Ctrl-C and SIGTERM end the
+    // program.
+    const QuitSignals quitSignals;
     StdoutConsole console;
 
     const std::optional<MainBundle> bundle = locateMainBundle(QCoreApplication::arguments());
@@ -65,7 +68,6 @@ int run(int argc, char** argv) {
         HelperEnvironment{paths, *bundle, defaults, workspace, processes, attributes, dockPreferences,
                           notifications, distributedNotifications, queue, clock, console, systemLog,
                           bundle->bundlePath() + QStringLiteral("/Contents/Helpers/codesign")});
-    const QuitSignals quitSignals;
 
     if (helpers.isHelperProcess()) {
         // A helper bundle's process: the tile and the popup come with the application shell; until then it
@@ -77,8 +79,12 @@ int run(int argc, char** argv) {
     FolderStore store(paths, helpers, notifications, queue, clock, console);
     store.load();
     // The folder file may name folders in the Dock whose helpers are missing, stale or not running (the
-    // program was not running, or was updated): bring them all in line before anything else happens.
-    helpers.syncHelpers(store.folders());
+    // program was not running, or was updated): bring them all in line before anything else happens. A file
+    // that could not be read says nothing about the helpers, and synchronising against an empty list would
+    // delete every one of them: they stay as they are until a list is loaded or saved.
+    if (!store.fileFailedToLoad()) {
+        helpers.syncHelpers(store.folders());
+    }
 
     return QCoreApplication::exec();
 }

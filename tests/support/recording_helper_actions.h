@@ -9,6 +9,7 @@
 #include "model/uuid_text.h"
 
 #include <QStringList>
+#include <functional>
 
 namespace tessly::testing {
 
@@ -17,6 +18,9 @@ public:
     void installHelper(const AppFolder& folder) override {
         calls.append(QStringLiteral("installHelper ") + uuidText(folder.id));
         installed.append(folder);
+        if (onInstall) {
+            onInstall(folder);
+        }
     }
     void removeHelper(const QUuid& folderId, bool preserve) override {
         calls.append(
@@ -37,6 +41,8 @@ public:
         launchTimes.append(when);
     }
 
+    /// Called at each install, to look at what the caller had done by then.
+    std::function<void(const AppFolder&)> onInstall;
     QStringList calls;
     QList<AppFolder> installed;
     QList<QList<AppFolder>> synced;

@@ -1,5 +1,8 @@
 #include "platform/linux/plist_file_user_defaults_linux.h"
 
+#include "platform/bounded_file.h"
+#include "platform/file_aside.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -67,15 +70,15 @@ PlistFileUserDefaults::FileStamp PlistFileUserDefaults::stampOf(const QString& p
 
 PlistFileUserDefaults::Contents PlistFileUserDefaults::readContents(const QString& path) {
     Contents contents;
-    QFile file(path);
-    if (!file.exists()) {
+    const BoundedFileRead file = readBoundedFile(path, kPropertyListFileLimit);
+    if (file.status == BoundedFileRead::Status::Missing) {
         return contents;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (file.status == BoundedFileRead::Status::Unreadable) {
         contents.readable = false;
         return contents;
     }
-    const QByteArray bytes = file.readAll();
+    const QByteArray& bytes = file.bytes;
     if (bytes.isEmpty()) {
         return contents; // an empty file holds no defaults; replacing it loses nothing
     }
@@ -145,13 +148,18 @@ void PlistFileUserDefaults::modify(const QString& key, const std::function<bool(
         return;
     }
     if (contents.damaged) {
-        const QString aside = m_path + QStringLiteral(".damaged-") +
-                              QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-        if (!QFile::rename(m_path, aside)) {
-            m_console.printLine(failure + QStringLiteral("the damaged file could not be moved aside"));
+        QString error;
+        const auto aside =
+            moveFileAside(m_path, QStringLiteral("damaged"),
+                          Date::fromTimeIntervalSince1970(
+                              static_cast<double>(QDateTime::currentMSecsSinceEpoch()) / 1000.0),
+                          &error);
+        if (!aside) {
+            m_console.printLine(failure + QStringLiteral("the damaged file could not be moved aside: ") +
+                                error);
             return;
         }
-        m_console.printLine(QStringLiteral("[UserDefaults] Moved damaged preferences file aside: ") + aside);
+        m_console.printLine(QStringLiteral("[UserDefaults] Moved damaged preferences file aside: ") + *aside);
     }
     QString error;
     if (!writePropertyListFile(m_path, PlistValue(contents.values), contents.format, &error)) {

@@ -6,6 +6,7 @@
 #include "support/temp_home.h"
 #include "support/virtual_time.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -15,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace tessly {
 namespace {
@@ -352,6 +354,107 @@ TEST_F(FolderStoreTest, FieldsNotifyAsTheirKindSays) {
     store().setFolders(store().folders());
     EXPECT_EQ(countChanges(FolderStore::Field::folderToEdit), 2);
     EXPECT_EQ(countChanges(FolderStore::Field::folders), 2);
+}
+
+} // namespace
+} // namespace tessly
+
+namespace tessly {
+namespace {
+
+// A helper loads the file the main application wrote; finding the program's own form there, it leaves the
+// file alone, whatever numbers the list holds (a rewrite could put back an older list over a newer save).
+TEST_F(FolderStoreTest, AHelperLoadingTheMainApplicationsFileLeavesItAsItIs) {
+    AppFolder folder{makeUuid(), "Work", "folder", {app("Mail")}, true, {},
+                     Date::fromTimeIntervalSinceReferenceDate(-0.0)};
+    folder.tileStyle.opacity = 18446744073709551616.0;
+    folder.tileStyle.cornerRadius = 1e20;
+    store().setFolders({folder});
+    const QByteArray written = fileBytes();
+    const ino_t before = inodeOf(file());
+
+    RecordingHelperActions helperSide;
+    RecordingConsole helperConsole;
+    FolderStore helper(home.paths(), helperSide, notifications, time, time, helperConsole);
+    helper.load();
+    ASSERT_FALSE(helper.fileFailedToLoad()) << helperConsole.lines.join('\n').toStdString();
+    EXPECT_EQ(encodeFolderList(helper.folders()), encodeFolderList(store().folders()));
+    EXPECT_EQ(inodeOf(file()), before) << "the helper wrote the file again";
+    EXPECT_EQ(fileBytes(), written);
+}
+
+// The helper that is built reads the folder file at start: the file must hold the folder by then.
+TEST_F(FolderStoreTest, TheFolderIsSavedBeforeItsHelperIsBuilt) {
+    QList<QList<AppFolder>> onDiskAtInstall;
+    helpers.onInstall = [&](const AppFolder&) { onDiskAtInstall.append(foldersOnDisk()); };
+    AppFolder folder{makeUuid(), "Dev", "hammer", {app("Editor")}, true, {}, time.now()};
+    store().addFolder(folder);
+    folder.name = "Dev 2";
+    store().updateFolder(folder);
+    AppFolder other = given("Play", false);
+    other.isInDock = true;
+    store().updateFolder(other);
+    ASSERT_EQ(onDiskAtInstall.size(), 3);
+    EXPECT_EQ(onDiskAtInstall.at(0).first().name, "Dev");
+    EXPECT_EQ(onDiskAtInstall.at(1).first().name, "Dev 2");
+    EXPECT_TRUE(onDiskAtInstall.at(2).last().isInDock);
+}
+
+// What sits at the file's place may be anything: the store never blocks on it, never takes a link to nothing
+// for damage, and never overwrites what it could not read.
+TEST_F(FolderStoreTest, WhatSitsAtTheFilesPlaceDecidesBetweenNoFileAndAnUnreadableOne) {
+    // A link to nothing: no file, and the first save writes the list where the link leads.
+    const QString target = home.path() + "/Synced/folders.json";
+    QDir().mkpath(QFileInfo(target).absolutePath());
+    ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(file()).constData()), 0);
+    store().load();
+    EXPECT_FALSE(store().fileFailedToLoad());
+    EXPECT_TRUE(console.lines.isEmpty());
+    store().addFolder(AppFolder{makeUuid(), "New", "star", {}, false, {}, time.now()});
+    EXPECT_EQ(foldersOnDisk().size(), 1);
+    EXPECT_TRUE(QFileInfo(file()).isSymLink());
+
+    // A named pipe nobody writes to: refused at once and set aside at the next save.
+    QFile::remove(file());
+    ASSERT_EQ(::mkfifo(QFile::encodeName(file()).constData(), 0600), 0);
+    store().load();
+    EXPECT_TRUE(store().fileFailedToLoad());
+    EXPECT_EQ(store().folders().size(), 1) << "the list in memory is kept";
+    store().addFolder(AppFolder{makeUuid(), "Next", "star", {}, false, {}, time.now()});
+    EXPECT_EQ(foldersOnDisk().size(), 2);
+
+    // A link to an endless file.
+    QFile::remove(file());
+    ASSERT_EQ(::symlink("/dev/zero", QFile::encodeName(file()).constData()), 0);
+    store().load();
+    EXPECT_TRUE(store().fileFailedToLoad());
+
+    // Two unreadable files set aside within one second keep distinct names.
+    store().addFolder(AppFolder{makeUuid(), "Third", "star", {}, false, {}, time.now()});
+    const QDir dir(QFileInfo(file()).absolutePath());
+    EXPECT_EQ(dir.entryList({"folders.json.unreadable-*"}, QDir::System | QDir::Files).size(), 2)
+        << dir.entryList().join(' ').toStdString();
+    EXPECT_EQ(foldersOnDisk().size(), 3);
+}
+
+TEST_F(FolderStoreTest, ASaveRemovesTemporaryCopiesThatAnInterruptedSaveLeftLongAgo) {
+    const QString dir = QFileInfo(file()).absolutePath();
+    const QString stale = home.write("Library/Application Support/Tessly/folders.json.Ab12Cd", "[]");
+    const QString recent = home.write("Library/Application Support/Tessly/folders.json.Zy98Xw", "[]");
+    const QString notOurs = home.write("Library/Application Support/Tessly/folders.json.Backup", "[]");
+    const QString aside = home.write("Library/Application Support/Tessly/folders.json.unreadable-1", "[");
+    for (const QString& old : {stale, notOurs, aside}) {
+        QFile handle(old);
+        ASSERT_TRUE(handle.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(handle.setFileTime(QDateTime::currentDateTimeUtc().addDays(-2),
+                                       QFileDevice::FileModificationTime));
+    }
+    store().addFolder(AppFolder{makeUuid(), "Work", "star", {}, false, {}, time.now()});
+    EXPECT_FALSE(QFileInfo::exists(stale));
+    EXPECT_TRUE(QFileInfo::exists(recent)) << "a save of another process may still be writing it";
+    EXPECT_TRUE(QFileInfo::exists(notOurs));
+    EXPECT_TRUE(QFileInfo::exists(aside));
+    EXPECT_EQ(foldersOnDisk().size(), 1);
 }
 
 } // namespace

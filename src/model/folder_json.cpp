@@ -3,6 +3,7 @@
 #include "model/uuid_text.h"
 
 #include <QHash>
+#include <QStringDecoder>
 
 #include <simdjson.h>
 
@@ -24,6 +25,22 @@ using JsonValue = simdjson::dom::element;
 // --- Writing ---------------------------------------------------------------------------------------------
 // The file is written directly into one buffer: at a thousand folders the per-value allocations of a document
 // tree cost more than the writing itself.
+
+// The shortest text that reads back as the same double, in a form that reads back as a double again, so that
+// a file read and written again keeps its bytes. A whole number beyond 64 bits ("18446744073709551616") would
+// read as an integer too large to hold, so it is written with an exponent; negative zero would read as the
+// integer 0, so it keeps a fraction.
+char* numberText(double value, char* first, char* last) {
+    constexpr double kLargestExactInteger = 9007199254740992.0; // 2^53
+    if (value == 0.0 && std::signbit(value)) {
+        constexpr std::string_view negativeZero = "-0.0";
+        return std::copy(negativeZero.begin(), negativeZero.end(), first);
+    }
+    if (std::fabs(value) >= kLargestExactInteger) {
+        return std::to_chars(first, last, value, std::chars_format::scientific).ptr;
+    }
+    return std::to_chars(first, last, value).ptr;
+}
 
 class JsonOutput {
 public:
@@ -64,8 +81,7 @@ public:
             value = 0.0;
         }
         char* out = room(32);
-        // The shortest text that reads back as the same double.
-        m_size = static_cast<std::size_t>(std::to_chars(out, out + 32, value).ptr - m_data.get());
+        m_size = static_cast<std::size_t>(numberText(value, out, out + 32) - m_data.get());
         m_needsComma = true;
     }
     void text(const QString& value) {
@@ -573,13 +589,103 @@ QByteArray encodeFolderList(const QList<AppFolder>& folders) {
     return out.take();
 }
 
+namespace {
+
+// The folder file may come from an editor or another tool: a UTF-8 byte-order mark is skipped, and text in
+// UTF-16 or UTF-32 with a byte-order mark is read as such, as the platform's JSON reader does. Nothing when
+// the text is not valid in the encoding its mark names.
+std::optional<QByteArray> utf8Text(const QByteArray& bytes) {
+    auto startsWith = [&](std::initializer_list<unsigned char> mark) {
+        return bytes.size() >= static_cast<qsizetype>(mark.size()) &&
+               std::equal(mark.begin(), mark.end(),
+                          reinterpret_cast<const unsigned char*>(bytes.constData()));
+    };
+    std::optional<QStringConverter::Encoding> encoding;
+    if (startsWith({0xEF, 0xBB, 0xBF})) {
+        return bytes.mid(3);
+    }
+    if (startsWith({0xFF, 0xFE, 0x00, 0x00})) {
+        encoding = QStringConverter::Utf32LE;
+    } else if (startsWith({0x00, 0x00, 0xFE, 0xFF})) {
+        encoding = QStringConverter::Utf32BE;
+    } else if (startsWith({0xFF, 0xFE})) {
+        encoding = QStringConverter::Utf16LE;
+    } else if (startsWith({0xFE, 0xFF})) {
+        encoding = QStringConverter::Utf16BE;
+    } else {
+        return bytes;
+    }
+    QStringDecoder decoder(*encoding, QStringConverter::Flag::Stateless);
+    const QString text = decoder.decode(bytes);
+    if (decoder.hasError()) {
+        return std::nullopt;
+    }
+    // The decoder keeps the mark as U+FEFF at the start.
+    QByteArray utf8 = text.toUtf8();
+    if (utf8.startsWith("\xEF\xBB\xBF")) {
+        utf8.remove(0, 3);
+    }
+    return utf8;
+}
+
+// The parser refuses integers that do not fit in 64 bits, which the platform's reader takes as doubles: such
+// integers (outside strings) get a fraction appended so that they read as the nearest double.
+QByteArray widenLongIntegers(const QByteArray& text) {
+    QByteArray widened;
+    widened.reserve(text.size() + 16);
+    const qsizetype size = text.size();
+    qsizetype i = 0;
+    while (i < size) {
+        const char c = text[i];
+        if (c == '"') {
+            // Copy the string through its closing quote, escapes included.
+            qsizetype end = i + 1;
+            while (end < size && text[end] != '"') {
+                end += text[end] == '\\' ? 2 : 1;
+            }
+            end = std::min(end + 1, size);
+            widened.append(text.constData() + i, end - i);
+            i = end;
+            continue;
+        }
+        if (c == '-' || (c >= '0' && c <= '9')) {
+            qsizetype end = i + (c == '-' ? 1 : 0);
+            while (end < size && text[end] >= '0' && text[end] <= '9') {
+                ++end;
+            }
+            widened.append(text.constData() + i, end - i);
+            const qsizetype digits = end - i - (c == '-' ? 1 : 0);
+            const bool fraction = end < size && (text[end] == '.' || text[end] == 'e' || text[end] == 'E');
+            if (digits >= 19 && !fraction) {
+                widened.append(".0");
+            }
+            i = end;
+            continue;
+        }
+        widened.append(c);
+        ++i;
+    }
+    return widened;
+}
+
+} // namespace
+
 FolderListDecoding decodeFolderList(const QByteArray& bytes, Date now) {
+    const std::optional<QByteArray> text = utf8Text(bytes);
+    if (!text) {
+        return {std::nullopt, QStringLiteral("not valid JSON (the text does not match its byte-order mark)")};
+    }
     // The parser validates UTF-8, reads numbers exactly and refuses nesting beyond its depth limit without
     // deep recursion, so a damaged file fails cleanly.
     simdjson::dom::parser parser;
     JsonValue root;
-    if (const auto error =
-            parser.parse(bytes.constData(), static_cast<std::size_t>(bytes.size())).get(root)) {
+    auto error = parser.parse(text->constData(), static_cast<std::size_t>(text->size())).get(root);
+    QByteArray widened;
+    if (error == simdjson::NUMBER_ERROR) {
+        widened = widenLongIntegers(*text);
+        error = parser.parse(widened.constData(), static_cast<std::size_t>(widened.size())).get(root);
+    }
+    if (error) {
         return {std::nullopt,
                 QStringLiteral("not valid JSON (%1)").arg(QLatin1StringView(simdjson::error_message(error)))};
     }

@@ -5,9 +5,11 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRandomGenerator>
+#include <QStringEncoder>
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
 
 namespace tessly {
@@ -238,6 +240,73 @@ TEST(FolderJson, DamagedDocumentsFailCleanly) {
         folderFileWith(R"(,"tileStyle":{"x":)" + QString(5000, '[') + QString(5000, ']') + "}");
     const auto read = decodeFolderList(deepStyle, kNow);
     EXPECT_FALSE(read.folders && read.folders->size() != 1);
+}
+
+} // namespace
+} // namespace tessly
+
+namespace tessly {
+namespace {
+
+// Whatever numbers a file holds, the program's own form of it reads back to the same values and, written
+// again, to the same bytes: otherwise a file the program wrote is one it refuses or rewrites on every load.
+TEST(FolderJson, EveryNumberWrittenReadsBackToTheSameValueAndTheSameBytes) {
+    const double values[] = {18446744073709551616.0, // 2^64: printed as a whole number it no longer reads
+                             1e20,
+                             9.3e18,
+                             -9.3e18,
+                             9007199254740993.0,
+                             -0.0,
+                             0.1 + 0.2,
+                             1e300,
+                             5e-324,
+                             -1.5};
+    for (const double value : values) {
+        AppFolder folder{makeUuid(), "Work", "folder", {}, false, {}, Date::fromTimeIntervalSinceReferenceDate(value)};
+        folder.tileStyle.opacity = value;
+        const QByteArray first = encodeFolderList({folder});
+        const auto read = decodeFolderList(first, kNow);
+        ASSERT_TRUE(read.folders) << value << ": " << read.error.toStdString() << "\n" << first.toStdString();
+        const AppFolder& back = read.folders->first();
+        EXPECT_EQ(back.tileStyle.opacity, value);
+        EXPECT_EQ(std::signbit(back.tileStyle.opacity), std::signbit(value)) << value;
+        EXPECT_EQ(back.createdAt.timeIntervalSinceReferenceDate(), value);
+        EXPECT_EQ(encodeFolderList(*read.folders), first) << value;
+    }
+}
+
+TEST(FolderJson, IntegersBeyondSixtyFourBitsReadAsTheNearestDouble) {
+    const auto read = decodeFolderList(
+        folderFileWith(R"(,"createdAt":18446744073709551616,"tileStyle":{"cornerRadius":-92233720368547758090,)"
+                       R"("customHex":"12345678901234567890"}, "name2": "9999999999999999999999")"),
+        kNow);
+    ASSERT_TRUE(read.folders) << read.error.toStdString();
+    const AppFolder& folder = read.folders->first();
+    EXPECT_EQ(folder.createdAt.timeIntervalSinceReferenceDate(), 18446744073709551616.0);
+    EXPECT_EQ(folder.tileStyle.cornerRadius, -92233720368547758090.0);
+    EXPECT_EQ(folder.tileStyle.customHex, "12345678901234567890") << "digits inside texts are left alone";
+    EXPECT_FALSE(decodeFolderList(folderFileWith(R"(,"createdAt":1844674407370955161600x)"), kNow).folders);
+}
+
+TEST(FolderJson, TextWithAByteOrderMarkReadsInItsEncoding) {
+    const QString text = QString::fromUtf8(folderFileWith(R"(,"emoji":"🚀")").replace("Work", "Тека"));
+    auto encoded = [&](QStringConverter::Encoding encoding) {
+        QStringEncoder encoder(encoding, QStringConverter::Flag::WriteBom);
+        return QByteArray(encoder.encode(text));
+    };
+    for (const auto encoding : {QStringConverter::Utf8, QStringConverter::Utf16LE, QStringConverter::Utf16BE,
+                                QStringConverter::Utf32LE, QStringConverter::Utf32BE}) {
+        const QByteArray bytes = encoded(encoding);
+        const auto read = decodeFolderList(bytes, kNow);
+        ASSERT_TRUE(read.folders) << encoding << ": " << read.error.toStdString();
+        EXPECT_EQ(read.folders->first().name, "Тека");
+        EXPECT_EQ(read.folders->first().emoji, "🚀");
+    }
+    // A mark followed by text that is not in its encoding (here a lone UTF-16 surrogate) is refused.
+    QByteArray broken = encoded(QStringConverter::Utf16LE);
+    broken.append("\x00\xD8", 2);
+    EXPECT_FALSE(decodeFolderList(broken, kNow).folders);
+    EXPECT_FALSE(decodeFolderList("\xEF\xBB", kNow).folders);
 }
 
 } // namespace

@@ -1,12 +1,11 @@
-// Runs part of a test as if the process had started in another locale: the C library's (what setlocale from the
-// environment gives a Qt application) and Qt's default locale (what a default QLocale or QCollator uses), both
-// put back when the object goes.
+// Runs part of a test as if the process had started in another locale: the C library's (what a Qt application
+// takes from the environment) and Qt's default locale (what a default QLocale or QCollator follows), both put
+// back when the object goes.
 //
 //     ScopedProcessLocale ukrainian("uk_UA.UTF-8");
-//     ASSERT_TRUE(ukrainian.isActive()) << ukrainian.whyInactive();
+//     ASSERT_TRUE(ukrainian.isActive()) << "not installed: scripts/install-deps generates it";
 //
-// The test programs start in C.UTF-8. The named locale must be installed (scripts/install-deps generates the
-// ones the tests use). Main thread only; nothing else may change the locale meanwhile.
+// Main thread only; nothing else may change the locale meanwhile.
 #pragma once
 
 #include <QLocale>
@@ -20,7 +19,7 @@ namespace tessly::testing {
 class ScopedProcessLocale {
 public:
     /// `name` as setlocale takes it ("uk_UA.UTF-8").
-    explicit ScopedProcessLocale(const char* name) : m_name(name), m_previousQt(QLocale()) {
+    explicit ScopedProcessLocale(const char* name) : m_previousQt(QLocale()) {
         const char* current = std::setlocale(LC_ALL, nullptr);
         m_previousC = current ? current : "C";
         m_active = std::setlocale(LC_ALL, name) != nullptr;
@@ -35,14 +34,10 @@ public:
     ScopedProcessLocale(const ScopedProcessLocale&) = delete;
     ScopedProcessLocale& operator=(const ScopedProcessLocale&) = delete;
 
-    /// False when the C library does not know the locale (it is not installed).
+    /// False when the C library does not know the locale (it is not installed): nothing was changed.
     [[nodiscard]] bool isActive() const { return m_active; }
-    [[nodiscard]] std::string whyInactive() const {
-        return "the locale " + m_name + " is not installed; scripts/install-deps generates it";
-    }
 
 private:
-    std::string m_name;
     std::string m_previousC;
     QLocale m_previousQt;
     bool m_active = false;

@@ -70,7 +70,7 @@ TEST(UserDefaultsConversions, NumbersFromRealsTextsAndBooleans) {
 
 TEST(UserDefaultsConversions, NumberTextsReadWithAPointUnderADecimalCommaLocale) {
     testing::ScopedProcessLocale ukrainian("uk_UA.UTF-8");
-    ASSERT_TRUE(ukrainian.isActive()) << ukrainian.whyInactive();
+    ASSERT_TRUE(ukrainian.isActive()) << "uk_UA.UTF-8 is not installed: run scripts/install-deps";
     InMemoryUserDefaults defaults;
     auto doubleOf = [&](const QString& text) {
         defaults.setString("k", text);

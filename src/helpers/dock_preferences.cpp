@@ -59,12 +59,25 @@ QString standardizedPath(const QString& path) {
     while (clean.size() > 1 && clean.endsWith(QLatin1Char('/'))) {
         clean.chop(1);
     }
+    // Above the root there is only the root: "/../x" is "/x", as the system resolves it.
+    while (clean.startsWith(QLatin1String("/../")) || clean == QLatin1String("/..")) {
+        clean.remove(0, 3);
+        if (clean.isEmpty()) {
+            clean = QStringLiteral("/");
+        }
+    }
     return clean;
 }
 
 QString canonicalPath(const QString& path) {
     const QString standard = standardizedPath(path);
-    // Resolve the links of the part that exists; what does not exist (a deleted bundle) is kept as written.
+    // Relative to nothing in particular (a Dock entry of type 0 may hold one): left as written rather than
+    // resolved against whatever the working directory happens to be.
+    if (!standard.startsWith(QLatin1Char('/'))) {
+        return standard;
+    }
+    // Resolve the links of the part that exists; what does not exist (a bundle not built yet, or deleted) is
+    // kept as written after it, so that it compares equal to the same path reached another way.
     QString existing = standard;
     QString rest;
     while (!existing.isEmpty() && !QFileInfo::exists(existing)) {
@@ -174,7 +187,7 @@ QSet<QString> HelperManager::persistentAppPathsFromFile() const {
     if (const auto entries = persistentAppsFromFile()) {
         for (const PlistValue& entry : *entries) {
             if (const auto path = tilePath(entry)) {
-                paths.insert(*path);
+                paths.insert(canonicalPath(*path));
             }
         }
     }
@@ -197,7 +210,13 @@ std::optional<QString> HelperManager::tilePath(const PlistValue& entry) {
     }
     const QUrl url(text, QUrl::StrictMode);
     if (url.isValid() && url.isLocalFile()) {
-        return standardizedPath(url.toLocalFile());
+        // "file://localhost/x" names the local "/x" as "file:///x" does; a file URL of another host names
+        // nothing here.
+        const QString host = url.host();
+        if (!host.isEmpty() && host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) != 0) {
+            return std::nullopt;
+        }
+        return standardizedPath(url.path(QUrl::FullyDecoded));
     }
     if (text.startsWith(QLatin1Char('/'))) {
         return standardizedPath(text);

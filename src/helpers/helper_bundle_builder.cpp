@@ -82,8 +82,11 @@ QString helperBundleName(const QString& folderName) {
 
 QString HelperManager::helpersDir() {
     if (!m_helpersDir) {
-        m_helpersDir = m_env.paths.applicationSupport() + QStringLiteral("/Tessly/Helpers");
-        QDir().mkpath(*m_helpersDir);
+        const QString directory = m_env.paths.applicationSupport() + QStringLiteral("/Tessly/Helpers");
+        QDir().mkpath(directory);
+        // Canonical, so that every helper path (in log lines, handed to the workspace, compared with the
+        // Dock's entries) is the one its process reports.
+        m_helpersDir = canonicalPath(directory);
     }
     return *m_helpersDir;
 }
@@ -271,18 +274,24 @@ void HelperManager::rebuildHelperIfStale(const AppFolder& folder, const QString&
     (void)buildHelper(folder);
 }
 
-bool HelperManager::isHelperRunning(const QString& helperPath) const {
+QSet<QString> HelperManager::runningBundlePaths() const {
+    QSet<QString> paths;
     for (const RunningApplication& application : m_env.workspace.runningApplications()) {
-        if (application.bundlePath && *application.bundlePath == helperPath) {
-            return true;
+        if (application.bundlePath) {
+            paths.insert(canonicalPath(*application.bundlePath));
         }
     }
-    return false;
+    return paths;
+}
+
+bool HelperManager::isHelperRunning(const QString& helperPath) const {
+    return runningBundlePaths().contains(canonicalPath(helperPath));
 }
 
 void HelperManager::quitRunningApplications(const QString& bundlePath) {
+    const QString bundle = canonicalPath(bundlePath);
     for (const RunningApplication& application : m_env.workspace.runningApplications()) {
-        if (application.bundlePath && *application.bundlePath == bundlePath) {
+        if (application.bundlePath && canonicalPath(*application.bundlePath) == bundle) {
             m_env.workspace.terminate(application);
         }
     }

@@ -105,12 +105,7 @@ void HelperManager::syncHelpers(const QList<AppFolder>& folders) {
         quitRunningApplications(bundle);
         removeTree(bundle);
     }
-    QSet<QString> running;
-    for (const RunningApplication& application : m_env.workspace.runningApplications()) {
-        if (application.bundlePath) {
-            running.insert(*application.bundlePath);
-        }
-    }
+    const QSet<QString> running = runningBundlePaths();
     for (const AppFolder& folder : folders) {
         if (!folder.isInDock) {
             continue;
@@ -125,7 +120,7 @@ void HelperManager::syncHelpers(const QList<AppFolder>& folders) {
         const bool stale = isHelperStale(helper, m_env.mainBundle.bundlePath());
         rebuildHelperIfStale(folder, helper);
         const QString current = stale ? findHelper(folder.id).value_or(helper) : helper;
-        if (running.contains(current)) {
+        if (running.contains(canonicalPath(current))) {
             continue;
         }
         noteLaunch(folder.id);

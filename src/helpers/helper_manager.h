@@ -70,7 +70,11 @@ struct HelperEnvironment {
 
 /// A path with "." and ".." resolved, separators cleaned and any trailing "/" removed; links not followed.
 [[nodiscard]] QString standardizedPath(const QString& path);
-/// The standardized path with the symbolic links in its existing part resolved.
+/// The standardized path with the symbolic links in its existing part resolved; what does not exist (yet, or
+/// any more) follows the resolved part as written. A relative path stays standardized.
+///
+/// Every comparison of a bundle path with a running process or a Dock entry is made in this form: processes
+/// report resolved paths, while a home reached through a link, or written with doubled slashes, does not.
 [[nodiscard]] QString canonicalPath(const QString& path);
 
 class HelperManager final : public QObject, public HelperActions {
@@ -84,6 +88,8 @@ public:
     void setHelperLaunchRecorder(HelperLaunchRecorder* recorder) { m_launchRecorder = recorder; }
 
     // Directories.
+    /// Application Support/"Tessly/Helpers", canonical: the paths of helpers are those their processes
+    /// report.
     [[nodiscard]] QString helpersDir();
     [[nodiscard]] QString helperStateDir();
     [[nodiscard]] QString dockPreferencesURL() const;
@@ -117,6 +123,7 @@ public:
     [[nodiscard]] bool dockMagnification();
     [[nodiscard]] std::optional<PlistArray> persistentApps();
     [[nodiscard]] std::optional<PlistArray> persistentAppsFromFile() const;
+    /// The canonical paths of the items kept in the Dock, as its preferences file lists them.
     [[nodiscard]] QSet<QString> persistentAppPathsFromFile() const;
     [[nodiscard]] static std::optional<QString> tilePath(const PlistValue& entry);
     void removeDockTile(const AppFolder& folder);
@@ -137,6 +144,9 @@ private:
     /// Chooses the helper path for a folder: its name, or the name with a number when another folder's
     /// helper holds it.
     [[nodiscard]] QString helperPathFor(const AppFolder& folder);
+    /// The canonical bundle paths of the running applications.
+    [[nodiscard]] QSet<QString> runningBundlePaths() const;
+    /// Asks every running application of the bundle at `bundlePath` (in any form) to quit.
     void quitRunningApplications(const QString& bundlePath);
     void logFailure(const QString& line);
     [[nodiscard]] std::optional<double> dockWholeNumber(const QString& key);

@@ -34,6 +34,8 @@ public:
 
     PlistDictionary() = default;
     PlistDictionary(std::initializer_list<Entry> entries);
+    /// The entries in their order; of several with one key, the last value stays, at the first one's place.
+    [[nodiscard]] static PlistDictionary fromEntries(std::vector<Entry> entries);
 
     [[nodiscard]] const PlistValue* find(const QString& key) const;
     [[nodiscard]] PlistValue* find(const QString& key);

@@ -7,6 +7,7 @@
 #include <QMetaType>
 #include <QObject>
 
+#include <algorithm>
 #include <vector>
 
 namespace tessly {
@@ -27,6 +28,11 @@ public slots:
             arguments.at(1).metaType() != QMetaType::fromType<bool>() ||
             arguments.at(2).metaType() != QMetaType::fromType<QString>() ||
             arguments.at(3).metaType() != QMetaType::fromType<QByteArray>()) {
+            return;
+        }
+        // Only a name someone here listens for is worth decoding: any process of the session may post, under
+        // any name, user information made to be costly.
+        if (!m_center.isObserved(arguments.at(0).toString())) {
             return;
         }
         auto notification =
@@ -137,6 +143,11 @@ ObserverToken DBusDistributedNotificationCenter::addObserver(const QString& name
     m_observers.emplace(token,
                         Observer{name, std::make_shared<DistributedNotificationHandler>(std::move(handler))});
     return token;
+}
+
+bool DBusDistributedNotificationCenter::isObserved(const QString& name) const {
+    return std::any_of(m_observers.begin(), m_observers.end(),
+                       [&](const auto& entry) { return entry.second.name == name; });
 }
 
 void DBusDistributedNotificationCenter::deliver(const DistributedNotification& notification) {

@@ -55,6 +55,7 @@ private:
     class Receiver;
     friend class Receiver;
 
+    [[nodiscard]] bool isObserved(const QString& name) const;
     void deliver(const DistributedNotification& notification);
 
     struct Observer {

@@ -55,6 +55,8 @@ TEST(HelperPaths, StandardizedAndCanonicalForms) {
     EXPECT_EQ(standardizedPath("/a//b/./c/../d/"), "/a/b/d");
     EXPECT_EQ(standardizedPath("relative/x/"), "relative/x");
     EXPECT_EQ(canonicalPath("/nonexistent/deep/path.app"), "/nonexistent/deep/path.app");
+    EXPECT_EQ(standardizedPath("/../../x"), "/x") << "nothing above the root";
+    EXPECT_EQ(canonicalPath("relative/../x/"), "x") << "not resolved against the working directory";
 }
 
 } // namespace

@@ -262,7 +262,8 @@ TEST(FolderJson, EveryNumberWrittenReadsBackToTheSameValueAndTheSameBytes) {
                              5e-324,
                              -1.5};
     for (const double value : values) {
-        AppFolder folder{makeUuid(), "Work", "folder", {}, false, {}, Date::fromTimeIntervalSinceReferenceDate(value)};
+        AppFolder folder{
+            makeUuid(), "Work", "folder", {}, false, {}, Date::fromTimeIntervalSinceReferenceDate(value)};
         folder.tileStyle.opacity = value;
         const QByteArray first = encodeFolderList({folder});
         const auto read = decodeFolderList(first, kNow);
@@ -277,8 +278,9 @@ TEST(FolderJson, EveryNumberWrittenReadsBackToTheSameValueAndTheSameBytes) {
 
 TEST(FolderJson, IntegersBeyondSixtyFourBitsReadAsTheNearestDouble) {
     const auto read = decodeFolderList(
-        folderFileWith(R"(,"createdAt":18446744073709551616,"tileStyle":{"cornerRadius":-92233720368547758090,)"
-                       R"("customHex":"12345678901234567890"}, "name2": "9999999999999999999999")"),
+        folderFileWith(
+            R"(,"createdAt":18446744073709551616,"tileStyle":{"cornerRadius":-92233720368547758090,)"
+            R"("customHex":"12345678901234567890"}, "name2": "9999999999999999999999")"),
         kNow);
     ASSERT_TRUE(read.folders) << read.error.toStdString();
     const AppFolder& folder = read.folders->first();

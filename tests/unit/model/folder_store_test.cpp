@@ -365,7 +365,12 @@ namespace {
 // A helper loads the file the main application wrote; finding the program's own form there, it leaves the
 // file alone, whatever numbers the list holds (a rewrite could put back an older list over a newer save).
 TEST_F(FolderStoreTest, AHelperLoadingTheMainApplicationsFileLeavesItAsItIs) {
-    AppFolder folder{makeUuid(), "Work", "folder", {app("Mail")}, true, {},
+    AppFolder folder{makeUuid(),
+                     "Work",
+                     "folder",
+                     {app("Mail")},
+                     true,
+                     {},
                      Date::fromTimeIntervalSinceReferenceDate(-0.0)};
     folder.tileStyle.opacity = 18446744073709551616.0;
     folder.tileStyle.cornerRadius = 1e20;

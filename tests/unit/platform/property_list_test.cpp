@@ -1,11 +1,17 @@
 #include "platform/property_list.h"
+#include "support/binary_plist_builder.h"
+#include "support/scoped_locale.h"
 
+#include <QDir>
 #include <QRandomGenerator>
 
 #include <gtest/gtest.h>
 
 namespace tessly {
 namespace {
+
+using testing::BinaryPlistBuilder;
+using testing::doublingLevels;
 
 PlistValue sampleRoot() {
     return PlistDictionary{
@@ -20,6 +26,18 @@ PlistValue sampleRoot() {
         {"list", PlistArray{PlistValue("a"), PlistValue(PlistDictionary{{"inner", false}})}},
         {"alpha", PlistDictionary{}},
     };
+}
+
+std::size_t leafCount(const PlistValue& value) {
+    const PlistArray* items = value.asArray();
+    if (!items) {
+        return 1;
+    }
+    std::size_t count = 0;
+    for (const PlistValue& item : *items) {
+        count += leafCount(item);
+    }
+    return count;
 }
 
 TEST(PropertyList, BothFormatsKeepTypesOrderAndValues) {
@@ -88,6 +106,123 @@ TEST(PropertyList, DamagedInputIsRefusedWithoutCrashing) {
         nested = PlistArray{nested};
     }
     EXPECT_FALSE(readPropertyList(writePropertyList(nested, PlistFormat::Binary)));
+}
+
+// A list of a few hundred bytes must not be able to cost more than a little memory and time, in any process
+// that reads it: an Info.plist, a preferences file, or a broadcast from anyone in the session.
+TEST(PropertyList, SharedObjectsExpandOnlyAsFarAsTheListsSizeExplains) {
+    // Real lists share their keys and small values: a few levels of sharing read as the tree they mean.
+    const auto shared = readPropertyList(doublingLevels(8));
+    ASSERT_TRUE(shared);
+    EXPECT_EQ(leafCount(shared->root), 256U);
+
+    // Forty levels are 400 bytes and a tree of 2^40 leaves: refused before any of it is built.
+    QString error;
+    EXPECT_FALSE(readPropertyList(doublingLevels(40), &error));
+    EXPECT_TRUE(error.contains("expands")) << error.toStdString();
+
+    // The same with a dictionary whose keys and values are all one long text.
+    BinaryPlistBuilder plist;
+    const std::uint32_t text = plist.add(QByteArray("\x5F\x11\x10\x00", 4) + QByteArray(4096, 'x'));
+    std::vector<std::uint32_t> refs(2, text);
+    std::uint32_t top = plist.add(BinaryPlistBuilder::container(refs, 0xD0));
+    for (int level = 0; level < 20; ++level) {
+        top = plist.add(BinaryPlistBuilder::container({top, top, top}));
+    }
+    EXPECT_FALSE(readPropertyList(plist.build(top)));
+}
+
+TEST(PropertyList, NestingIsBoundedInBothFormatsWhateverHidesIt) {
+    // A binary list nested 100,000 deep: refused without recursing into it.
+    BinaryPlistBuilder deep;
+    std::uint32_t inner = deep.add(BinaryPlistBuilder::integer(1));
+    for (int level = 0; level < 100'000; ++level) {
+        inner = deep.add(BinaryPlistBuilder::container({inner}));
+    }
+    QString error;
+    EXPECT_FALSE(readPropertyList(deep.build(inner), &error));
+    EXPECT_TRUE(error.contains("deeply")) << error.toStdString();
+
+    // One subtree shared between a shallow and a deep place nests as deep as the deep place.
+    BinaryPlistBuilder sharedDeep;
+    std::uint32_t subtree = sharedDeep.add(BinaryPlistBuilder::integer(1));
+    for (int level = 0; level < kMaximumPlistDepth - 10; ++level) {
+        subtree = sharedDeep.add(BinaryPlistBuilder::container({subtree}));
+    }
+    std::uint32_t path = subtree;
+    for (int level = 0; level < 20; ++level) {
+        path = sharedDeep.add(BinaryPlistBuilder::container({path}));
+    }
+    EXPECT_FALSE(
+        readPropertyList(sharedDeep.build(sharedDeep.add(BinaryPlistBuilder::container({subtree, path})))));
+
+    // A list that contains itself.
+    BinaryPlistBuilder cycle;
+    cycle.add(BinaryPlistBuilder::container({1}));
+    cycle.add(BinaryPlistBuilder::container({0}));
+    EXPECT_FALSE(readPropertyList(cycle.build(0)));
+
+    // XML: closing tags inside a comment do not make room for deeper nesting ...
+    QByteArray hidden = "<plist version=\"1.0\"><!-- ";
+    for (int i = 0; i < 200'000; ++i) {
+        hidden += "</array>";
+    }
+    hidden += " -->";
+    for (int i = 0; i < 200'000; ++i) {
+        hidden += "<array>";
+    }
+    EXPECT_FALSE(readPropertyList(hidden, &error));
+    EXPECT_TRUE(error.contains("deeply")) << error.toStdString();
+    // ... and markup inside comments, character data and processing instructions does not count.
+    QByteArray quiet = "<?xml version=\"1.0\"?><plist version=\"1.0\"><!-- ";
+    for (int i = 0; i < 1000; ++i) {
+        quiet += "<array>";
+    }
+    quiet += " --><array><string><![CDATA[<dict><dict><dict>]]></string><?note <dict>?></array></plist>";
+    const auto parsed = readPropertyList(quiet, &error);
+    ASSERT_TRUE(parsed) << error.toStdString();
+    EXPECT_EQ(parsed->root, PlistValue(PlistArray{PlistValue("<dict><dict><dict>")}));
+}
+
+TEST(PropertyList, RealDockPreferencesPassTheLimits) {
+    const QDir fixtures(QStringLiteral(TESSLY_SOURCE_DIR "/tests/fixtures/dock"));
+    const QStringList files = fixtures.entryList({"*.plist"}, QDir::Files);
+    ASSERT_FALSE(files.isEmpty());
+    for (const QString& name : files) {
+        QString error;
+        EXPECT_TRUE(readPropertyListFile(fixtures.filePath(name), &error))
+            << name.toStdString() << ": " << error.toStdString();
+    }
+}
+
+TEST(PropertyList, ADictionaryOfManyKeysKeepsTheLastValueOfARepeatedKey) {
+    BinaryPlistBuilder plist;
+    std::vector<std::uint32_t> keys;
+    std::vector<std::uint32_t> values;
+    for (int i = 0; i < 3; ++i) {
+        keys.push_back(plist.add(QByteArray("\x51") + char('a' + i)));
+        values.push_back(plist.add(BinaryPlistBuilder::integer(static_cast<std::uint8_t>(i))));
+    }
+    keys.push_back(keys.front()); // "a" again
+    values.push_back(plist.add(BinaryPlistBuilder::integer(9)));
+    std::vector<std::uint32_t> refs = keys;
+    refs.insert(refs.end(), values.begin(), values.end());
+    const auto parsed = readPropertyList(plist.build(plist.add(BinaryPlistBuilder::container(refs, 0xD0))));
+    ASSERT_TRUE(parsed);
+    const PlistDictionary& root = *parsed->root.asDictionary();
+    ASSERT_EQ(root.size(), 3U);
+    EXPECT_EQ(root.entries().front().first, "a");
+    EXPECT_EQ(*root.find("a")->asInteger(), 9);
+}
+
+TEST(PropertyList, XmlRealsReadAndWriteWithAPointUnderADecimalCommaLocale) {
+    testing::ScopedProcessLocale ukrainian("uk_UA.UTF-8");
+    ASSERT_TRUE(ukrainian.isActive()) << "uk_UA.UTF-8 is not installed: run scripts/install-deps";
+    const auto parsed = readPropertyList(R"(<plist version="1.0"><array><real>0.8</real></array></plist>)");
+    ASSERT_TRUE(parsed);
+    EXPECT_EQ(*parsed->root.asArray()->front().asReal(), 0.8);
+    const QByteArray written = writePropertyList(PlistArray{PlistValue(0.25)}, PlistFormat::Xml);
+    EXPECT_TRUE(written.contains("<real>0.25")) << written.toStdString();
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include "helpers/helper_files.h"
 #include "model/uuid_text.h"
+#include "platform/bounded_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -72,12 +73,13 @@ bool HelperManager::isFolderPinned(const QUuid& folderId) {
     if (persistentAppPathsFromFile().contains(standardizedPath(*helper))) {
         return true;
     }
-    QFile pin(stateFilePath(folderId, QStringLiteral(".pinned")));
-    if (!pin.open(QIODevice::ReadOnly)) {
+    const BoundedFileRead pin =
+        readBoundedFile(stateFilePath(folderId, QStringLiteral(".pinned")), kStateFileLimit);
+    if (pin.status != BoundedFileRead::Status::Read) {
         return false;
     }
     QStringDecoder decoder(QStringDecoder::Utf8);
-    const QString text = decoder(pin.read(64));
+    const QString text = decoder(pin.bytes);
     if (decoder.hasError()) {
         return false;
     }

@@ -20,6 +20,8 @@ using namespace helper_files;
 namespace {
 
 constexpr qsizetype kBundleNameLength = 30;
+// File systems hold at most 255 bytes in one name; thirty emoji with modifiers and joiners take more.
+constexpr qsizetype kFileNameBytes = 255;
 
 bool isForbiddenInBundleName(char32_t c) {
     if (c == U' ') {
@@ -53,6 +55,22 @@ bool isForbiddenInBundleName(char32_t c) {
     }
 }
 
+/// The longest start of `text` that ends between user-perceived characters and takes at most `maxBytes` of
+/// UTF-8.
+QString leftWithinBytes(const QString& text, qsizetype maxBytes) {
+    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text);
+    qsizetype end = 0;
+    qsizetype bytes = 0;
+    for (qsizetype next = graphemes.toNextBoundary(); next > 0; next = graphemes.toNextBoundary()) {
+        bytes += QStringView(text).sliced(end, next - end).toUtf8().size();
+        if (bytes > maxBytes) {
+            break;
+        }
+        end = next;
+    }
+    return text.left(end);
+}
+
 } // namespace
 
 QString helperBundleName(const QString& folderName) {
@@ -74,6 +92,9 @@ QString helperBundleName(const QString& folderName) {
             cleaned += QString::fromUcs4(&c, 1);
         }
     }
+    // Cut again by bytes, now between the characters of the cleaned text: a joiner that held an emoji
+    // sequence together is gone, and the parts count one by one.
+    cleaned = leftWithinBytes(cleaned, kFileNameBytes - 4);
     if (cleaned.isEmpty()) {
         cleaned = QStringLiteral("Group");
     }
@@ -98,8 +119,14 @@ QString HelperManager::helperPathFor(const AppFolder& folder) {
     // Two folders whose names reduce to the same bundle name get "Name.app", "Name 2.app", ...: building the
     // second never takes over the first one's helper.
     for (int n = 1;; ++n) {
-        const QString candidate =
-            helpersDir() + QLatin1Char('/') + (n == 1 ? name : stem + QStringLiteral(" %1.app").arg(n));
+        QString numbered = name;
+        if (n > 1) {
+            const QString suffix = QLatin1Char(' ') + QString::number(n) + QStringLiteral(".app");
+            // The number must fit in the file name too.
+            QString shortened = leftWithinBytes(stem, kFileNameBytes - suffix.toUtf8().size());
+            numbered = (shortened.isEmpty() ? QStringLiteral("Group") : shortened) + suffix;
+        }
+        const QString candidate = helpersDir() + QLatin1Char('/') + numbered;
         if (!existsOrIsLink(candidate)) {
             return candidate;
         }
@@ -158,9 +185,9 @@ std::optional<QString> HelperManager::buildHelper(const AppFolder& folder) {
         return std::nullopt;
     }
     if (signing.exitStatus != 0) {
-        logFailure(QStringLiteral("Tessly: Codesign failed for %1 (exit code: %2)")
-                       .arg(helper)
-                       .arg(signing.exitStatus));
+        // Put together, not substituted: a "%2" in a folder's name is text, not a place for the status.
+        logFailure(QStringLiteral("Tessly: Codesign failed for ") + helper + QStringLiteral(" (exit code: ") +
+                   QString::number(signing.exitStatus) + QLatin1Char(')'));
         removeTree(helper);
         return std::nullopt;
     }

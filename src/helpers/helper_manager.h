@@ -62,7 +62,8 @@ struct HelperEnvironment {
 };
 
 /// The name of a folder's helper bundle: the first 30 user-perceived characters of the name, without the
-/// characters a file name must not hold, "Group" when nothing is left, then ".app".
+/// characters a file name must not hold, "Group" when nothing is left, then ".app". The whole name stays
+/// within the 255 bytes of UTF-8 a file system allows for one name, cut between user-perceived characters.
 [[nodiscard]] QString helperBundleName(const QString& folderName);
 
 /// The shortest decimal text, with a decimal point, that reads back as the same double.

@@ -26,6 +26,26 @@ TEST(HelperBundleName, TheFirstThirtyUserPerceivedCharacters) {
               QString::fromUtf8("é") + QString(29, 'e') + ".app");
 }
 
+TEST(HelperBundleName, AtMost255BytesCutBetweenUserPerceivedCharacters) {
+    // Thirty characters: five letters and 25 emoji of 12 bytes each once their joiners are gone, an emoji
+    // with a skin tone (8 bytes) then a laptop (4 bytes).
+    const QString withTone = QString::fromUtf8("👩🏽");
+    const QString laptop = QString::fromUtf8("💻");
+    QString name = "abcde";
+    QString expected = "abcde";
+    for (int i = 0; i < 25; ++i) {
+        name += withTone + QChar(0x200D) + laptop;
+        expected += i < 20 ? withTone + laptop : QString();
+    }
+    // 5 + 20 * 12 = 245 bytes; the next woman with her tone would make 253 with ".app" left out, and the
+    // woman alone (249) would part her from her tone.
+    EXPECT_EQ(helperBundleName(name), expected + ".app");
+    EXPECT_EQ(helperBundleName(name).toUtf8().size(), 249);
+
+    // One character of more than 251 bytes leaves nothing whole to keep.
+    EXPECT_EQ(helperBundleName("e" + QString(300, QChar(0x0301))), "Group.app");
+}
+
 TEST(HelperBundleName, HostileNamesStayOneFileName) {
     for (const QString& name :
          {QString(".."), QString("../../x"), QString("a/b"), QString::fromUtf8("x\0y", 3),

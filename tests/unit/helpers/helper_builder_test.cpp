@@ -100,10 +100,10 @@ TEST_F(BuilderTest, SigningFailuresDeleteTheCopyAndSaySo) {
         return arguments.first() == "-dv" ? ChildProcessResult{true, {}, 1, {}}
                                           : ChildProcessResult{true, {}, 3, {}};
     };
-    EXPECT_FALSE(manager.buildHelper(folder("Work 100%")));
+    EXPECT_FALSE(manager.buildHelper(folder("Work %2 100%")));
     EXPECT_TRUE(helperBundles().isEmpty());
     const QString expected =
-        "Tessly: Codesign failed for " + manager.helpersDir() + "/Work 100%.app (exit code: 3)";
+        "Tessly: Codesign failed for " + manager.helpersDir() + "/Work %2 100%.app (exit code: 3)";
     EXPECT_EQ(console.lines, QStringList({expected}));
     EXPECT_EQ(console.logLines, QStringList({expected}));
 

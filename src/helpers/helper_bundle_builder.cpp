@@ -10,9 +10,6 @@
 #include <QStringDecoder>
 #include <QTextBoundaryFinder>
 
-#include <filesystem>
-#include <system_error>
-
 namespace tessly {
 
 using namespace helper_files;
@@ -151,11 +148,15 @@ std::optional<QString> HelperManager::buildHelper(const AppFolder& folder) {
     if (!existsOrIsLink(helper)) {
         if (const auto error = copyTree(application, helper)) {
             m_env.console.printLine(QStringLiteral("Failed to copy app bundle: ") + *error);
+            // A part of a bundle would be refreshed in place next time, signed and started as if whole.
+            removeTree(helper);
             return std::nullopt;
         }
     }
 
-    scrubHelperBundle(helper);
+    if (const auto failure = scrubHelperBundle(helper)) {
+        logFailure(QStringLiteral("Tessly: Failed to clear the extended attributes of ") + *failure);
+    }
 
     const QString infoPath = helper + QStringLiteral("/Contents/Info.plist");
     auto info = readPropertyListFile(infoPath);
@@ -199,7 +200,7 @@ void HelperManager::logFailure(const QString& line) {
     m_env.systemLog.log(line);
 }
 
-void HelperManager::scrubHelperBundle(const QString& helperPath) {
+std::optional<QString> HelperManager::scrubHelperBundle(const QString& helperPath) {
     removeTree(helperPath + QStringLiteral("/Icon\r"));
     removeTree(helperPath + QStringLiteral("/Contents/MacOS/__preview.dylib"));
 
@@ -211,13 +212,8 @@ void HelperManager::scrubHelperBundle(const QString& helperPath) {
         }
     };
     clear(helperPath);
-    std::error_code error;
-    // Links are not followed: their own attributes are cleared, never those of what they point at.
-    for (auto it = std::filesystem::recursive_directory_iterator(
-             std::filesystem::path(helperPath.toStdString()), error);
-         !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
-        clear(QString::fromStdString(it->path().string()));
-    }
+    // Links are not entered: their own attributes are cleared, never those of what they point at.
+    return forEachItemBelow(helperPath, clear);
 }
 
 std::optional<QString> HelperManager::signingIdentity() {

@@ -103,7 +103,10 @@ public:
     [[nodiscard]] bool isHelperStale(const QString& helperPath, const QString& applicationPath) const;
     [[nodiscard]] bool isHelperRunning(const QString& helperPath) const;
     [[nodiscard]] std::optional<QString> signingIdentity();
-    void scrubHelperBundle(const QString& helperPath);
+    /// Removes the custom icon, the preview library and every extended attribute of the bundle. A folder that
+    /// cannot be read is passed over and the rest still cleared; the first such failure is returned
+    /// ("<path>: <reason>").
+    std::optional<QString> scrubHelperBundle(const QString& helperPath);
 
     // Lifecycle.
     void launchHelper(const QString& helperPath, const QUuid& folderId);

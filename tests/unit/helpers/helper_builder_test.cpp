@@ -2,10 +2,27 @@
 
 #include <QFile>
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <linux/capability.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 namespace tessly::testing {
 namespace {
 
 using BuilderTest = HelperManagerTest;
+
+void setModificationTime(const QString& path, const QDateTime& time) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite)) << path.toStdString();
+    ASSERT_TRUE(file.setFileTime(time, QFileDevice::FileModificationTime));
+}
+
+QDateTime modificationTime(const QString& path) {
+    return QFileInfo(path).fileTime(QFileDevice::FileModificationTime);
+}
 
 TEST_F(BuilderTest, AFreshHelperIsACleanedPatchedAdHocSignedCopy) {
     attributes.set(appPath, "com.apple.quarantine", "x");
@@ -164,6 +181,133 @@ TEST_F(BuilderTest, NothingOutsideTheHelpersDirectoryIsTouched) {
         ASSERT_TRUE(built) << name.toStdString();
         EXPECT_TRUE(canonicalPath(*built).startsWith(canonicalPath(dir) + "/")) << built->toStdString();
     }
+}
+
+// An update installed by a package manager, tar or rsync keeps the dates it was built with: the helpers
+// copied from the version before must still look older than it.
+TEST_F(BuilderTest, ACopyKeepsTheDatesSoAnUpdateThatKeepsItsDatesMakesHelpersStale) {
+    // Whole seconds, as the folders' dates are set below.
+    const QDateTime built = QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch() - 30 * 86'400);
+    const QString executable = appPath + "/Contents/MacOS/Tessly";
+    setModificationTime(executable, built);
+    ASSERT_TRUE(QFile::link("Resources", appPath + "/Contents/Current"));
+    // Folders last, as their content changes their dates.
+    for (const QString& directory :
+         {appPath + "/Contents/Resources/en.lproj", appPath + "/Contents/Resources"}) {
+        ASSERT_TRUE(QDir(directory).exists());
+        struct timespec times[2] = {{0, UTIME_OMIT}, {built.toSecsSinceEpoch(), 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(directory).constData(), times, 0), 0);
+    }
+
+    const AppFolder work = folder("Work");
+    const auto copy = manager.buildHelper(work);
+    ASSERT_TRUE(copy);
+    const QString helper = *copy;
+    EXPECT_EQ(modificationTime(helper + "/Contents/MacOS/Tessly"), built);
+    EXPECT_EQ(modificationTime(helper + "/Contents/Resources"), built)
+        << "a folder's date, set after its content";
+    EXPECT_EQ(modificationTime(helper + "/Contents/Resources/en.lproj"), built);
+    EXPECT_EQ(QFileInfo(helper + "/Contents/Current").symLinkTarget(), helper + "/Contents/Resources")
+        << "a link stays a link, to the same relative place";
+    EXPECT_FALSE(manager.isHelperStale(helper, appPath)) << "a fresh copy is as old as what it copies";
+
+    // The update: new code, dated when it was built, a week ago; still long before today.
+    home.write("Apps/Tessly.app/Contents/MacOS/Tessly", "#!/bin/sh\n# version 2\n");
+    setModificationTime(executable, built.addDays(23));
+    EXPECT_TRUE(manager.isHelperStale(helper, appPath));
+    manager.syncHelpers({work});
+    EXPECT_EQ(TempHome::read(helper + "/Contents/MacOS/Tessly"), "#!/bin/sh\n# version 2\n")
+        << "rebuilt from the update";
+}
+
+TEST_F(BuilderTest, AFailedCopyLeavesNothingBehind) {
+    // A pipe cannot be copied as a file: the copy stops part of the way through.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(appPath + "/Contents/pipe").constData(), 0600), 0);
+    EXPECT_FALSE(manager.buildHelper(folder("Work")));
+    ASSERT_EQ(console.lines.size(), 1);
+    EXPECT_TRUE(
+        console.lines.first().startsWith("Failed to copy app bundle: " + appPath + "/Contents/pipe: "))
+        << console.lines.first().toStdString();
+    EXPECT_TRUE(helperBundles().isEmpty()) << "a partial bundle would be refreshed in place and started";
+    EXPECT_TRUE(processes.runs.isEmpty());
+}
+
+TEST_F(BuilderTest, LongNamesOfManyBytesStillMakeBundles) {
+    // Thirty user-perceived characters, 305 bytes of UTF-8 once the joiners are gone.
+    const QString technologist = QString::fromUtf8("👩🏽\u200D💻");
+    QString name = "abcde";
+    for (int i = 0; i < 25; ++i) {
+        name += technologist;
+    }
+    const auto first = manager.buildHelper(folder(name));
+    const auto second = manager.buildHelper(folder(name));
+    ASSERT_TRUE(first && second) << console.lines.join('\n').toStdString();
+    EXPECT_LE(QFileInfo(*first).fileName().toUtf8().size(), 255);
+    EXPECT_LE(QFileInfo(*second).fileName().toUtf8().size(), 255);
+    EXPECT_TRUE(QFileInfo(*second).fileName().endsWith(" 2.app"));
+    EXPECT_EQ(helperInfoValue(*second, "CFBundleName"), name) << "the name itself is not shortened";
+}
+
+// Root reads any folder whatever its permissions; without that power it is held to them like anyone.
+class WithoutPermissionOverride {
+public:
+    WithoutPermissionOverride() {
+        m_header.version = _LINUX_CAPABILITY_VERSION_3;
+        if (::syscall(SYS_capget, &m_header, m_saved) != 0) {
+            return;
+        }
+        __user_cap_data_struct lowered[2] = {m_saved[0], m_saved[1]};
+        lowered[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        m_lowered = ::syscall(SYS_capset, &m_header, lowered) == 0;
+    }
+    ~WithoutPermissionOverride() {
+        if (m_lowered) {
+            ::syscall(SYS_capset, &m_header, m_saved);
+        }
+    }
+
+private:
+    __user_cap_header_struct m_header{};
+    __user_cap_data_struct m_saved[2]{};
+    bool m_lowered = false;
+};
+
+TEST_F(BuilderTest, ScrubbingGoesOnPastUnreadableFoldersAndSaysSo) {
+    const auto built = manager.buildHelper(folder("Work"));
+    ASSERT_TRUE(built);
+    const QString helper = *built;
+    const QString rel = QDir(home.path()).relativeFilePath(helper);
+    // Two of them, each beside a file with attributes: whichever the walk meets first, the file in the other
+    // folder comes after it.
+    for (const QString& part : {QString("/Contents/Frameworks"), QString("/Contents/PlugIns")}) {
+        home.write(rel + part + "/Locked/inside", "x");
+        const QString file = home.write(rel + part + "/file", "x");
+        attributes.set(file, "user.quarantine", "1");
+        attributes.set(helper + part + "/Locked", "user.icon", "1");
+        ASSERT_TRUE(QFile::setPermissions(helper + part + "/Locked", {}));
+    }
+    attributes.set(helper + "/Contents/MacOS/Tessly", "user.quarantine", "1");
+
+    std::optional<QString> failure;
+    {
+        const WithoutPermissionOverride heldToPermissions;
+        if (DIR* probe = ::opendir(QFile::encodeName(helper + "/Contents/PlugIns/Locked").constData())) {
+            ::closedir(probe);
+            GTEST_SKIP() << "this process reads folders whatever their permissions";
+        }
+        manager.scrubHelperBundle(helper);
+        failure = QString("x/Locked: ");
+    }
+    for (const QString& part : {QString("/Contents/Frameworks"), QString("/Contents/PlugIns")}) {
+        EXPECT_TRUE(attributes.list(helper + part + "/file").isEmpty()) << part.toStdString();
+        EXPECT_TRUE(attributes.list(helper + part + "/Locked").isEmpty())
+            << "its own attributes are reachable";
+        QFile::setPermissions(helper + part + "/Locked",
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    EXPECT_TRUE(attributes.list(helper + "/Contents/MacOS/Tessly").isEmpty());
+    ASSERT_TRUE(failure);
+    EXPECT_TRUE(failure->contains("/Locked: ")) << failure->toStdString();
 }
 
 TEST_F(BuilderTest, StaleHelpersAreRebuiltUnlessRunning) {

@@ -1,5 +1,7 @@
 #include "settings/localization.h"
 
+#include "platform/bounded_file.h"
+
 #include "platform/console.h"
 #include "platform/main_bundle.h"
 #include "settings/app_settings.h"
@@ -210,8 +212,8 @@ QString formattedDouble(const Specifier& parsed, double value) {
     // Without a precision, a hexadecimal float is written exactly, as printf's %a does.
     const std::to_chars_result written =
         parsed.precision || !hex ? std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), form,
-                                               parsed.precision.value_or(6))
-                               : std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), form);
+                                                 parsed.precision.value_or(6))
+                                 : std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), form);
     if (written.ec != std::errc()) {
         return QString::number(value);
     }
@@ -424,10 +426,10 @@ const Localization::StringTable* Localization::tableAt(const QString& path) cons
         return it->get();
     }
     std::shared_ptr<const StringTable> table;
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly)) {
+    const BoundedFileRead file = readBoundedFile(path, kSmallFileLimit);
+    if (file.status == BoundedFileRead::Status::Read) {
         QJsonParseError error{};
-        const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+        const QJsonDocument document = QJsonDocument::fromJson(file.bytes, &error);
         if (error.error != QJsonParseError::NoError || !document.isObject()) {
             if (m_console) {
                 const QString why =

@@ -1,5 +1,7 @@
 #include "platform/linux/symbol_images_linux.h"
 
+#include "platform/bounded_file.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QGuiApplication>
@@ -80,18 +82,15 @@ std::optional<char32_t> parseCodePoint(const QString& text) {
 }
 
 std::optional<QByteArray> readTable(const QString& path, QStringList* problems) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        problems->append(QStringLiteral("Cannot read the symbol table %1: %2").arg(path, file.errorString()));
+    const BoundedFileRead file = readBoundedFile(path, kMaximumSymbolTableBytes);
+    if (file.status != BoundedFileRead::Status::Read) {
+        problems->append(QStringLiteral("Cannot read the symbol table %1: %2")
+                             .arg(path, file.status == BoundedFileRead::Status::Missing
+                                            ? QStringLiteral("there is no such file")
+                                            : file.error));
         return std::nullopt;
     }
-    if (file.size() > kMaximumSymbolTableBytes) {
-        problems->append(QStringLiteral("The symbol table %1 is larger than %2 bytes; not read.")
-                             .arg(path)
-                             .arg(kMaximumSymbolTableBytes));
-        return std::nullopt;
-    }
-    return file.readAll();
+    return file.bytes;
 }
 
 } // namespace

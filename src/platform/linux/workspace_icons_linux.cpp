@@ -1,5 +1,7 @@
 #include "platform/linux/workspace_icons_linux.h"
 
+#include "platform/bounded_file.h"
+
 #include "platform/property_list.h"
 
 #include <QBuffer>
@@ -242,14 +244,11 @@ ImagePtr readIconData(const QByteArray& data) {
 
 ImagePtr readIconFile(const QString& path) {
     // A regular file only (links followed): opening a pipe or a device would block or never end.
-    if (!QFileInfo(path).isFile()) {
+    const BoundedFileRead file = readBoundedFile(path, kMaximumIconFileBytes);
+    if (file.status != BoundedFileRead::Status::Read) {
         return nullptr;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaximumIconFileBytes) {
-        return nullptr;
-    }
-    return readIconData(file.read(kMaximumIconFileBytes));
+    return readIconData(file.bytes);
 }
 
 LinuxWorkspaceIcons::LinuxWorkspaceIcons(QString resourcesDirectory)

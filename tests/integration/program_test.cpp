@@ -13,6 +13,7 @@
 
 #include <csignal>
 #include <functional>
+#include <sys/stat.h>
 
 namespace tessly {
 namespace {
@@ -159,6 +160,29 @@ TEST_F(ProgramTest, AFolderInTheDockGetsASignedRunningHelperThatGoesWithTheFolde
     })) << program.readAll().toStdString();
     EXPECT_EQ(TempHome::read(folderFile), "[]");
     stopWith(SIGTERM);
+}
+
+// Anything may sit where the program reads its files. A named pipe nobody writes to blocks a plain open for
+// ever; here the program goes on, says why it could not read the folder file, quits on SIGTERM, and leaves
+// the helpers it finds alone: a folder file it cannot read says nothing about which folders are gone.
+TEST_F(ProgramTest, PipesAtItsFilesNeitherHangItNorCostTheUserTheirHelpers) {
+    const QString folderFile = home.path() + "/Library/Application Support/Tessly/folders.json";
+    const QString preferences = home.path() + "/Library/Preferences/app.tessly.Tessly.plist";
+    const QString helper =
+        home.write("Library/Application Support/Tessly/Helpers/Work.app/Contents/Info.plist",
+                   "<plist version=\"1.0\"><dict/></plist>");
+    QDir().mkpath(QFileInfo(preferences).absolutePath());
+    ASSERT_EQ(::mkfifo(QFile::encodeName(folderFile).constData(), 0600), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(preferences).constData(), 0600), 0);
+    start();
+    QByteArray output;
+    ASSERT_TRUE(waitFor([&] {
+        output += program.readAllStandardOutput();
+        return output.contains("[FolderStore] Failed to load folders: it is not a regular file");
+    })) << output.toStdString();
+    stopWith(SIGTERM);
+    EXPECT_TRUE(QFileInfo::exists(helper)) << "the helpers were synchronised against an empty list";
+    EXPECT_FALSE(QFileInfo(folderFile).isFile()) << "nothing was written over what could not be read";
 }
 
 TEST_F(ProgramTest, OutsideItsBundleItRefusesToStart) {

@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace tessly {
 namespace {
 
@@ -88,6 +91,28 @@ TEST(PlistFileUserDefaults, ADamagedFileReadsEmptyAndIsKeptAsideBeforeTheFirstWr
     EXPECT_EQ(*defaults.stringForKey("language"), "en");
     ASSERT_EQ(console.lines.size(), 1);
     EXPECT_TRUE(console.lines.first().contains(aside.first()));
+}
+
+// Something that is no regular file at the defaults' place (a pipe, a link to an endless device) reads as no
+// values and is never replaced: the program cannot know what it stands for.
+TEST(PlistFileUserDefaults, WhatIsNoRegularFileReadsEmptyAndIsNeverReplaced) {
+    TempHome home;
+    RecordingConsole console;
+    const QString path = home.path() + "/Library/Preferences/app.tessly.Tessly.plist";
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    for (const bool pipe : {true, false}) {
+        QFile::remove(path);
+        ASSERT_EQ(pipe ? ::mkfifo(QFile::encodeName(path).constData(), 0600)
+                       : ::symlink("/dev/zero", QFile::encodeName(path).constData()),
+                  0);
+        PlistFileUserDefaults defaults(home.paths(), kDomain, console);
+        EXPECT_FALSE(defaults.hasObject("language"));
+        console.lines.clear();
+        defaults.setString("language", "uk");
+        EXPECT_EQ(console.countStartingWith("[UserDefaults] Failed to write \"language\""), 1);
+        EXPECT_FALSE(QFileInfo(path).isFile() && !QFileInfo(path).isSymLink());
+        EXPECT_TRUE(QDir(QFileInfo(path).absolutePath()).entryList({"*.damaged-*"}).isEmpty());
+    }
 }
 
 TEST(PlistFileUserDefaults, PersistentDomainOfAnotherApplication) {

@@ -46,8 +46,8 @@ public:
     bool remove(const QString& key);
 
     [[nodiscard]] const std::vector<Entry>& entries() const { return m_entries; }
-    [[nodiscard]] std::size_t size() const { return m_entries.size(); }
-    [[nodiscard]] bool isEmpty() const { return m_entries.empty(); }
+    [[nodiscard]] std::size_t size() const;
+    [[nodiscard]] bool isEmpty() const;
 
     friend bool operator==(const PlistDictionary&, const PlistDictionary&);
 
@@ -96,6 +96,14 @@ private:
     // The order of the alternatives is the order of Type.
     std::variant<bool, std::int64_t, double, QString, Date, QByteArray, PlistArray, PlistDictionary> m_value;
 };
+
+// Defined once PlistValue is complete: the entries' size is not known before.
+inline std::size_t PlistDictionary::size() const {
+    return m_entries.size();
+}
+inline bool PlistDictionary::isEmpty() const {
+    return m_entries.empty();
+}
 
 enum class PlistFormat { Xml, Binary };
 

@@ -110,15 +110,16 @@ constexpr std::uint64_t kPayloadPerByte = 16;
 constexpr std::uint64_t kMaximumPayload = 256 * 1024 * 1024;
 
 // libplist 2.2 parses XML recursively; a hostile document nested deep enough would exhaust the stack before
-// we could refuse it, so the nesting is measured on the text first. Comments, character data and processing
+// we could refuse it, so the nesting (and the number of values) is measured on the text first. Comments, character data and processing
 // instructions are skipped the way the parser skips them, ending at the earliest place the parser could end
 // them, so that markup hidden in them never lowers the count. Everything else that opens an element counts,
 // whatever its name: an element the parser would refuse costs nothing to count.
-bool xmlNestingWithinLimit(const QByteArray& bytes) {
+std::optional<QString> xmlWithinLimits(const QByteArray& bytes) {
     // The plist element and a leaf element sit around the arrays and dictionaries.
     constexpr int kMaximumElementDepth = kMaximumPlistDepth + 2;
     const std::string_view text(bytes.constData(), static_cast<std::size_t>(bytes.size()));
     int depth = 0;
+    std::uint64_t elements = 0;
     std::size_t i = 0;
     auto skipTo = [&](std::size_t from, std::string_view end) {
         const std::size_t found = text.find(end, from);
@@ -145,13 +146,16 @@ bool xmlNestingWithinLimit(const QByteArray& bytes) {
             if (close == std::string_view::npos) {
                 break;
             }
+            if (++elements > kMaximumNodes) {
+                return QStringLiteral("the property list holds too many values");
+            }
             if (text[close - 1] != '/' && ++depth > kMaximumElementDepth) {
-                return false;
+                return QStringLiteral("the property list is nested too deeply");
             }
             i = close + 1;
         }
     }
-    return true;
+    return std::nullopt;
 }
 
 // Reads a big-endian unsigned integer of `size` bytes at `offset`; false when it does not fit in the data.
@@ -582,8 +586,10 @@ std::optional<ParsedPropertyList> readPropertyList(const QByteArray& bytes, QStr
     }
     const auto length = static_cast<uint32_t>(bytes.size());
     const bool binary = plist_is_binary(bytes.constData(), length) != 0;
-    if (!binary && !xmlNestingWithinLimit(bytes)) {
-        return fail(QStringLiteral("the property list is nested too deeply"));
+    if (!binary) {
+        if (auto refused = xmlWithinLimits(bytes)) {
+            return fail(*refused);
+        }
     }
     if (binary) {
         if (auto refused = BinaryPlistCheck(bytes).run()) {

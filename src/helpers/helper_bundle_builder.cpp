@@ -120,7 +120,7 @@ QString HelperManager::helperPathFor(const AppFolder& folder) {
         if (n > 1) {
             const QString suffix = QLatin1Char(' ') + QString::number(n) + QStringLiteral(".app");
             // The number must fit in the file name too.
-            QString shortened = leftWithinBytes(stem, kFileNameBytes - suffix.toUtf8().size());
+            const QString shortened = leftWithinBytes(stem, kFileNameBytes - suffix.toUtf8().size());
             numbered = (shortened.isEmpty() ? QStringLiteral("Group") : shortened) + suffix;
         }
         const QString candidate = helpersDir() + QLatin1Char('/') + numbered;

@@ -100,7 +100,7 @@ QString helperBundleName(const QString& folderName) {
 
 QString HelperManager::helpersDir() {
     if (!m_helpersDir) {
-        const QString directory = m_env.paths.applicationSupport() + QStringLiteral("/Tessly/Helpers");
+        const QString directory = m_env.paths.helpersDirectory();
         QDir().mkpath(directory);
         // Canonical, so that every helper path (in log lines, handed to the workspace, compared with the
         // Dock's entries) is the one its process reports.

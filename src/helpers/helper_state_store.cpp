@@ -33,7 +33,7 @@ QString shortestDecimalText(double value) {
 
 QString HelperManager::helperStateDir() {
     if (!m_helperStateDir) {
-        m_helperStateDir = m_env.paths.applicationSupport() + QStringLiteral("/Tessly/HelperState");
+        m_helperStateDir = m_env.paths.helperStateDirectory();
         QDir().mkpath(*m_helperStateDir);
     }
     return *m_helperStateDir;
@@ -70,7 +70,7 @@ bool HelperManager::isFolderPinned(const QUuid& folderId) {
     if (!helper) {
         return false;
     }
-    if (persistentAppPathsFromFile().contains(standardizedPath(*helper))) {
+    if (persistentAppPathsFromFile().contains(canonicalPath(*helper))) {
         return true;
     }
     const BoundedFileRead pin =

@@ -28,8 +28,7 @@ constexpr double kDockReconcileDebounceSeconds = 0.2;
 FolderStore::FolderStore(const Paths& paths, HelperActions& helpers, NotificationCenter& notifications,
                          MainQueue& queue, const Clock& clock, Console& console, QObject* parent)
     : QObject(parent), m_paths(paths), m_helpers(helpers), m_notifications(notifications), m_queue(queue),
-      m_clock(clock), m_console(console),
-      m_saveURL(paths.applicationSupport() + QStringLiteral("/Tessly/folders.json")) {
+      m_clock(clock), m_console(console), m_saveURL(paths.folderFile()) {
     QDir().mkpath(QFileInfo(m_saveURL).absolutePath());
 }
 
@@ -143,17 +142,16 @@ bool isTemporaryCopyName(const QString& name, const QString& fileName) {
         upper = upper || c.isUpper();
         lower = lower || c.isLower();
     }
-    const bool capitalisedWord =
-        suffix.front().isUpper() &&
-        std::all_of(suffix.begin() + 1, suffix.end(), [](QChar c) { return c.isLower(); });
+    const bool capitalisedWord = suffix.front().isUpper() && std::all_of(suffix.begin() + 1, suffix.end(),
+                                                                         [](QChar c) { return c.isLower(); });
     return upper && lower && !capitalisedWord;
 }
 
 } // namespace
 
 void FolderStore::removeStaleTemporaryFiles() const {
-    // A save writes a temporary copy and renames it over the file; a process stopped in between leaves the copy
-    // behind. Only copies old enough that no save can still be writing them are removed.
+    // A save writes a temporary copy and renames it over the file; a process stopped in between leaves the
+    // copy behind. Only copies old enough that no save can still be writing them are removed.
     constexpr qint64 kStaleAfterSeconds = 10 * 60;
     const QFileInfo saveFile(m_saveURL);
     const QDateTime now = QDateTime::currentDateTimeUtc();

@@ -24,4 +24,16 @@ QString Paths::preferencesFile(const QString& domain) const {
     return preferences() + QLatin1Char('/') + domain + QStringLiteral(".plist");
 }
 
+QString Paths::folderFile() const {
+    return applicationSupport() + QStringLiteral("/Tessly/folders.json");
+}
+
+QString Paths::helpersDirectory() const {
+    return applicationSupport() + QStringLiteral("/Tessly/Helpers");
+}
+
+QString Paths::helperStateDirectory() const {
+    return applicationSupport() + QStringLiteral("/Tessly/HelperState");
+}
+
 } // namespace tessly

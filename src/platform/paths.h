@@ -1,7 +1,7 @@
 // Where the program keeps its files, relative to the user's home folder.
 //
 //     Paths paths(QDir::homePath());
-//     QString folderFile = paths.applicationSupport() + "/Tessly/folders.json";
+//     QString folderFile = paths.folderFile();   // "~/Library/Application Support/Tessly/folders.json"
 //
 // The home folder is fixed at construction: the program takes the process's own (see linux/paths_linux.h),
 // tests hand in a temporary one. A plain value; use it from any thread.
@@ -24,6 +24,14 @@ public:
     [[nodiscard]] QString containers() const;
     /// The preferences file of a defaults domain: "~/Library/Preferences/<domain>.plist".
     [[nodiscard]] QString preferencesFile(const QString& domain) const;
+
+    // The program's own files, all under "~/Library/Application Support/Tessly".
+    /// "…/Tessly/folders.json", the folder file.
+    [[nodiscard]] QString folderFile() const;
+    /// "…/Tessly/Helpers", where the helper bundles live.
+    [[nodiscard]] QString helpersDirectory() const;
+    /// "…/Tessly/HelperState", the launch markers, preserve markers and pin files.
+    [[nodiscard]] QString helperStateDirectory() const;
 
 private:
     QString m_home;

@@ -131,6 +131,11 @@ AppSettings::AppSettings(UserDefaults& defaults, NotificationCenter& center,
 
 AppSettings::~AppSettings() = default;
 
+void AppSettings::applyLanguageDefaults(UserDefaults& defaults) {
+    const AppLanguage language = readEnumeration(defaults, keys::kLanguage, StoredValues{}.language);
+    defaults.setStringArray(keys::kAppleLanguages, QStringList{rawText(language)});
+}
+
 AppSettings::StoredValues AppSettings::readStoredValues(const UserDefaults& defaults) {
     const StoredValues fallback;
     StoredValues v;
@@ -210,8 +215,7 @@ bool AppSettings::initialOnboardingValue() const {
         }
     }
     // Someone who already has folders has used the program before and need not be shown the introduction.
-    const BoundedFileRead folderFile = readBoundedFile(
-        m_paths.applicationSupport() + QStringLiteral("/Tessly/folders.json"), kFolderFileLimit);
+    const BoundedFileRead folderFile = readBoundedFile(m_paths.folderFile(), kFolderFileLimit);
     if (folderFile.status == BoundedFileRead::Status::Read) {
         const FolderListDecoding decoded = decodeFolderList(folderFile.bytes, m_clock.now());
         return decoded.folders && !decoded.folders->isEmpty();

@@ -91,6 +91,10 @@ public:
                 QObject* parent = nullptr);
     ~AppSettings() override;
 
+    /// Before any window or menu exists: the stored interface language (English when none, or one the program
+    /// does not know) becomes the only entry of "AppleLanguages", so that the platform's own texts follow it.
+    static void applyLanguageDefaults(UserDefaults& defaults);
+
     /// Re-reads every stored setting except `hasCompletedOnboarding`, telling observers of each that changed;
     /// writes and posts nothing. `popupArrowOffset` keeps its value.
     void reloadFromDefaults();

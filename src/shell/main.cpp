@@ -19,12 +19,6 @@
 namespace tessly {
 namespace {
 
-// Before any window or menu exists, so that the platform's own texts follow the user's language.
-void applyLanguageDefaults(UserDefaults& defaults) {
-    const QString language = defaults.stringForKey(QStringLiteral("language")).value_or(QStringLiteral("en"));
-    defaults.setStringArray(QStringLiteral("AppleLanguages"), {language});
-}
-
 int run(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     // Before the first file is touched: whatever is found in the home folder, Ctrl-C and SIGTERM end the
@@ -46,7 +40,7 @@ int run(int argc, char** argv) {
 
     const Paths paths = currentUserPaths();
     PlistFileUserDefaults defaults(paths, bundleIdentifier, console);
-    applyLanguageDefaults(defaults);
+    AppSettings::applyLanguageDefaults(defaults);
 
     QtMainQueue queue;
     SystemClock clock;

@@ -219,6 +219,23 @@ TEST_F(AppSettingsTest, LanguageStoresItsCodeAsTheOnlyEntryOfAppleLanguages) {
     EXPECT_EQ(posted, QStringList{"languageChanged"});
 }
 
+// At launch, before the settings object exists: the platform's own texts follow the stored language, and a
+// language the program does not know gives English rather than a code nothing can show.
+TEST_F(AppSettingsTest, LanguageDefaultsAtLaunchFollowTheStoredLanguageOrEnglish) {
+    for (const auto& [stored, expected] : std::vector<std::pair<std::optional<QString>, QString>>{
+             {std::nullopt, "en"}, {"uk", "uk"}, {"en", "en"}, {"de", "en"}, {"UK", "en"}}) {
+        defaults.values = {};
+        if (stored) {
+            defaults.values.set("language", *stored);
+        }
+        AppSettings::applyLanguageDefaults(defaults);
+        EXPECT_EQ(defaults.values.find("AppleLanguages") ? *defaults.values.find("AppleLanguages")
+                                                         : PlistValue(),
+                  PlistValue(PlistArray{PlistValue(expected)}))
+            << stored.value_or("(none)").toStdString();
+    }
+}
+
 TEST_F(AppSettingsTest, ThemePostsTheLocalNotificationBeforeTheDistributedOne) {
     AppSettings& s = make();
     qsizetype distributedBeforeLocal = -1;

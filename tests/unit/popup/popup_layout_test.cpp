@@ -1,0 +1,177 @@
+// The popup's layout arithmetic: columns and widths from the settings, the panel's fitting size, the cells of
+// the grid, the header's parts, and the colours of both appearances.
+#include "popup/popup_layout.h"
+
+#include <gtest/gtest.h>
+
+namespace tessly {
+namespace {
+
+TEST(PopupColumnsTest, OneColumnPerApplicationUpToTheSettingAndNeverNone) {
+    EXPECT_EQ(popupColumnCount(3, 5), 3);
+    EXPECT_EQ(popupColumnCount(5, 5), 5);
+    EXPECT_EQ(popupColumnCount(12, 4), 4);
+    EXPECT_EQ(popupColumnCount(0, 5), 1);
+    EXPECT_EQ(popupColumnCount(12, 0), 1);
+    EXPECT_EQ(popupColumnCount(12, -3), 1);
+}
+
+TEST(PopupColumnsTest, WidthsGrowFromTheGridOutwards) {
+    // 48-point icons: columns of 64; four of them with three gaps of 8.
+    EXPECT_EQ(popupColumnWidth(48), 64);
+    EXPECT_EQ(popupGridWidth(4, 48), 280);
+    EXPECT_EQ(popupPlateWidth(280), 304);
+    EXPECT_EQ(popupPanelWidth(280), 352);
+    // Three applications under a setting of 5: three columns of 68 with two gaps.
+    EXPECT_EQ(popupGridWidth(popupColumnCount(3, 5), 52), 3 * 68 + 2 * 8);
+    EXPECT_EQ(popupGridWidth(1, 48), 64);
+}
+
+PopupLayoutInput fiveAppsInFourColumns(PopupPosition position) {
+    PopupLayoutInput input;
+    input.appCount = 5;
+    input.maximumColumns = 4;
+    input.iconSize = 48;
+    input.nameLineHeight = 14;
+    input.headerHeight = 40;
+    input.position = position;
+    return input;
+}
+
+TEST(PopupLayoutTest, FittingSizeStacksInsetsHeaderGridAndMargin) {
+    // Rows of 48 + 5 + 14 = 67, two of them 12 apart: a grid 146 high under a header of 40 and its 12.
+    const PopupLayout centred = popupLayout(fiveAppsInFourColumns(PopupPosition::center));
+    EXPECT_EQ(centred.rowCount, 2);
+    EXPECT_EQ(centred.headerRect, QRectF(36, 36, 280, 40));
+    EXPECT_EQ(centred.gridRect, QRectF(36, 88, 280, 146));
+    EXPECT_EQ(centred.plateRect, QRectF(24, 24, 304, 12 + 40 + 12 + 146 + 12));
+    EXPECT_EQ(centred.panelSize, QSizeF(352, 222 + 48));
+
+    // Above the Dock the plate gains 16 points at the bottom only; the content stays where it was.
+    const PopupLayout aboveDock = popupLayout(fiveAppsInFourColumns(PopupPosition::aboveDock));
+    EXPECT_EQ(aboveDock.gridRect, centred.gridRect);
+    EXPECT_EQ(aboveDock.plateRect, QRectF(24, 24, 304, 222 + 16));
+    EXPECT_EQ(aboveDock.panelSize, QSizeF(352, 286));
+
+    // Without names a row is the icon; without a header the grid starts at the inset.
+    PopupLayoutInput bare = fiveAppsInFourColumns(PopupPosition::center);
+    bare.nameLineHeight.reset();
+    bare.headerHeight.reset();
+    const PopupLayout plain = popupLayout(bare);
+    EXPECT_TRUE(plain.headerRect.isNull());
+    EXPECT_EQ(plain.gridRect, QRectF(36, 36, 280, 48 + 12 + 48));
+    EXPECT_EQ(plain.panelSize, QSizeF(352, 108 + 24 + 48));
+}
+
+TEST(PopupLayoutTest, EmptyFolderHasOneEmptyColumnInsideTheInsets) {
+    PopupLayoutInput input;
+    input.maximumColumns = 5;
+    input.iconSize = 48;
+    input.nameLineHeight = 14;
+    const PopupLayout layout = popupLayout(input);
+    EXPECT_EQ(layout.columns, 1);
+    EXPECT_EQ(layout.rowCount, 0);
+    EXPECT_EQ(layout.plateRect, QRectF(24, 24, 64 + 24, 24));
+    EXPECT_TRUE(layout.cellRect(0).isNull());
+    input.position = PopupPosition::aboveDock;
+    EXPECT_EQ(popupLayout(input).plateRect.height(), 40);
+}
+
+TEST(PopupLayoutTest, CellsFillRowsLeftToRightWithIconsCentredInTheirColumns) {
+    const PopupLayout layout = popupLayout(fiveAppsInFourColumns(PopupPosition::center));
+    EXPECT_EQ(layout.cellRect(0), QRectF(36, 88, 64, 67));
+    EXPECT_EQ(layout.cellRect(1), QRectF(36 + 72, 88, 64, 67));
+    // The fourth ends exactly at the grid's right edge; the fifth starts the second row.
+    EXPECT_EQ(layout.cellRect(3), QRectF(36 + 3 * 72, 88, 64, 67));
+    EXPECT_EQ(layout.cellRect(3).right(), layout.gridRect.right());
+    EXPECT_EQ(layout.cellRect(4), QRectF(36, 88 + 67 + 12, 64, 67));
+    EXPECT_EQ(layout.cellRect(4).bottom(), layout.gridRect.bottom());
+    EXPECT_TRUE(layout.cellRect(5).isNull());
+    EXPECT_TRUE(layout.cellRect(-1).isNull());
+
+    EXPECT_EQ(layout.iconRect(1, 48), QRectF(108 + 8, 88, 48, 48));
+    // The name runs the column's width, 5 points under the icon.
+    EXPECT_EQ(layout.nameRect(4, 48, 14), QRectF(36, 167 + 53, 64, 14));
+}
+
+TEST(PopupHeaderTest, LongNamesAreCutBeforeTheButtonsAndNeverWidenThePopup) {
+    // The header is as wide as the grid whatever the name: its height is all the layout takes from it.
+    PopupLayoutInput input = fiveAppsInFourColumns(PopupPosition::center);
+    const PopupLayout layout = popupLayout(input);
+    input.headerHeight = 400;
+    EXPECT_EQ(popupLayout(input).panelSize.width(), layout.panelSize.width());
+
+    const PopupHeaderLayout withPin = popupHeaderLayout(layout.headerRect, 17, true);
+    EXPECT_EQ(withPin.closeRect.right(), layout.headerRect.right());
+    EXPECT_EQ(withPin.pinRect.right() + 4 + 8, withPin.closeRect.left());
+    EXPECT_EQ(withPin.titleRect.left(), layout.headerRect.left());
+    EXPECT_EQ(withPin.titleRect.right() + 8, withPin.pinRect.left());
+    // Buttons and title share the title row's middle; the divider spans the header under it.
+    EXPECT_EQ(withPin.pinRect.center().y(), withPin.closeRect.center().y());
+    EXPECT_EQ(withPin.titleRect.center().y(), withPin.closeRect.center().y());
+    EXPECT_EQ(withPin.dividerRect, QRectF(36, 36 + 22 + 12, 280, 1));
+
+    const PopupHeaderLayout noPin = popupHeaderLayout(layout.headerRect, 17, false);
+    EXPECT_TRUE(noPin.pinRect.isNull());
+    EXPECT_EQ(noPin.titleRect.right() + 8, noPin.closeRect.left());
+
+    // A single narrow column leaves the title no room rather than a negative width.
+    EXPECT_EQ(popupHeaderLayout(QRectF(0, 0, 32, 35), 17, true).titleRect.width(), 0);
+}
+
+TEST(PopupHeaderTest, HeightIsTheTallestOfTitleAndButtonsWithTheDivider) {
+    EXPECT_EQ(popupHeaderHeight(20, false), 20 + 12 + 1);
+    EXPECT_EQ(popupHeaderHeight(10, false), 18 + 12 + 1);
+    EXPECT_EQ(popupHeaderHeight(10, true), 22 + 12 + 1);
+}
+
+// QColor keeps 16 bits a component.
+void expectColor(const QColor& actual, double r, double g, double b, double a) {
+    EXPECT_NEAR(actual.redF(), r, 1e-4);
+    EXPECT_NEAR(actual.greenF(), g, 1e-4);
+    EXPECT_NEAR(actual.blueF(), b, 1e-4);
+    EXPECT_NEAR(actual.alphaF(), a, 1e-4);
+}
+
+TEST(PopupColorsTest, LightAndDarkAppearances) {
+    const PopupColors light = popupColors(AppThemeMode::light);
+    expectColor(light.title, 0, 0, 0, 0.82);
+    expectColor(light.appName, 0, 0, 0, 0.62);
+    expectColor(light.divider, 0, 0, 0, 0.08);
+    expectColor(light.border, 0, 0, 0, 0.1);
+    expectColor(light.shadows[0].color, 0, 0, 0, 0.14);
+    expectColor(light.shadows[1].color, 0, 0, 0, 0.08);
+    expectColor(light.closeGlyph, 1, 1, 1, 1);
+    expectColor(light.closeCircle, 0, 0, 0, 0.7);
+
+    const PopupColors dark = popupColors(AppThemeMode::dark);
+    expectColor(dark.title, 1, 1, 1, 1);
+    expectColor(dark.appName, 1, 1, 1, 0.62);
+    expectColor(dark.divider, 1, 1, 1, 0.07);
+    expectColor(dark.border, 1, 1, 1, 0.11);
+    expectColor(dark.shadows[0].color, 0, 0, 0, 0.15);
+    expectColor(dark.shadows[1].color, 0, 0, 0, 0.1);
+    expectColor(dark.closeGlyph, 1, 1, 1, 0.92);
+    expectColor(dark.closeCircle, 1, 1, 1, 0.16);
+
+    for (const PopupColors& colors : {light, dark}) {
+        EXPECT_EQ(colors.pinGlyph.toRgb(), QColor(82, 132, 255));
+        EXPECT_EQ(colors.shadows[0].radius, 15);
+        EXPECT_EQ(colors.shadows[0].offset, QPointF(0, 8));
+        EXPECT_EQ(colors.shadows[1].radius, 5);
+        EXPECT_EQ(colors.shadows[1].offset, QPointF(0, 2));
+    }
+}
+
+TEST(PopupButtonsTest, PinLeansUntilPinnedAndThePopupGrowsInOnlyWhenAnimated) {
+    EXPECT_EQ(pinSymbolName(false), "pin");
+    EXPECT_EQ(pinSymbolName(true), "pin.fill");
+    EXPECT_EQ(pinRotationDegrees(false), 45);
+    EXPECT_EQ(pinRotationDegrees(true), 0);
+    EXPECT_EQ(popupPresentationScale(false, PopupAnimation::spring), 0.9);
+    EXPECT_EQ(popupPresentationScale(true, PopupAnimation::spring), 1);
+    EXPECT_EQ(popupPresentationScale(false, PopupAnimation::none), 1);
+}
+
+} // namespace
+} // namespace tessly

@@ -7,9 +7,10 @@
 //     input.appCount = folder.apps.size();
 //     input.maximumColumns = settings.popupColumns();
 //     input.iconSize = settings.popupIconSize();
-//     input.nameLineHeight = settings.popupShowAppName() ? QFontMetricsF(nameFont).height() : std::nullopt;
-//     input.headerHeight = settings.popupShowTitle() ? popupHeaderHeight(titleHeight, showsPin) :
-//     std::nullopt; input.position = settings.popupPosition(); const PopupLayout layout = popupLayout(input);
+//     if (settings.popupShowAppName()) input.nameLineHeight = QFontMetricsF(nameFont).height();
+//     if (settings.popupShowTitle()) input.headerHeight = popupHeaderHeight(titleLineHeight, showsPin);
+//     input.position = settings.popupPosition();
+//     const PopupLayout layout = popupLayout(input);
 //     panel.resize(layout.panelSize);
 //     for (qsizetype i = 0; i < folder.apps.size(); ++i) cells[i]->setGeometry(layout.cellRect(i));
 //

@@ -167,21 +167,21 @@ PopupPlacement popupOrigin(const PopupPlacementInput& input, DockMemory& memory)
     return placement;
 }
 
-PopupFrame popupFrame(const PopupPlacementInput& input, const std::optional<QRectF>& visibleFrame,
+PopupFrame popupFrame(const PopupPlacementInput& input, const std::optional<QRectF>& openPanelFrame,
                       DockMemory& memory) {
     const QSizeF size = input.popupSize;
     PopupFrame result;
-    result.animated = visibleFrame.has_value();
+    result.animated = openPanelFrame.has_value();
     if (input.position == PopupPosition::aboveDock) {
         const PopupPlacement placement = popupOrigin(input, memory);
         result.frame = QRectF(placement.origin, size);
         result.arrowOffset = placement.arrowOffset;
         return result;
     }
-    if (visibleFrame) {
+    if (openPanelFrame) {
         // The open panel stays where the user sees it, growing or shrinking about its centre.
-        result.frame = QRectF(visibleFrame->x() + (visibleFrame->width() - size.width()) * 0.5,
-                              visibleFrame->y() + (visibleFrame->height() - size.height()) * 0.5,
+        result.frame = QRectF(openPanelFrame->x() + (openPanelFrame->width() - size.width()) * 0.5,
+                              openPanelFrame->y() + (openPanelFrame->height() - size.height()) * 0.5,
                               size.width(), size.height());
         return result;
     }

@@ -5,11 +5,14 @@
 //                               settings.popupPosition(), dockValues};
 //     const PopupPlacement placement = popupOrigin(input, m_dockMemory);
 //     panel.setFrame(QRectF(placement.origin, panelSize));
-//     if (placement.arrowOffset) mainQueue.post(guard, [=] {
-//     settings.setPopupArrowOffset(*placement.arrowOffset); });
+//     if (const std::optional<double> offset = placement.arrowOffset) {
+//         queue.async([settings = QPointer(&settings), offset] {
+//             if (settings) settings->setPopupArrowOffset(*offset);   // the owner may be gone
+//         });
+//     }
 //
-// Screen geometry is global and y-up, as the screens port reports it: origin at the bottom left of the
-// primary screen. The arrow offset published is in the popup's own y-down view coordinates, ready for
+// Screen geometry is global and y-up, as the platform describes its screens: origin at the bottom left of
+// the primary screen. The arrow offset published is in the popup's own y-down view coordinates, ready for
 // `PopupShape::arrowOffset`: positive moves the arrow rightwards on a bottom Dock and downwards on a side
 // Dock. For a side Dock that is the negation of the screen's upward distance, so the arrow keeps pointing at
 // the click when the popup had to be shifted away from it near the top or bottom of the screen.
@@ -94,11 +97,11 @@ struct PopupFrame {
     std::optional<double> arrowOffset;
 };
 
-/// Above the Dock: where `popupOrigin` says. Centred: a visible panel (`visibleFrame`, its current frame)
+/// Above the Dock: where `popupOrigin` says. Centred: an open panel (`openPanelFrame`, its current frame)
 /// grows or shrinks about its own centre; a hidden one (none) is centred in the visible frame of the main
 /// screen, else the first screen.
 [[nodiscard]] PopupFrame popupFrame(const PopupPlacementInput& input,
-                                    const std::optional<QRectF>& visibleFrame, DockMemory& memory);
+                                    const std::optional<QRectF>& openPanelFrame, DockMemory& memory);
 
 /// The Dock height to start from before any popup was placed, from the Dock's tile size: the tile plus 18, or
 /// 64 when the Dock reports no tile size. A candidate that is not positive leaves `memory` as it was.

@@ -117,43 +117,45 @@ TEST(PopupHeaderTest, LongNamesAreCutBeforeTheButtonsAndNeverWidenThePopup) {
 
     // A single narrow column leaves the title no room rather than a negative width.
     EXPECT_EQ(popupHeaderLayout(QRectF(0, 0, 32, 35), 17, true).titleRect.width(), 0);
-}
 
-TEST(PopupHeaderTest, HeightIsTheTallestOfTitleAndButtonsWithTheDivider) {
+    // The title row is as tall as the title's line or the tallest button.
     EXPECT_EQ(popupHeaderHeight(20, false), 20 + 12 + 1);
     EXPECT_EQ(popupHeaderHeight(10, false), 18 + 12 + 1);
     EXPECT_EQ(popupHeaderHeight(10, true), 22 + 12 + 1);
 }
 
-// QColor keeps 16 bits a component.
-void expectColor(const QColor& actual, double r, double g, double b, double a) {
-    EXPECT_NEAR(actual.redF(), r, 1e-4);
-    EXPECT_NEAR(actual.greenF(), g, 1e-4);
-    EXPECT_NEAR(actual.blueF(), b, 1e-4);
-    EXPECT_NEAR(actual.alphaF(), a, 1e-4);
-}
-
 TEST(PopupColorsTest, LightAndDarkAppearances) {
     const PopupColors light = popupColors(AppThemeMode::light);
-    expectColor(light.title, 0, 0, 0, 0.82);
-    expectColor(light.appName, 0, 0, 0, 0.62);
-    expectColor(light.divider, 0, 0, 0, 0.08);
-    expectColor(light.border, 0, 0, 0, 0.1);
-    expectColor(light.shadows[0].color, 0, 0, 0, 0.14);
-    expectColor(light.shadows[1].color, 0, 0, 0, 0.08);
-    expectColor(light.closeGlyph, 1, 1, 1, 1);
-    expectColor(light.closeCircle, 0, 0, 0, 0.7);
-
     const PopupColors dark = popupColors(AppThemeMode::dark);
-    expectColor(dark.title, 1, 1, 1, 1);
-    expectColor(dark.appName, 1, 1, 1, 0.62);
-    expectColor(dark.divider, 1, 1, 1, 0.07);
-    expectColor(dark.border, 1, 1, 1, 0.11);
-    expectColor(dark.shadows[0].color, 0, 0, 0, 0.15);
-    expectColor(dark.shadows[1].color, 0, 0, 0, 0.1);
-    expectColor(dark.closeGlyph, 1, 1, 1, 0.92);
-    expectColor(dark.closeCircle, 1, 1, 1, 0.16);
-
+    const struct {
+        const char* name;
+        QColor actual;
+        double grey, alpha;
+    } cases[] = {
+        {"light title", light.title, 0, 0.82},
+        {"dark title", dark.title, 1, 1},
+        {"light name", light.appName, 0, 0.62},
+        {"dark name", dark.appName, 1, 0.62},
+        {"light divider", light.divider, 0, 0.08},
+        {"dark divider", dark.divider, 1, 0.07},
+        {"light border", light.border, 0, 0.1},
+        {"dark border", dark.border, 1, 0.11},
+        {"light shadow 1", light.shadows[0].color, 0, 0.14},
+        {"dark shadow 1", dark.shadows[0].color, 0, 0.15},
+        {"light shadow 2", light.shadows[1].color, 0, 0.08},
+        {"dark shadow 2", dark.shadows[1].color, 0, 0.1},
+        {"light close glyph", light.closeGlyph, 1, 1},
+        {"dark close glyph", dark.closeGlyph, 1, 0.92},
+        {"light close circle", light.closeCircle, 0, 0.7},
+        {"dark close circle", dark.closeCircle, 1, 0.16},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        // QColor keeps 16 bits a component.
+        EXPECT_NEAR(c.actual.redF(), c.grey, 1e-4);
+        EXPECT_NEAR(c.actual.blueF(), c.grey, 1e-4);
+        EXPECT_NEAR(c.actual.alphaF(), c.alpha, 1e-4);
+    }
     for (const PopupColors& colors : {light, dark}) {
         EXPECT_EQ(colors.pinGlyph.toRgb(), QColor(82, 132, 255));
         EXPECT_EQ(colors.shadows[0].radius, 15);
@@ -161,16 +163,6 @@ TEST(PopupColorsTest, LightAndDarkAppearances) {
         EXPECT_EQ(colors.shadows[1].radius, 5);
         EXPECT_EQ(colors.shadows[1].offset, QPointF(0, 2));
     }
-}
-
-TEST(PopupButtonsTest, PinLeansUntilPinnedAndThePopupGrowsInOnlyWhenAnimated) {
-    EXPECT_EQ(pinSymbolName(false), "pin");
-    EXPECT_EQ(pinSymbolName(true), "pin.fill");
-    EXPECT_EQ(pinRotationDegrees(false), 45);
-    EXPECT_EQ(pinRotationDegrees(true), 0);
-    EXPECT_EQ(popupPresentationScale(false, PopupAnimation::spring), 0.9);
-    EXPECT_EQ(popupPresentationScale(true, PopupAnimation::spring), 1);
-    EXPECT_EQ(popupPresentationScale(false, PopupAnimation::none), 1);
 }
 
 } // namespace

@@ -22,9 +22,6 @@ HelperManager::HelperManager(const HelperEnvironment& environment, QObject* pare
 HelperManager::~HelperManager() {
     m_env.notifications.removeObserver(m_tileObserver);
     m_env.notifications.removeObserver(m_popupObserver);
-    for (const WorkItemPtr& item : std::as_const(m_offTimers)) {
-        item->cancel();
-    }
 }
 
 void HelperManager::noteLaunch(const QUuid& folderId) {
@@ -129,28 +126,19 @@ void HelperManager::syncHelpers(const QList<AppFolder>& folders) {
 }
 
 void HelperManager::scheduleHelperOff(const AppFolder& folder, double delaySeconds) {
-    if (const auto pending = m_offTimers.find(folder.id); pending != m_offTimers.end()) {
-        (*pending)->cancel();
-    }
     m_env.distributedNotifications.post(notification_names::kTSFolderOffBadge, std::nullopt,
                                         PlistDictionary{{notification_names::kKeyId, uuidText(folder.id)}});
-    auto item = std::make_shared<WorkItem>([self = QPointer<HelperManager>(this), folder] {
-        if (!self) {
-            return;
-        }
-        self->m_offTimers.remove(folder.id);
-        self->removeDockTile(folder);
-        self->removeHelper(folder.id, false);
+    // A second retirement of the same folder replaces the first.
+    auto [timer, inserted] = m_offTimers.try_emplace(folder.id, m_env.queue);
+    timer->second.start(delaySeconds, [this, folder] {
+        m_offTimers.erase(folder.id);
+        removeDockTile(folder);
+        removeHelper(folder.id, false);
     });
-    m_offTimers.insert(folder.id, item);
-    m_env.queue.schedule(std::move(item), delaySeconds);
 }
 
 void HelperManager::cancelHelperOff(const AppFolder& folder) {
-    if (const auto pending = m_offTimers.find(folder.id); pending != m_offTimers.end()) {
-        (*pending)->cancel();
-    }
-    m_offTimers.remove(folder.id);
+    m_offTimers.erase(folder.id);
     m_env.distributedNotifications.post(notification_names::kTSFolderOffBadge, std::nullopt,
                                         PlistDictionary{{notification_names::kKeyId, uuidText(folder.id)},
                                                         {notification_names::kKeyHide, true}});

@@ -37,6 +37,7 @@
 #include <QSet>
 #include <QString>
 #include <QUuid>
+#include <map>
 #include <optional>
 
 namespace tessly {
@@ -161,7 +162,7 @@ private:
     HelperLaunchRecorder* m_launchRecorder = nullptr;
     std::optional<QString> m_helpersDir;
     std::optional<QString> m_helperStateDir;
-    QHash<QUuid, WorkItemPtr> m_offTimers;
+    std::map<QUuid, DelayedWork> m_offTimers;
     ObserverToken m_tileObserver = 0;
     ObserverToken m_popupObserver = 0;
 };

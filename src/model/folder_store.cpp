@@ -32,11 +32,7 @@ FolderStore::FolderStore(const Paths& paths, HelperActions& helpers, Notificatio
     QDir().mkpath(QFileInfo(m_saveURL).absolutePath());
 }
 
-FolderStore::~FolderStore() {
-    if (m_pendingDockReconcileWorkItem) {
-        m_pendingDockReconcileWorkItem->cancel();
-    }
-}
+FolderStore::~FolderStore() = default;
 
 void FolderStore::load() {
     const BoundedFileRead file = readBoundedFile(m_saveURL, kFolderFileLimit);
@@ -281,17 +277,8 @@ void FolderStore::setInDock(const QUuid& id, bool value) {
 }
 
 void FolderStore::scheduleDockReconcile() {
-    if (m_pendingDockReconcileWorkItem) {
-        m_pendingDockReconcileWorkItem->cancel();
-    }
-    auto item = std::make_shared<WorkItem>([self = QPointer<FolderStore>(this)] {
-        if (self) {
-            self->m_helpers.syncHelpers(self->m_folders);
-        }
-    });
-    m_pendingDockReconcileWorkItem = item;
+    m_pendingDockReconcile.start(kDockReconcileDebounceSeconds, [this] { m_helpers.syncHelpers(m_folders); });
     emit changed(Field::pendingDockReconcileWorkItem);
-    m_queue.schedule(std::move(item), kDockReconcileDebounceSeconds);
 }
 
 void FolderStore::setDidStartDockStateMonitoring(bool value) {

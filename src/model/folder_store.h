@@ -85,9 +85,8 @@ public:
 
     [[nodiscard]] bool didStartDockStateMonitoring() const { return m_didStartDockStateMonitoring; }
     void setDidStartDockStateMonitoring(bool value);
-    [[nodiscard]] const WorkItemPtr& pendingDockReconcileWorkItem() const {
-        return m_pendingDockReconcileWorkItem;
-    }
+    /// True while a Dock reconcile is scheduled and has not run yet.
+    [[nodiscard]] bool pendingDockReconcileWorkItem() const { return m_pendingDockReconcile.isPending(); }
     [[nodiscard]] const std::optional<AppFolder>& folderPendingDelete() const {
         return m_folderPendingDelete;
     }
@@ -142,7 +141,7 @@ private:
     QByteArray m_syncedBytes;
 
     bool m_didStartDockStateMonitoring = false;
-    WorkItemPtr m_pendingDockReconcileWorkItem;
+    DelayedWork m_pendingDockReconcile{m_queue};
     std::optional<AppFolder> m_folderPendingDelete;
     bool m_showingEmptyFolderAlert = false;
     bool m_showingFolderEditor = false;

@@ -1,14 +1,14 @@
 // Work for the main thread, now or after a delay, and cancellable.
 //
 // Everything in the program runs on the main thread; delayed work goes through this queue. A work item can be
-// cancelled until it runs; a debounce is a member work item that is cancelled and replaced.
+// cancelled until it runs. A debounce or a timer is a DelayedWork member: a new start replaces the pending
+// run, and the member's destruction cancels it, so the work never outlives its owner.
 //
-//     m_pending = queue.asyncAfter(0.2, [weak = QPointer(this)] { if (weak) weak->reconcile(); });
-//     ...
-//     m_pending->cancel();
+//     DelayedWork m_reconcile{queue};
+//     m_reconcile.start(0.2, [this] { reconcile(); });   // a second start within 0.2 s replaces this one
 //
-// Every closure handed to the queue must check that its owner still exists (a QPointer or weak_ptr capture):
-// the queue may run it after the owner is gone.
+// Every other closure handed to the queue must check that its owner still exists (a QPointer or weak_ptr
+// capture): the queue may run it after the owner is gone.
 //
 // Main thread only.
 #pragma once
@@ -29,6 +29,8 @@ public:
         m_block = nullptr;
     }
     [[nodiscard]] bool isCancelled() const { return m_cancelled; }
+    /// True until the block runs or is cancelled.
+    [[nodiscard]] bool isPending() const { return !m_cancelled && m_block != nullptr; }
 
     /// Runs the block unless it was cancelled or has run already.
     void perform() {
@@ -64,6 +66,37 @@ public:
         schedule(item, delaySeconds);
         return item;
     }
+};
+
+/// One piece of delayed work that belongs to the object holding this member. `start` replaces a run that is
+/// still pending; `stop` and the member's destruction cancel it. The block may therefore use its owner
+/// freely.
+class DelayedWork {
+public:
+    explicit DelayedWork(MainQueue& queue) : m_queue(queue) {}
+    ~DelayedWork() { stop(); }
+    DelayedWork(const DelayedWork&) = delete;
+    DelayedWork& operator=(const DelayedWork&) = delete;
+
+    /// Runs `block` `delaySeconds` from now, instead of any run still pending.
+    void start(double delaySeconds, std::function<void()> block) {
+        stop();
+        m_item = std::make_shared<WorkItem>(std::move(block));
+        m_queue.schedule(m_item, delaySeconds);
+    }
+    /// Cancels the pending run, if any.
+    void stop() {
+        if (m_item) {
+            m_item->cancel();
+            m_item.reset();
+        }
+    }
+    /// True from `start` until the block runs or is stopped.
+    [[nodiscard]] bool isPending() const { return m_item && m_item->isPending(); }
+
+private:
+    MainQueue& m_queue;
+    WorkItemPtr m_item;
 };
 
 } // namespace tessly

@@ -37,15 +37,7 @@ DockTileManager::DockTileManager(const FolderStore& store, const AppSettings& se
       m_symbols(symbols), m_icons(icons), m_folderIdentifier(std::move(folderIdentifier)),
       m_bundlePath(std::move(bundlePath)) {}
 
-DockTileManager::~DockTileManager() {
-    // The queued closures would do nothing now; cancelling lets go of the images they hold.
-    if (m_updateWorkItem) {
-        m_updateWorkItem->cancel();
-    }
-    if (m_badgeTimer) {
-        m_badgeTimer->cancel();
-    }
-}
+DockTileManager::~DockTileManager() = default;
 
 void DockTileManager::refreshTile() {
     const std::optional<QString> identifier = m_folderIdentifier ? m_folderIdentifier() : std::nullopt;
@@ -67,17 +59,10 @@ void DockTileManager::updateTile(const AppFolder& folder) {
 
 void DockTileManager::showBadge(const QString& text, const QColor& color, double durationSeconds) {
     m_activeBadge = Badge{text, color};
-    if (m_badgeTimer) {
-        m_badgeTimer->cancel();
-    }
     const double delay = std::isfinite(durationSeconds) ? durationSeconds : 0.0;
-    m_badgeTimer = m_queue.asyncAfter(delay, [self = QPointer<DockTileManager>(this)] {
-        if (!self) {
-            return;
-        }
-        self->m_activeBadge.reset();
-        self->m_badgeTimer.reset();
-        self->refreshTile();
+    m_badgeTimer.start(delay, [this] {
+        m_activeBadge.reset();
+        refreshTile();
     });
     refreshTile();
 }
@@ -134,18 +119,9 @@ void DockTileManager::applyToDockTile(const ImagePtr& image) {
 }
 
 void DockTileManager::scheduleBundleIconWrite(ImagePtr image) {
-    if (m_updateWorkItem) {
-        m_updateWorkItem->cancel();
-    }
     // 0.5 s after the last update: a burst of changes (a style being edited) writes the bundle once.
-    m_updateWorkItem =
-        m_queue.asyncAfter(kBundleIconWriteDelaySeconds, [self = QPointer<DockTileManager>(this), image] {
-            if (!self) {
-                return;
-            }
-            self->m_updateWorkItem.reset();
-            self->m_icons.setIcon(*image, self->m_bundlePath);
-        });
+    m_bundleIconWrite.start(kBundleIconWriteDelaySeconds,
+                            [this, image] { m_icons.setIcon(*image, m_bundlePath); });
 }
 
 } // namespace tessly

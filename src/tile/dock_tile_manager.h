@@ -93,9 +93,9 @@ private:
     QString m_bundlePath;
 
     /// The pending bundle icon write.
-    WorkItemPtr m_updateWorkItem;
+    DelayedWork m_bundleIconWrite{m_queue};
     /// Ends the current badge.
-    WorkItemPtr m_badgeTimer;
+    DelayedWork m_badgeTimer{m_queue};
     std::optional<Badge> m_activeBadge;
     ImagePtr m_lastIcon;
 };

@@ -22,6 +22,7 @@
 #pragma once
 
 #include "model/enumerations.h"
+#include "platform/gui/screens.h"
 
 #include <QList>
 #include <QPointF>
@@ -30,12 +31,6 @@
 #include <optional>
 
 namespace tessly {
-
-/// One screen: its full frame and the part the menu bar and the Dock leave free, in y-up global points.
-struct ScreenGeometry {
-    QRectF frame;
-    QRectF visibleFrame;
-};
 
 /// The Dock's own preferences as far as placement needs them; a value the Dock does not report is none.
 struct DockValues {

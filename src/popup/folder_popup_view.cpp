@@ -1,0 +1,408 @@
+#include "popup/folder_popup_view.h"
+
+#include "platform/gui/symbol_images.h"
+#include "popup/popup_app_icon_view.h"
+#include "settings/app_settings.h"
+
+#include <QAbstractButton>
+#include <QFontMetricsF>
+#include <QGraphicsEffect>
+#include <QPainter>
+#include <QPolygon>
+#include <QVariantAnimation>
+
+#include <algorithm>
+#include <cmath>
+
+namespace tessly {
+
+namespace {
+
+// The icon font draws its glyphs within 20 of the 24 units of its em: a symbol square this much larger than
+// the text size gives a glyph as large as a text glyph of that size.
+constexpr double kSymbolEmScale = 24.0 / 20.0;
+// The arrow slides to a new offset in this time.
+constexpr int kArrowSlideMilliseconds = 250;
+
+QFont popupFont(double size, QFont::Weight weight) {
+    QFont font(QStringLiteral("sans-serif"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setWeight(weight);
+    // Sizes are in points of the layout, which are the view's device-independent pixels.
+    font.setPixelSize(static_cast<int>(std::lround(size)));
+    return font;
+}
+
+bool isPopupField(AppSettings::Field field) {
+    switch (field) {
+    case AppSettings::Field::appTheme:
+    case AppSettings::Field::popupShowTitle:
+    case AppSettings::Field::popupColumns:
+    case AppSettings::Field::popupIconSize:
+    case AppSettings::Field::popupShowAppName:
+    case AppSettings::Field::popupPosition:
+    case AppSettings::Field::popupBlurStyle:
+    case AppSettings::Field::popupOpacity:
+    case AppSettings::Field::popupAnimationStyle:
+        return true;
+    default:
+        return false;
+    }
+}
+
+/// Draws a template symbol in `tint`, centred in `square` and turned by `degrees` about its centre; the
+/// name as text when there is no such symbol.
+void drawSymbol(QPainter& painter, const SymbolImages& symbols, const QString& name, double textSize,
+                SymbolWeight weight, const QRectF& square, const QColor& tint, double degrees) {
+    const double side = textSize * kSymbolEmScale;
+    const QRectF target(square.center().x() - side / 2, square.center().y() - side / 2, side, side);
+    painter.save();
+    painter.translate(target.center());
+    painter.rotate(degrees);
+    painter.translate(-target.center());
+    if (const ImagePtr symbol = symbols.symbol(name, side, weight)) {
+        symbol->drawTinted(painter, target, tint);
+    } else {
+        painter.setPen(tint);
+        painter.drawText(square, Qt::AlignCenter, name.left(1));
+    }
+    painter.restore();
+}
+
+/// The pin: a leaning pin when not pinned, an upright one when pinned; the whole square is the hit area.
+class PopupPinButton final : public QAbstractButton {
+public:
+    PopupPinButton(const SymbolImages& symbols, QWidget* parent) : QAbstractButton(parent), m_symbols(symbols) {
+        setFocusPolicy(Qt::NoFocus);
+        setCheckable(true);
+    }
+    void setTint(const QColor& tint) {
+        m_tint = tint;
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
+        painter.setOpacity(isDown() ? kPopupPinPressedOpacity : 1.0);
+        drawSymbol(painter, m_symbols, pinSymbolName(isChecked()), kPopupPinFontSize, SymbolWeight::regular,
+                   QRectF(rect()), m_tint, pinRotationDegrees(isChecked()));
+    }
+
+private:
+    const SymbolImages& m_symbols;
+    QColor m_tint;
+};
+
+/// The close button: a cross on a filled circle, which is its hit area.
+class PopupCloseButton final : public QAbstractButton {
+public:
+    PopupCloseButton(const SymbolImages& symbols, QWidget* parent) : QAbstractButton(parent), m_symbols(symbols) {
+        setFocusPolicy(Qt::NoFocus);
+    }
+    void setColors(const QColor& glyph, const QColor& circle) {
+        m_glyph = glyph;
+        m_circle = circle;
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
+        painter.setOpacity(isDown() ? kPopupClosePressedOpacity : 1.0);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(m_circle);
+        painter.drawEllipse(QRectF(rect()));
+        drawSymbol(painter, m_symbols, QStringLiteral("xmark"), kPopupCloseFontSize, SymbolWeight::bold,
+                   QRectF(rect()), m_glyph, 0);
+    }
+    [[nodiscard]] bool hitButton(const QPoint& pos) const override {
+        const QPointF d = QPointF(pos) + QPointF(0.5, 0.5) - QRectF(rect()).center();
+        const double radius = width() / 2.0;
+        return d.x() * d.x() + d.y() * d.y() <= radius * radius;
+    }
+
+private:
+    const SymbolImages& m_symbols;
+    QColor m_glyph;
+    QColor m_circle;
+};
+
+/// Draws the view and its children faded and scaled about the centre while the popup is presented.
+class PresentationEffect final : public QGraphicsEffect {
+public:
+    using QGraphicsEffect::QGraphicsEffect;
+
+    void setState(double scale, double opacity) {
+        m_scale = scale;
+        m_opacity = opacity;
+        update();
+    }
+
+protected:
+    void draw(QPainter* painter) override {
+        QPoint offset;
+        const QPixmap pixmap = sourcePixmap(Qt::LogicalCoordinates, &offset, QGraphicsEffect::NoPad);
+        const QPointF centre = boundingRect().center();
+        painter->save();
+        painter->setRenderHint(QPainter::SmoothPixmapTransform);
+        painter->setOpacity(std::clamp(m_opacity, 0.0, 1.0));
+        painter->translate(centre);
+        painter->scale(m_scale, m_scale);
+        painter->translate(-centre);
+        painter->drawPixmap(offset, pixmap);
+        painter->restore();
+    }
+
+private:
+    double m_scale = 1.0;
+    double m_opacity = 1.0;
+};
+
+} // namespace
+
+FolderPopupView::FolderPopupView(AppFolder folder, DockEdge dockEdge, std::function<void()> onDismiss,
+                                 std::function<void(bool)> onTogglePin, AppSettings& settings,
+                                 const WorkspaceIcons& icons, const SymbolImages& symbols, Workspace& workspace,
+                                 MainQueue& queue, QWidget* parent)
+    : QWidget(parent),
+      m_folder(std::move(folder)),
+      m_dockEdge(dockEdge),
+      m_onDismiss(std::move(onDismiss)),
+      m_onTogglePin(std::move(onTogglePin)),
+      m_settings(settings),
+      m_symbols(symbols),
+      m_arrowAnimation(new QVariantAnimation(this)) {
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setAutoFillBackground(false);
+
+    for (const AppItem& app : m_folder.apps) {
+        m_cells.append(new PopupAppIconView(app, icons, workspace, queue, [this] { onLaunch(); }, this));
+    }
+    auto* pin = new PopupPinButton(symbols, this);
+    connect(pin, &QAbstractButton::clicked, this, [this] { togglePin(); });
+    m_pinButton = pin;
+    auto* close = new PopupCloseButton(symbols, this);
+    connect(close, &QAbstractButton::clicked, this, [this] {
+        if (m_onDismiss) {
+            m_onDismiss();
+        }
+    });
+    m_closeButton = close;
+
+    m_arrowAnimation->setDuration(kArrowSlideMilliseconds);
+    m_arrowAnimation->setEasingCurve(QEasingCurve::OutCubic);
+    connect(m_arrowAnimation, &QVariantAnimation::valueChanged, this,
+            [this](const QVariant& value) { setArrowOffset(value.toDouble()); });
+    connect(&m_settings, &AppSettings::changed, this, [this](AppSettings::Field field) {
+        if (field == AppSettings::Field::popupArrowOffset) {
+            m_arrowAnimation->stop();
+            m_arrowAnimation->setStartValue(m_shape.arrowOffset);
+            m_arrowAnimation->setEndValue(m_settings.popupArrowOffset());
+            m_arrowAnimation->start();
+        } else if (isPopupField(field)) {
+            relayout();
+        }
+    });
+    m_shape = folderPopupShape(m_dockEdge, m_settings.popupArrowOffset());
+    relayout();
+}
+
+FolderPopupView::~FolderPopupView() = default;
+
+QSize FolderPopupView::sizeHint() const {
+    return {static_cast<int>(std::ceil(m_layout.panelSize.width())),
+            static_cast<int>(std::ceil(m_layout.panelSize.height()))};
+}
+
+void FolderPopupView::setCompositorIsRunning(bool running) {
+    if (running == m_compositorIsRunning) {
+        return;
+    }
+    m_compositorIsRunning = running;
+    relayout();
+}
+
+QRegion FolderPopupView::opaqueMask() const {
+    return QRegion(m_outline.toFillPolygon().toPolygon(), Qt::WindingFill);
+}
+
+QRegion FolderPopupView::blurRegion() const {
+    return m_material.translucent ? opaqueMask() : QRegion();
+}
+
+bool FolderPopupView::isPresentationSettled() const {
+    return !m_presentation || m_presentation->state() != QAbstractAnimation::Running;
+}
+
+bool FolderPopupView::showsPinButton() const {
+    return m_settings.popupShowTitle() && m_settings.popupPosition() == PopupPosition::center;
+}
+
+void FolderPopupView::relayout() {
+    const AppThemeMode appearance = m_settings.appTheme();
+    m_colors = popupColors(appearance);
+    m_material = popupMaterial(m_settings.popupBlurStyle(), m_settings.popupOpacity(), appearance,
+                               m_compositorIsRunning);
+
+    const double iconSize = m_settings.popupIconSize();
+    const bool showsTitle = m_settings.popupShowTitle();
+    const bool showsNames = m_settings.popupShowAppName();
+    const bool showsPin = showsPinButton();
+    m_titleFont = popupFont(kPopupTitleFontSize, QFont::Bold);
+    const QFont nameFont = popupFont(kPopupAppNameFontSize, QFont::Medium);
+    const double titleLineHeight = QFontMetricsF(m_titleFont).height();
+    const double nameLineHeight = QFontMetricsF(nameFont).height();
+
+    PopupLayoutInput input;
+    input.appCount = m_folder.apps.size();
+    input.maximumColumns = m_settings.popupColumns();
+    input.iconSize = iconSize;
+    if (showsNames) {
+        input.nameLineHeight = nameLineHeight;
+    }
+    if (showsTitle) {
+        input.headerHeight = popupHeaderHeight(titleLineHeight, showsPin);
+    }
+    input.position = m_settings.popupPosition();
+    m_layout = popupLayout(input);
+    m_header = showsTitle ? popupHeaderLayout(m_layout.headerRect, titleLineHeight, showsPin) : PopupHeaderLayout{};
+    m_elidedTitle = showsTitle ? QFontMetricsF(m_titleFont).elidedText(m_folder.name, Qt::ElideRight,
+                                                                        m_header.titleRect.width())
+                               : QString();
+
+    // A cell's widget reaches a little beyond its slot, into the gaps, so the grown icon of a hovered cell is
+    // not clipped; its hit area stays the slot (the gaps are at least 8 points).
+    const int growth = static_cast<int>(std::ceil(iconSize * (kPopupHoveredIconScale - 1) / 2));
+    const QFontMetricsF nameMetrics(nameFont);
+    for (qsizetype i = 0; i < m_cells.size(); ++i) {
+        const QRectF slot = m_layout.cellRect(i);
+        const QRect geometry = slot.toRect().adjusted(-growth, -growth, growth, growth);
+        const QPointF origin = geometry.topLeft();
+        const QRectF nameRect =
+            showsNames ? m_layout.nameRect(i, iconSize, nameLineHeight).translated(-origin) : QRectF();
+        m_cells[i]->setGeometry(geometry);
+        m_cells[i]->setContent(m_layout.iconRect(i, iconSize).translated(-origin), nameRect,
+                               showsNames ? nameMetrics.elidedText(m_cells[i]->app().name, Qt::ElideRight,
+                                                                   nameRect.width())
+                                          : QString(),
+                               nameFont, m_colors.appName);
+    }
+
+    m_closeButton->setVisible(showsTitle);
+    m_closeButton->setGeometry(m_header.closeRect.toRect());
+    static_cast<PopupCloseButton*>(m_closeButton)->setColors(m_colors.closeGlyph, m_colors.closeCircle);
+    m_pinButton->setVisible(showsPin);
+    m_pinButton->setGeometry(m_header.pinRect.toRect());
+    m_pinButton->setChecked(m_isPinned);
+    static_cast<PopupPinButton*>(m_pinButton)->setTint(m_colors.pinGlyph);
+
+    updateOutline();
+    updateGeometry();
+    resize(sizeHint());
+}
+
+void FolderPopupView::updateOutline() {
+    m_hasArrow = m_settings.popupPosition() == PopupPosition::aboveDock;
+    if (m_hasArrow) {
+        m_outline = m_shape.path(m_layout.plateRect);
+    } else {
+        m_outline = QPainterPath();
+        m_outline.addRoundedRect(m_layout.plateRect, kPopupCornerRadius, kPopupCornerRadius);
+    }
+    // Without a compositor the margin is cut away, shadows and all.
+    m_shadows = m_material.translucent
+                    ? popupShadowImage(m_outline, sizeHint(), m_colors.shadows, devicePixelRatioF())
+                    : QImage();
+    update();
+    emit windowShapeChanged();
+}
+
+void FolderPopupView::setArrowOffset(double offset) {
+    m_shape = folderPopupShape(m_dockEdge, offset);
+    updateOutline();
+}
+
+void FolderPopupView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (!m_shadows.isNull()) {
+        painter.drawImage(QPointF(0, 0), m_shadows);
+    }
+    if (!m_material.translucent) {
+        // The window's mask follows the outline's polygon, pixel by pixel: a plate a pixel wider than the
+        // outline leaves no edge pixel half transparent, which would show black without a compositor.
+        painter.setPen(QPen(m_material.fill, 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPath(m_outline);
+    }
+    painter.fillPath(m_outline, m_material.fill);
+
+    if (!m_header.titleRect.isEmpty() || !m_header.closeRect.isEmpty()) {
+        painter.setFont(m_titleFont);
+        painter.setPen(m_colors.title);
+        painter.drawText(m_header.titleRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                         m_elidedTitle);
+        painter.fillRect(m_header.dividerRect, m_colors.divider);
+    }
+    painter.setPen(QPen(m_colors.border, 1));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPath(m_outline);
+}
+
+void FolderPopupView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!qFuzzyCompare(m_shadows.devicePixelRatio(), devicePixelRatioF()) && m_material.translucent) {
+        updateOutline();
+    }
+    if (!m_isPresented) {
+        present();
+    }
+}
+
+void FolderPopupView::present() {
+    m_isPresented = true;
+    const PopupAnimation style = m_settings.popupAnimationStyle();
+    // Without a compositor a fade would be blended with black: the popup is shown at once.
+    if (style == PopupAnimation::none || !m_compositorIsRunning) {
+        return;
+    }
+    auto* effect = new PresentationEffect(this);
+    const double from = popupPresentationScale(false, style);
+    const double to = popupPresentationScale(true, style);
+    effect->setState(from, 0);
+    setGraphicsEffect(effect);
+    m_presentation = new QVariantAnimation(this);
+    m_presentation->setDuration(static_cast<int>(kPopupSpringDuration * 1000));
+    m_presentation->setStartValue(0.0);
+    m_presentation->setEndValue(1.0);
+    m_presentation->setEasingCurve(popupSpringEasing());
+    connect(m_presentation, &QVariantAnimation::valueChanged, effect, [effect, from, to](const QVariant& value) {
+        const double progress = value.toDouble();
+        effect->setState(from + (to - from) * progress, progress);
+    });
+    connect(m_presentation, &QVariantAnimation::finished, this, [this] {
+        // Settled: draw directly again, so hovering and redraws do not go through the effect's pixmap.
+        setGraphicsEffect(nullptr);
+    });
+    m_presentation->start();
+}
+
+void FolderPopupView::togglePin() {
+    m_isPinned = !m_isPinned;
+    m_pinButton->setChecked(m_isPinned);
+    if (m_onTogglePin) {
+        m_onTogglePin(m_isPinned);
+    }
+}
+
+void FolderPopupView::onLaunch() {
+    if (!m_isPinned && m_onDismiss) {
+        m_onDismiss();
+    }
+}
+
+} // namespace tessly

@@ -1,0 +1,113 @@
+#include "popup/popup_app_icon_view.h"
+
+#include "platform/gui/workspace_icons.h"
+#include "platform/main_queue.h"
+#include "platform/workspace.h"
+#include "popup/popup_appearance.h"
+#include "popup/popup_layout.h"
+
+#include <QDir>
+#include <QPainter>
+#include <QPointer>
+#include <QVariantAnimation>
+
+namespace tessly {
+
+QString popupApplicationPath(const AppItem& app) {
+    return QDir::cleanPath(app.appURL.toLocalFile());
+}
+
+PopupAppIconView::PopupAppIconView(AppItem app, const WorkspaceIcons& icons, Workspace& workspace,
+                                   MainQueue& queue, std::function<void()> onLaunch, QWidget* parent)
+    : QAbstractButton(parent),
+      m_app(std::move(app)),
+      m_workspace(workspace),
+      m_queue(queue),
+      m_onLaunch(std::move(onLaunch)),
+      m_icon(icons.iconForFile(popupApplicationPath(m_app))),
+      m_hoverAnimation(new QVariantAnimation(this)) {
+    setAttribute(Qt::WA_Hover);
+    setFocusPolicy(Qt::NoFocus);
+    setToolTip(m_app.name);
+    // Critically damped, as the hover spring is: it settles without overshoot.
+    m_hoverAnimation->setDuration(static_cast<int>(kPopupHoverDuration * 1000));
+    m_hoverAnimation->setEasingCurve(QEasingCurve::OutCubic);
+    connect(m_hoverAnimation, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
+        m_iconScale = value.toDouble();
+        update();
+    });
+    connect(this, &QAbstractButton::clicked, this, &PopupAppIconView::launch);
+}
+
+PopupAppIconView::~PopupAppIconView() = default;
+
+QString PopupAppIconView::applicationPath() const {
+    return popupApplicationPath(m_app);
+}
+
+void PopupAppIconView::setContent(const QRectF& iconRect, const QRectF& nameRect, const QString& elidedName,
+                                  const QFont& nameFont, const QColor& nameColor) {
+    m_iconRect = iconRect;
+    m_nameRect = nameRect;
+    m_elidedName = elidedName;
+    m_nameFont = nameFont;
+    m_nameColor = nameColor;
+    update();
+}
+
+void PopupAppIconView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
+    if (m_icon) {
+        painter.save();
+        const QPointF centre = m_iconRect.center();
+        painter.translate(centre);
+        painter.scale(m_iconScale, m_iconScale);
+        painter.translate(-centre);
+        m_icon->draw(painter, m_iconRect);
+        painter.restore();
+    }
+    if (!m_nameRect.isEmpty()) {
+        painter.setFont(m_nameFont);
+        painter.setPen(m_nameColor);
+        painter.drawText(m_nameRect, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, m_elidedName);
+    }
+}
+
+void PopupAppIconView::enterEvent(QEnterEvent* event) {
+    setHovered(true);
+    QAbstractButton::enterEvent(event);
+}
+
+void PopupAppIconView::leaveEvent(QEvent* event) {
+    setHovered(false);
+    QAbstractButton::leaveEvent(event);
+}
+
+void PopupAppIconView::setHovered(bool hovered) {
+    m_hoverAnimation->stop();
+    m_hoverAnimation->setStartValue(m_iconScale);
+    m_hoverAnimation->setEndValue(hovered ? kPopupHoveredIconScale : 1.0);
+    m_hoverAnimation->start();
+}
+
+void PopupAppIconView::launch() {
+    OpenConfiguration configuration;
+    configuration.activates = true;
+    // The completion may come after the popup closed: it checks the cell is still there, on the main queue.
+    QPointer<PopupAppIconView> self(this);
+    MainQueue* queue = &m_queue;
+    m_workspace.openApplication(applicationPath(), configuration,
+                                [self, queue](const std::optional<QString>& error) {
+                                    if (error) {
+                                        return;
+                                    }
+                                    queue->async([self] {
+                                        if (self && self->m_onLaunch) {
+                                            self->m_onLaunch();
+                                        }
+                                    });
+                                });
+}
+
+} // namespace tessly

@@ -1,0 +1,78 @@
+// One application in the folder popup's grid: its icon and, when names are shown, its name; clicking it opens
+// the application.
+//
+//     auto* cell = new PopupAppIconView(app, icons, workspace, queue, [this] { onLaunch(); }, popup);
+//     cell->setGeometry(layout.cellRect(i).toRect());
+//     cell->setContent(iconRect, nameRect, elidedName, nameFont, nameColor);   // in the cell's coordinates
+//
+// The icon is fetched once, when the cell is made. A click opens the application, activating it; when the
+// workspace reports success, `onLaunch` runs on the main queue (never while the cell is gone); on an error
+// nothing more happens. Main thread only.
+#pragma once
+
+#include "model/app_folder.h"
+#include "platform/gui/image.h"
+
+#include <QAbstractButton>
+#include <QColor>
+#include <QFont>
+#include <QRectF>
+#include <QString>
+#include <functional>
+
+class QVariantAnimation;
+
+namespace tessly {
+
+class MainQueue;
+class Workspace;
+class WorkspaceIcons;
+
+class PopupAppIconView final : public QAbstractButton {
+    Q_OBJECT
+
+public:
+    PopupAppIconView(AppItem app, const WorkspaceIcons& icons, Workspace& workspace, MainQueue& queue,
+                     std::function<void()> onLaunch, QWidget* parent = nullptr);
+    ~PopupAppIconView() override;
+
+    /// Where the icon and the name go, in the cell's coordinates; an empty `nameRect` shows no name.
+    /// `elidedName` is the name already cut to fit.
+    void setContent(const QRectF& iconRect, const QRectF& nameRect, const QString& elidedName,
+                    const QFont& nameFont, const QColor& nameColor);
+
+    [[nodiscard]] const AppItem& app() const { return m_app; }
+    /// The file path the cell opens and shows the icon of.
+    [[nodiscard]] QString applicationPath() const;
+    /// The icon's current scale about its centre: 1, or up to kPopupHoveredIconScale under the pointer.
+    [[nodiscard]] double iconScale() const { return m_iconScale; }
+    /// The icon fetched when the cell was made.
+    [[nodiscard]] const ImagePtr& icon() const { return m_icon; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    void launch();
+    void setHovered(bool hovered);
+
+    AppItem m_app;
+    Workspace& m_workspace;
+    MainQueue& m_queue;
+    std::function<void()> m_onLaunch;
+    ImagePtr m_icon;
+    QRectF m_iconRect;
+    QRectF m_nameRect;
+    QString m_elidedName;
+    QFont m_nameFont;
+    QColor m_nameColor;
+    double m_iconScale = 1.0;
+    QVariantAnimation* m_hoverAnimation = nullptr;
+};
+
+/// The path of an application entry's URL, cleaned (no trailing slash).
+[[nodiscard]] QString popupApplicationPath(const AppItem& app);
+
+} // namespace tessly

@@ -1,0 +1,215 @@
+// The application delegate: how a process of the program decides its role, what each role sets up at launch,
+// the reopen event (a click on the process's Dock tile), the notification handlers of both roles, the
+// helper's popup panel, and termination. Exactly one exists per process, made by the process's composition
+// (TesslyProcess) and kept until the process ends.
+//
+//     AppDelegate delegate(environment, parts, popupViewFactory, revealMainWindow);
+//     delegate.applicationWillFinishLaunching();
+//     delegate.applicationDidFinishLaunching();
+//     ...                                               // the event loop runs; the platform calls back
+//     delegate.applicationWillTerminate();
+//
+// One implementation file per concern: start-up and role (app_delegate_startup.cpp), reopen and notification
+// handlers (app_delegate_handlers.cpp), the popup panel (app_delegate_popup.cpp).
+//
+// Main thread only.
+#pragma once
+
+#include "model/app_folder.h"
+#include "model/helper_actions.h"
+#include "platform/date.h"
+#include "platform/distributed_notification_center.h"
+#include "platform/gui/application.h"
+#include "platform/gui/screens.h"
+#include "platform/main_queue.h"
+#include "platform/notification_center.h"
+#include "platform/paths.h"
+#include "platform/user_defaults.h"
+#include "shell/main_window_page.h"
+#include "shell/popup_placement.h"
+
+#include <QHash>
+#include <QObject>
+#include <QPointF>
+#include <QPointer>
+#include <QStringList>
+#include <QUuid>
+#include <QWidget>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace tessly {
+
+class AppSettings;
+class Clock;
+class DockTileManager;
+class FileWatcher;
+class FolderStore;
+class HelperManager;
+class SoftwareUpdater;
+
+/// What the popup's content view is made from.
+struct PopupViewRequest {
+    AppFolder folder;
+    /// The Dock's edge when the popup sits above the Dock, else the bottom edge.
+    DockEdge dockEdge = DockEdge::bottom;
+    /// Closes the popup; does nothing once the delegate is gone.
+    std::function<void()> onDismiss;
+    /// Pins or unpins the popup; does nothing once the delegate or the panel is gone.
+    std::function<void(bool)> onTogglePin;
+};
+using PopupViewFactory = std::function<std::unique_ptr<QWidget>(const PopupViewRequest&)>;
+/// Shows the main window at a page (the main window's controller); nothing while there is no window.
+using MainWindowReveal = std::function<void(MainWindowPage)>;
+
+/// The platform services the delegate uses.
+struct AppDelegateEnvironment {
+    Paths paths;
+    UserDefaults& defaults;
+    MainQueue& queue;
+    const Clock& clock;
+    NotificationCenter& notifications;
+    DistributedNotificationCenter& distributedNotifications;
+    Application& application;
+    Screens& screens;
+    Pointer& pointer;
+    /// The process's command-line arguments after the program path.
+    QStringList arguments;
+};
+
+/// The program's objects of this process that the delegate drives; the updater only in a process that may
+/// become the main application (null in tests that leave it out).
+struct AppDelegateParts {
+    AppSettings& settings;
+    FolderStore& store;
+    HelperManager& helpers;
+    DockTileManager& tile;
+    SoftwareUpdater* updater = nullptr;
+};
+
+class AppDelegate final : public QObject, public HelperLaunchRecorder {
+    Q_OBJECT
+
+public:
+    AppDelegate(AppDelegateEnvironment environment, AppDelegateParts parts, PopupViewFactory popupViewFactory,
+                MainWindowReveal revealMainWindow, QObject* parent = nullptr);
+    ~AppDelegate() override;
+
+    // Application callbacks.
+    /// Before any window or menu exists: the platform's own texts follow the user's language.
+    void applicationWillFinishLaunching();
+    /// The start-up of either role.
+    void applicationDidFinishLaunching();
+    /// The settings are read again: another process may have changed them.
+    void applicationDidBecomeActive();
+    /// A click on the running process's Dock tile. Always answers false: the platform's own reopen behaviour
+    /// (opening or restoring windows) never runs.
+    bool applicationShouldHandleReopen(bool hasVisibleWindows);
+    /// Closing the main window never quits.
+    [[nodiscard]] static bool applicationShouldTerminateAfterLastWindowClosed() { return false; }
+    void applicationWillTerminate();
+
+    void openMainWindow();
+    void openSettings();
+
+    // Notification handlers.
+    void updateMainAppPresentationMode();
+    void updateDockTile();
+    void refreshPopupSettings();
+    void refreshTheme();
+    void handleClosePopupsNotification(const DistributedNotification& notification);
+    void handleDockTilePinStateChanged(const DistributedNotification& notification);
+    void offBadge(const DistributedNotification& notification);
+    void deleteBadge(const DistributedNotification& notification);
+
+    // The popup panel.
+    /// Opens the popup for the folder, or closes it when it is open.
+    void showPopup(const AppFolder& folder);
+    void closePopup();
+    void updatePopupFrame();
+    void setPopupPinned(bool pinned);
+    void handleOutsideClick();
+    [[nodiscard]] DockEdge detectDockEdge(const ScreenGeometry& screen);
+    [[nodiscard]] QPointF popupOrigin(double width, double height);
+
+    /// HelperLaunchRecorder: the main application (re)launched a folder's helper at `when`.
+    void noteHelperLaunch(const QUuid& folderId, Date when) override;
+
+    // Dock monitoring, filled in with the Dock's watchers.
+    void startDockStateMonitoring();
+
+    // State, for the views and the tests.
+    [[nodiscard]] const std::map<QUuid, bool>& dockPinnedStateByFolderID() const {
+        return m_dockPinnedStateByFolderID;
+    }
+    [[nodiscard]] const std::optional<QUuid>& pendingInitialHelperPopupFolderID() const {
+        return m_pendingInitialHelperPopupFolderID;
+    }
+    [[nodiscard]] bool shouldIgnoreNextHelperReopen() const { return m_shouldIgnoreNextHelperReopen; }
+    [[nodiscard]] bool hasHandledInitialReopen() const { return m_hasHandledInitialReopen; }
+    [[nodiscard]] const QHash<QUuid, Date>& recentHelperLaunchDates() const {
+        return m_recentHelperLaunchDates;
+    }
+    [[nodiscard]] Date dockStateStartupGraceUntil() const { return m_dockStateStartupGraceUntil; }
+    [[nodiscard]] bool didApplyInitialMainAppPresentation() const {
+        return m_didApplyInitialMainAppPresentation;
+    }
+    [[nodiscard]] double cachedDockHeight() const { return m_dockMemory.cachedDockHeight; }
+    [[nodiscard]] DockEdge lastDockEdge() const { return m_dockMemory.lastDockEdge; }
+    [[nodiscard]] QPointF absoluteArrowLocation() const { return m_absoluteArrowLocation; }
+    [[nodiscard]] Panel* popupPanel() const { return m_popupPanel.get(); }
+    [[nodiscard]] bool isPopupPinned() const { return m_isPopupPinned; }
+    [[nodiscard]] bool hasOutsideClickMonitor() const { return m_outsideClickMonitor.has_value(); }
+    [[nodiscard]] Date lastPopupCloseTime() const { return m_lastPopupCloseTime; }
+
+private:
+    /// The folder this process is the helper of: its identifier parses and the folder is in the store.
+    [[nodiscard]] std::optional<AppFolder> helperFolder();
+    void helperStartup(const AppFolder& folder);
+    /// Seconds since the marker's time when the main application launched this helper; nothing otherwise.
+    /// The marker is deleted in every case.
+    [[nodiscard]] std::optional<double> consumeLaunchMarker(const AppFolder& folder);
+    void applyPresentationMode();
+    void registerObservers(bool mainApplication);
+    void installOutsideClickMonitor();
+    void removeOutsideClickMonitor();
+    [[nodiscard]] PopupPlacementInput placementInput(const QSizeF& size) const;
+    void publishArrowOffset(std::optional<double> offset);
+    [[nodiscard]] WindowAppearance popupAppearance() const;
+
+    AppDelegateEnvironment m_env;
+    AppDelegateParts m_parts;
+    PopupViewFactory m_popupViewFactory;
+    MainWindowReveal m_revealMainWindow;
+    std::vector<ObserverToken> m_localObservers;
+    std::vector<ObserverToken> m_distributedObservers;
+
+    // The fields of the delegate, in the order the program's design lists them.
+    std::map<QUuid, bool> m_dockPinnedStateByFolderID;
+    std::map<QUuid, DelayedWork> m_pendingHelperTerminationChecks;
+    std::optional<QUuid> m_pendingInitialHelperPopupFolderID;
+    bool m_shouldIgnoreNextHelperReopen = false;
+    bool m_hasHandledInitialReopen = false;
+    QHash<QUuid, Date> m_recentHelperLaunchDates;
+    std::shared_ptr<FileWatcher> m_dockStateWatcher;
+    int m_dockStateWatcherFileDescriptor = -1;
+    std::shared_ptr<FileWatcher> m_dockPreferencesWatcher;
+    int m_dockPreferencesWatcherFileDescriptor = -1;
+    Date m_dockStateStartupGraceUntil = Date::distantPast();
+    bool m_didApplyInitialMainAppPresentation = false;
+    /// `cachedDockHeight` and `lastDockEdge`.
+    DockMemory m_dockMemory;
+    QPointF m_absoluteArrowLocation;
+    std::unique_ptr<Panel> m_popupPanel;
+    bool m_isPopupPinned = false;
+    std::optional<MouseMonitorToken> m_outsideClickMonitor;
+    Date m_lastPopupCloseTime = Date::distantPast();
+
+    /// The content view this delegate put in the panel; the frame is only managed while it is still there.
+    QPointer<QWidget> m_popupView;
+};
+
+} // namespace tessly

@@ -1,0 +1,185 @@
+// The helper's popup panel: opening and closing it, where it goes, pinning, the outside click and the other
+// helpers' broadcasts.
+#include "shell/app_delegate.h"
+
+#include "helpers/helper_manager.h"
+#include "model/folder_store.h"
+#include "model/notification_names.h"
+#include "platform/clock.h"
+#include "settings/app_settings.h"
+
+namespace tessly {
+
+namespace {
+
+// The click that closed a popup (outside it, or on its tile) must not bring it back: a show this soon after a
+// close is ignored.
+constexpr double kReopenDebounceSeconds = 0.15;
+// The panel is made once, at this size, and then sized to its content.
+constexpr QSizeF kInitialPanelSize(260, 300);
+
+} // namespace
+
+void AppDelegate::showPopup(const AppFolder& folder) {
+    m_pendingInitialHelperPopupFolderID.reset();
+    if (m_popupPanel && m_popupPanel->isVisible()) {
+        closePopup();
+        return;
+    }
+    const Date now = m_env.clock.now();
+    if (now.timeIntervalSince1970() - m_lastPopupCloseTime.timeIntervalSince1970() <=
+        kReopenDebounceSeconds) {
+        return;
+    }
+    m_env.distributedNotifications.post(notification_names::kTSCloseNonPinnedPopups,
+                                        m_parts.helpers.helperGroupIdentifier());
+    if (!m_popupPanel) {
+        m_popupPanel = m_env.application.makePanel(kInitialPanelSize);
+    }
+    m_isPopupPinned = false;
+    m_absoluteArrowLocation = m_env.pointer.mouseLocation();
+    m_popupPanel->setLevel(WindowLevel::floating);
+
+    DockEdge edge = DockEdge::bottom;
+    if (m_parts.settings.popupPosition() == PopupPosition::aboveDock) {
+        const QList<ScreenGeometry> screens = m_env.screens.screens();
+        const std::optional<qsizetype> main = m_env.screens.mainScreenIndex();
+        const ScreenGeometry screen = main && *main < screens.size() ? screens.at(*main)
+                                      : screens.isEmpty()            ? ScreenGeometry{}
+                                                                     : screens.first();
+        edge = detectDockEdge(screen);
+    }
+    QPointer<AppDelegate> self(this);
+    PopupViewRequest request{folder, edge,
+                             [self] {
+                                 if (self) {
+                                     self->closePopup();
+                                 }
+                             },
+                             [self](bool pinned) {
+                                 if (self) {
+                                     self->setPopupPinned(pinned);
+                                 }
+                             }};
+    std::unique_ptr<QWidget> view = m_popupViewFactory ? m_popupViewFactory(request) : nullptr;
+    m_popupView = view.get();
+    m_popupPanel->setContent(std::move(view));
+    m_popupPanel->setAppearance(popupAppearance());
+    updatePopupFrame();
+    m_popupPanel->orderFrontRegardless();
+    installOutsideClickMonitor();
+}
+
+void AppDelegate::closePopup() {
+    removeOutsideClickMonitor();
+    if (m_popupPanel) {
+        m_popupPanel->orderOut();
+    }
+    m_isPopupPinned = false;
+    m_shouldIgnoreNextHelperReopen = false;
+    m_lastPopupCloseTime = m_env.clock.now();
+}
+
+void AppDelegate::setPopupPinned(bool pinned) {
+    m_isPopupPinned = pinned;
+    if (m_popupPanel) {
+        // Pinned, the popup stays above the ordinary floating windows.
+        m_popupPanel->setLevel(pinned ? WindowLevel::status : WindowLevel::floating);
+    }
+    removeOutsideClickMonitor();
+    if (!pinned) {
+        installOutsideClickMonitor();
+    }
+}
+
+void AppDelegate::handleOutsideClick() {
+    if (!m_popupPanel || !m_popupPanel->isVisible() || m_isPopupPinned) {
+        return;
+    }
+    // The monitor sees presses anywhere, in the popup too: only one outside its frame closes it.
+    if (m_popupPanel->frame().contains(m_env.pointer.mouseLocation())) {
+        return;
+    }
+    m_env.queue.async([self = QPointer<AppDelegate>(this)] {
+        if (self) {
+            self->closePopup();
+        }
+    });
+}
+
+void AppDelegate::handleClosePopupsNotification(const DistributedNotification& notification) {
+    const std::optional<QString> own = m_parts.helpers.helperGroupIdentifier();
+    const std::optional<QString>& sender = notification.object;
+    if (sender && own && *sender == *own) {
+        return; // this helper's own broadcast
+    }
+    if (!sender && !own) {
+        return;
+    }
+    if (m_popupPanel && m_popupPanel->isVisible() && !m_isPopupPinned) {
+        closePopup();
+    }
+}
+
+void AppDelegate::updatePopupFrame() {
+    if (!m_popupPanel || !m_popupView || m_popupPanel->content() != m_popupView) {
+        return;
+    }
+    const QSizeF size = m_popupPanel->fittingSize();
+    const bool visible = m_popupPanel->isVisible();
+    const PopupFrame frame =
+        popupFrame(placementInput(size),
+                   visible ? std::optional<QRectF>(m_popupPanel->frame()) : std::nullopt, m_dockMemory);
+    m_popupPanel->setFrame(frame.frame, frame.animated);
+    publishArrowOffset(frame.arrowOffset);
+}
+
+DockEdge AppDelegate::detectDockEdge(const ScreenGeometry& screen) {
+    return tessly::detectDockEdge(screen, m_dockMemory);
+}
+
+QPointF AppDelegate::popupOrigin(double width, double height) {
+    const PopupPlacement placement = tessly::popupOrigin(placementInput(QSizeF(width, height)), m_dockMemory);
+    publishArrowOffset(placement.arrowOffset);
+    return placement.origin;
+}
+
+PopupPlacementInput AppDelegate::placementInput(const QSizeF& size) const {
+    return PopupPlacementInput{m_env.screens.screens(),
+                               m_env.screens.mainScreenIndex(),
+                               m_absoluteArrowLocation,
+                               size,
+                               m_parts.settings.popupPosition(),
+                               DockValues{m_parts.helpers.dockTileSize(), m_parts.helpers.dockLargeSize(),
+                                          m_parts.helpers.dockMagnification()}};
+}
+
+void AppDelegate::publishArrowOffset(std::optional<double> offset) {
+    if (!offset) {
+        return;
+    }
+    // On the main queue, after the frame is set: the view redraws its arrow from the setting.
+    m_env.queue.async([settings = QPointer<AppSettings>(&m_parts.settings), value = *offset] {
+        if (settings) {
+            settings->setPopupArrowOffset(value);
+        }
+    });
+}
+
+void AppDelegate::installOutsideClickMonitor() {
+    removeOutsideClickMonitor();
+    m_outsideClickMonitor = m_env.pointer.addGlobalMouseDownMonitor([self = QPointer<AppDelegate>(this)] {
+        if (self) {
+            self->handleOutsideClick();
+        }
+    });
+}
+
+void AppDelegate::removeOutsideClickMonitor() {
+    if (m_outsideClickMonitor) {
+        m_env.pointer.removeMonitor(*m_outsideClickMonitor);
+        m_outsideClickMonitor.reset();
+    }
+}
+
+} // namespace tessly

@@ -1,0 +1,55 @@
+#include "shell/tessly_process.h"
+
+#include "platform/gui/application.h"
+#include "platform/main_bundle.h"
+
+namespace tessly {
+
+TesslyProcess::TesslyProcess(const PlatformServices& services, PopupViewMaker makePopupView,
+                             MainWindowReveal revealMainWindow)
+    : m_services(services),
+      m_settings(m_services.defaults, m_services.notifications, m_services.distributedNotifications,
+                 m_services.loginItems, m_services.console, m_services.paths,
+                 m_services.mainBundle.bundleIdentifier(), m_services.clock),
+      m_helpers(HelperEnvironment{m_services.paths, m_services.mainBundle, m_services.defaults,
+                                  m_services.workspace, m_services.processes, m_services.attributes,
+                                  m_services.dockPreferences, m_services.notifications,
+                                  m_services.distributedNotifications, m_services.queue, m_services.clock,
+                                  m_services.console, m_services.systemLog, m_services.codesignPath}),
+      m_store(m_services.paths, m_helpers, m_services.notifications, m_services.queue, m_services.clock,
+              m_services.console),
+      m_tile(
+          m_store, m_settings, m_services.queue, m_services.dockTile, m_services.symbols, m_services.icons,
+          [this] { return m_helpers.helperGroupIdentifier(); }, m_services.mainBundle.bundlePath()),
+      m_delegate(
+          AppDelegateEnvironment{m_services.paths, m_services.defaults, m_services.queue, m_services.clock,
+                                 m_services.notifications, m_services.distributedNotifications,
+                                 m_services.application, m_services.screens, m_services.pointer,
+                                 m_services.arguments},
+          AppDelegateParts{m_settings, m_store, m_helpers, m_tile, m_services.updater},
+          [this, make = std::move(makePopupView)](const PopupViewRequest& request)
+              -> std::unique_ptr<QWidget> { return make ? make(request, m_settings) : nullptr; },
+          std::move(revealMainWindow)) {
+    // Every helper launch of this process is noted where Dock monitoring can see it.
+    m_helpers.setHelperLaunchRecorder(&m_delegate);
+    m_store.setHelperLaunchRecorder(&m_delegate);
+}
+
+TesslyProcess::~TesslyProcess() {
+    m_services.application.setReopenHandler({});
+    m_services.application.setDidBecomeActiveHandler({});
+}
+
+void TesslyProcess::launch() {
+    m_services.application.setReopenHandler(
+        [this] { (void)m_delegate.applicationShouldHandleReopen(false); });
+    m_services.application.setDidBecomeActiveHandler([this] { m_delegate.applicationDidBecomeActive(); });
+    m_delegate.applicationWillFinishLaunching();
+    m_delegate.applicationDidFinishLaunching();
+}
+
+void TesslyProcess::terminate() {
+    m_delegate.applicationWillTerminate();
+}
+
+} // namespace tessly

@@ -1,0 +1,47 @@
+# Checks the layering by what the sources include:
+#  - only the Linux adapters themselves and the composition root (src/shell/main.cpp) include an adapter header
+#    ("platform/linux/..."); everything else works through the ports;
+#  - the sources of the libraries meant to be free of widgets include no Qt Widgets header.
+# Run by CTest: cmake -DSOURCE_DIR=<repo> -DWIDGETS_INCLUDE_DIR=<QtWidgets headers> -DWIDGET_FREE_SOURCES=<list>
+#                     -P check_includes.cmake
+cmake_minimum_required(VERSION 3.25)
+
+set(problems "")
+
+file(GLOB_RECURSE all_sources RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/src/*.h" "${SOURCE_DIR}/src/*.cpp")
+foreach(source IN LISTS all_sources)
+    if(source MATCHES "^src/platform/linux/" OR source STREQUAL "src/shell/main.cpp")
+        continue()
+    endif()
+    file(STRINGS "${SOURCE_DIR}/${source}" lines REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]platform/linux/")
+    foreach(line IN LISTS lines)
+        string(STRIP "${line}" line)
+        list(APPEND problems "${source} includes an adapter: ${line}")
+    endforeach()
+endforeach()
+
+# The names of the Qt Widgets headers ("QWidget", "QPushButton", ...), from the installed module.
+file(GLOB widget_headers RELATIVE "${WIDGETS_INCLUDE_DIR}" "${WIDGETS_INCLUDE_DIR}/Q*")
+list(REMOVE_ITEM widget_headers "QtWidgets" "QtWidgetsDepends" "QtWidgetsVersion")
+if(NOT widget_headers)
+    message(FATAL_ERROR "No Qt Widgets headers found in ${WIDGETS_INCLUDE_DIR}")
+endif()
+foreach(source IN LISTS WIDGET_FREE_SOURCES)
+    file(STRINGS "${source}" lines REGEX "^[ \t]*#[ \t]*include[ \t]*<")
+    foreach(line IN LISTS lines)
+        if(line MATCHES "<(QtWidgets/)?([A-Za-z0-9_]+)>")
+            set(header "${CMAKE_MATCH_2}")
+            if(CMAKE_MATCH_1 OR header IN_LIST widget_headers)
+                string(STRIP "${line}" line)
+                list(APPEND problems "${source} is in a library free of widgets but includes ${line}")
+            endif()
+        endif()
+    endforeach()
+endforeach()
+
+if(problems)
+    list(JOIN problems "\n" text)
+    message(FATAL_ERROR "The layers are crossed:\n${text}")
+endif()
+list(LENGTH all_sources checked)
+message(STATUS "Includes respect the layers (${checked} sources)")

@@ -36,4 +36,8 @@ QString Paths::helperStateDirectory() const {
     return applicationSupport() + QStringLiteral("/Tessly/HelperState");
 }
 
+QString Paths::mainApplicationLockFile() const {
+    return applicationSupport() + QStringLiteral("/Tessly/Main.lock");
+}
+
 } // namespace tessly

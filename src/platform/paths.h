@@ -32,6 +32,8 @@ public:
     [[nodiscard]] QString helpersDirectory() const;
     /// "…/Tessly/HelperState", the launch markers, preserve markers and pin files.
     [[nodiscard]] QString helperStateDirectory() const;
+    /// "…/Tessly/Main.lock", held by the one running main application.
+    [[nodiscard]] QString mainApplicationLockFile() const;
 
 private:
     QString m_home;

@@ -333,9 +333,9 @@ void FolderPopupView::paintEvent(QPaintEvent*) {
         painter.drawImage(QPointF(0, 0), m_shadows);
     }
     if (!m_material.translucent) {
-        // The window's mask follows the outline's polygon, pixel by pixel: a plate a pixel wider than the
+        // The window's mask follows the outline's polygon, pixel by pixel: a plate two pixels wider than the
         // outline leaves no edge pixel half transparent, which would show black without a compositor.
-        painter.setPen(QPen(m_material.fill, 2));
+        painter.setPen(QPen(m_material.fill, 4));
         painter.setBrush(Qt::NoBrush);
         painter.drawPath(m_outline);
     }

@@ -52,19 +52,23 @@ void PopupAppIconView::setContent(const QRectF& iconRect, const QRectF& nameRect
     m_elidedName = elidedName;
     m_nameFont = nameFont;
     m_nameColor = nameColor;
+    // Rasterised once per size, at the screen's pixels: every hover frame then only scales a bitmap.
+    const double ratio = devicePixelRatioF();
+    m_iconBitmap = m_icon ? rasterize(*m_icon, (iconRect.size() * ratio).toSize()) : QImage();
+    m_iconBitmap.setDevicePixelRatio(ratio);
     update();
 }
 
 void PopupAppIconView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
-    if (m_icon) {
+    if (!m_iconBitmap.isNull()) {
         painter.save();
         const QPointF centre = m_iconRect.center();
         painter.translate(centre);
         painter.scale(m_iconScale, m_iconScale);
         painter.translate(-centre);
-        m_icon->draw(painter, m_iconRect);
+        painter.drawImage(m_iconRect, m_iconBitmap);
         painter.restore();
     }
     if (!m_nameRect.isEmpty()) {

@@ -16,6 +16,7 @@
 #include <QAbstractButton>
 #include <QColor>
 #include <QFont>
+#include <QImage>
 #include <QRectF>
 #include <QString>
 #include <functional>
@@ -63,6 +64,7 @@ private:
     MainQueue& m_queue;
     std::function<void()> m_onLaunch;
     ImagePtr m_icon;
+    QImage m_iconBitmap;
     QRectF m_iconRect;
     QRectF m_nameRect;
     QString m_elidedName;

@@ -235,7 +235,9 @@ int run(const QString& outputDirectory, bool capture, bool compositor) {
             continue;
         }
         // A frameless translucent window, as the popup panel is, placed in the middle of the screen.
-        QWidget window(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool);
+        // Not managed (as a popup panel is not), so it is stacked above the desktop window whatever the window
+        // manager does with that one.
+        QWidget window(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint);
         window.setAttribute(Qt::WA_TranslucentBackground);
         auto view = preview.view(shot, compositor, &window);
         const QSize size = view->sizeHint();
@@ -246,6 +248,7 @@ int run(const QString& outputDirectory, bool capture, bool compositor) {
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
         window.move(screen.center() - QPoint(size.width() / 2, size.height() / 2));
         window.show();
+        window.raise();
         if (!processUntil([&] { return window.windowHandle() && window.windowHandle()->isExposed() &&
                                        view->isPresentationSettled(); },
                           5000)) {

@@ -72,7 +72,8 @@ void drawSymbol(QPainter& painter, const SymbolImages& symbols, const QString& n
 /// The pin: a leaning pin when not pinned, an upright one when pinned; the whole square is the hit area.
 class PopupPinButton final : public QAbstractButton {
 public:
-    PopupPinButton(const SymbolImages& symbols, QWidget* parent) : QAbstractButton(parent), m_symbols(symbols) {
+    PopupPinButton(const SymbolImages& symbols, QWidget* parent)
+        : QAbstractButton(parent), m_symbols(symbols) {
         setFocusPolicy(Qt::NoFocus);
         setCheckable(true);
     }
@@ -98,7 +99,8 @@ private:
 /// The close button: a cross on a filled circle, which is its hit area.
 class PopupCloseButton final : public QAbstractButton {
 public:
-    PopupCloseButton(const SymbolImages& symbols, QWidget* parent) : QAbstractButton(parent), m_symbols(symbols) {
+    PopupCloseButton(const SymbolImages& symbols, QWidget* parent)
+        : QAbstractButton(parent), m_symbols(symbols) {
         setFocusPolicy(Qt::NoFocus);
     }
     void setColors(const QColor& glyph, const QColor& circle) {
@@ -165,22 +167,18 @@ private:
 
 FolderPopupView::FolderPopupView(AppFolder folder, DockEdge dockEdge, std::function<void()> onDismiss,
                                  std::function<void(bool)> onTogglePin, AppSettings& settings,
-                                 const WorkspaceIcons& icons, const SymbolImages& symbols, Workspace& workspace,
-                                 MainQueue& queue, QWidget* parent)
-    : QWidget(parent),
-      m_folder(std::move(folder)),
-      m_dockEdge(dockEdge),
-      m_onDismiss(std::move(onDismiss)),
-      m_onTogglePin(std::move(onTogglePin)),
-      m_settings(settings),
-      m_symbols(symbols),
+                                 const WorkspaceIcons& icons, const SymbolImages& symbols,
+                                 Workspace& workspace, MainQueue& queue, QWidget* parent)
+    : QWidget(parent), m_folder(std::move(folder)), m_dockEdge(dockEdge), m_onDismiss(std::move(onDismiss)),
+      m_onTogglePin(std::move(onTogglePin)), m_settings(settings), m_symbols(symbols),
       m_arrowAnimation(new QVariantAnimation(this)) {
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_NoSystemBackground);
     setAutoFillBackground(false);
 
     for (const AppItem& app : m_folder.apps) {
-        m_cells.append(new PopupAppIconView(app, icons, workspace, queue, [this] { onLaunch(); }, this));
+        m_cells.append(new PopupAppIconView(
+            app, icons, workspace, queue, [this] { onLaunch(); }, this));
     }
     auto* pin = new PopupPinButton(symbols, this);
     connect(pin, &QAbstractButton::clicked, this, [this] { togglePin(); });
@@ -268,11 +266,14 @@ void FolderPopupView::relayout() {
         input.headerHeight = popupHeaderHeight(titleLineHeight, showsPin);
     }
     input.position = m_settings.popupPosition();
+    input.dockEdge = m_dockEdge;
     m_layout = popupLayout(input);
-    m_header = showsTitle ? popupHeaderLayout(m_layout.headerRect, titleLineHeight, showsPin) : PopupHeaderLayout{};
-    m_elidedTitle = showsTitle ? QFontMetricsF(m_titleFont).elidedText(m_folder.name, Qt::ElideRight,
-                                                                        m_header.titleRect.width())
-                               : QString();
+    m_header =
+        showsTitle ? popupHeaderLayout(m_layout.headerRect, titleLineHeight, showsPin) : PopupHeaderLayout{};
+    m_elidedTitle =
+        showsTitle
+            ? QFontMetricsF(m_titleFont).elidedText(m_folder.name, Qt::ElideRight, m_header.titleRect.width())
+            : QString();
 
     // A cell's widget reaches a little beyond its slot, into the gaps, so the grown icon of a hovered cell is
     // not clipped; its hit area stays the slot (the gaps are at least 8 points).
@@ -285,11 +286,11 @@ void FolderPopupView::relayout() {
         const QRectF nameRect =
             showsNames ? m_layout.nameRect(i, iconSize, nameLineHeight).translated(-origin) : QRectF();
         m_cells[i]->setGeometry(geometry);
-        m_cells[i]->setContent(m_layout.iconRect(i, iconSize).translated(-origin), nameRect,
-                               showsNames ? nameMetrics.elidedText(m_cells[i]->app().name, Qt::ElideRight,
-                                                                   nameRect.width())
-                                          : QString(),
-                               nameFont, m_colors.appName);
+        m_cells[i]->setContent(
+            m_layout.iconRect(i, iconSize).translated(-origin), nameRect,
+            showsNames ? nameMetrics.elidedText(m_cells[i]->app().name, Qt::ElideRight, nameRect.width())
+                       : QString(),
+            nameFont, m_colors.appName);
     }
 
     m_closeButton->setVisible(showsTitle);
@@ -380,10 +381,11 @@ void FolderPopupView::present() {
     m_presentation->setStartValue(0.0);
     m_presentation->setEndValue(1.0);
     m_presentation->setEasingCurve(popupSpringEasing());
-    connect(m_presentation, &QVariantAnimation::valueChanged, effect, [effect, from, to](const QVariant& value) {
-        const double progress = value.toDouble();
-        effect->setState(from + (to - from) * progress, progress);
-    });
+    connect(m_presentation, &QVariantAnimation::valueChanged, effect,
+            [effect, from, to](const QVariant& value) {
+                const double progress = value.toDouble();
+                effect->setState(from + (to - from) * progress, progress);
+            });
     connect(m_presentation, &QVariantAnimation::finished, this, [this] {
         // Settled: draw directly again, so hovering and redraws do not go through the effect's pixmap.
         setGraphicsEffect(nullptr);

@@ -76,7 +76,16 @@ PopupLayout popupLayout(const PopupLayoutInput& input) {
         static_cast<double>(layout.rowCount) * layout.rowHeight +
         static_cast<double>(std::max<qsizetype>(layout.rowCount - 1, 0)) * kPopupRowSpacing;
 
-    const QPointF content(kPopupShadowMargin + kPopupContentInset, kPopupShadowMargin + kPopupContentInset);
+    // Above the Dock, the outline takes the arrow's room out of the plate on the Dock's side; the content
+    // moves away from that side by as much, so that it never runs into the outline's edge.
+    const bool arrow = input.position == PopupPosition::aboveDock;
+    const double arrowRoom = arrow ? kPopupAboveDockBottomPadding : 0.0;
+    const double leftRoom = arrow && input.dockEdge == DockEdge::left ? arrowRoom : 0.0;
+    const double rightRoom = arrow && input.dockEdge == DockEdge::right ? arrowRoom : 0.0;
+    const double bottomRoom = arrow && input.dockEdge == DockEdge::bottom ? arrowRoom : 0.0;
+
+    const QPointF content(kPopupShadowMargin + kPopupContentInset + leftRoom,
+                          kPopupShadowMargin + kPopupContentInset);
     double gridTop = content.y();
     if (input.headerHeight) {
         layout.headerRect = QRectF(content.x(), content.y(), gridWidth, *input.headerHeight);
@@ -84,15 +93,11 @@ PopupLayout popupLayout(const PopupLayoutInput& input) {
     }
     layout.gridRect = QRectF(content.x(), gridTop, gridWidth, gridHeight);
 
-    // The extra bottom padding leaves room for the arrow at the bottom even when the Dock is at a side, whose
-    // arrow takes its room out of the side inset instead.
-    const double bottomPadding =
-        kPopupContentInset +
-        (input.position == PopupPosition::aboveDock ? kPopupAboveDockBottomPadding : 0.0);
-    const double plateHeight = layout.gridRect.bottom() + bottomPadding - kPopupShadowMargin;
-    layout.plateRect =
-        QRectF(kPopupShadowMargin, kPopupShadowMargin, popupPlateWidth(gridWidth), plateHeight);
-    layout.panelSize = QSizeF(popupPanelWidth(gridWidth), plateHeight + 2 * kPopupShadowMargin);
+    const double plateWidth = popupPlateWidth(gridWidth) + leftRoom + rightRoom;
+    const double plateHeight =
+        layout.gridRect.bottom() + kPopupContentInset + bottomRoom - kPopupShadowMargin;
+    layout.plateRect = QRectF(kPopupShadowMargin, kPopupShadowMargin, plateWidth, plateHeight);
+    layout.panelSize = QSizeF(plateWidth + 2 * kPopupShadowMargin, plateHeight + 2 * kPopupShadowMargin);
     return layout;
 }
 

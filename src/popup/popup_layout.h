@@ -38,7 +38,8 @@ inline constexpr double kPopupGridSpacing = 8.0;
 inline constexpr double kPopupRowSpacing = 12.0;
 /// Between the header and the grid, and between the header's title row and its divider.
 inline constexpr double kPopupSectionSpacing = 12.0;
-/// Under the content of a popup above the Dock, whatever the Dock's edge: room for an arrow at the bottom.
+/// Beside the content of a popup above the Dock, on the Dock's side: room for the arrow, which the outline
+/// takes out of the plate on that side.
 inline constexpr double kPopupAboveDockBottomPadding = 16.0;
 /// Transparent margin around the plate on every side, where its shadows fall.
 inline constexpr double kPopupShadowMargin = 24.0;
@@ -98,6 +99,8 @@ struct PopupLayoutInput {
     /// The header's height (see `popupHeaderHeight`); none when there is no header.
     std::optional<double> headerHeight;
     PopupPosition position = PopupPosition::center;
+    /// The side of the arrow, for a popup above the Dock.
+    DockEdge dockEdge = DockEdge::bottom;
 };
 
 struct PopupLayout {

@@ -47,11 +47,22 @@ TEST(PopupLayoutTest, FittingSizeStacksInsetsHeaderGridAndMargin) {
     EXPECT_EQ(centred.plateRect, QRectF(24, 24, 304, 12 + 40 + 12 + 146 + 12));
     EXPECT_EQ(centred.panelSize, QSizeF(352, 222 + 48));
 
-    // Above the Dock the plate gains 16 points at the bottom only; the content stays where it was.
+    // Above the Dock the plate gains 16 points on the Dock's side only, where the outline takes the arrow's
+    // room: the content keeps its distance from the outline's edge.
     const PopupLayout aboveDock = popupLayout(fiveAppsInFourColumns(PopupPosition::aboveDock));
     EXPECT_EQ(aboveDock.gridRect, centred.gridRect);
     EXPECT_EQ(aboveDock.plateRect, QRectF(24, 24, 304, 222 + 16));
     EXPECT_EQ(aboveDock.panelSize, QSizeF(352, 286));
+    PopupLayoutInput leftDock = fiveAppsInFourColumns(PopupPosition::aboveDock);
+    leftDock.dockEdge = DockEdge::left;
+    const PopupLayout left = popupLayout(leftDock);
+    EXPECT_EQ(left.gridRect, centred.gridRect.translated(16, 0));
+    EXPECT_EQ(left.headerRect, centred.headerRect.translated(16, 0));
+    EXPECT_EQ(left.plateRect, QRectF(24, 24, 304 + 16, 222));
+    leftDock.dockEdge = DockEdge::right;
+    const PopupLayout right = popupLayout(leftDock);
+    EXPECT_EQ(right.gridRect, centred.gridRect);
+    EXPECT_EQ(right.panelSize, QSizeF(352 + 16, 270));
 
     // Without names a row is the icon; without a header the grid starts at the inset.
     PopupLayoutInput bare = fiveAppsInFourColumns(PopupPosition::center);

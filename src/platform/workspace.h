@@ -8,7 +8,8 @@
 //     workspace.openApplication(helperPath, configuration, [weak](std::optional<QString> error) { ... });
 //
 // The completion runs later, on the main queue, never inside openApplication(). Opening a bundle that is already
-// running, without asking for a new instance, asks the running instance to reopen (see setReopenHandler).
+// running, without asking for a new instance, asks the running instance to reopen (Application's reopen handler
+// hears it there).
 //
 // Main thread only.
 #pragma once
@@ -49,8 +50,6 @@ public:
     [[nodiscard]] virtual QList<RunningApplication> runningApplications() const = 0;
     /// Asks the application to quit normally; false when the request could not be delivered.
     virtual bool terminate(const RunningApplication& application) = 0;
-    /// Called, on the main queue, when this process is asked to reopen (its bundle was opened again).
-    virtual void setReopenHandler(std::function<void()> handler) = 0;
 };
 
 } // namespace tessly

@@ -7,23 +7,27 @@
 //   tessly_adapter_tool post-without-bus
 //       builds a notification centre, observes and posts; prints "connected=<0|1>" at the end
 //   tessly_adapter_tool bundle-app MARKER_DIR [ARGUMENTS...]
-//       run from inside a bundle: writes MARKER_DIR/ready-<pid>, appends a line to MARKER_DIR/reopened-<pid>
-//       on every reopen request, and runs until it is ended
+//       run from inside a bundle, as a widget application on the offscreen platform: writes
+//       MARKER_DIR/ready-<pid>, appends a line to MARKER_DIR/reopened-<pid> each time the application's reopen
+//       handler runs, and runs until it is ended
 //   tessly_adapter_tool run-child piped|inherited PROGRAM [ARGUMENTS...]
 //       runs PROGRAM through the child-process adapter, then prints "started=<0|1> status=<n>
 //       stderr=<base64>"
+#include "platform/linux/application_linux.h"
 #include "platform/linux/child_process_linux.h"
 #include "platform/linux/dbus_notification_center_linux.h"
 #include "platform/linux/main_bundle_linux.h"
 #include "platform/linux/system_linux.h"
-#include "platform/linux/workspace_linux.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <unistd.h>
 
 namespace tessly {
@@ -79,10 +83,9 @@ int bundleApp(const QString& markerDirectory) {
     if (!bundle) {
         return 5;
     }
-    QtMainQueue queue;
-    LinuxWorkspace workspace(queue, bundle);
+    LinuxApplication application(bundle);
     const QString pid = QString::number(::getpid());
-    workspace.setReopenHandler(
+    application.setReopenHandler(
         [&] { writeFile(markerDirectory + "/reopened-" + pid, "reopen\n", QIODevice::Append); });
     // Written last, once the reopen requests can be heard.
     writeFile(markerDirectory + "/ready-" + pid, bundle->toUtf8(), QIODevice::WriteOnly);
@@ -105,6 +108,12 @@ int runChild(const QStringList& args) {
 } // namespace tessly
 
 int main(int argc, char** argv) {
+    if (argc >= 3 && std::strcmp(argv[1], "bundle-app") == 0) {
+        // A program with windows, as the real one, that needs no display.
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        QApplication app(argc, argv);
+        return tessly::bundleApp(QCoreApplication::arguments().at(2));
+    }
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments().mid(1);
     if (args.size() == 3 && args.at(0) == "listen") {
@@ -112,9 +121,6 @@ int main(int argc, char** argv) {
     }
     if (args.size() == 1 && args.at(0) == "post-without-bus") {
         return tessly::postWithoutBus();
-    }
-    if (args.size() >= 2 && args.at(0) == "bundle-app") {
-        return tessly::bundleApp(args.at(1));
     }
     if (args.size() >= 3 && args.at(0) == "run-child") {
         return tessly::runChild(args.mid(1));

@@ -32,7 +32,7 @@ using testing::TempHome;
 /// are started by the test itself with the arguments the tool understands.
 class RealProcessesWorkspace final : public Workspace {
 public:
-    explicit RealProcessesWorkspace(MainQueue& queue) : m_real(queue, std::nullopt) {}
+    explicit RealProcessesWorkspace(MainQueue& queue) : m_real(queue) {}
 
     void openApplication(const QString& bundlePath, const OpenConfiguration&,
                          OpenCompletion completion) override {
@@ -43,7 +43,6 @@ public:
         return m_real.runningApplications();
     }
     bool terminate(const RunningApplication& application) override { return m_real.terminate(application); }
-    void setReopenHandler(std::function<void()>) override {}
 
     QStringList opened;
 

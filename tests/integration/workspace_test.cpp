@@ -1,5 +1,6 @@
 // The Linux workspace with real processes: a bundle started detached with its arguments, found among the
-// running applications, asked to reopen and to quit; bundles that cannot be started report why, later.
+// running applications, asked to reopen (heard by the running instance's application, whose reopen handler
+// runs) and to quit; bundles that cannot be started report why, later.
 #include "adapter_test_support.h"
 #include "platform/linux/system_linux.h"
 #include "platform/linux/workspace_linux.h"
@@ -95,7 +96,7 @@ protected:
 
     TempHome home;
     QtMainQueue queue;
-    LinuxWorkspace workspace{queue, std::nullopt};
+    LinuxWorkspace workspace{queue};
 };
 
 TEST_F(LinuxWorkspaceTest, StartsTheBundleDetachedWithItsArgumentsListsItAndEndsIt) {

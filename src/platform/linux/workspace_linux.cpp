@@ -1,16 +1,14 @@
 #include "platform/linux/workspace_linux.h"
 
+#include "platform/linux/application_linux.h"
 #include "platform/linux/main_bundle_linux.h"
 #include "platform/property_list.h"
 
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QMetaType>
-#include <QObject>
 #include <QProcess>
 
 #include <cerrno>
@@ -21,37 +19,7 @@
 
 namespace tessly {
 
-// Hears reopen requests on the session bus, on the main thread.
-class LinuxWorkspace::Receiver final : public QObject {
-    Q_OBJECT
-
-public:
-    explicit Receiver(LinuxWorkspace& workspace) : m_workspace(workspace) {}
-
-public slots:
-    void handleReopen(const QDBusMessage& message) {
-        const QList<QVariant> arguments = message.arguments();
-        if (arguments.size() != 1 || arguments.at(0).metaType() != QMetaType::fromType<QString>()) {
-            return;
-        }
-        m_workspace.handleReopenRequest(arguments.at(0).toString());
-    }
-
-private:
-    LinuxWorkspace& m_workspace;
-};
-
 namespace {
-
-QString reopenPath() {
-    return QString::fromLatin1(kWorkspacePath);
-}
-QString reopenInterface() {
-    return QString::fromLatin1(kWorkspaceInterface);
-}
-QString reopenMember() {
-    return QString::fromLatin1(kWorkspaceReopenMember);
-}
 
 bool isInside(const QString& resolvedPath, const QString& resolvedDirectory) {
     return resolvedPath.startsWith(resolvedDirectory + QLatin1Char('/'));
@@ -161,30 +129,7 @@ std::optional<RunningApplication> runningApplication(qint64 pid, const QString& 
 
 } // namespace
 
-LinuxWorkspace::LinuxWorkspace(MainQueue& queue, std::optional<QString> ownBundlePath)
-    : m_queue(queue), m_receiver(std::make_unique<Receiver>(*this)) {
-    if (ownBundlePath) {
-        const QString resolved = QFileInfo(*ownBundlePath).canonicalFilePath();
-        m_ownBundlePath = resolved.isEmpty() ? *ownBundlePath : resolved;
-    }
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!m_ownBundlePath || !bus.isConnected()) {
-        return;
-    }
-    if (bus.connect(QString(), reopenPath(), reopenInterface(), reopenMember(), m_receiver.get(),
-                    SLOT(handleReopen(QDBusMessage)))) {
-        // Waits for the bus to have the match rule, so a reopen sent right after start-up is heard.
-        (void)bus.interface()->isServiceRegistered(bus.baseService());
-    }
-}
-
-LinuxWorkspace::~LinuxWorkspace() {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (m_ownBundlePath && bus.isConnected()) {
-        bus.disconnect(QString(), reopenPath(), reopenInterface(), reopenMember(), m_receiver.get(),
-                       SLOT(handleReopen(QDBusMessage)));
-    }
-}
+LinuxWorkspace::LinuxWorkspace(MainQueue& queue) : m_queue(queue) {}
 
 void LinuxWorkspace::openApplication(const QString& bundlePath, const OpenConfiguration& configuration,
                                      OpenCompletion completion) {
@@ -216,8 +161,9 @@ void LinuxWorkspace::openApplication(const QString& bundlePath, const OpenConfig
                 // the application is running, which is what was asked for.
                 QDBusConnection bus = QDBusConnection::sessionBus();
                 if (bus.isConnected()) {
-                    QDBusMessage request =
-                        QDBusMessage::createSignal(reopenPath(), reopenInterface(), reopenMember());
+                    QDBusMessage request = QDBusMessage::createSignal(
+                        QString::fromLatin1(kApplicationPath), QString::fromLatin1(kApplicationInterface),
+                        QString::fromLatin1(kApplicationReopenMember));
                     request << bundle;
                     bus.send(request);
                 }
@@ -275,12 +221,4 @@ bool LinuxWorkspace::terminate(const RunningApplication& application) {
     return ::kill(static_cast<pid_t>(pid), SIGTERM) == 0;
 }
 
-void LinuxWorkspace::handleReopenRequest(const QString& bundlePath) {
-    if (m_ownBundlePath && bundlePath == *m_ownBundlePath && m_reopenHandler) {
-        m_reopenHandler();
-    }
-}
-
 } // namespace tessly
-
-#include "workspace_linux.moc"

@@ -37,7 +37,7 @@ struct MainApplication {
     MainBundle bundle{QStringLiteral(TESSLY_BUNDLE_DIR), {}};
     PlistFileUserDefaults defaults{paths, QStringLiteral("app.tessly.Tessly"), console};
     QtMainQueue queue;
-    LinuxWorkspace workspace{queue, bundle.bundlePath()};
+    LinuxWorkspace workspace{queue};
     QtChildProcessRunner processes;
     LinuxExtendedAttributes attributes;
     PlistFilePreferencesDomain dock{paths, QStringLiteral("com.apple.dock"), console};

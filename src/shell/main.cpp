@@ -1,26 +1,55 @@
-// The composition root: picks the Linux adapters, builds the process's objects in order, runs the event loop.
-#include "helpers/helper_manager.h"
-#include "model/folder_store.h"
+// The composition root: picks the Linux adapters, builds the process of the program on them and runs it.
+#include "model/uuid_text.h"
+#include "platform/instance_lock.h"
+#include "platform/linux/application_linux.h"
 #include "platform/linux/child_process_linux.h"
+#include "platform/linux/compositor_linux.h"
 #include "platform/linux/dbus_notification_center_linux.h"
+#include "platform/linux/dock_tile_linux.h"
 #include "platform/linux/extended_attributes_linux.h"
 #include "platform/linux/login_item_service_linux.h"
 #include "platform/linux/main_bundle_linux.h"
 #include "platform/linux/plist_file_user_defaults_linux.h"
+#include "platform/linux/pointer_linux.h"
 #include "platform/linux/preferences_domain_linux.h"
 #include "platform/linux/quit_signals_linux.h"
+#include "platform/linux/screens_linux.h"
+#include "platform/linux/software_updater_linux.h"
+#include "platform/linux/symbol_images_linux.h"
 #include "platform/linux/system_linux.h"
+#include "platform/linux/workspace_icons_linux.h"
 #include "platform/linux/workspace_linux.h"
 #include "platform/notification_center.h"
-#include "settings/app_settings.h"
+#include "popup/folder_popup_view.h"
+#include "settings/localization.h"
+#include "shell/tessly_process.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QEventLoop>
 
 namespace tessly {
 namespace {
 
+/// A helper bundle carries its folder's identifier; the main application's bundle carries none.
+bool isHelperBundle(const MainBundle& bundle) {
+    const std::optional<QString> group = bundle.infoString(QStringLiteral("TSGroupUUID"));
+    return group && parseUuid(*group).has_value();
+}
+
+/// Asks the main application that already runs to reopen (it shows its window), and waits until the request
+/// is out.
+void handOverToRunningMainApplication(Workspace& workspace, const QString& bundlePath) {
+    QEventLoop loop;
+    OpenConfiguration configuration;
+    configuration.activates = true;
+    workspace.openApplication(bundlePath, configuration,
+                              [&loop](const std::optional<QString>&) { loop.quit(); });
+    loop.exec();
+}
+
 int run(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    ensureXcbOnWayland();
+    QApplication app(argc, argv);
     // Before the first file is touched: whatever is found in the home folder, Ctrl-C and SIGTERM end the
     // program.
     const QuitSignals quitSignals;
@@ -39,48 +68,111 @@ int run(int argc, char** argv) {
         bundle->infoString(QStringLiteral("CFBundleShortVersionString")).value_or(QString()));
 
     const Paths paths = currentUserPaths();
-    PlistFileUserDefaults defaults(paths, bundleIdentifier, console);
-    AppSettings::applyLanguageDefaults(defaults);
-
     QtMainQueue queue;
+    LinuxWorkspace workspace(queue);
+    // One main application per user: two would both synchronise the helpers, watch the Dock and write the
+    // folder file. A second start hands over to the first and ends.
+    std::optional<InstanceLock> mainLock;
+    if (!isHelperBundle(*bundle)) {
+        mainLock = InstanceLock::tryAcquire(paths.mainApplicationLockFile());
+        if (!mainLock) {
+            handOverToRunningMainApplication(workspace, bundle->bundlePath());
+            return 0;
+        }
+    }
+
+    PlistFileUserDefaults defaults(paths, bundleIdentifier, console);
     SystemClock clock;
     Syslog systemLog(QCoreApplication::applicationName());
     NotificationCenter notifications;
     DBusDistributedNotificationCenter distributedNotifications(console);
     XdgAutostartLoginItemService loginItems(paths.home(), bundleIdentifier,
                                             bundle->executablePath().value_or(""));
-    AppSettings settings(defaults, notifications, distributedNotifications, loginItems, console, paths,
-                         bundleIdentifier, clock);
-
-    LinuxWorkspace workspace(queue, bundle->bundlePath());
     QtChildProcessRunner processes;
     LinuxExtendedAttributes attributes;
     PlistFilePreferencesDomain dockPreferences(paths, QStringLiteral("com.apple.dock"), console);
+    LinuxApplication application(bundle->bundlePath());
+    LinuxScreens screens;
+    LinuxPointer pointer;
+    LinuxDockTile dockTile(bundle->bundlePath());
+    const QString resources = bundle->contentsPath() + QStringLiteral("/Resources");
+    const LinuxSymbolImages symbols(resources);
+    LinuxWorkspaceIcons icons(resources);
+    // The update texts follow the language chosen since; the localisation exists once the settings do.
+    std::unique_ptr<Localization> localization;
+    auto text = [&localization](const char* key, const QString& fallback,
+                                const FormatArguments& arguments = {}) {
+        return localization ? localization->localizedString(QString::fromLatin1(key), arguments) : fallback;
+    };
+    LinuxSoftwareUpdater updater(
+        *bundle, SoftwareUpdaterTexts{
+                     [&] { return text("update.title", QStringLiteral("Software Update")); },
+                     [&] { return text("update.no_feed", QStringLiteral("This build has no update feed.")); },
+                     [&](const QString& feed) {
+                         return text("update.unreachable",
+                                     QStringLiteral("The update feed could not be reached."),
+                                     FormatArguments{feed});
+                     }});
+
     // On Linux the code-signing tool is the stand-in that travels inside the bundle (and so inside every
     // helper copied from it).
-    HelperManager helpers(
-        HelperEnvironment{paths, *bundle, defaults, workspace, processes, attributes, dockPreferences,
-                          notifications, distributedNotifications, queue, clock, console, systemLog,
-                          bundle->bundlePath() + QStringLiteral("/Contents/Helpers/codesign")});
-
-    if (helpers.isHelperProcess()) {
-        // A helper bundle's process: the tile and the popup come with the application shell; until then it
-        // only waits to be asked to quit. A second open of its bundle is a reopen request, heard and ignored.
-        workspace.setReopenHandler([] {});
-        return QCoreApplication::exec();
-    }
-
-    FolderStore store(paths, helpers, notifications, queue, clock, console);
-    store.load();
-    // The folder file may name folders in the Dock whose helpers are missing, stale or not running (the
-    // program was not running, or was updated): bring them all in line before anything else happens. A file
-    // that could not be read says nothing about the helpers, and synchronising against an empty list would
-    // delete every one of them: they stay as they are until a list is loaded or saved.
-    if (!store.fileFailedToLoad()) {
-        helpers.syncHelpers(store.folders());
-    }
-
-    return QCoreApplication::exec();
+    const PlatformServices services{paths,
+                                    *bundle,
+                                    defaults,
+                                    queue,
+                                    clock,
+                                    console,
+                                    systemLog,
+                                    notifications,
+                                    distributedNotifications,
+                                    loginItems,
+                                    workspace,
+                                    processes,
+                                    attributes,
+                                    dockPreferences,
+                                    bundle->bundlePath() + QStringLiteral("/Contents/Helpers/codesign"),
+                                    application,
+                                    screens,
+                                    pointer,
+                                    dockTile,
+                                    symbols,
+                                    icons,
+                                    &updater,
+                                    QCoreApplication::arguments().mid(1)};
+    auto makePopupView = [&](const PopupViewRequest& request,
+                             AppSettings& settings) -> std::unique_ptr<QWidget> {
+        auto view = std::make_unique<FolderPopupView>(request.folder, request.dockEdge, request.onDismiss,
+                                                      request.onTogglePin, settings, icons, symbols,
+                                                      workspace, queue, nullptr);
+        FolderPopupView* popup = view.get();
+        popup->setCompositorIsRunning(compositorIsRunning());
+        // The window follows the popup's outline: blurred behind over a compositor, cut to it without one.
+        auto applyShape = [popup] {
+            QWidget* window = popup->window();
+            if (window == popup) {
+                return;
+            }
+            if (popup->compositorIsRunning()) {
+                window->clearMask();
+                requestBlurBehind(*window, popup->blurRegion().translated(popup->pos()));
+            } else {
+                window->setMask(popup->opaqueMask().translated(popup->pos()));
+            }
+        };
+        QObject::connect(popup, &FolderPopupView::windowShapeChanged, popup, applyShape);
+        queue.async([guard = QPointer<FolderPopupView>(popup), applyShape] {
+            if (guard) {
+                applyShape();
+            }
+        });
+        return view;
+    };
+    TesslyProcess process(services, makePopupView, {});
+    localization = std::make_unique<Localization>(process.settings(), *bundle, &console);
+    process.launch();
+    const int status = QCoreApplication::exec();
+    process.terminate();
+    return status;
 }
 
 } // namespace

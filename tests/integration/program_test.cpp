@@ -54,6 +54,8 @@ protected:
     void start() {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("HOME", home.path());
+        // No display here: the program's windows go to the offscreen platform.
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
         program.setProcessEnvironment(environment);
         program.setProgram(QString(TESSLY_BUNDLE_DIR) + "/Contents/MacOS/Tessly");
         program.start();
@@ -191,6 +193,7 @@ TEST_F(ProgramTest, OutsideItsBundleItRefusesToStart) {
     QProcess loose;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("HOME", home.path());
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
     loose.setProcessEnvironment(environment);
     loose.start(copy, {});
     ASSERT_TRUE(loose.waitForFinished(20'000));

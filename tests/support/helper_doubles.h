@@ -42,13 +42,11 @@ public:
         });
         return true;
     }
-    void setReopenHandler(std::function<void()> handler) override { reopenHandler = std::move(handler); }
 
     QList<Open> opens;
     QList<RunningApplication> running;
     QStringList terminated;
     std::optional<QString> openError;
-    std::function<void()> reopenHandler;
     qint64 nextPid = 1000;
 
 private:

@@ -146,7 +146,7 @@ TEST_F(FolderPopupViewTest, SizeHintIsThePanelSizeOfTheLayoutForEveryHeaderAndNa
         settings.setPopupPosition(position);
         const double arrowRoom = position == PopupPosition::aboveDock ? 16 : 0;
         // apps, columns, rows
-        for (const auto [apps, columns, rows] : {std::tuple{3, 3, 1}, {4, 4, 1}, {9, 4, 3}}) {
+        for (const auto& [apps, columns, rows] : {std::tuple{3, 3, 1}, {4, 4, 1}, {9, 4, 3}}) {
             SCOPED_TRACE(::testing::Message() << apps << " apps, position " << static_cast<int>(position));
             const double width = columns * 68 + (columns - 1) * 8 + 72;
             settings.setPopupShowTitle(false);

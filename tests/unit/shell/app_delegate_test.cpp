@@ -19,7 +19,7 @@ QColor badgeTint(const SimulatedProcess& process) {
 TEST(LaunchMarker, ADecimalNumberWithWhiteSpaceAroundItAndNothingElse) {
     EXPECT_EQ(parseLaunchMarker(" 12.5\n"), 12.5);
     EXPECT_EQ(parseLaunchMarker("1733650000.123"), 1733650000.123);
-    for (const QByteArray bad :
+    for (const QByteArray& bad :
          {QByteArray("12.5x"), QByteArray(""), QByteArray(" \n"), QByteArray("1,5"), QByteArray("12 5"),
           QByteArray("\xff"
                      "12")}) {

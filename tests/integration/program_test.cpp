@@ -1,13 +1,21 @@
 // The real program, started from the real bundle in a temporary home.
+#include "model/uuid_text.h"
+#include "platform/linux/application_linux.h"
+#include "platform/linux/dock_tile_linux.h"
 #include "platform/property_list.h"
+#include "support/run_events.h"
 #include "support/temp_home.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QDirIterator>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QStandardPaths>
 
 #include <gtest/gtest.h>
 
@@ -18,6 +26,7 @@
 namespace tessly {
 namespace {
 
+using testing::runEventsUntil;
 using testing::TempHome;
 
 /// The processes of this user whose command line is exactly `arguments` after the program path.
@@ -187,6 +196,131 @@ TEST_F(ProgramTest, PipesAtItsFilesNeitherHangItNorCostTheUserTheirHelpers) {
     EXPECT_FALSE(QFileInfo(folderFile).isFile()) << "nothing was written over what could not be read";
 }
 
+/// The tiles published on the session bus, as a Dock hears them.
+class TileListener final : public QObject {
+public:
+    TileListener() {
+        QDBusConnection::sessionBus().connect(QString(), kDockTilePath, kDockTileInterface,
+                                              kDockTileContentChangedMember, this, SLOT(heard(QDBusMessage)));
+    }
+    struct Tile {
+        qint64 pid = 0;
+        QImage image;
+    };
+    QList<Tile> tiles;
+
+private:
+    Q_SLOT void heard(const QDBusMessage& message) {
+        const QList<QVariant> arguments = message.arguments();
+        if (arguments.size() == 3) {
+            tiles.append(
+                {arguments.at(1).toLongLong(), QImage::fromData(arguments.at(2).toByteArray(), "PNG")});
+        }
+    }
+    Q_OBJECT
+};
+
+/// True when the image shows the green of the "ON" badge somewhere.
+bool showsGreen(const QImage& image) {
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.alpha() > 200 && c.green() > 150 && c.red() < 110 && c.blue() < 140) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+// A helper is what the user meets in the Dock. Started by the main application it comes up quietly, its tile
+// carrying the green badge; a click on its tile (a reopen request on the bus) maps its popup and the next one
+// takes it away; SIGTERM is a normal quit that consumes its ".preserve" marker; and started by the user, with
+// neither "-group" nor a fresh marker, it maps its popup at once. On a virtual X server of the test's own.
+TEST_F(ProgramTest, AHelperShowsItsBadgeOrItsPopupAndItsTileTogglesThePopup) {
+    const QString xvfb = QStandardPaths::findExecutable("Xvfb");
+    const QString xdotool = QStandardPaths::findExecutable("xdotool");
+    if (xvfb.isEmpty() || xdotool.isEmpty() || !QDBusConnection::sessionBus().isConnected()) {
+        GTEST_SKIP() << "needs Xvfb, xdotool (scripts/install-deps installs both) and a session bus";
+    }
+    QProcess server;
+    server.start(xvfb, {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1280x800x24"});
+    ASSERT_TRUE(
+        runEventsUntil([&] { return server.canReadLine() || server.state() == QProcess::NotRunning; }));
+    const QString display = ":" + QString::fromLatin1(server.readLine().trimmed());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("HOME", home.path());
+    environment.insert("DISPLAY", display);
+    environment.insert("QT_QPA_PLATFORM", "xcb");
+    auto visibleWindowsOf = [&](pid_t pid) {
+        QProcess search;
+        search.setProcessEnvironment(environment);
+        search.start(xdotool, {"search", "--onlyvisible", "--pid", QString::number(pid), ""});
+        search.waitForFinished(10'000);
+        QStringList windows =
+            QString::fromLatin1(search.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+        QProcess root;
+        root.setProcessEnvironment(environment);
+        root.start(xdotool, {"search", "--maxdepth", "0", ""});
+        root.waitForFinished(10'000);
+        for (const QString& rootWindow : QString::fromLatin1(root.readAllStandardOutput()).split('\n')) {
+            windows.removeAll(rootWindow); // the root window matches any search
+        }
+        return windows;
+    };
+
+    const QUuid work = makeUuid();
+    home.write("Library/Application Support/Tessly/folders.json",
+               QString(R"([{"id":"%1","name":"Work","isInDock":true}])").arg(uuidText(work)).toUtf8());
+    const QString helper = home.path() + "/Library/Application Support/Tessly/Helpers/Work.app";
+    TileListener listener;
+    program.setProcessEnvironment(environment);
+    program.setProgram(QString(TESSLY_BUNDLE_DIR) + "/Contents/MacOS/Tessly");
+    program.start();
+    ASSERT_TRUE(runEventsUntil([&] {
+        return processesWithArguments({"-group", uuidText(work)}).size() == 1;
+    }));
+    const pid_t launched = processesWithArguments({"-group", uuidText(work)}).first();
+    ASSERT_TRUE(runEventsUntil([&] {
+        return std::any_of(listener.tiles.begin(), listener.tiles.end(),
+                           [&](const auto& tile) { return tile.pid == launched && showsGreen(tile.image); });
+    })) << "the helper's tile shows the ON badge";
+    EXPECT_TRUE(visibleWindowsOf(launched).isEmpty())
+        << "a helper the main application started opens nothing";
+
+    auto reopen = [&] {
+        QDBusMessage signal =
+            QDBusMessage::createSignal(kApplicationPath, kApplicationInterface, kApplicationReopenMember);
+        signal << QFileInfo(helper).canonicalFilePath();
+        QDBusConnection::sessionBus().send(signal);
+    };
+    reopen();
+    ASSERT_TRUE(runEventsUntil([&] { return visibleWindowsOf(launched).size() == 1; }))
+        << "a click opens the popup";
+    reopen();
+    ASSERT_TRUE(runEventsUntil([&] { return visibleWindowsOf(launched).isEmpty(); }))
+        << "the next one closes it";
+
+    const QString preserve =
+        home.write("Library/Application Support/Tessly/HelperState/" + uuidText(work) + ".preserve", "");
+    ::kill(launched, SIGTERM);
+    ASSERT_TRUE(runEventsUntil([&] { return !QFileInfo::exists("/proc/" + QString::number(launched)); }));
+    EXPECT_FALSE(QFileInfo::exists(preserve)) << "a normal quit consumes the preserve marker";
+
+    QProcess byUser;
+    byUser.setProcessEnvironment(environment);
+    byUser.start(helper + "/Contents/MacOS/Tessly", {});
+    ASSERT_TRUE(byUser.waitForStarted());
+    EXPECT_TRUE(runEventsUntil([&] {
+        return visibleWindowsOf(static_cast<pid_t>(byUser.processId())).size() == 1;
+    })) << "a helper the user started opens its popup at once";
+    byUser.terminate();
+    byUser.waitForFinished(10'000);
+    stopWith(SIGTERM);
+    server.terminate();
+    server.waitForFinished(10'000);
+}
+
 TEST_F(ProgramTest, OutsideItsBundleItRefusesToStart) {
     const QString copy = home.path() + "/Tessly";
     ASSERT_TRUE(QFile::copy(QString(TESSLY_BUNDLE_DIR) + "/Contents/MacOS/Tessly", copy));
@@ -203,3 +337,5 @@ TEST_F(ProgramTest, OutsideItsBundleItRefusesToStart) {
 
 } // namespace
 } // namespace tessly
+
+#include "program_test.moc"

@@ -20,8 +20,8 @@
 #include "platform/linux/workspace_icons_linux.h"
 #include "platform/linux/workspace_linux.h"
 #include "platform/notification_center.h"
-#include "popup/folder_popup_view.h"
 #include "settings/localization.h"
+#include "shell/popup_view_maker.h"
 #include "shell/tessly_process.h"
 
 #include <QApplication>
@@ -139,35 +139,10 @@ int run(int argc, char** argv) {
                                     icons,
                                     &updater,
                                     QCoreApplication::arguments().mid(1)};
-    auto makePopupView = [&](const PopupViewRequest& request,
-                             AppSettings& settings) -> std::unique_ptr<QWidget> {
-        auto view = std::make_unique<FolderPopupView>(request.folder, request.dockEdge, request.onDismiss,
-                                                      request.onTogglePin, settings, icons, symbols,
-                                                      workspace, queue, nullptr);
-        FolderPopupView* popup = view.get();
-        popup->setCompositorIsRunning(compositorIsRunning());
-        // The window follows the popup's outline: blurred behind over a compositor, cut to it without one.
-        auto applyShape = [popup] {
-            QWidget* window = popup->window();
-            if (window == popup) {
-                return;
-            }
-            if (popup->compositorIsRunning()) {
-                window->clearMask();
-                requestBlurBehind(*window, popup->blurRegion().translated(popup->pos()));
-            } else {
-                window->setMask(popup->opaqueMask().translated(popup->pos()));
-            }
-        };
-        QObject::connect(popup, &FolderPopupView::windowShapeChanged, popup, applyShape);
-        queue.async([guard = QPointer<FolderPopupView>(popup), applyShape] {
-            if (guard) {
-                applyShape();
-            }
-        });
-        return view;
-    };
-    TesslyProcess process(services, makePopupView, {});
+    TesslyProcess process(services,
+                          folderPopupViewMaker(icons, symbols, workspace, queue,
+                                               PopupWindowEffects{compositorIsRunning, requestBlurBehind}),
+                          {});
     localization = std::make_unique<Localization>(process.settings(), *bundle, &console);
     process.launch();
     const int status = QCoreApplication::exec();

@@ -1,0 +1,42 @@
+// The popup's content view as the program makes it: a FolderPopupView on the process's icons, symbols,
+// workspace and queue, whose window follows the popup's outline (blurred behind over a compositor, cut to it
+// without one). The composition root hands in what the window system offers; so does a benchmark that builds
+// a helper's process of its own.
+//
+//     TesslyProcess process(services,
+//                           folderPopupViewMaker(icons, symbols, workspace, queue,
+//                                                PopupWindowEffects{compositorIsRunning, requestBlurBehind}),
+//                           revealMainWindow);
+//
+// Main thread only.
+#pragma once
+
+#include "shell/tessly_process.h"
+
+#include <QRegion>
+
+#include <functional>
+
+class QWidget;
+
+namespace tessly {
+
+class MainQueue;
+class SymbolImages;
+class Workspace;
+class WorkspaceIcons;
+
+/// What the window system offers the popup's window.
+struct PopupWindowEffects {
+    /// Whether translucent windows are composited; asked once per view.
+    std::function<bool()> compositorIsRunning;
+    /// Asks for blur behind a region of a top-level window (its own coordinates).
+    std::function<void(QWidget& window, const QRegion& region)> requestBlurBehind;
+};
+
+/// Makes the folder popup view of each request; everything given must outlive the maker.
+[[nodiscard]] PopupViewMaker folderPopupViewMaker(const WorkspaceIcons& icons, const SymbolImages& symbols,
+                                                  Workspace& workspace, MainQueue& queue,
+                                                  PopupWindowEffects effects);
+
+} // namespace tessly

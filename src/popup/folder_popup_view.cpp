@@ -216,6 +216,11 @@ QSize FolderPopupView::sizeHint() const {
             static_cast<int>(std::ceil(m_layout.panelSize.height()))};
 }
 
+void FolderPopupView::setButtonNames(const QString& close, const QString& pin) {
+    m_closeButton->setAccessibleName(close);
+    m_pinButton->setAccessibleName(pin);
+}
+
 void FolderPopupView::setCompositorIsRunning(bool running) {
     if (running == m_compositorIsRunning) {
         return;

@@ -1,6 +1,6 @@
 // The whole content of a folder's popup panel: the plate (with an arrow towards the Dock when the popup sits
-// above it), its shadows and border, the header with the folder's name, pin and close buttons, and the grid of
-// the folder's applications.
+// above it), its shadows and border, the header with the folder's name, pin and close buttons, and the grid
+// of the folder's applications.
 //
 //     auto* view = new FolderPopupView(folder, dockEdge, [this] { closePopup(); },
 //                                      [this](bool pinned) { setPinned(pinned); }, settings, icons,
@@ -17,8 +17,8 @@
 // `windowShapeChanged`). All measurements come from popupLayout() and popupHeaderLayout(); the view only
 // places and draws.
 //
-// Two materials. Over a compositor the plate is translucent, its shadows fall into the transparent margin, and
-// the panel may ask the compositor to blur behind blurRegion(). Without one, translucent pixels would be
+// Two materials. Over a compositor the plate is translucent, its shadows fall into the transparent margin,
+// and the panel may ask the compositor to blur behind blurRegion(). Without one, translucent pixels would be
 // blended with black: the plate is opaque, the presentation does not fade, and the panel cuts its window to
 // opaqueMask() so neither the margin nor the corners show. Which case holds is the panel's answer,
 // setCompositorIsRunning(); until it answers, the view assumes no compositor, which looks right everywhere.
@@ -69,6 +69,8 @@ public:
 
     /// The panel's answer to whether translucent windows are composited; a change redraws the plate.
     void setCompositorIsRunning(bool running);
+    /// The names assistive technology gives the close and pin buttons, in the user's language.
+    void setButtonNames(const QString& close, const QString& pin);
     [[nodiscard]] bool compositorIsRunning() const { return m_compositorIsRunning; }
     /// The plate's outline as a region of the view: the window's shape when there is no compositor.
     [[nodiscard]] QRegion opaqueMask() const;

@@ -19,13 +19,11 @@ QString popupApplicationPath(const AppItem& app) {
 
 PopupAppIconView::PopupAppIconView(AppItem app, const WorkspaceIcons& icons, Workspace& workspace,
                                    MainQueue& queue, std::function<void()> onLaunch, QWidget* parent)
-    : QAbstractButton(parent),
-      m_app(std::move(app)),
-      m_workspace(workspace),
-      m_queue(queue),
-      m_onLaunch(std::move(onLaunch)),
-      m_icon(icons.iconForFile(popupApplicationPath(m_app))),
+    : QAbstractButton(parent), m_app(std::move(app)), m_workspace(workspace), m_queue(queue),
+      m_onLaunch(std::move(onLaunch)), m_icon(icons.iconForFile(popupApplicationPath(m_app))),
       m_hoverAnimation(new QVariantAnimation(this)) {
+    // What assistive technology says of the cell: the application it opens.
+    setAccessibleName(m_app.name);
     setAttribute(Qt::WA_Hover);
     setFocusPolicy(Qt::NoFocus);
     setToolTip(m_app.name);

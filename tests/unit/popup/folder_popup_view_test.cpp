@@ -130,8 +130,9 @@ protected:
     InMemoryDistributedNotificationCenter distributed{bus, time};
     RecordingLoginItems loginItems;
     RecordingConsole console;
-    AppSettings settings{defaults,  center, distributed, loginItems, console, home.paths(),
-                         QStringLiteral("app.tessly.Tessly"), time};
+    AppSettings settings{
+        defaults, center, distributed, loginItems, console, home.paths(), QStringLiteral("app.tessly.Tessly"),
+        time};
     StubIcons icons;
     StubSymbols symbols;
     PendingWorkspace workspace;
@@ -243,6 +244,14 @@ TEST_F(FolderPopupViewTest, PinKeepsThePopupOpenAfterALaunchButNotAgainstTheClos
     clickAt(*view, view->headerLayout().pinRect.center());
     EXPECT_TRUE(view->isPinned());
     EXPECT_EQ(pinReports, QList<bool>{true});
+    EXPECT_TRUE(pin->isChecked()) << "assistive technology hears the pinned state";
+
+    // What assistive technology says of the buttons and cells.
+    view->setButtonNames("Закрити", "Закріпити");
+    EXPECT_EQ(pin->accessibleName(), "Закріпити");
+    EXPECT_EQ(button(*view, view->headerLayout().closeRect)->accessibleName(), "Закрити");
+    EXPECT_EQ(view->cells()[1]->accessibleName(), view->cells()[1]->toolTip());
+    EXPECT_FALSE(view->cells()[1]->accessibleName().isEmpty());
 
     clickAt(*view, view->layout().cellRect(1).center());
     ASSERT_EQ(workspace.opens.size(), 1);
@@ -281,7 +290,8 @@ TEST_F(FolderPopupViewTest, ALongNameIsCutAndNeverWidensThePopup) {
     EXPECT_LT(view->headerLayout().titleRect.right(), view->headerLayout().closeRect.left());
 }
 
-TEST_F(FolderPopupViewTest, OverACompositorTheMarginIsTransparentAndTheArrowIsWhereTheShapeSaysWithShadowsBelow) {
+TEST_F(FolderPopupViewTest,
+       OverACompositorTheMarginIsTransparentAndTheArrowIsWhereTheShapeSaysWithShadowsBelow) {
     settings.setPopupPosition(PopupPosition::aboveDock);
     settings.setPopupArrowOffset(40);
     auto view = make(4);
@@ -293,7 +303,8 @@ TEST_F(FolderPopupViewTest, OverACompositorTheMarginIsTransparentAndTheArrowIsWh
         EXPECT_EQ(qAlpha(image.pixel(corner)), 0) << corner.x() << "," << corner.y();
     }
     const QRectF plate = view->layout().plateRect;
-    const int plateAlpha = qAlpha(image.pixel(QPoint(static_cast<int>(plate.left()) + 30, static_cast<int>(plate.top()) + 6)));
+    const int plateAlpha =
+        qAlpha(image.pixel(QPoint(static_cast<int>(plate.left()) + 30, static_cast<int>(plate.top()) + 6)));
     EXPECT_NEAR(plateAlpha, 255 * kPopupThinMaterialStrength * 0.95, 12);
     EXPECT_FALSE(view->blurRegion().isEmpty());
 
@@ -303,8 +314,10 @@ TEST_F(FolderPopupViewTest, OverACompositorTheMarginIsTransparentAndTheArrowIsWh
     EXPECT_GT(qAlpha(image.pixel(tipX, tipY)), plateAlpha * 3 / 4);
     EXPECT_LT(qAlpha(image.pixel(static_cast<int>(plate.center().x()), tipY)), plateAlpha / 2);
     // Shadows fall into the margin, more below than above.
-    const int below = qAlpha(image.pixel(static_cast<int>(plate.left()) + 60, static_cast<int>(plate.bottom()) + 6));
-    const int above = qAlpha(image.pixel(static_cast<int>(plate.left()) + 60, static_cast<int>(plate.top()) - 6));
+    const int below =
+        qAlpha(image.pixel(static_cast<int>(plate.left()) + 60, static_cast<int>(plate.bottom()) + 6));
+    const int above =
+        qAlpha(image.pixel(static_cast<int>(plate.left()) + 60, static_cast<int>(plate.top()) - 6));
     EXPECT_GT(below, above);
     EXPECT_GT(above, 0);
 
@@ -313,9 +326,11 @@ TEST_F(FolderPopupViewTest, OverACompositorTheMarginIsTransparentAndTheArrowIsWh
     side->setCompositorIsRunning(true);
     const QImage sideImage = render(*side);
     const QRectF sidePlate = side->layout().plateRect;
-    EXPECT_GT(qAlpha(sideImage.pixel(static_cast<int>(sidePlate.left()) + 3, static_cast<int>(sidePlate.center().y()) + 40)),
+    EXPECT_GT(qAlpha(sideImage.pixel(static_cast<int>(sidePlate.left()) + 3,
+                                     static_cast<int>(sidePlate.center().y()) + 40)),
               plateAlpha * 3 / 4);
-    EXPECT_LT(qAlpha(sideImage.pixel(static_cast<int>(sidePlate.left()) + 3, static_cast<int>(sidePlate.center().y()))),
+    EXPECT_LT(qAlpha(sideImage.pixel(static_cast<int>(sidePlate.left()) + 3,
+                                     static_cast<int>(sidePlate.center().y()))),
               plateAlpha / 2);
 }
 
@@ -332,7 +347,8 @@ TEST_F(FolderPopupViewTest, WithoutACompositorThePlateIsOpaqueAndTheMaskCutsAway
 
     const QRegion mask = view->opaqueMask();
     EXPECT_TRUE(mask.contains(inside));
-    EXPECT_TRUE(mask.contains(QPoint(static_cast<int>(plate.center().x()), static_cast<int>(plate.bottom()) - 2)))
+    EXPECT_TRUE(
+        mask.contains(QPoint(static_cast<int>(plate.center().x()), static_cast<int>(plate.bottom()) - 2)))
         << "the arrow's tip";
     EXPECT_FALSE(mask.contains(QPoint(static_cast<int>(plate.left()) + 1, static_cast<int>(plate.top()) + 1)))
         << "the rounded corner";
@@ -393,7 +409,8 @@ TEST(PopupAppearanceTest, ThePresentationSpringOvershootsALittleAndSettles) {
     EXPECT_EQ(popupSpringProgress(0, kPopupSpringResponse, kPopupSpringDamping), 0);
     EXPECT_GT(peak, 1.01);
     EXPECT_LT(peak, 1.1);
-    EXPECT_NEAR(popupSpringProgress(kPopupSpringDuration, kPopupSpringResponse, kPopupSpringDamping), 1, 0.01);
+    EXPECT_NEAR(popupSpringProgress(kPopupSpringDuration, kPopupSpringResponse, kPopupSpringDamping), 1,
+                0.01);
     EXPECT_LE(popupSpringProgress(0.3, 0.2, 1.0), 1.0) << "a critically damped spring never overshoots";
 }
 

@@ -321,6 +321,34 @@ TEST_F(ProgramTest, AHelperShowsItsBadgeOrItsPopupAndItsTileTogglesThePopup) {
     server.waitForFinished(10'000);
 }
 
+// Two main applications would both synchronise the helpers, watch the Dock and write the folder file: a
+// second start while one runs hands over to it and ends at once, and the first goes on.
+TEST_F(ProgramTest, ASecondStartOfTheMainApplicationHandsOverAndEnds) {
+    start();
+    const QString preferences = home.path() + "/Library/Preferences/app.tessly.Tessly.plist";
+    ASSERT_TRUE(waitFor([&] { return readPropertyListFile(preferences).has_value(); }));
+    QProcess second;
+    second.setProcessEnvironment(program.processEnvironment());
+    second.start(program.program(), {});
+    ASSERT_TRUE(second.waitForFinished(20'000)) << "the second start keeps running";
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(program.state(), QProcess::Running);
+    stopWith(SIGTERM);
+
+    // The lock went with the process that held it: the next start is the main application again, and a start
+    // after it hands over to it in turn.
+    QFile::remove(preferences);
+    start();
+    // The launch writes the language defaults once the lock is held.
+    ASSERT_TRUE(waitFor([&] { return readPropertyListFile(preferences).has_value(); }));
+    second.start(program.program(), {});
+    ASSERT_TRUE(second.waitForFinished(20'000));
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(program.state(), QProcess::Running);
+    stopWith(SIGTERM);
+}
+
 TEST_F(ProgramTest, OutsideItsBundleItRefusesToStart) {
     const QString copy = home.path() + "/Tessly";
     ASSERT_TRUE(QFile::copy(QString(TESSLY_BUNDLE_DIR) + "/Contents/MacOS/Tessly", copy));

@@ -1,5 +1,5 @@
-// What the shell's benchmarks share: a monotonic clock, percentiles of samples, and waiting for a condition
-// with a deadline while the event loop runs.
+// What the shell's benchmarks share: a monotonic clock, percentiles of samples, waiting for a condition with a
+// deadline while the event loop runs, and a temporary home's folder of nine applications and helper bundle.
 //
 //     const std::int64_t start = monotonicNanoseconds();
 //     if (!runEventsUntil([&] { return painted; }, 5'000)) state.SkipWithError("never painted");
@@ -8,7 +8,16 @@
 // Main thread only.
 #pragma once
 
+#include "model/folder_json.h"
+#include "model/uuid_text.h"
+#include "platform/paths.h"
+#include "platform/property_list.h"
+
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QUrl>
 #include <QDeadlineTimer>
 #include <QTimer>
 
@@ -19,6 +28,8 @@
 #include <vector>
 
 namespace tessly::bench {
+
+inline constexpr int kApplicationsInFolder = 9;
 
 [[nodiscard]] inline std::int64_t monotonicNanoseconds() {
     timespec now{};
@@ -47,6 +58,45 @@ inline bool runEventsUntil(const std::function<bool()>& done, int timeoutMs, int
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     return done();
+}
+
+/// Writes the helper bundle's Info.plist: the built bundle's, with the folder's identifier.
+[[nodiscard]] inline bool writeHelperInfo(const QString& helperPath, const QUuid& folderId) {
+    std::optional<ParsedPropertyList> info =
+        readPropertyListFile(QStringLiteral(TESSLY_BUNDLE_DIR "/Contents/Info.plist"));
+    if (!info || !info->root.asDictionary() || !QDir().mkpath(helperPath + QStringLiteral("/Contents"))) {
+        return false;
+    }
+    info->root.asDictionary()->set(QStringLiteral("TSGroupUUID"), PlistValue(uuidText(folderId)));
+    return writePropertyListFile(helperPath + QStringLiteral("/Contents/Info.plist"), info->root,
+                                 PlistFormat::Xml);
+}
+
+/// Nine application bundles in the home's Applications folder (no icons of their own: the generic one is
+/// drawn) and a folder that holds them, in the folder file.
+[[nodiscard]] inline bool writeFolderOfApplications(const Paths& paths, const QString& home,
+                                                   const QUuid& folderId) {
+    AppFolder folder;
+    folder.id = folderId;
+    folder.name = QStringLiteral("Work");
+    folder.isInDock = true;
+    for (int i = 1; i <= kApplicationsInFolder; ++i) {
+        const QString name = QStringLiteral("Application %1").arg(i);
+        const QString bundle = home + QStringLiteral("/Applications/") + name + QStringLiteral(".app");
+        const QString identifier = QStringLiteral("app.example.application%1").arg(i);
+        if (!QDir().mkpath(bundle + QStringLiteral("/Contents/MacOS")) ||
+            !writePropertyListFile(bundle + QStringLiteral("/Contents/Info.plist"),
+                                   PlistDictionary{{"CFBundleIdentifier", identifier},
+                                                   {"CFBundleName", name},
+                                                   {"CFBundleExecutable", "application"}},
+                                   PlistFormat::Xml)) {
+            return false;
+        }
+        folder.apps.push_back(AppItem{makeUuid(), name, identifier, QUrl::fromLocalFile(bundle + "/")});
+    }
+    QFile file(paths.folderFile());
+    return QDir().mkpath(QFileInfo(paths.folderFile()).absolutePath()) && file.open(QIODevice::WriteOnly) &&
+           file.write(encodeFolderList({folder})) > 0;
 }
 
 } // namespace tessly::bench

@@ -54,8 +54,9 @@ namespace {
 using bench::monotonicNanoseconds;
 using bench::percentile;
 using bench::runEventsUntil;
+using bench::writeFolderOfApplications;
+using bench::writeHelperInfo;
 
-constexpr int kApplicationsInFolder = 9;
 // A show further apart from the last close than the delegate's reopen debounce (0.15 s).
 constexpr double kPastReopenDebounceSeconds = 0.16;
 constexpr int kPaintDeadlineMs = 10'000;
@@ -91,50 +92,12 @@ protected:
     }
 };
 
-/// The helper bundle's Info.plist: the built bundle's, with the folder's identifier.
-bool writeHelperBundle(const QString& helperPath, const QUuid& folderId) {
-    std::optional<ParsedPropertyList> info =
-        readPropertyListFile(QStringLiteral(TESSLY_BUNDLE_DIR "/Contents/Info.plist"));
-    if (!info || !info->root.asDictionary() || !QDir().mkpath(helperPath + QStringLiteral("/Contents"))) {
-        return false;
-    }
-    info->root.asDictionary()->set(QStringLiteral("TSGroupUUID"), PlistValue(uuidText(folderId)));
-    return writePropertyListFile(helperPath + QStringLiteral("/Contents/Info.plist"), info->root,
-                                 PlistFormat::Xml);
-}
-
-/// Nine application bundles in the home's Applications folder (no icons of their own: the generic one is
-/// drawn) and a folder that holds them, in the folder file.
-bool writeFolderOfApplications(const Paths& paths, const QString& home, const QUuid& folderId) {
-    AppFolder folder;
-    folder.id = folderId;
-    folder.name = QStringLiteral("Work");
-    folder.isInDock = true;
-    for (int i = 1; i <= kApplicationsInFolder; ++i) {
-        const QString name = QStringLiteral("Application %1").arg(i);
-        const QString bundle = home + QStringLiteral("/Applications/") + name + QStringLiteral(".app");
-        const QString identifier = QStringLiteral("app.example.application%1").arg(i);
-        if (!QDir().mkpath(bundle + QStringLiteral("/Contents/MacOS")) ||
-            !writePropertyListFile(bundle + QStringLiteral("/Contents/Info.plist"),
-                                   PlistDictionary{{"CFBundleIdentifier", identifier},
-                                                   {"CFBundleName", name},
-                                                   {"CFBundleExecutable", "application"}},
-                                   PlistFormat::Xml)) {
-            return false;
-        }
-        folder.apps.push_back(AppItem{makeUuid(), name, identifier, QUrl::fromLocalFile(bundle + "/")});
-    }
-    QFile file(paths.folderFile());
-    return QDir().mkpath(QFileInfo(paths.folderFile()).absolutePath()) && file.open(QIODevice::WriteOnly) &&
-           file.write(encodeFolderList({folder})) > 0;
-}
-
 /// One helper's process, built as the composition root builds it, in a temporary home. Started with
 /// "-group", as the main application starts helpers: no popup opens at launch.
 class HelperInProcess {
 public:
     HelperInProcess() : m_folderId(makeUuid()) {
-        m_ready = writeHelperBundle(m_helperPath, m_folderId) &&
+        m_ready = writeHelperInfo(m_helperPath, m_folderId) &&
                   writeFolderOfApplications(m_paths, m_home.path(), m_folderId);
         if (!m_ready) {
             return;

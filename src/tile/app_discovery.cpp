@@ -67,8 +67,15 @@ std::optional<AppItem> readBundle(const QString& path, const QString& fileName) 
 
 } // namespace
 
-AppDiscovery::AppDiscovery(QString homeDirectory, MainQueue& queue, SortLocaleSource sortLocale)
-    : m_homeDirectory(std::move(homeDirectory)), m_queue(queue), m_sortLocale(std::move(sortLocale)) {}
+AppDiscovery::AppDiscovery(QString homeDirectory, MainQueue& queue, SortLocaleSource sortLocale,
+                           const DesktopApplications* desktopApplications)
+    : m_homeDirectory(std::move(homeDirectory)), m_queue(queue), m_sortLocale(std::move(sortLocale)),
+      m_desktopApplications(desktopApplications) {}
+
+QList<DesktopApplication> AppDiscovery::desktopEntries(const QLocale& locale) const {
+    return m_desktopApplications ? m_desktopApplications->applications(desktopEntryLanguage(locale))
+                                 : QList<DesktopApplication>{};
+}
 
 QLocale AppDiscovery::sortLocale() const {
     // Without a source, a fixed order rather than the process's locale, which the program does not choose.
@@ -88,19 +95,34 @@ QStringList AppDiscovery::scanDirectories() const {
 }
 
 void AppDiscovery::discoverApps(Completion completion) const {
-    m_queue.async(
-        [directories = scanDirectories(), locale = sortLocale(), completion = std::move(completion)] {
-            if (completion) {
-                completion(discoverAppsIn(directories, locale));
-            }
-        });
+    // The desktop's entries are read when the scan runs; the port outlives this object by contract, so the
+    // queued scan may use it without a guard.
+    m_queue.async([directories = scanDirectories(), locale = sortLocale(),
+                   desktopApplications = m_desktopApplications, completion = std::move(completion)] {
+        if (!completion) {
+            return;
+        }
+        const QList<DesktopApplication> entries =
+            desktopApplications ? desktopApplications->applications(desktopEntryLanguage(locale))
+                                : QList<DesktopApplication>{};
+        completion(discoverAppsIn(directories, locale, entries));
+    });
 }
 
 QList<AppItem> AppDiscovery::discoverAppsNow() const {
-    return discoverAppsIn(scanDirectories(), sortLocale());
+    const QLocale locale = sortLocale();
+    return discoverAppsIn(scanDirectories(), locale, desktopEntries(locale));
 }
 
-QList<AppItem> discoverAppsIn(const QStringList& directories, const QLocale& sortLocale) {
+QString desktopEntryLanguage(const QLocale& locale) {
+    if (locale.language() == QLocale::C || locale.language() == QLocale::AnyLanguage) {
+        return {};
+    }
+    return QLocale::languageToCode(locale.language(), QLocale::ISO639Part1);
+}
+
+QList<AppItem> discoverAppsIn(const QStringList& directories, const QLocale& sortLocale,
+                              const QList<DesktopApplication>& desktopEntries) {
     QList<AppItem> apps;
     QSet<QString> identifiers;
     for (const QString& directory : directories) {
@@ -121,6 +143,14 @@ QList<AppItem> discoverAppsIn(const QStringList& directories, const QLocale& sor
             identifiers.insert(app->bundleID);
             apps.append(std::move(*app));
         }
+    }
+    // The desktop's entries come after every bundle: a bundle of the same identifier is kept.
+    for (const DesktopApplication& entry : desktopEntries) {
+        if (entry.identifier.isEmpty() || identifiers.contains(entry.identifier)) {
+            continue;
+        }
+        identifiers.insert(entry.identifier);
+        apps.append(AppItem{makeUuid(), entry.name, entry.identifier, QUrl::fromLocalFile(entry.entryPath)});
     }
     // The interface language's alphabet: a default collator would follow the process's locale, which is the
     // character-code order under C and another language's alphabet when the user's system speaks it.

@@ -259,6 +259,70 @@ TEST_F(AppDiscoveryTest, EveryScanGivesFreshIdentitiesAndSeesChanges) {
     EXPECT_NE(second[0].id, second[1].id);
 }
 
+/// The desktop's entries as a test lays them out, recording the languages they were asked for in.
+class FixedDesktopApplications final : public DesktopApplications {
+public:
+    QList<DesktopApplication> applications(const QString& language) const override {
+        languages.append(language);
+        return entries;
+    }
+
+    QList<DesktopApplication> entries;
+    mutable QStringList languages;
+};
+
+class AppDiscoveryWithDesktopEntriesTest : public AppDiscoveryTest {
+protected:
+    AppDiscoveryWithDesktopEntriesTest() { discovery.setSystemRootForTesting(system({})); }
+
+    FixedDesktopApplications desktop;
+    AppDiscovery discovery{home(), time, [this] { return interfaceLocale; }, &desktop};
+};
+
+TEST_F(AppDiscoveryWithDesktopEntriesTest, EntriesJoinTheBundlesInOneSortAndABundleKeepsItsIdentifier) {
+    const QString mail = makeBundle(system("/Applications"), QStringLiteral("Mail.app"),
+                                    minimalInfo("org.example.Mail", "Mail"));
+    makeBundle(homeApplications(), QStringLiteral("Zeta.app"), minimalInfo("test.zeta", "zeta"));
+    desktop.entries = {{"org.example.Mail", "A Mail entry", "/usr/share/applications/org.example.Mail.desktop"},
+                       {"vendor-editor", "editor", "/usr/share/applications/vendor/editor.desktop"},
+                       {"terminal", "Terminal", "/home/me/.local/share/applications/terminal.desktop"}};
+
+    const QList<AppItem> first = discovery.discoverAppsNow();
+    const QList<AppItem> second = discovery.discoverAppsNow();
+
+    ASSERT_EQ(first.size(), 4);
+    EXPECT_EQ(first[0].name, "editor");
+    EXPECT_EQ(first[0].bundleID, "vendor-editor");
+    EXPECT_EQ(first[0].appURL, QUrl("file:///usr/share/applications/vendor/editor.desktop"));
+    EXPECT_EQ(first[1].name, "Mail");
+    EXPECT_EQ(first[1].appURL, QUrl::fromLocalFile(mail + QLatin1Char('/')));
+    EXPECT_EQ(first[2].name, "Terminal");
+    EXPECT_EQ(first[3].name, "zeta");
+    ASSERT_EQ(second.size(), 4);
+    EXPECT_NE(first[0].id, second[0].id) << "every scan gives entries fresh identities too";
+    EXPECT_NE(first[0].id, first[2].id);
+}
+
+TEST_F(AppDiscoveryWithDesktopEntriesTest, EntriesAreNamedInTheInterfaceLanguageOfEachScan) {
+    desktop.entries = {{"files", "Файли", "/usr/share/applications/files.desktop"}};
+
+    interfaceLocale = QLocale(QStringLiteral("uk"));
+    (void)discovery.discoverAppsNow();
+    interfaceLocale = QLocale(QStringLiteral("en"));
+    std::optional<QList<AppItem>> queued;
+    discovery.discoverApps([&queued](QList<AppItem> apps) { queued = std::move(apps); });
+    // The entries are read when the queued scan runs, in the language of the moment of the call.
+    interfaceLocale = QLocale(QStringLiteral("uk"));
+    EXPECT_EQ(desktop.languages, QStringList({"uk"}));
+    time.runDue();
+    interfaceLocale = QLocale::c();
+    (void)discovery.discoverAppsNow();
+
+    EXPECT_EQ(desktop.languages, QStringList({"uk", "en", ""}));
+    ASSERT_TRUE(queued && queued->size() == 1);
+    EXPECT_EQ(queued->front().bundleID, "files");
+}
+
 TEST_F(AppDiscoveryTest, DiscoverAppsCompletesOnTheMainQueueAfterTheCurrentEvent) {
     makeBundle(system("/Applications"), QStringLiteral("One.app"), minimalInfo("test.one", "One"));
     std::optional<QList<AppItem>> result;

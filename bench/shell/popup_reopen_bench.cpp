@@ -13,7 +13,6 @@
 //   build/bench/shell/popup_reopen_bench                              # offscreen platform
 //   dbus-run-session -- build/bench/shell/popup_reopen_bench          # the close-others broadcast on a bus
 //   QT_QPA_PLATFORM=xcb build/bench/shell/popup_reopen_bench          # on the desktop's display
-#include "model/folder_json.h"
 #include "model/uuid_text.h"
 #include "platform/linux/application_linux.h"
 #include "platform/linux/child_process_linux.h"
@@ -31,17 +30,12 @@
 #include "platform/linux/workspace_icons_linux.h"
 #include "platform/linux/workspace_linux.h"
 #include "platform/notification_center.h"
-#include "platform/property_list.h"
 #include "shell/bench_support.h"
 #include "shell/popup_view_maker.h"
 #include "shell/tessly_process.h"
 
-#include <QDir>
 #include <QEvent>
-#include <QFile>
-#include <QPointer>
 #include <QTemporaryDir>
-#include <QUrl>
 #include <QWidget>
 
 #include <benchmark/benchmark.h>

@@ -141,7 +141,11 @@ int run(int argc, char** argv) {
                                     QCoreApplication::arguments().mid(1)};
     TesslyProcess process(services,
                           folderPopupViewMaker(icons, symbols, workspace, queue,
-                                               PopupWindowEffects{compositorIsRunning, requestBlurBehind}),
+                                               PopupWindowEffects{compositorIsRunning, requestBlurBehind},
+                                               [&localization](const QString& key) {
+                                                   return localization ? localization->localizedString(key)
+                                                                       : key;
+                                               }),
                           {});
     localization = std::make_unique<Localization>(process.settings(), *bundle, &console);
     process.launch();

@@ -8,14 +8,17 @@
 namespace tessly {
 
 PopupViewMaker folderPopupViewMaker(const WorkspaceIcons& icons, const SymbolImages& symbols,
-                                    Workspace& workspace, MainQueue& queue, PopupWindowEffects effects) {
-    return [&icons, &symbols, &workspace, &queue, effects = std::move(effects)](
+                                    Workspace& workspace, MainQueue& queue, PopupWindowEffects effects,
+                                    LocalizedText text) {
+    return [&icons, &symbols, &workspace, &queue, effects = std::move(effects), text = std::move(text)](
                const PopupViewRequest& request, AppSettings& settings) -> std::unique_ptr<QWidget> {
         auto view = std::make_unique<FolderPopupView>(request.folder, request.dockEdge, request.onDismiss,
                                                       request.onTogglePin, settings, icons, symbols,
                                                       workspace, queue, nullptr);
         FolderPopupView* popup = view.get();
         popup->setCompositorIsRunning(effects.compositorIsRunning && effects.compositorIsRunning());
+        popup->setButtonNames(text ? text(QStringLiteral("popup.close")) : QStringLiteral("Close"),
+                              text ? text(QStringLiteral("popup.pin")) : QStringLiteral("Pin"));
         // The window follows the popup's outline: blurred behind over a compositor, cut to it without one.
         auto applyShape = [popup, blurBehind = effects.requestBlurBehind] {
             QWidget* window = popup->window();

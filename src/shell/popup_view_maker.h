@@ -14,6 +14,7 @@
 #include "shell/tessly_process.h"
 
 #include <QRegion>
+#include <QString>
 
 #include <functional>
 
@@ -34,9 +35,12 @@ struct PopupWindowEffects {
     std::function<void(QWidget& window, const QRegion& region)> requestBlurBehind;
 };
 
+/// The interface's texts in the user's language, by key; none gives the English names.
+using LocalizedText = std::function<QString(const QString& key)>;
+
 /// Makes the folder popup view of each request; everything given must outlive the maker.
 [[nodiscard]] PopupViewMaker folderPopupViewMaker(const WorkspaceIcons& icons, const SymbolImages& symbols,
                                                   Workspace& workspace, MainQueue& queue,
-                                                  PopupWindowEffects effects);
+                                                  PopupWindowEffects effects, LocalizedText text = {});
 
 } // namespace tessly

@@ -1,6 +1,7 @@
 #include "platform/linux/workspace_linux.h"
 
 #include "platform/linux/application_linux.h"
+#include "platform/linux/desktop_applications_linux.h"
 #include "platform/linux/main_bundle_linux.h"
 #include "platform/property_list.h"
 
@@ -141,6 +142,13 @@ void LinuxWorkspace::openApplication(const QString& bundlePath, const OpenConfig
             }
         });
     };
+
+    if (isDesktopEntryPath(bundlePath)) {
+        // The desktop's own way to start it; whether a second start makes a new process is the entry's
+        // program's business, as it is when the desktop starts it.
+        finish(launchDesktopEntry(bundlePath, configuration.arguments));
+        return;
+    }
 
     const QFileInfo bundleInfo(bundlePath);
     if (bundlePath.isEmpty() || !bundleInfo.isDir()) {

@@ -13,6 +13,10 @@
 // LinuxApplication of that process turns into its reopen handler. With no session bus the request is lost and
 // the open still reports success, as the application is running.
 //
+// A desktop entry (a path or file URL ending in ".desktop", as the applications of desktop_applications_linux.h
+// are given) is started through GIO instead, as the desktop would start it, with the arguments handed to it as
+// files or URIs; GIO's error is the completion's.
+//
 // runningApplications() lists this user's processes whose executable can be read, zombies left out; a
 // process's bundle is the enclosing ".app" of its executable, links resolved (as /proc shows it). The
 // bundle of an executable deleted while it runs is still reported, at the path it had. terminate() sends

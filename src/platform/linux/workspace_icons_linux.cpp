@@ -1,18 +1,20 @@
 #include "platform/linux/workspace_icons_linux.h"
 
 #include "platform/bounded_file.h"
-
+#include "platform/linux/desktop_applications_linux.h"
 #include "platform/property_list.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QIcon>
 #include <QImage>
 #include <QImageReader>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QSaveFile>
+#include <QtMath>
 
 #include <algorithm>
 #include <cerrno>
@@ -86,6 +88,77 @@ private:
     mutable QImage m_scaled;
     mutable const uchar* m_scaledFrom = nullptr;
 };
+
+/// An icon of the icon theme, drawn from the theme's image nearest to the pixels it covers (scalable ones
+/// rendered at that size).
+class ThemeIcon final : public Image {
+public:
+    explicit ThemeIcon(QIcon icon) : m_icon(std::move(icon)) {}
+
+    QSizeF size() const override { return m_icon.actualSize(QSize(kIconPixelSide, kIconPixelSide)); }
+
+    void draw(QPainter& painter, const QRectF& target) const override {
+        const QRectF device = painter.deviceTransform().mapRect(target);
+        const int side = qCeil(std::max(device.width(), device.height()));
+        if (side <= 0) {
+            return;
+        }
+        // Kept for the next draw at that size: the Dock draws the same icons at the same size again and again.
+        if (m_drawnSide != side) {
+            m_drawn = m_icon.pixmap(QSize(side, side), 1.0).toImage();
+            m_drawnSide = side;
+        }
+        if (m_drawn.isNull()) {
+            return;
+        }
+        painter.save();
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(target, m_drawn);
+        painter.restore();
+    }
+
+private:
+    QIcon m_icon;
+    mutable QImage m_drawn;
+    mutable int m_drawnSide = 0;
+};
+
+/// Gives Qt's icon theme what it lacks without a desktop's platform theme (a bare X session, the offscreen
+/// platform): the XDG icon directories after its own, the fallback theme every theme inherits when no theme is
+/// chosen, and the unthemed "pixmaps" directories last, as the icon theme rules say. What the desktop chose is
+/// kept.
+void prepareIconTheme() {
+    const QStringList dataDirectories = xdgDataDirectories();
+    QStringList iconDirectories{QDir::homePath() + QStringLiteral("/.icons")};
+    QStringList pixmapDirectories;
+    for (const QString& directory : dataDirectories) {
+        iconDirectories.append(directory + QStringLiteral("/icons"));
+        pixmapDirectories.append(directory + QStringLiteral("/pixmaps"));
+    }
+    const auto withMissing = [](QStringList paths, const QStringList& wanted) {
+        for (const QString& path : wanted) {
+            if (!paths.contains(path)) {
+                paths.append(path);
+            }
+        }
+        return paths;
+    };
+    // Set only when something is added: a new list empties Qt's cache of looked-up icons.
+    if (const QStringList paths = withMissing(QIcon::themeSearchPaths(), iconDirectories);
+        paths != QIcon::themeSearchPaths()) {
+        QIcon::setThemeSearchPaths(paths);
+    }
+    if (const QStringList paths = withMissing(QIcon::fallbackSearchPaths(), pixmapDirectories);
+        paths != QIcon::fallbackSearchPaths()) {
+        QIcon::setFallbackSearchPaths(paths);
+    }
+    if (QIcon::themeName().isEmpty()) {
+        QIcon::setThemeName(QStringLiteral("hicolor"));
+    }
+    if (QIcon::fallbackThemeName().isEmpty()) {
+        QIcon::setFallbackThemeName(QStringLiteral("hicolor"));
+    }
+}
 
 /// An icon that draws nothing: the last resort when not even the generic icons can be read.
 class BlankIcon final : public Image {
@@ -255,6 +328,12 @@ LinuxWorkspaceIcons::LinuxWorkspaceIcons(QString resourcesDirectory)
     : m_resourcesDirectory(std::move(resourcesDirectory)) {}
 
 ImagePtr LinuxWorkspaceIcons::iconForFile(const QString& path) const {
+    if (isDesktopEntryPath(path)) {
+        if (ImagePtr icon = desktopEntryIcon(path)) {
+            return icon;
+        }
+        return genericIcon(kGenericApplicationIconFileName);
+    }
     const QString resolved = path.isEmpty() ? QString() : QFileInfo(path).canonicalFilePath();
     if (resolved.isEmpty()) {
         // Gone (or never there): an application that was deleted still looks like one.
@@ -298,6 +377,26 @@ bool LinuxWorkspaceIcons::setIcon(const Image& image, const QString& path) {
         return false;
     }
     return S_ISDIR(target.st_mode) ? writeDirectoryIcon(*data, path) : writeAttributeIcon(*data, path);
+}
+
+ImagePtr LinuxWorkspaceIcons::desktopEntryIcon(const QString& path) const {
+    const std::optional<DesktopEntryIcon> source = tessly::desktopEntryIcon(path);
+    if (!source) {
+        return nullptr;
+    }
+    if (!source->filePath.isEmpty()) {
+        return readIconFile(source->filePath);
+    }
+    if (!m_iconThemePrepared) {
+        prepareIconTheme();
+        m_iconThemePrepared = true;
+    }
+    for (const QString& name : source->themeNames) {
+        if (QIcon::hasThemeIcon(name)) {
+            return std::make_shared<ThemeIcon>(QIcon::fromTheme(name));
+        }
+    }
+    return nullptr;
 }
 
 ImagePtr LinuxWorkspaceIcons::genericIcon(const char* fileName) const {

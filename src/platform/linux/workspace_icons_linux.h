@@ -13,6 +13,12 @@
 //   3. a generic icon from `resourcesDirectory`: kGenericApplicationIconFileName for a bundle (or a missing
 //      path ending in ".app"), kGenericFolderIconFileName for another directory, kGenericDocumentIconFileName
 //      for everything else, missing paths included. Without those files, an empty image of kIconPixelSide.
+// A desktop entry (a path or file URL ending in ".desktop") has the icon it names: a theme icon, looked up in
+// the desktop's icon theme and then in the fallback theme (hicolor) and drawn from the theme's image nearest to
+// the size it is drawn at, or an image file at an absolute path, read as the icon files above; an entry that
+// cannot be read or whose icon is not found has the generic application icon. Without a desktop's platform
+// theme, Qt is given the XDG icon directories and the fallback theme at the first such icon.
+//
 // An icon file is PNG or icns (any format Qt's image readers know, by content); an icns file gives every
 // image it holds, and the icon draws the smallest one that is at least as large as it is drawn. A candidate
 // that cannot be read, is empty or larger than kMaximumIconFileBytes, or whose path leaves the bundle
@@ -56,11 +62,14 @@ public:
     bool setIcon(const Image& image, const QString& path) override;
 
 private:
+    [[nodiscard]] ImagePtr desktopEntryIcon(const QString& path) const;
     [[nodiscard]] ImagePtr genericIcon(const char* fileName) const;
 
     QString m_resourcesDirectory;
     /// The generic icons by file name, read on first use.
     mutable QHash<QString, ImagePtr> m_genericIcons;
+    /// Whether Qt's icon theme was given the XDG icon directories (at the first icon of a desktop entry).
+    mutable bool m_iconThemePrepared = false;
 };
 
 /// Every image of the icon file (PNG, icns, ...) at `path`, as one icon; nullptr when it holds none.

@@ -1,20 +1,16 @@
-// The entry point of test programs that draw: a Qt Gui application on the offscreen platform (no display needed),
-// a throw-away HOME, and a fixed locale.
+// The entry point of test programs that draw: a Qt Gui application on the offscreen platform, in the test
+// environment.
+#include "support/test_environment.h"
+
 #include <QGuiApplication>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 int main(int argc, char** argv) {
-    QTemporaryDir home(QDir::tempPath() + QStringLiteral("/tessly-test-home-XXXXXX"));
-    if (!home.isValid()) {
+    const auto home = tessly::testing::prepareTestEnvironment(QByteArrayLiteral("offscreen"));
+    if (!home) {
         return 2;
     }
-    setenv("HOME", QFile::encodeName(home.path()).constData(), 1);
-    setenv("LC_ALL", "C.UTF-8", 1);
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QGuiApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -1,4 +1,4 @@
-// One process's settings over test doubles, for the settings and localisation tests.
+// One process's settings over test doubles, for the tests of the settings and of what reads them.
 #pragma once
 
 #include "platform/notification_center.h"

@@ -12,6 +12,7 @@
 #include "support/in_memory_user_defaults.h"
 #include "support/recording_console.h"
 #include "support/recording_login_items.h"
+#include "support/settings_harness.h"
 #include "support/temp_home.h"
 #include "support/virtual_time.h"
 
@@ -77,7 +78,7 @@ public:
     QList<Open> opens;
 };
 
-class FolderPopupViewTest : public ::testing::Test {
+class FolderPopupViewTest : public ::testing::Test, protected SettingsHarness {
 protected:
     static AppFolder folder(int apps, QString name = QStringLiteral("Work")) {
         AppFolder f;
@@ -122,17 +123,7 @@ protected:
         return qobject_cast<QAbstractButton*>(view.childAt(rect.center().toPoint()));
     }
 
-    TempHome home;
-    InMemoryUserDefaults defaults;
-    NotificationCenter center;
-    VirtualTime time;
-    InMemoryNotificationBus bus;
-    InMemoryDistributedNotificationCenter distributed{bus, time};
-    RecordingLoginItems loginItems;
-    RecordingConsole console;
-    AppSettings settings{
-        defaults, center, distributed, loginItems, console, home.paths(), QStringLiteral("app.tessly.Tessly"),
-        time};
+    AppSettings& settings = SettingsHarness::make();
     StubIcons icons;
     StubSymbols symbols;
     PendingWorkspace workspace;

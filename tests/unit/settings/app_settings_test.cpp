@@ -1,7 +1,7 @@
 #include "settings/app_settings.h"
 
 #include "platform/property_list.h"
-#include "settings_harness.h"
+#include "support/settings_harness.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -2,7 +2,7 @@
 
 #include "platform/main_bundle.h"
 #include "platform/property_list.h"
-#include "settings_harness.h"
+#include "support/settings_harness.h"
 
 #include <QDir>
 

@@ -3,7 +3,7 @@
 #include "settings/localization.h"
 
 #include "platform/main_bundle.h"
-#include "settings_harness.h"
+#include "support/settings_harness.h"
 
 #include <QFile>
 #include <QJsonDocument>

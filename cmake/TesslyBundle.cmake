@@ -5,10 +5,12 @@
 #   Tessly.app/Contents/Resources/symbols.tsv and the symbol font (MaterialIcons-Regular.ttf, from Debian's
 #                                   fonts-material-design-icons-iconfont; scripts/install-deps installs it)
 #   Tessly.app/Contents/Helpers/codesign   (the code-signing stand-in, desktop/codesign)
+#   Tessly.app/Contents/PlugIns/<plug-in>.docktileplugin/Contents/{Info.plist,MacOS/<plug-in>}
+#                                   (the Dock tile plug-in, src/plugin; Info.plist names it under NSDockTilePlugIn)
 #   Tessly.app/Contents/_CodeSignature/CodeResources   (an ad-hoc signature, made last)
 # Everything that goes into the bundle is placed here, so that later additions (plug-in, stand-ins) have one home.
 function(tessly_assemble_bundle)
-    cmake_parse_arguments(ARG "" "TARGET;EXECUTABLE;IDENTIFIER;OUTPUT_DIR" "" ${ARGN})
+    cmake_parse_arguments(ARG "" "TARGET;EXECUTABLE;IDENTIFIER;OUTPUT_DIR;DOCK_TILE_PLUGIN" "" ${ARGN})
     set(contents "${ARG_OUTPUT_DIR}/Contents")
 
     set_target_properties(${ARG_TARGET} PROPERTIES
@@ -20,7 +22,20 @@ function(tessly_assemble_bundle)
     set(TESSLY_BUNDLE_NAME "${ARG_EXECUTABLE}")
     set(TESSLY_VERSION "${PROJECT_VERSION}")
     set(TESSLY_BUILD_NUMBER "1")
+    set(TESSLY_DOCK_TILE_PLUGIN_BUNDLE "${ARG_DOCK_TILE_PLUGIN}.docktileplugin")
     configure_file("${PROJECT_SOURCE_DIR}/resources/Info.plist.in" "${contents}/Info.plist" @ONLY)
+
+    # The Dock tile plug-in, a bundle of its own inside the application's (and so inside every helper copied
+    # from it): the Dock loads it from there by the name under NSDockTilePlugIn. Its shared object is linked
+    # straight into the bundle, as the executable is.
+    set(plugin_contents "${contents}/PlugIns/${TESSLY_DOCK_TILE_PLUGIN_BUNDLE}/Contents")
+    set_target_properties(${ARG_DOCK_TILE_PLUGIN} PROPERTIES
+        LIBRARY_OUTPUT_DIRECTORY "${plugin_contents}/MacOS"
+        OUTPUT_NAME "${ARG_DOCK_TILE_PLUGIN}")
+    set(TESSLY_PLUGIN_EXECUTABLE "${ARG_DOCK_TILE_PLUGIN}")
+    set(TESSLY_PLUGIN_IDENTIFIER "${ARG_IDENTIFIER}.DockTilePlugin")
+    configure_file("${PROJECT_SOURCE_DIR}/src/plugin/Info.plist.in" "${plugin_contents}/Info.plist" @ONLY)
+    add_dependencies(${ARG_TARGET} ${ARG_DOCK_TILE_PLUGIN})
 
     set(resource_root "${PROJECT_SOURCE_DIR}/resources")
     file(GLOB_RECURSE resource_files CONFIGURE_DEPENDS
@@ -80,6 +95,7 @@ function(tessly_assemble_bundle)
     add_custom_command(OUTPUT "${manifest}"
         COMMAND "$<TARGET_FILE:codesign>" --force --deep --sign - --timestamp=none "${ARG_OUTPUT_DIR}"
         DEPENDS ${ARG_TARGET} "$<TARGET_FILE:${ARG_TARGET}>" "${contents}/Info.plist" ${copied} "${signing_tool}"
+            ${ARG_DOCK_TILE_PLUGIN} "$<TARGET_FILE:${ARG_DOCK_TILE_PLUGIN}>" "${plugin_contents}/Info.plist"
         COMMENT "Signing ${ARG_OUTPUT_DIR} ad hoc"
         VERBATIM)
     # The complete, signed bundle; build this target (not the executable alone) before running it.

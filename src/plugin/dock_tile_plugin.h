@@ -10,11 +10,10 @@
 //     std::uint32_t version = 0;
 //     tessly::dock::DockTilePlugIn* plugIn =
 //         create ? create(tessly::dock::kDockTilePlugInProtocolVersion, principalClass, &version) : nullptr;
-//     if (!plugIn) { /* an incompatible plug-in (version says which protocol it speaks) or an unknown class */ }
-//     tessly::dock::DockTile tile{applicationBundlePath};
-//     plugIn->setDockTile(&tile);      // the Dock holds the application's tile
-//     plugIn->setDockTile(nullptr);    // the tile went away
-//     delete plugIn;                   // then, if at all, dlclose(library)
+//     if (!plugIn) { /* an incompatible plug-in (version says which protocol it speaks) or an unknown class
+//     */ } tessly::dock::DockTile tile{applicationBundlePath}; plugIn->setDockTile(&tile);      // the Dock
+//     holds the application's tile plugIn->setDockTile(nullptr);    // the tile went away delete plugIn; //
+//     then, if at all, dlclose(library)
 //
 // ABI. This header is the whole contract; the Dock and the plug-in are built separately, each against it.
 // - Plain C++ virtual functions, called across the library boundary on one C++ runtime (the Dock's and the
@@ -43,7 +42,8 @@ inline constexpr std::uint32_t kDockTilePlugInProtocolVersion = 1;
 /// The name under which the factory is exported.
 inline constexpr char kDockTilePlugInFactorySymbol[] = "TSDockTilePlugInCreate";
 
-/// What the Dock passes to say that it holds a tile for the plug-in's application. Valid during the call only.
+/// What the Dock passes to say that it holds a tile for the plug-in's application. Valid during the call
+/// only.
 struct DockTile {
     /// The application bundle the tile stands for, as the Dock knows it (UTF-8, absolute).
     const char* applicationBundlePath = nullptr;
@@ -80,13 +80,16 @@ public:
 /// Creates an instance of `principalClass` (the plug-in bundle's "NSPrincipalClass") for a Dock speaking
 /// `dockProtocolVersion`. Stores the plug-in's own protocol version in `*pluginProtocolVersion` when that is
 /// not null. Returns nullptr when the versions differ or the class is unknown.
-using DockTilePlugInFactory = DockTilePlugIn* (*)(std::uint32_t dockProtocolVersion, const char* principalClass,
+using DockTilePlugInFactory = DockTilePlugIn* (*)(std::uint32_t dockProtocolVersion,
+                                                  const char* principalClass,
                                                   std::uint32_t* pluginProtocolVersion);
 
 } // namespace tessly::dock
 
 extern "C" {
-/// The plug-in's factory; see DockTilePlugInFactory. Exported from the plug-in, whatever its default visibility.
-__attribute__((visibility("default"))) tessly::dock::DockTilePlugIn* TSDockTilePlugInCreate(std::uint32_t dockProtocolVersion, const char* principalClass,
-                                                     std::uint32_t* pluginProtocolVersion);
+/// The plug-in's factory; see DockTilePlugInFactory. Exported from the plug-in, whatever its default
+/// visibility.
+__attribute__((visibility("default"))) tessly::dock::DockTilePlugIn*
+TSDockTilePlugInCreate(std::uint32_t dockProtocolVersion, const char* principalClass,
+                       std::uint32_t* pluginProtocolVersion);
 }

@@ -32,7 +32,8 @@ std::optional<QString> ownPlugInBundlePath() {
     const QFileInfo executable(QFile::decodeName(info.dli_fname));
     const QDir macOS = executable.absoluteDir();
     const QString contents = QFileInfo(macOS.absolutePath()).path();
-    if (macOS.dirName() != QLatin1String("MacOS") || QFileInfo(contents).fileName() != QLatin1String("Contents")) {
+    if (macOS.dirName() != QLatin1String("MacOS") ||
+        QFileInfo(contents).fileName() != QLatin1String("Contents")) {
         return std::nullopt;
     }
     return QFileInfo(contents).path();

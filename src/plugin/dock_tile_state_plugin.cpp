@@ -27,7 +27,8 @@ bool isPlainFileName(const QString& name) {
 }
 
 std::optional<QString> hostFolderID(const QString& plugInBundlePath) {
-    const auto info = readPropertyListFile(hostBundlePath(plugInBundlePath) + QStringLiteral("/Contents/Info.plist"));
+    const auto info =
+        readPropertyListFile(hostBundlePath(plugInBundlePath) + QStringLiteral("/Contents/Info.plist"));
     if (!info || !info->root.isDictionary()) {
         return std::nullopt;
     }

@@ -1,6 +1,7 @@
 // The Dock tile plug-in as the build assembles it and the helper manager copies it: the built bundle names a
 // complete plug-in bundle and seals it in its signature, and a helper built from a copy of the bundle carries
-// the plug-in, signed with it by the code-signing stand-in, and loaded from there reports the helper's folder.
+// the plug-in, signed with it by the code-signing stand-in, and loaded from there reports the helper's
+// folder.
 #include "dock_tile_plugin_loader.h"
 #include "helpers/helper_manager.h"
 #include "model/uuid_text.h"
@@ -50,7 +51,8 @@ void expectPlugInSealed(const QString& bundle) {
         const QString relative = path.mid(bundle.size() + 1);
         const PlistValue* digest = files->find(relative);
         ASSERT_TRUE(digest && digest->asData()) << relative.toStdString() << " is not sealed";
-        EXPECT_EQ(*digest->asData(), QCryptographicHash::hash(TempHome::read(path), QCryptographicHash::Sha256))
+        EXPECT_EQ(*digest->asData(),
+                  QCryptographicHash::hash(TempHome::read(path), QCryptographicHash::Sha256))
             << relative.toStdString();
         ++count;
     }
@@ -69,7 +71,9 @@ TEST(DockTilePluginBundle, TheBuiltBundleNamesACompletePlugInAndSealsIt) {
     const auto executable = infoText(*plugIn, "CFBundleExecutable");
     ASSERT_TRUE(executable);
     const QByteArray object = TempHome::read(*plugIn + "/Contents/MacOS/" + *executable);
-    EXPECT_TRUE(object.startsWith("\x7f" "ELF")) << "a shared object in Contents/MacOS";
+    EXPECT_TRUE(object.startsWith("\x7f"
+                                  "ELF"))
+        << "a shared object in Contents/MacOS";
     // The plug-in lives in the Dock: nothing that draws, and nothing of the program's own, comes with it.
     EXPECT_FALSE(object.contains("libQt6Widgets")) << "the plug-in must not pull Qt Widgets into the Dock";
     EXPECT_FALSE(object.contains("libQt6Gui"));
@@ -101,8 +105,8 @@ protected:
     testing::InMemoryNotificationBus bus;
     testing::InMemoryDistributedNotificationCenter distributed{bus, queue};
     testing::RecordingConsole console;
-    HelperManager manager{HelperEnvironment{paths, mainBundle, defaults, workspace, processes, attributes, dock,
-                                            notifications, distributed, queue, clock, console, console,
+    HelperManager manager{HelperEnvironment{paths, mainBundle, defaults, workspace, processes, attributes,
+                                            dock, notifications, distributed, queue, clock, console, console,
                                             application + "/Contents/Helpers/codesign"}};
 };
 

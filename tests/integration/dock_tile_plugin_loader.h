@@ -30,7 +30,8 @@ inline std::optional<QString> infoText(const QString& bundle, const char* key) {
 /// The plug-in bundle an application bundle names, or nothing.
 inline std::optional<QString> plugInBundleOf(const QString& application) {
     const auto name = infoText(application, "NSDockTilePlugIn");
-    return name ? std::optional<QString>(application + QStringLiteral("/Contents/PlugIns/") + *name) : std::nullopt;
+    return name ? std::optional<QString>(application + QStringLiteral("/Contents/PlugIns/") + *name)
+                : std::nullopt;
 }
 
 struct LoadedPlugIn {

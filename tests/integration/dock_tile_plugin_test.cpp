@@ -1,12 +1,12 @@
-// The built Dock tile plug-in, loaded with dlopen from copies of the built bundle in a temporary home as the Dock
-// loads it, reporting to a real session bus: the pin file and the notification the main application decodes,
-// each helper copy reporting its own folder, and the hosts that must report nothing.
-#include "support/run_events.h"
+// The built Dock tile plug-in, loaded with dlopen from copies of the built bundle in a temporary home as the
+// Dock loads it, reporting to a real session bus: the pin file and the notification the main application
+// decodes, each helper copy reporting its own folder, and the hosts that must report nothing.
 #include "dock_tile_plugin_loader.h"
 #include "model/notification_names.h"
 #include "platform/linux/dbus_notification_center_linux.h"
 #include "support/binary_plist_builder.h"
 #include "support/recording_console.h"
+#include "support/run_events.h"
 #include "support/temp_home.h"
 
 #include <QDir>
@@ -41,14 +41,15 @@ protected:
         if (!center->isConnected()) {
             GTEST_SKIP() << "no session bus; run the tests under dbus-run-session";
         }
-        (void)center->addObserver(names::kTSDockTilePinStateChanged, [this](const DistributedNotification& n) {
-            const PlistValue* folder = n.userInfo.find(names::kKeyFolderID);
-            const PlistValue* pinned = n.userInfo.find(names::kKeyIsPinned);
-            heard.push_back(Report{folder && folder->asString() ? *folder->asString() : QStringLiteral("<none>"),
-                                   pinned && pinned->asBoolean() ? std::optional(*pinned->asBoolean())
-                                                                 : std::nullopt,
-                                   n.object.has_value(), static_cast<qsizetype>(n.userInfo.size())});
-        });
+        (void)center->addObserver(
+            names::kTSDockTilePinStateChanged, [this](const DistributedNotification& n) {
+                const PlistValue* folder = n.userInfo.find(names::kKeyFolderID);
+                const PlistValue* pinned = n.userInfo.find(names::kKeyIsPinned);
+                heard.push_back(
+                    Report{folder && folder->asString() ? *folder->asString() : QStringLiteral("<none>"),
+                           pinned && pinned->asBoolean() ? std::optional(*pinned->asBoolean()) : std::nullopt,
+                           n.object.has_value(), static_cast<qsizetype>(n.userInfo.size())});
+            });
     }
 
     /// A copy of the built bundle at `relativePath` under the home, with "TSGroupUUID" set to `group` (none
@@ -78,7 +79,8 @@ protected:
         const QString barrier = "barrier " + QUuid::createUuid().toString();
         center->post(names::kTSDockTilePinStateChanged, std::nullopt, PlistDictionary{{"folderID", barrier}});
         EXPECT_TRUE(runEventsUntil([&] {
-            return std::any_of(heard.begin(), heard.end(), [&](const Report& r) { return r.folderID == barrier; });
+            return std::any_of(heard.begin(), heard.end(),
+                               [&](const Report& r) { return r.folderID == barrier; });
         }));
         std::vector<Report> reports;
         for (const Report& report : heard) {
@@ -122,7 +124,8 @@ TEST_F(DockTilePluginTest, HoldingAndDroppingTheTileWritesThePinFileAndPostsWhat
     const auto instance = plugin.create();
     ASSERT_TRUE(instance);
     // An older state, and a second name for that file: a write in place would show through the link.
-    const QString path = home.write("Library/Application Support/Tessly/HelperState/" + id + ".pinned", "0\n");
+    const QString path =
+        home.write("Library/Application Support/Tessly/HelperState/" + id + ".pinned", "0\n");
     ASSERT_EQ(::link(QFile::encodeName(path).constData(), QFile::encodeName(path + ".old").constData()), 0);
 
     const dock::DockTile tile{"/Applications/Work.app"};
@@ -258,7 +261,8 @@ TEST_F(DockTilePluginTest, APinFileThatCannotBeWrittenStillLeavesTheNotification
 }
 
 TEST_F(DockTilePluginTest, TheFactoryRefusesAnotherProtocolVersionOrClassAndSaysWhichItSpeaks) {
-    const auto plugin = loadPlugIn(helper("Work", QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper()));
+    const auto plugin =
+        loadPlugIn(helper("Work", QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper()));
     ASSERT_TRUE(plugin.factory) << plugin.error.toStdString();
     EXPECT_EQ(plugin.principalClass, "DockTileStatePlugin");
 
@@ -270,7 +274,8 @@ TEST_F(DockTilePluginTest, TheFactoryRefusesAnotherProtocolVersionOrClassAndSays
     EXPECT_EQ(reported, dock::kDockTilePlugInProtocolVersion);
     EXPECT_FALSE(plugin.factory(dock::kDockTilePlugInProtocolVersion, "SomeOtherPlugin", nullptr));
     EXPECT_FALSE(plugin.factory(dock::kDockTilePlugInProtocolVersion, nullptr, nullptr));
-    EXPECT_TRUE(plugin.create(dock::kDockTilePlugInProtocolVersion, nullptr)) << "the version is optional to ask";
+    EXPECT_TRUE(plugin.create(dock::kDockTilePlugInProtocolVersion, nullptr))
+        << "the version is optional to ask";
 }
 
 } // namespace

@@ -16,6 +16,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStandardPaths>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -237,45 +238,75 @@ bool showsGreen(const QImage& image) {
 // carrying the green badge; a click on its tile (a reopen request on the bus) maps its popup and the next one
 // takes it away; SIGTERM is a normal quit that consumes its ".preserve" marker; and started by the user, with
 // neither "-group" nor a fresh marker, it maps its popup at once. On a virtual X server of the test's own.
-TEST_F(ProgramTest, AHelperShowsItsBadgeOrItsPopupAndItsTileTogglesThePopup) {
-    const QString xvfb = QStandardPaths::findExecutable("Xvfb");
-    const QString xdotool = QStandardPaths::findExecutable("xdotool");
-    if (xvfb.isEmpty() || xdotool.isEmpty() || !QDBusConnection::sessionBus().isConnected()) {
-        GTEST_SKIP() << "needs Xvfb, xdotool (scripts/install-deps installs both) and a session bus";
+/// The real program on a virtual X server of the test's own, with xdotool to look at and click its windows.
+class ProgramOnXvfbTest : public ProgramTest {
+protected:
+    void SetUp() override {
+        const QString xvfb = QStandardPaths::findExecutable("Xvfb");
+        m_xdotool = QStandardPaths::findExecutable("xdotool");
+        if (xvfb.isEmpty() || m_xdotool.isEmpty() || !QDBusConnection::sessionBus().isConnected()) {
+            GTEST_SKIP() << "needs Xvfb, xdotool (scripts/install-deps installs both) and a session bus";
+        }
+        m_server.start(xvfb, {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1280x800x24"});
+        ASSERT_TRUE(runEventsUntil(
+            [&] { return m_server.canReadLine() || m_server.state() == QProcess::NotRunning; }));
+        display = ":" + QString::fromLatin1(m_server.readLine().trimmed());
+        environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("HOME", home.path());
+        environment.insert("DISPLAY", display);
+        environment.insert("QT_QPA_PLATFORM", "xcb");
+        program.setProcessEnvironment(environment);
+        program.setProgram(QString(TESSLY_BUNDLE_DIR) + "/Contents/MacOS/Tessly");
     }
-    QProcess server;
-    server.start(xvfb, {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1280x800x24"});
-    ASSERT_TRUE(
-        runEventsUntil([&] { return server.canReadLine() || server.state() == QProcess::NotRunning; }));
-    const QString display = ":" + QString::fromLatin1(server.readLine().trimmed());
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("HOME", home.path());
-    environment.insert("DISPLAY", display);
-    environment.insert("QT_QPA_PLATFORM", "xcb");
-    auto visibleWindowsOf = [&](pid_t pid) {
-        QProcess search;
-        search.setProcessEnvironment(environment);
-        search.start(xdotool, {"search", "--onlyvisible", "--pid", QString::number(pid), ""});
-        search.waitForFinished(10'000);
-        QStringList windows =
-            QString::fromLatin1(search.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-        QProcess root;
-        root.setProcessEnvironment(environment);
-        root.start(xdotool, {"search", "--maxdepth", "0", ""});
-        root.waitForFinished(10'000);
-        for (const QString& rootWindow : QString::fromLatin1(root.readAllStandardOutput()).split('\n')) {
-            windows.removeAll(rootWindow); // the root window matches any search
+    void TearDown() override {
+        ProgramTest::TearDown();
+        m_server.terminate();
+        m_server.waitForFinished(10'000);
+    }
+
+    /// What xdotool prints for `arguments` on the test's display.
+    QString xdotool(const QStringList& arguments) {
+        QProcess tool;
+        tool.setProcessEnvironment(environment);
+        tool.start(m_xdotool, arguments);
+        tool.waitForFinished(10'000);
+        return QString::fromLatin1(tool.readAllStandardOutput());
+    }
+    /// The mapped windows of a process.
+    QStringList visibleWindowsOf(pid_t pid) {
+        QStringList windows = xdotool({"search", "--onlyvisible", "--pid", QString::number(pid), ""})
+                                  .split('\n', Qt::SkipEmptyParts);
+        for (const QString& root : xdotool({"search", "--maxdepth", "0", ""}).split('\n')) {
+            windows.removeAll(root); // the root window matches any search
         }
         return windows;
-    };
+    }
+    /// Asks the running processes of a bundle to reopen, as a click on its Dock tile does.
+    static void reopen(const QString& bundle) {
+        QDBusMessage signal =
+            QDBusMessage::createSignal(kApplicationPath, kApplicationInterface, kApplicationReopenMember);
+        signal << QFileInfo(bundle).canonicalFilePath();
+        QDBusConnection::sessionBus().send(signal);
+    }
 
+    QString display;
+    QProcessEnvironment environment;
+
+private:
+    QProcess m_server;
+    QString m_xdotool;
+};
+
+// A helper is what the user meets in the Dock. Started by the main application it comes up quietly, its tile
+// carrying the green badge; a click on its tile (a reopen request on the bus) maps its popup and the next one
+// takes it away; SIGTERM is a normal quit that consumes its ".preserve" marker; and started by the user, with
+// neither "-group" nor a fresh marker, it maps its popup at once.
+TEST_F(ProgramOnXvfbTest, AHelperShowsItsBadgeOrItsPopupAndItsTileTogglesThePopup) {
     const QUuid work = makeUuid();
     home.write("Library/Application Support/Tessly/folders.json",
                QString(R"([{"id":"%1","name":"Work","isInDock":true}])").arg(uuidText(work)).toUtf8());
     const QString helper = home.path() + "/Library/Application Support/Tessly/Helpers/Work.app";
     TileListener listener;
-    program.setProcessEnvironment(environment);
-    program.setProgram(QString(TESSLY_BUNDLE_DIR) + "/Contents/MacOS/Tessly");
     program.start();
     ASSERT_TRUE(runEventsUntil([&] {
         return processesWithArguments({"-group", uuidText(work)}).size() == 1;
@@ -288,16 +319,10 @@ TEST_F(ProgramTest, AHelperShowsItsBadgeOrItsPopupAndItsTileTogglesThePopup) {
     EXPECT_TRUE(visibleWindowsOf(launched).isEmpty())
         << "a helper the main application started opens nothing";
 
-    auto reopen = [&] {
-        QDBusMessage signal =
-            QDBusMessage::createSignal(kApplicationPath, kApplicationInterface, kApplicationReopenMember);
-        signal << QFileInfo(helper).canonicalFilePath();
-        QDBusConnection::sessionBus().send(signal);
-    };
-    reopen();
+    reopen(helper);
     ASSERT_TRUE(runEventsUntil([&] { return visibleWindowsOf(launched).size() == 1; }))
         << "a click opens the popup";
-    reopen();
+    reopen(helper);
     ASSERT_TRUE(runEventsUntil([&] { return visibleWindowsOf(launched).isEmpty(); }))
         << "the next one closes it";
 
@@ -317,8 +342,99 @@ TEST_F(ProgramTest, AHelperShowsItsBadgeOrItsPopupAndItsTileTogglesThePopup) {
     byUser.terminate();
     byUser.waitForFinished(10'000);
     stopWith(SIGTERM);
-    server.terminate();
-    server.waitForFinished(10'000);
+}
+
+// The applications of the machine's own packages, end to end: a folder holding the terminal's desktop entry
+// draws the entry's icon in its tile (not the generic one a missing application gets), and a click on it in
+// the popup starts the terminal and closes the popup.
+TEST_F(ProgramOnXvfbTest, AFolderOfInstalledApplicationsDrawsTheirIconsAndLaunchesThemFromThePopup) {
+    const QString terminal = QStringLiteral("/usr/share/applications/debian-xterm.desktop");
+    if (!QFileInfo::exists(terminal)) {
+        GTEST_SKIP() << "xterm is not installed (scripts/install-deps installs it)";
+    }
+    // Without the header, the first cell's icon is 36 points in from the window's corner (margin and inset).
+    home.write("Library/Preferences/app.tessly.Tessly.plist",
+               writePropertyList(PlistDictionary{{"popupShowTitle", false}}, PlistFormat::Xml));
+    const QUuid tools = makeUuid();
+    const QUuid gone = makeUuid();
+    auto folder = [](const QUuid& id, const QString& name, const QString& entry) {
+        return QString(R"({"id":"%1","name":"%2","isInDock":true,"apps":[)"
+                       R"({"id":"%3","name":"App","bundleID":"app","appURL":"%4"}]})")
+            .arg(uuidText(id), name, uuidText(makeUuid()), QUrl::fromLocalFile(entry).toString());
+    };
+    home.write("Library/Application Support/Tessly/folders.json",
+               ("[" + folder(tools, "Tools", terminal) + "," +
+                folder(gone, "Gone", "/nonexistent/gone.desktop") + "]")
+                   .toUtf8());
+    TileListener listener;
+    program.start();
+    ASSERT_TRUE(runEventsUntil([&] {
+        return processesWithArguments({"-group", uuidText(tools)}).size() == 1 &&
+               processesWithArguments({"-group", uuidText(gone)}).size() == 1;
+    }));
+    const pid_t helper = processesWithArguments({"-group", uuidText(tools)}).first();
+    const pid_t other = processesWithArguments({"-group", uuidText(gone)}).first();
+    auto lastTile = [&](pid_t pid) {
+        QImage image;
+        for (const auto& tile : listener.tiles) {
+            if (tile.pid == pid) {
+                image = tile.image;
+            }
+        }
+        return image;
+    };
+    // Once their badges have ended (2 s), the two tiles differ only by the application's icon.
+    ASSERT_TRUE(runEventsUntil(
+        [&] {
+            return listener.tiles.size() >= 4 && !showsGreen(lastTile(helper)) &&
+                   !showsGreen(lastTile(other));
+        },
+        20'000));
+    EXPECT_NE(lastTile(helper), lastTile(other)) << "the terminal's tile shows its own icon";
+
+    reopen(home.path() + "/Library/Application Support/Tessly/Helpers/Tools.app");
+    ASSERT_TRUE(runEventsUntil([&] { return visibleWindowsOf(helper).size() == 1; }));
+    const QString window = visibleWindowsOf(helper).first();
+    const QStringList position =
+        xdotool({"getwindowgeometry", "--shell", window}).split('\n', Qt::SkipEmptyParts);
+    auto value = [&](const QString& key) {
+        for (const QString& line : position) {
+            if (line.startsWith(key + "=")) {
+                return line.mid(key.size() + 1).toInt();
+            }
+        }
+        return -1;
+    };
+    auto terminals = [&] {
+        QList<pid_t> found;
+        QDirIterator it(QStringLiteral("/proc"), QDir::Dirs | QDir::NoDotAndDotDot);
+        while (it.hasNext()) {
+            it.next();
+            if (QFileInfo(it.filePath() + "/exe").symLinkTarget().endsWith("/xterm")) {
+                found.append(static_cast<pid_t>(it.fileName().toInt()));
+            }
+        }
+        return found;
+    };
+    // The icon is 52 points in a column of 68: its middle is 34 across and 26 down from the cell's corner.
+    const QList<pid_t> before = terminals();
+    xdotool({"mousemove", "--sync", QString::number(value("X") + 36 + 34),
+             QString::number(value("Y") + 36 + 26)});
+    xdotool({"click", "1"});
+
+    auto started = [&] {
+        QList<pid_t> now = terminals();
+        now.removeIf([&](pid_t pid) { return before.contains(pid); });
+        return now;
+    };
+    ASSERT_TRUE(runEventsUntil([&] { return !started().isEmpty(); })) << "the click starts the terminal";
+    // (The terminal's own windows may carry the process identifier of whoever started them.)
+    EXPECT_TRUE(runEventsUntil([&] { return !visibleWindowsOf(helper).contains(window); }))
+        << "the popup closes after the launch";
+    for (const pid_t pid : started()) {
+        ::kill(pid, SIGTERM);
+    }
+    stopWith(SIGTERM);
 }
 
 // Two main applications would both synchronise the helpers, watch the Dock and write the folder file: a

@@ -10,7 +10,8 @@
 //     delegate.applicationWillTerminate();
 //
 // One implementation file per concern: start-up and role (app_delegate_startup.cpp), reopen and notification
-// handlers (app_delegate_handlers.cpp), the popup panel (app_delegate_popup.cpp).
+// handlers (app_delegate_handlers.cpp), the popup panel (app_delegate_popup.cpp), Dock monitoring
+// (app_delegate_dock.cpp).
 //
 // Main thread only.
 #pragma once
@@ -19,6 +20,7 @@
 #include "model/helper_actions.h"
 #include "platform/date.h"
 #include "platform/distributed_notification_center.h"
+#include "platform/file_watcher.h"
 #include "platform/gui/application.h"
 #include "platform/gui/screens.h"
 #include "platform/main_queue.h"
@@ -46,7 +48,6 @@ namespace tessly {
 class AppSettings;
 class Clock;
 class DockTileManager;
-class FileWatcher;
 class FolderStore;
 class HelperManager;
 class SoftwareUpdater;
@@ -78,6 +79,8 @@ struct AppDelegateEnvironment {
     Pointer& pointer;
     /// The process's command-line arguments after the program path.
     QStringList arguments;
+    /// Opens the watchers of Dock monitoring; null: no watchers.
+    FileWatcherFactory* fileWatchers = nullptr;
 };
 
 /// The program's objects of this process that the delegate drives; the updater only in a process that may
@@ -138,8 +141,15 @@ public:
     /// HelperLaunchRecorder: the main application (re)launched a folder's helper at `when`.
     void noteHelperLaunch(const QUuid& folderId, Date when) override;
 
-    // Dock monitoring, filled in with the Dock's watchers.
+    // Dock monitoring (main application only): the folders marked in the Dock follow the Dock.
+    /// Once, at the main application's start: the grace period, a first reconciliation, the watchers of the
+    /// helper state directory and of the Dock's preferences file, and the reconciliation after the grace.
     void startDockStateMonitoring();
+    /// Records each in-Dock folder's pin state and, when `afterGrace`, takes out of the Dock every folder whose
+    /// helper is neither pinned nor running nor launched just now.
+    void reconcileDockState(bool afterGrace);
+    /// Clears the folder's `isInDock` and removes its helper.
+    void markFolderRemovedFromDock(const QUuid& folderId);
 
     // State, for the views and the tests.
     [[nodiscard]] const std::map<QUuid, bool>& dockPinnedStateByFolderID() const {
@@ -154,6 +164,17 @@ public:
         return m_recentHelperLaunchDates;
     }
     [[nodiscard]] Date dockStateStartupGraceUntil() const { return m_dockStateStartupGraceUntil; }
+    [[nodiscard]] bool hasPendingHelperTerminationCheck(const QUuid& folderId) const {
+        const auto found = m_pendingHelperTerminationChecks.find(folderId);
+        return found != m_pendingHelperTerminationChecks.end() && found->second.isPending();
+    }
+    /// The descriptors the two watchers hold open; -1 while a watcher is absent.
+    [[nodiscard]] int dockStateWatcherFileDescriptor() const {
+        return m_dockStateWatcher ? m_dockStateWatcher->descriptor() : -1;
+    }
+    [[nodiscard]] int dockPreferencesWatcherFileDescriptor() const {
+        return m_dockPreferencesWatcher ? m_dockPreferencesWatcher->descriptor() : -1;
+    }
     [[nodiscard]] bool didApplyInitialMainAppPresentation() const {
         return m_didApplyInitialMainAppPresentation;
     }
@@ -179,6 +200,15 @@ private:
     [[nodiscard]] PopupPlacementInput placementInput(const QSizeF& size) const;
     void publishArrowOffset(std::optional<double> offset);
     [[nodiscard]] WindowAppearance popupAppearance() const;
+    void startDockStateWatcher();
+    void startDockPreferencesWatcher();
+    void dockStateDirectoryChanged();
+    void dockPreferencesFileChanged();
+    void scheduleHelperTerminationCheck(const QUuid& folderId);
+    void cancelHelperTerminationCheck(const QUuid& folderId);
+    void runHelperTerminationCheck(QUuid folderId);
+    /// Teardown: the watchers closed, every pending check and the post-grace reconciliation cancelled.
+    void stopDockStateMonitoring();
 
     AppDelegateEnvironment m_env;
     AppDelegateParts m_parts;
@@ -194,10 +224,10 @@ private:
     bool m_shouldIgnoreNextHelperReopen = false;
     bool m_hasHandledInitialReopen = false;
     QHash<QUuid, Date> m_recentHelperLaunchDates;
-    std::shared_ptr<FileWatcher> m_dockStateWatcher;
-    int m_dockStateWatcherFileDescriptor = -1;
-    std::shared_ptr<FileWatcher> m_dockPreferencesWatcher;
-    int m_dockPreferencesWatcherFileDescriptor = -1;
+    // Each holds its descriptor (`dockStateWatcherFileDescriptor`, `dockPreferencesWatcherFileDescriptor`) and
+    // re-arms itself after a delete or rename of its item.
+    std::unique_ptr<FileWatcher> m_dockStateWatcher;
+    std::unique_ptr<FileWatcher> m_dockPreferencesWatcher;
     Date m_dockStateStartupGraceUntil = Date::distantPast();
     bool m_didApplyInitialMainAppPresentation = false;
     /// `cachedDockHeight` and `lastDockEdge`.
@@ -210,6 +240,8 @@ private:
 
     /// The content view this delegate put in the panel; the frame is only managed while it is still there.
     QPointer<QWidget> m_popupView;
+    /// The reconciliation 6.1 s after monitoring started, the first that may take a folder out of the Dock.
+    DelayedWork m_postGraceReconcile{m_env.queue};
 };
 
 } // namespace tessly

@@ -62,10 +62,6 @@ WindowAppearance AppDelegate::popupAppearance() const {
                                                               : WindowAppearance::dark;
 }
 
-void AppDelegate::handleDockTilePinStateChanged(const DistributedNotification& /*notification*/) {
-    // Dock monitoring records the plug-in's reports once the Dock's watchers exist.
-}
-
 namespace {
 
 // The "id" of a badge notification, when it names this helper.

@@ -31,7 +31,8 @@ AppDelegate::AppDelegate(AppDelegateEnvironment environment, AppDelegateParts pa
       m_popupViewFactory(std::move(popupViewFactory)), m_revealMainWindow(std::move(revealMainWindow)) {}
 
 AppDelegate::~AppDelegate() {
-    // Pending checks, watchers and the monitor go with their members; the observers hold this delegate.
+    // Dock monitoring ends first: no check or reconciliation may run against a delegate being torn down.
+    stopDockStateMonitoring();
     removeOutsideClickMonitor();
     for (const ObserverToken token : m_localObservers) {
         m_env.notifications.removeObserver(token);
@@ -189,10 +190,6 @@ void AppDelegate::registerObservers(bool mainApplication) {
 
 void AppDelegate::noteHelperLaunch(const QUuid& folderId, Date when) {
     m_recentHelperLaunchDates.insert(folderId, when);
-}
-
-void AppDelegate::startDockStateMonitoring() {
-    // The watchers of the helper state directory and of the Dock's preferences come with the Dock.
 }
 
 } // namespace tessly

@@ -7,6 +7,7 @@
 #include "platform/linux/dbus_notification_center_linux.h"
 #include "platform/linux/dock_tile_linux.h"
 #include "platform/linux/extended_attributes_linux.h"
+#include "platform/linux/file_watcher_linux.h"
 #include "platform/linux/login_item_service_linux.h"
 #include "platform/linux/main_bundle_linux.h"
 #include "platform/linux/plist_file_user_defaults_linux.h"
@@ -90,6 +91,7 @@ int run(int argc, char** argv) {
                                             bundle->executablePath().value_or(""));
     QtChildProcessRunner processes;
     LinuxExtendedAttributes attributes;
+    InotifyFileWatcherFactory fileWatchers;
     PlistFilePreferencesDomain dockPreferences(paths, QStringLiteral("com.apple.dock"), console);
     LinuxApplication application(bundle->bundlePath());
     LinuxScreens screens;
@@ -138,7 +140,8 @@ int run(int argc, char** argv) {
                                     symbols,
                                     icons,
                                     &updater,
-                                    QCoreApplication::arguments().mid(1)};
+                                    QCoreApplication::arguments().mid(1),
+                                    &fileWatchers};
     TesslyProcess process(services,
                           folderPopupViewMaker(icons, symbols, workspace, queue,
                                                PopupWindowEffects{compositorIsRunning, requestBlurBehind},

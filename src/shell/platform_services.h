@@ -21,6 +21,7 @@ class Console;
 class DistributedNotificationCenter;
 class DockTile;
 class ExtendedAttributes;
+class FileWatcherFactory;
 class LoginItemService;
 class MainBundle;
 class MainQueue;
@@ -63,6 +64,9 @@ struct PlatformServices {
     SoftwareUpdater* updater = nullptr;
     /// The process's command-line arguments after the program path.
     QStringList arguments;
+    /// Opens the file-system event sources of the main application's Dock monitoring; null where there are
+    /// none (the Dock is then followed through the plug-in's reports and the post-grace check only).
+    FileWatcherFactory* fileWatchers = nullptr;
 };
 
 } // namespace tessly

@@ -1,6 +1,7 @@
 // Processes of the program side by side in one test: a main application and helpers, each a TesslyProcess on
 // doubles, sharing one temporary home, one virtual clock, one session bus, one user defaults domain (helpers
-// keep the main application's bundle identifier), the Dock's preferences, the screens and the mouse.
+// keep the main application's bundle identifier), the Dock's preferences, the screens, the mouse and the
+// file-system events.
 #pragma once
 
 #include "model/folder_json.h"
@@ -14,6 +15,7 @@
 #include "support/in_memory_user_defaults.h"
 #include "support/recording_console.h"
 #include "support/recording_login_items.h"
+#include "support/scripted_file_watchers.h"
 #include "support/shell_doubles.h"
 #include "support/temp_home.h"
 #include "support/virtual_time.h"
@@ -128,6 +130,10 @@ protected:
         time.advance(0); // what the launch queued
         return process;
     }
+    /// Ends a process: its objects are destroyed, as at the end of the program.
+    void stop(SimulatedProcess& process) {
+        m_processes.remove_if([&](const SimulatedProcess& p) { return &p == &process; });
+    }
 
     TempHome home;
     VirtualTime time;
@@ -137,6 +143,7 @@ protected:
     FixedScreens screens;
     ScriptedPointer pointer;
     RecordingConsole console;
+    ScriptedFileWatchers fileWatchers;
     QString mainBundlePath;
 
 private:
@@ -169,7 +176,8 @@ inline SimulatedProcess::SimulatedProcess(const QString& bundlePath, const QStri
                               symbols,
                               icons,
                               &updater,
-                              arguments};
+                              arguments,
+                              &world.fileWatchers};
     process = std::make_unique<TesslyProcess>(
         services,
         [](const PopupViewRequest& request, AppSettings&) {

@@ -96,9 +96,59 @@ QImage renderDockTileContent(const DockTileContent& content, const QSize& pixelS
     return bitmap;
 }
 
-LinuxDockTile::LinuxDockTile(const QString& bundlePath) {
+// Hears the Dock's TileSizeChanged on the main thread.
+class LinuxDockTile::Listener final : public QObject {
+    Q_OBJECT
+
+public:
+    explicit Listener(LinuxDockTile& tile) : m_tile(tile) {}
+
+public slots:
+    void handleSize(const QDBusMessage& message) {
+        const QList<QVariant> arguments = message.arguments();
+        if (arguments.size() != 3 || arguments.at(0).metaType() != QMetaType::fromType<QString>() ||
+            arguments.at(1).metaType() != QMetaType::fromType<double>() ||
+            arguments.at(2).metaType() != QMetaType::fromType<double>()) {
+            return;
+        }
+        m_tile.handleSizeFromDock(arguments.at(0).toString(), arguments.at(1).toDouble(),
+                                  arguments.at(2).toDouble());
+    }
+
+private:
+    LinuxDockTile& m_tile;
+};
+
+LinuxDockTile::LinuxDockTile(const QString& bundlePath) : m_listener(std::make_unique<Listener>(*this)) {
     const QString resolved = bundlePath.isEmpty() ? QString() : QFileInfo(bundlePath).canonicalFilePath();
     m_bundlePath = resolved.isEmpty() ? bundlePath : resolved;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (bus.isConnected() && !m_bundlePath.isEmpty()) {
+        bus.connect(QString(), QString::fromLatin1(kDockTilePath), QString::fromLatin1(kDockTileInterface),
+                    QString::fromLatin1(kDockTileSizeChangedMember), m_listener.get(),
+                    SLOT(handleSize(QDBusMessage)));
+    }
+}
+
+LinuxDockTile::~LinuxDockTile() {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (bus.isConnected() && !m_bundlePath.isEmpty()) {
+        bus.disconnect(QString(), QString::fromLatin1(kDockTilePath), QString::fromLatin1(kDockTileInterface),
+                       QString::fromLatin1(kDockTileSizeChangedMember), m_listener.get(),
+                       SLOT(handleSize(QDBusMessage)));
+    }
+}
+
+void LinuxDockTile::handleSizeFromDock(const QString& bundlePath, double side, double ratio) {
+    if (bundlePath != m_bundlePath) {
+        return;
+    }
+    setSize(QSizeF(side, side));
+    setDevicePixelRatio(ratio);
+    // Nothing displayed yet: the process has no content to show, and its first display() uses the new size.
+    if (!m_lastPublished.isNull()) {
+        display();
+    }
 }
 
 void LinuxDockTile::setSize(QSizeF size) {
@@ -131,3 +181,5 @@ void LinuxDockTile::display() {
 }
 
 } // namespace tessly
+
+#include "dock_tile_linux.moc"

@@ -17,9 +17,12 @@
 // Frames are y-up, as in the content; the bitmap is y-down.
 //
 // The tile is kDefaultDockTileSide points square until setSize() says otherwise (the Dock decides a tile's
-// size; when it tells the process, the composition root passes it on). The pixel ratio is the highest of the
-// application's screens until setDevicePixelRatio() says otherwise. Without a session bus display() still
-// draws, and the signal is lost.
+// size). The pixel ratio is the highest of the application's screens until setDevicePixelRatio() says
+// otherwise. The Dock tells the size itself with the broadcast signal kDockTileSizeChangedMember (same path and
+// interface, signature "sdd": the bundle path as above, the side in points, the device pixel ratio of its
+// screen): a tile of that bundle takes both and, once it has displayed anything, displays again, so that a
+// Dock that starts after the process gets the tile at once. A Dock sends it for every tile it shows and
+// whenever the size changes. Without a session bus display() still draws, and the signal is lost.
 //
 // Main thread only.
 #pragma once
@@ -29,6 +32,7 @@
 #include <QImage>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 namespace tessly {
@@ -36,6 +40,7 @@ namespace tessly {
 inline constexpr char kDockTilePath[] = "/app/tessly/DockTile";
 inline constexpr char kDockTileInterface[] = "app.tessly.DockTile";
 inline constexpr char kDockTileContentChangedMember[] = "TileContentChanged";
+inline constexpr char kDockTileSizeChangedMember[] = "TileSizeChanged";
 /// The tile's side in points until the Dock tells another: the Dock's largest tile at full magnification.
 inline constexpr double kDefaultDockTileSide = 128;
 /// The largest side drawn and published, in pixels, whatever size the tile is given.
@@ -45,6 +50,9 @@ class LinuxDockTile final : public DockTile {
 public:
     /// `bundlePath`: the bundle this process runs from (empty outside one).
     explicit LinuxDockTile(const QString& bundlePath);
+    ~LinuxDockTile() override;
+    LinuxDockTile(const LinuxDockTile&) = delete;
+    LinuxDockTile& operator=(const LinuxDockTile&) = delete;
 
     [[nodiscard]] QSizeF size() const override { return m_size; }
     void setContent(DockTileContent content) override { m_content = std::move(content); }
@@ -60,12 +68,19 @@ public:
     [[nodiscard]] const QImage& lastPublishedImageForTesting() const { return m_lastPublished; }
 
 private:
+    class Listener;
+    friend class Listener;
+
+    /// The Dock's TileSizeChanged for `bundlePath`.
+    void handleSizeFromDock(const QString& bundlePath, double side, double ratio);
+
     QString m_bundlePath;
     QSizeF m_size{kDefaultDockTileSide, kDefaultDockTileSide};
     /// Unset: the application's screens decide at each display().
     std::optional<double> m_devicePixelRatio;
     DockTileContent m_content;
     QImage m_lastPublished;
+    std::unique_ptr<Listener> m_listener;
 };
 
 /// `content` drawn on a transparent bitmap of `pixelSize`, its frame (content.size, or the bitmap's size when

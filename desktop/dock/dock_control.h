@@ -1,0 +1,57 @@
+// The stand-in Dock's control interface on the session bus, for end-to-end tests and scripts.
+//
+//     gdbus call --session --dest app.tessly.Dock --object-path /app/tessly/Dock
+//               --method app.tessly.Dock.ListTiles
+//
+// Service kDockControlService, object kDockControlPath, interface kDockControlInterface; methods:
+//   ListTiles() -> s             a JSON array, one object per tile in Dock order: "bundlePath", "kept",
+//                                "running", "plugIn" (starting, loaded, none, failed), "frame" {x, y, width,
+//                                height} at rest in global coordinates with y down (as X and xdotool count),
+//                                and "frameYUp", the same in the program's y-up global coordinates
+//   Click(s bundlePath) -> b     moves the real pointer to the tile's centre, then acts as a click there
+//   Keep(s bundlePath) -> b      keeps the bundle (false when kept already or not a bundle)
+//   Remove(s bundlePath) -> b    takes it out of the Dock (false when it was not kept)
+//   SetOrientation(s) -> b       "bottom", "left" or "right" (false for anything else)
+//   SetTileSize(d) -> b          the tile size in points, clamped to 16…128
+//   SetMagnification(b, d) -> b  magnification on or off, and the large size
+// Each edit is written to the Dock's preferences as a person's would be.
+//
+// Main thread only.
+#pragma once
+
+#include "dock_controller.h"
+#include "dock_window.h"
+
+#include <QObject>
+
+namespace tessly::dock {
+
+inline constexpr char kDockControlService[] = "app.tessly.Dock";
+inline constexpr char kDockControlPath[] = "/app/tessly/Dock";
+inline constexpr char kDockControlInterface[] = "app.tessly.Dock";
+
+class DockControl final : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "app.tessly.Dock")
+
+public:
+    DockControl(DockController& controller, DockWindow& window);
+
+    /// Registers the service and the object; false when the bus is missing or another Dock owns the name.
+    [[nodiscard]] bool registerOnSessionBus();
+
+public slots:
+    Q_SCRIPTABLE QString ListTiles() const;
+    Q_SCRIPTABLE bool Click(const QString& bundlePath);
+    Q_SCRIPTABLE bool Keep(const QString& bundlePath);
+    Q_SCRIPTABLE bool Remove(const QString& bundlePath);
+    Q_SCRIPTABLE bool SetOrientation(const QString& orientation);
+    Q_SCRIPTABLE bool SetTileSize(double size);
+    Q_SCRIPTABLE bool SetMagnification(bool on, double largeSize);
+
+private:
+    DockController& m_controller;
+    DockWindow& m_window;
+};
+
+} // namespace tessly::dock

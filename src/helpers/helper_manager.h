@@ -79,6 +79,13 @@ struct HelperEnvironment {
 /// report resolved paths, while a home reached through a link, or written with doubled slashes, does not.
 [[nodiscard]] QString canonicalPath(const QString& path);
 
+/// What the Dock holds of one folder's helper, as `isFolderPinned` and `isHelperRunning` would say.
+struct HelperDockState {
+    bool hasHelper = false;
+    bool running = false;
+    bool pinned = false;
+};
+
 class HelperManager final : public QObject, public HelperActions {
     Q_OBJECT
 
@@ -139,12 +146,16 @@ public:
     void writeLaunchMarker(const QUuid& folderId);
     [[nodiscard]] bool consumePreserveMarker(const QUuid& folderId);
     [[nodiscard]] bool isFolderPinned(const QUuid& folderId);
+    /// `isFolderPinned` and whether the helper runs, for many folders at once.
+    [[nodiscard]] QHash<QUuid, HelperDockState> helperDockStates(const QList<QUuid>& folderIds);
     [[nodiscard]] std::optional<QString> helperGroupIdentifier();
     [[nodiscard]] bool isHelperProcess();
     void removeFile(const QString& path);
 
 private:
     [[nodiscard]] QString stateFilePath(const QUuid& folderId, const QString& suffix);
+    /// The pin file says "1" (trimmed); it counts only while the helper runs.
+    [[nodiscard]] bool pinFileSaysPinned(const QUuid& folderId);
     [[nodiscard]] QStringList listedHelperBundles();
     /// Chooses the helper path for a folder: its name, or the name with a number when another folder's
     /// helper holds it.

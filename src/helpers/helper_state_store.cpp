@@ -73,6 +73,37 @@ bool HelperManager::isFolderPinned(const QUuid& folderId) {
     if (persistentAppPathsFromFile().contains(canonicalPath(*helper))) {
         return true;
     }
+    // A pin file outlives its helper: it counts only while the helper runs.
+    return pinFileSaysPinned(folderId) && isHelperRunning(*helper);
+}
+
+QHash<QUuid, HelperDockState> HelperManager::helperDockStates(const QList<QUuid>& folderIds) {
+    // The Dock's file, the helpers directory and the running processes are each read once, however many
+    // folders are asked about: a reconciliation asks about every folder in the Dock.
+    QHash<QString, QString> helperByIdentifier;
+    for (const QString& bundle : listedHelperBundles()) {
+        if (const std::optional<QString> identifier = helperGroupUUID(bundle)) {
+            helperByIdentifier.insert(*identifier, bundle); // the first listed wins, as findHelper does
+        }
+    }
+    const QSet<QString> kept = persistentAppPathsFromFile();
+    const QSet<QString> running = runningBundlePaths();
+    QHash<QUuid, HelperDockState> states;
+    for (const QUuid& folderId : folderIds) {
+        HelperDockState state;
+        const auto helper = helperByIdentifier.constFind(uuidText(folderId));
+        if (helper != helperByIdentifier.constEnd()) {
+            const QString path = canonicalPath(*helper);
+            state.hasHelper = true;
+            state.running = running.contains(path);
+            state.pinned = kept.contains(path) || (state.running && pinFileSaysPinned(folderId));
+        }
+        states.insert(folderId, state);
+    }
+    return states;
+}
+
+bool HelperManager::pinFileSaysPinned(const QUuid& folderId) {
     const BoundedFileRead pin =
         readBoundedFile(stateFilePath(folderId, QStringLiteral(".pinned")), kStateFileLimit);
     if (pin.status != BoundedFileRead::Status::Read) {
@@ -80,11 +111,7 @@ bool HelperManager::isFolderPinned(const QUuid& folderId) {
     }
     QStringDecoder decoder(QStringDecoder::Utf8);
     const QString text = decoder(pin.bytes);
-    if (decoder.hasError()) {
-        return false;
-    }
-    // A pin file outlives its helper: it counts only while the helper runs.
-    return text.trimmed() == QLatin1String("1") && isHelperRunning(*helper);
+    return !decoder.hasError() && text.trimmed() == QLatin1String("1");
 }
 
 std::optional<QString> HelperManager::helperGroupIdentifier() {

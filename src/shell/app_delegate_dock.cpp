@@ -1,9 +1,9 @@
 // Dock monitoring in the main application: the folders marked in the Dock follow what the user does in the
 // Dock. Two watchers (the helper state directory, where the plug-ins write their pin files, and the Dock's
 // preferences file) and the plug-in's "TSDockTilePinStateChanged" report lead to reconciliations; a folder
-// whose helper is neither pinned nor running is taken out of the Dock. Three guards keep transient states from
-// doing that: the start-up grace, the recently-launched window of a helper, and the re-check after an unpin
-// report.
+// whose helper is neither pinned nor running is taken out of the Dock. Three guards keep transient states
+// from doing that: the start-up grace, the recently-launched window of a helper, and the re-check after an
+// unpin report.
 #include "shell/app_delegate.h"
 
 #include "helpers/helper_manager.h"
@@ -84,11 +84,19 @@ void AppDelegate::reconcileDockState(bool afterGrace) {
     const Date now = m_env.clock.now();
     // A copy: taking a folder out of the Dock saves the store while the list is walked.
     const QList<AppFolder> folders = m_parts.store.folders();
+    QList<QUuid> inDock;
+    for (const AppFolder& folder : folders) {
+        if (folder.isInDock) {
+            inDock.append(folder.id);
+        }
+    }
+    const QHash<QUuid, HelperDockState> states = m_parts.helpers.helperDockStates(inDock);
     for (const AppFolder& folder : folders) {
         if (!folder.isInDock) {
             continue;
         }
-        const bool pinned = m_parts.helpers.isFolderPinned(folder.id);
+        const HelperDockState state = states.value(folder.id);
+        const bool pinned = state.pinned;
         m_dockPinnedStateByFolderID[folder.id] = pinned;
         if (pinned) {
             cancelHelperTerminationCheck(folder.id);
@@ -105,9 +113,7 @@ void AppDelegate::reconcileDockState(bool afterGrace) {
         }
         // A helper that runs keeps its folder in the Dock even when it is not pinned: the user turned off
         // "Keep in Dock" while it runs, and its tile stays until it quits.
-        const std::optional<QString> helper = m_parts.helpers.findHelper(folder.id);
-        const bool running = helper && m_parts.helpers.isHelperRunning(*helper);
-        if (!running) {
+        if (!state.running) {
             markFolderRemovedFromDock(folder.id);
         }
     }

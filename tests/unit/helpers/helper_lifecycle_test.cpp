@@ -173,13 +173,22 @@ TEST_F(LifecycleTest, LocalAppearanceChangesAreRelayedOnce) {
 
 TEST_F(LifecycleTest, PinStateFollowsTheDockFileThenThePinFileOfARunningHelper) {
     const AppFolder work = folder("Work");
+    const AppFolder other = folder("Other");
+    // The one-folder check and the check of many folders at once (a reconciliation's) agree at every step.
+    auto pinned = [&](const AppFolder& f) {
+        const bool one = manager.isFolderPinned(f.id);
+        const QHash<QUuid, HelperDockState> many = manager.helperDockStates({other.id, f.id});
+        EXPECT_EQ(many.value(f.id).pinned, one);
+        EXPECT_FALSE(many.value(other.id).hasHelper);
+        return one;
+    };
     home.write("Library/Application Support/Tessly/HelperState/" + uuidText(work.id) + ".pinned", "1\n");
-    EXPECT_FALSE(manager.isFolderPinned(work.id)) << "no helper bundle";
+    EXPECT_FALSE(pinned(work)) << "no helper bundle";
 
     manager.installHelper(work);
-    EXPECT_TRUE(manager.isFolderPinned(work.id)) << "\"1\" with a line break, helper running";
+    EXPECT_TRUE(pinned(work)) << "\"1\" with a line break, helper running";
     workspace.running.clear();
-    EXPECT_FALSE(manager.isFolderPinned(work.id)) << "a pin file counts only while the helper runs";
+    EXPECT_FALSE(pinned(work)) << "a pin file counts only while the helper runs";
 
     const QString helper = manager.helpersDir() + "/Work.app";
     PlistDictionary file{
@@ -188,13 +197,13 @@ TEST_F(LifecycleTest, PinStateFollowsTheDockFileThenThePinFileOfARunningHelper) 
              {"tile-data", PlistDictionary{{"file-data", PlistDictionary{{"_CFURLString", helper},
                                                                          {"_CFURLStringType", 0}}}}}})}}};
     home.write("Library/Preferences/com.apple.dock.plist", writePropertyList(file, PlistFormat::Binary));
-    EXPECT_TRUE(manager.isFolderPinned(work.id)) << "kept in the Dock's file, whatever the pin file says";
+    EXPECT_TRUE(pinned(work)) << "kept in the Dock's file, whatever the pin file says";
 
     home.write("Library/Preferences/com.apple.dock.plist",
                writePropertyList(PlistDictionary{}, PlistFormat::Binary));
     home.write("Library/Application Support/Tessly/HelperState/" + uuidText(work.id) + ".pinned", "0");
     workspace.running.append({7, helper});
-    EXPECT_FALSE(manager.isFolderPinned(work.id));
+    EXPECT_FALSE(pinned(work));
 }
 
 TEST_F(LifecycleTest, ProcessIdentityComesFromTheOwnInfoPlist) {

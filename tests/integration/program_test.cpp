@@ -326,6 +326,10 @@ TEST_F(ProgramOnXvfbTest, AHelperShowsItsBadgeOrItsPopupAndItsTileTogglesThePopu
     ASSERT_TRUE(runEventsUntil([&] { return visibleWindowsOf(launched).isEmpty(); }))
         << "the next one closes it";
 
+    // The main application goes first: with no Dock keeping the tile, its Dock monitoring would take the
+    // folder out of the Dock once the helper quits after the start-up grace, and delete the bundle started
+    // below.
+    stopWith(SIGTERM);
     const QString preserve =
         home.write("Library/Application Support/Tessly/HelperState/" + uuidText(work) + ".preserve", "");
     ::kill(launched, SIGTERM);
@@ -341,7 +345,6 @@ TEST_F(ProgramOnXvfbTest, AHelperShowsItsBadgeOrItsPopupAndItsTileTogglesThePopu
     })) << "a helper the user started opens its popup at once";
     byUser.terminate();
     byUser.waitForFinished(10'000);
-    stopWith(SIGTERM);
 }
 
 // The applications of the machine's own packages, end to end: a folder holding the terminal's desktop entry

@@ -65,6 +65,7 @@ QString DockControl::ListTiles() const {
         tiles.append(QJsonObject{{QStringLiteral("bundlePath"), item.bundlePath},
                                  {QStringLiteral("kept"), item.kept},
                                  {QStringLiteral("running"), item.running},
+                                 {QStringLiteral("hasContent"), !item.content.isNull()},
                                  {QStringLiteral("plugIn"), plugInStateText(m_controller.plugInState(item.bundlePath))},
                                  {QStringLiteral("frame"), frameObject(frame)},
                                  {QStringLiteral("frameYUp"), frameObject(toYUp(frame))}});

@@ -5,7 +5,7 @@
 //
 // Service kDockControlService, object kDockControlPath, interface kDockControlInterface; methods:
 //   ListTiles() -> s             a JSON array, one object per tile in Dock order: "bundlePath", "kept",
-//                                "running", "plugIn" (starting, loaded, none, failed), "frame" {x, y, width,
+//                                "running", "hasContent" (a published tile is shown), "plugIn" (starting, loaded, none, failed), "frame" {x, y, width,
 //                                height} at rest in global coordinates with y down (as X and xdotool count),
 //                                and "frameYUp", the same in the program's y-up global coordinates
 //   Click(s bundlePath) -> b     moves the real pointer to the tile's centre, then acts as a click there

@@ -45,8 +45,9 @@ void DockController::start() {
                     SLOT(handlePresence(QDBusMessage)));
         bus.connect(QString(), QString::fromLatin1(kDockTilePath), QString::fromLatin1(kDockTileInterface),
                     QString::fromLatin1(kDockTileContentChangedMember), this, SLOT(handleContent(QDBusMessage)));
-        connect(bus.interface(), &QDBusConnectionInterface::serviceOwnerChanged, this,
-                &DockController::handleNameOwnerChanged);
+        bus.connect(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                    QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameOwnerChanged"), this,
+                    SLOT(handleNameOwnerChanged(QString, QString, QString)));
     }
     reload();
     if (bus.isConnected()) {

@@ -9,6 +9,7 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusReply>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -18,6 +19,8 @@
 #include <QStandardPaths>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
 
 namespace tessly::dock {
 namespace testing = ::tessly::testing;
@@ -64,7 +67,9 @@ protected:
             process->waitForFinished(10'000);
         }
         for (const qint64 pid : m_started) {
-            ::kill(static_cast<pid_t>(pid), SIGKILL);
+            if (pid > 0) { // never 0 or -1: those name whole process groups
+                ::kill(static_cast<pid_t>(pid), SIGKILL);
+            }
         }
     }
 
@@ -110,7 +115,8 @@ protected:
         info.set("CFBundleExecutable", "App");
         info.set("CFBundleIdentifier", "test.dock." + name);
         home.write("Applications/" + name + ".app/Contents/Info.plist", writePropertyList(PlistValue(info), PlistFormat::Xml));
-        QFile::copy(TESSLY_DOCK_TEST_APPLICATION, bundle + "/Contents/MacOS/App");
+        QDir().mkpath(bundle + "/Contents/MacOS");
+        EXPECT_TRUE(QFile::copy(TESSLY_DOCK_TEST_APPLICATION, bundle + "/Contents/MacOS/App"));
         return QFileInfo(bundle).canonicalFilePath();
     }
     void writeDockPreferences(const PlistDictionary& root, PlistFormat format = PlistFormat::Binary) {
@@ -118,7 +124,10 @@ protected:
     }
     void startApplication(const QString& bundle) {
         qint64 pid = 0;
-        QProcess::startDetached(bundle + "/Contents/MacOS/App", {}, {}, &pid);
+        QProcess process;
+        process.setProcessEnvironment(m_environment);
+        process.setProgram(bundle + "/Contents/MacOS/App");
+        ASSERT_TRUE(process.startDetached(&pid));
         m_started.append(pid);
     }
     static QString ran(const QString& bundle) { return QString::fromUtf8(testing::TempHome::read(bundle + ".ran")); }
@@ -147,7 +156,7 @@ public:
 
 TEST_F(DockOnXvfbTest, TheStripIsReservedAsAStrutAndFollowsOrientationAndSize) {
     writeDockPreferences({{"tilesize", 48}});
-    ASSERT_EQ(workArea(), QList<int>({0, 0, 1280, 800}));
+    ASSERT_TRUE(testing::runEventsUntil([&] { return workArea() == QList<int>({0, 0, 1280, 800}); }));
     startDock();
     EXPECT_TRUE(testing::runEventsUntil([&] { return workArea() == QList<int>({0, 0, 1280, 800 - 66}); }))
         << workArea().size();
@@ -237,6 +246,7 @@ TEST_F(DockOnXvfbTest, BrokenPreferencesPlugInsAndTilesLeaveTheDockRunning) {
                writePropertyList(PlistValue(PlistDictionary{{"CFBundleExecutable", "P"},
                                                             {"NSPrincipalClass", "DockTileStatePlugin"}}),
                                  PlistFormat::Xml));
+    QDir().mkpath(crashing + "/Contents/PlugIns/P.docktileplugin/Contents/MacOS");
     QFile::copy(TESSLY_DOCK_CRASHING_PLUGIN, crashing + "/Contents/PlugIns/P.docktileplugin/Contents/MacOS/P");
     const QString textPlugIn = makeBundle("Text", {{"NSDockTilePlugIn", "P.docktileplugin"}});
     home.write("Applications/Text.app/Contents/PlugIns/P.docktileplugin/Contents/Info.plist",

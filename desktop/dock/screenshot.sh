@@ -2,7 +2,7 @@
 # Captures the stand-in Dock with tiles on a virtual X server: two kept bundles (one running), one running
 # bundle that is not kept, in a temporary home.
 #
-#   desktop/dock/screenshot.sh BUILD_DIR OUTPUT.png [bottom|left|right] [light|dark]
+#   desktop/dock/screenshot.sh BUILD_DIR OUTPUT.png [bottom|left|right]
 #
 # Needs Xvfb, openbox, dbus-run-session and ImageMagick's import (scripts/install-deps installs them), and
 # the targets tessly-dock and tessly_dock_test_application built in BUILD_DIR.
@@ -11,7 +11,6 @@ set -euo pipefail
 build=$(cd "$1" && pwd)
 output=$2
 orientation=${3:-bottom}
-scheme=${4:-light}
 dock="$build/desktop/dock/tessly-dock"
 app="$build/tests/dock/tessly_dock_test_application"
 [ -x "$dock" ] && [ -x "$app" ] || { echo "build tessly-dock and tessly_dock_test_application in $build first" >&2; exit 1; }
@@ -33,20 +32,14 @@ mkdir -p "$home/Library/Preferences"
 printf '<?xml version="1.0" encoding="UTF-8"?>\n<plist version="1.0"><dict><key>orientation</key><string>%s</string><key>tilesize</key><integer>48</integer><key>persistent-apps</key><array>%s</array></dict></plist>\n' \
     "$orientation" "$entries" > "$home/Library/Preferences/com.apple.dock.plist"
 
-background=white
-[ "$scheme" = dark ] && background='#202024'
 export HOME=$home QT_QPA_PLATFORM=xcb
-[ "$scheme" = dark ] && export QT_QPA_PLATFORMTHEME= QT_STYLE_OVERRIDE=Fusion
 dbus-run-session -- bash -c '
     set -euo pipefail
     exec 3< <(Xvfb -displayfd 1 -nolisten tcp -screen 0 1280x800x24)
     read -r number <&3
     export DISPLAY=:$number
     openbox --sm-disable & wm=$!
-    xsetroot -solid "'"$background"'"
     for i in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id" && break; sleep 0.1; done
-    args=()
-    [ "'"$scheme"'" = dark ] && args=(-stylesheet /dev/null)
     "'"$dock"'" & dock=$!
     for i in $(seq 100); do gdbus introspect --session --dest app.tessly.Dock --object-path /app/tessly/Dock >/dev/null 2>&1 && break; sleep 0.1; done
     "'"$HOME"'/Applications/Mail.app/Contents/MacOS/App" & one=$!

@@ -88,19 +88,22 @@ class HelperHome {
 public:
     HelperHome() : m_folderId(makeUuid()) {
         QDir().mkpath(m_paths.helpersDirectory());
-        m_ready = QProcess::execute(QStringLiteral("cp"),
-                                    {QStringLiteral("-a"), QStringLiteral(TESSLY_BUNDLE_DIR), helperPath()}) == 0 &&
-                  bench::writeHelperInfo(helperPath(), m_folderId) &&
-                  bench::writeFolderOfApplications(m_paths, m_home.path(), m_folderId) &&
-                  // Pages of a file just written stay dirty in the page cache until written back, and smaps
-                  // counts the executable's mapped pages as the process's private dirty memory meanwhile
-                  // (some 700 kB): the copy is written out first, as a helper built a while ago would be.
-                  QProcess::execute(QStringLiteral("sync"), {QStringLiteral("-f"), helperPath()}) == 0;
+        m_ready =
+            QProcess::execute(QStringLiteral("cp"),
+                              {QStringLiteral("-a"), QStringLiteral(TESSLY_BUNDLE_DIR), helperPath()}) == 0 &&
+            bench::writeHelperInfo(helperPath(), m_folderId) &&
+            bench::writeFolderOfApplications(m_paths, m_home.path(), m_folderId) &&
+            // Pages of a file just written stay dirty in the page cache until written back, and smaps
+            // counts the executable's mapped pages as the process's private dirty memory meanwhile
+            // (some 700 kB): the copy is written out first, as a helper built a while ago would be.
+            QProcess::execute(QStringLiteral("sync"), {QStringLiteral("-f"), helperPath()}) == 0;
     }
 
     [[nodiscard]] bool isReady() const { return m_ready; }
     [[nodiscard]] QString home() const { return m_home.path(); }
-    [[nodiscard]] QString helperPath() const { return m_paths.helpersDirectory() + QStringLiteral("/Work.app"); }
+    [[nodiscard]] QString helperPath() const {
+        return m_paths.helpersDirectory() + QStringLiteral("/Work.app");
+    }
     [[nodiscard]] QString folderIdText() const { return uuidText(m_folderId); }
 
     /// The marker the main application writes just before it starts a helper: the time, as decimal text.
@@ -177,10 +180,10 @@ std::map<QString, qint64> contextSwitchesByThread(qint64 pid) {
         const QString status = it.filePath() + QStringLiteral("/status");
         QFile comm(it.filePath() + QStringLiteral("/comm"));
         const QString name = (comm.open(QIODevice::ReadOnly) ? QString::fromUtf8(comm.readAll().trimmed())
-                                                              : QStringLiteral("?")) +
+                                                             : QStringLiteral("?")) +
                              QLatin1Char('/') + it.fileName();
-        switches[name] = procField(status, "voluntary_ctxt_switches") +
-                         procField(status, "nonvoluntary_ctxt_switches");
+        switches[name] =
+            procField(status, "voluntary_ctxt_switches") + procField(status, "nonvoluntary_ctxt_switches");
     }
     return switches;
 }
@@ -224,15 +227,23 @@ void sendReopen(const QString& bundlePath) {
     QDBusConnection::sessionBus().send(reopen);
 }
 
-void BM_HelperColdStartToTilePublished(benchmark::State& state) {
-    TileListener tiles;
+/// Skips the benchmark, saying why, unless the bus and the helper's home are there.
+bool readyToMeasure(benchmark::State& state, const TileListener& tiles, const HelperHome& home) {
     if (!tiles.isConnected()) {
         state.SkipWithError("no session bus; run under dbus-run-session");
-        return;
+        return false;
     }
-    HelperHome home;
     if (!home.isReady()) {
         state.SkipWithError("the helper could not be set up in a temporary home");
+        return false;
+    }
+    return true;
+}
+
+void BM_HelperColdStartToTilePublished(benchmark::State& state) {
+    TileListener tiles;
+    HelperHome home;
+    if (!readyToMeasure(state, tiles, home)) {
         return;
     }
     std::vector<double> samples;
@@ -242,7 +253,8 @@ void BM_HelperColdStartToTilePublished(benchmark::State& state) {
             return;
         }
         const std::int64_t start = monotonicNanoseconds();
-        ProgramProcess helper(home.home(), home.helperPath(), {QStringLiteral("-group"), home.folderIdText()});
+        ProgramProcess helper(home.home(), home.helperPath(),
+                              {QStringLiteral("-group"), home.folderIdText()});
         if (!runEventsUntil([&] { return tiles.firstTileOf(helper.pid()) != 0 || !helper.isRunning(); },
                             kStartDeadlineMs, 20) ||
             tiles.firstTileOf(helper.pid()) == 0) {
@@ -261,13 +273,8 @@ BENCHMARK(BM_HelperColdStartToTilePublished)->UseManualTime()->Iterations(15)->U
 
 void BM_HelperIdleMemoryAndWakeups(benchmark::State& state) {
     TileListener tiles;
-    if (!tiles.isConnected()) {
-        state.SkipWithError("no session bus; run under dbus-run-session");
-        return;
-    }
     HelperHome home;
-    if (!home.isReady()) {
-        state.SkipWithError("the helper could not be set up in a temporary home");
+    if (!readyToMeasure(state, tiles, home)) {
         return;
     }
     for (auto _ : state) {

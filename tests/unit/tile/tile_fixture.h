@@ -12,6 +12,7 @@
 #include "support/recording_console.h"
 #include "support/recording_helper_actions.h"
 #include "support/recording_login_items.h"
+#include "support/settings_harness.h"
 #include "support/temp_home.h"
 #include "support/virtual_time.h"
 #include "tile/dock_tile_manager.h"
@@ -28,7 +29,7 @@ namespace tessly::testing {
 inline const QString kOwnBundlePath =
     QStringLiteral("/Users/someone/Library/Application Support/Tessly/Helpers/Work.app");
 
-struct TileFixture {
+struct TileFixture : SettingsHarness {
     TileFixture() { makeManager(); }
 
     void makeManager() {
@@ -57,8 +58,8 @@ struct TileFixture {
         return QStringLiteral("/Applications/App %1.app").arg(index);
     }
 
-    /// What `image` (a tile image) draws, on a recording canvas, with the settings as they are now. The image is
-    /// kept for the test's length, so that the images its operations name stay valid.
+    /// What `image` (a tile image) draws, on a recording canvas, with the settings as they are now. The image
+    /// is kept for the test's length, so that the images its operations name stay valid.
     [[nodiscard]] RecordingTileCanvas record(const ImagePtr& image) {
         keptImages.append(image);
         RecordingTileCanvas canvas;
@@ -75,18 +76,8 @@ struct TileFixture {
         return rasterize(*image, size).convertToFormat(QImage::Format_ARGB32);
     }
 
-    TempHome home;
-    InMemoryUserDefaults defaults;
-    NotificationCenter center;
-    VirtualTime time;
-    InMemoryNotificationBus bus;
-    InMemoryDistributedNotificationCenter distributed{bus, time};
-    RecordingLoginItems loginItems;
-    RecordingConsole console;
     RecordingHelperActions helpers;
-    AppSettings settings{
-        defaults, center, distributed, loginItems, console, home.paths(), QStringLiteral("app.tessly.Tessly"),
-        time};
+    AppSettings& settings = SettingsHarness::make();
     FolderStore store{home.paths(), helpers, center, time, time, console};
     RecordingDockTile tile;
     FakeSymbolImages symbols;

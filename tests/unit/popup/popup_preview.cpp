@@ -1,10 +1,11 @@
 // Writes PNGs of folder popups for a person to look at: 3, 4 and 9 applications; header and names on and off;
-// centred and above a Dock at the bottom, left and right; light and dark; the three materials; pinned and not;
-// a name too long for its row.
+// centred and above a Dock at the bottom, left and right; light and dark; the three materials; pinned and
+// not; a name too long for its row.
 //
 //   popup_preview [--capture] [--compositor] [output folder]     (default: popup-preview in the build tree)
 //
-// Without --capture each popup is drawn into an image over a gradient (any platform, offscreen included). With
+// Without --capture each popup is drawn into an image over a gradient (any platform, offscreen included).
+// With
 // --capture it runs on a real X display: each popup is shown as a frameless translucent top-level window over
 // the desktop and the screen around it is captured with ImageMagick's `import`, so what a compositor makes of
 // the translucency is in the picture. --compositor tells the popup that one is running (see
@@ -60,10 +61,14 @@ struct SampleApp {
 };
 
 const QList<SampleApp> kApps = {
-    {"Documents", "places/folder-documents.png"},   {"Pictures", "places/folder-pictures.png"},
-    {"Music", "places/folder-music.png"},           {"Network Server Administration", "places/network-server.png"},
-    {"Office", "mimetypes/x-office-document.png"},  {"Images", "mimetypes/image-x-generic.png"},
-    {"Scripts", "mimetypes/text-x-script.png"},     {"Downloads", "places/folder-download.png"},
+    {"Documents", "places/folder-documents.png"},
+    {"Pictures", "places/folder-pictures.png"},
+    {"Music", "places/folder-music.png"},
+    {"Network Server Administration", "places/network-server.png"},
+    {"Office", "mimetypes/x-office-document.png"},
+    {"Images", "mimetypes/image-x-generic.png"},
+    {"Scripts", "mimetypes/text-x-script.png"},
+    {"Downloads", "places/folder-download.png"},
     {"Home", "places/user-home.png"},
 };
 
@@ -74,8 +79,10 @@ QList<AppItem> makeBundles(const QString& directory) {
         const QString bundle = directory + QLatin1Char('/') + app.name + QStringLiteral(".app");
         QDir().mkpath(bundle + QStringLiteral("/Contents/Resources"));
         const QString icon = QStringLiteral("/usr/share/icons/Adwaita/512x512/") + app.themeIcon;
-        PlistDictionary info{{"CFBundleIdentifier", QStringLiteral("com.example.") + app.name.toLower().remove(' ')}};
-        if (QFile::exists(icon) && QFile::copy(icon, bundle + QStringLiteral("/Contents/Resources/icon.png"))) {
+        PlistDictionary info{
+            {"CFBundleIdentifier", QStringLiteral("com.example.") + app.name.toLower().remove(' ')}};
+        if (QFile::exists(icon) &&
+            QFile::copy(icon, bundle + QStringLiteral("/Contents/Resources/icon.png"))) {
             info.set("CFBundleIconFile", QStringLiteral("icon.png"));
         }
         (void)writePropertyListFile(bundle + QStringLiteral("/Contents/Info.plist"), info, PlistFormat::Xml);
@@ -96,6 +103,13 @@ struct Shot {
     PopupBlur blur = PopupBlur::thin;
     bool pinned = false;
     QString folderName = QStringLiteral("Work");
+    /// The applications under Ukrainian names, as a Ukrainian user's folder shows them.
+    bool ukrainian = false;
+};
+
+const QStringList kUkrainianNames = {
+    "Документи", "Зображення",   "Музика",  "Адміністрування мережевого сервера", "Офіс", "Світлини",
+    "Сценарії",  "Завантаження", "Домівка",
 };
 
 QList<Shot> shots() {
@@ -125,19 +139,38 @@ QList<Shot> shots() {
             centre.pinned = pinned;
             list.append(centre);
         }
-        Shot left{QStringLiteral("left-4apps-offset30-") + t, 4, theme, PopupPosition::aboveDock, DockEdge::left, 30};
+        Shot left{QStringLiteral("left-4apps-offset30-") + t,
+                  4,
+                  theme,
+                  PopupPosition::aboveDock,
+                  DockEdge::left,
+                  30};
         list.append(left);
-        Shot right{QStringLiteral("right-9apps-offset-40-") + t, 9, theme, PopupPosition::aboveDock, DockEdge::right, -40};
+        Shot right{QStringLiteral("right-9apps-offset-40-") + t,
+                   9,
+                   theme,
+                   PopupPosition::aboveDock,
+                   DockEdge::right,
+                   -40};
         list.append(right);
-        Shot shifted{QStringLiteral("bottom-3apps-offset80-") + t, 3, theme, PopupPosition::aboveDock,
-                     DockEdge::bottom, 80};
+        Shot shifted{QStringLiteral("bottom-3apps-offset80-") + t,
+                     3,
+                     theme,
+                     PopupPosition::aboveDock,
+                     DockEdge::bottom,
+                     80};
         list.append(shifted);
         for (const PopupBlur blur : {PopupBlur::regular, PopupBlur::dark}) {
-            Shot material{QStringLiteral("material-%1-%2").arg(blur == PopupBlur::regular ? "regular" : "dark", t),
-                          4, theme};
+            Shot material{
+                QStringLiteral("material-%1-%2").arg(blur == PopupBlur::regular ? "regular" : "dark", t), 4,
+                theme};
             material.blur = blur;
             list.append(material);
         }
+        Shot ukrainian{QStringLiteral("ukrainian-9apps-") + t, 9, theme};
+        ukrainian.folderName = QStringLiteral("Робота й навчання");
+        ukrainian.ukrainian = true;
+        list.append(ukrainian);
         Shot longName{QStringLiteral("long-name-") + t, 3, theme};
         longName.folderName = QStringLiteral("Everything I open on a Monday morning before coffee");
         list.append(longName);
@@ -163,9 +196,16 @@ struct Preview {
     InMemoryDistributedNotificationCenter distributed{bus, time};
     RecordingLoginItems loginItems;
     RecordingConsole console;
-    AppSettings settings{defaults, center, distributed, loginItems, console, Paths(home.path()),
-                         QStringLiteral("app.tessly.Tessly"), time};
-    LinuxSymbolImages symbols{QStringLiteral(TESSLY_RESOURCES_DIR "/symbols.tsv"), QStringLiteral(TESSLY_SYMBOL_FONT)};
+    AppSettings settings{defaults,
+                         center,
+                         distributed,
+                         loginItems,
+                         console,
+                         Paths(home.path()),
+                         QStringLiteral("app.tessly.Tessly"),
+                         time};
+    LinuxSymbolImages symbols{QStringLiteral(TESSLY_RESOURCES_DIR "/symbols.tsv"),
+                              QStringLiteral(TESSLY_SYMBOL_FONT)};
     LinuxWorkspaceIcons icons{QStringLiteral(TESSLY_RESOURCES_DIR "/images")};
     IdleWorkspace workspace;
     QList<AppItem> apps = makeBundles(home.path() + QStringLiteral("/Applications"));
@@ -181,8 +221,13 @@ struct Preview {
         folder.id = QUuid::createUuid();
         folder.name = shot.folderName;
         folder.apps = apps.mid(0, shot.apps);
-        auto view = std::make_unique<FolderPopupView>(folder, shot.edge, [] {}, [](bool) {}, settings, icons,
-                                                      symbols, workspace, time, parent);
+        if (shot.ukrainian) {
+            for (qsizetype i = 0; i < folder.apps.size() && i < kUkrainianNames.size(); ++i) {
+                folder.apps[i].name = kUkrainianNames.at(i);
+            }
+        }
+        auto view = std::make_unique<FolderPopupView>(
+            folder, shot.edge, [] {}, [](bool) {}, settings, icons, symbols, workspace, time, parent);
         view->setCompositorIsRunning(compositor);
         if (shot.pinned && view->showsPinButton()) {
             // The pin as a user presses it.
@@ -235,9 +280,10 @@ int run(const QString& outputDirectory, bool capture, bool compositor) {
             continue;
         }
         // A frameless translucent window, as the popup panel is, placed in the middle of the screen.
-        // Not managed (as a popup panel is not), so it is stacked above the desktop window whatever the window
-        // manager does with that one.
-        QWidget window(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint);
+        // Not managed (as a popup panel is not), so it is stacked above the desktop window whatever the
+        // window manager does with that one.
+        QWidget window(nullptr,
+                       Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint);
         window.setAttribute(Qt::WA_TranslucentBackground);
         auto view = preview.view(shot, compositor, &window);
         const QSize size = view->sizeHint();
@@ -249,9 +295,12 @@ int run(const QString& outputDirectory, bool capture, bool compositor) {
         window.move(screen.center() - QPoint(size.width() / 2, size.height() / 2));
         window.show();
         window.raise();
-        if (!processUntil([&] { return window.windowHandle() && window.windowHandle()->isExposed() &&
-                                       view->isPresentationSettled(); },
-                          5000)) {
+        if (!processUntil(
+                [&] {
+                    return window.windowHandle() && window.windowHandle()->isExposed() &&
+                           view->isPresentationSettled();
+                },
+                5000)) {
             QTextStream(stderr) << shot.name << ": the window was not shown\n";
             return 1;
         }
@@ -259,11 +308,15 @@ int run(const QString& outputDirectory, bool capture, bool compositor) {
         QDeadlineTimer frames(250);
         processUntil([&] { return frames.hasExpired(); }, 300);
         const QRect region = QRect(window.pos(), size).adjusted(-20, -20, 20, 20);
-        const int status = QProcess::execute(
-            QStringLiteral("import"),
-            {QStringLiteral("-window"), QStringLiteral("root"), QStringLiteral("-crop"),
-             QStringLiteral("%1x%2+%3+%4").arg(region.width()).arg(region.height()).arg(region.x()).arg(region.y()),
-             QStringLiteral("+repage"), path});
+        const int status =
+            QProcess::execute(QStringLiteral("import"),
+                              {QStringLiteral("-window"), QStringLiteral("root"), QStringLiteral("-crop"),
+                               QStringLiteral("%1x%2+%3+%4")
+                                   .arg(region.width())
+                                   .arg(region.height())
+                                   .arg(region.x())
+                                   .arg(region.y()),
+                               QStringLiteral("+repage"), path});
         window.hide();
         if (status != 0) {
             QTextStream(stderr) << shot.name << ": import failed (" << status << ")\n";

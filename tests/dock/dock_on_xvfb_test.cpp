@@ -2,13 +2,12 @@
 // struts (openbox), in a temporary home with test-made bundles, driven over its bus interface.
 #include "helpers/helper_manager.h"
 #include "platform/property_list.h"
-#include "support/run_events.h"
 #include "support/temp_home.h"
+#include "support/virtual_desktop.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QDBusReply>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -16,17 +15,13 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QStandardPaths>
 
 #include <gtest/gtest.h>
-
-#include <csignal>
 
 namespace tessly::dock {
 namespace testing = ::tessly::testing;
 namespace {
 
-const QString kService = QStringLiteral("app.tessly.Dock");
 const QString kDockFile = QStringLiteral("Library/Preferences/com.apple.dock.plist");
 
 PlistValue entryFor(const QString& path) {
@@ -38,88 +33,31 @@ PlistValue entryFor(const QString& path) {
 class DockOnXvfbTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const QString xvfb = QStandardPaths::findExecutable("Xvfb");
-        const QString openbox = QStandardPaths::findExecutable("openbox");
-        m_xprop = QStandardPaths::findExecutable("xprop");
-        m_xdotool = QStandardPaths::findExecutable("xdotool");
-        if (xvfb.isEmpty() || openbox.isEmpty() || m_xprop.isEmpty() || m_xdotool.isEmpty() ||
-            !QDBusConnection::sessionBus().isConnected()) {
-            GTEST_SKIP() << "needs Xvfb, openbox, xprop, xdotool (scripts/install-deps) and a session bus";
+        if (const QString missing = testing::VirtualDesktop::missingTools(); !missing.isEmpty()) {
+            GTEST_SKIP() << missing.toStdString();
         }
-        if (QDBusConnection::sessionBus().interface()->isServiceRegistered(kService)) {
-            GTEST_SKIP() << "another Dock owns " << kService.toStdString() << " on this bus";
+        if (testing::DockClient::isRunning()) {
+            GTEST_SKIP() << "another Dock owns " << testing::DockClient::kService << " on this bus";
         }
-        m_server.start(xvfb, {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1280x800x24"});
-        ASSERT_TRUE(testing::runEventsUntil(
-            [&] { return m_server.canReadLine() || m_server.state() == QProcess::NotRunning; }));
-        m_environment = QProcessEnvironment::systemEnvironment();
-        m_environment.insert("HOME", home.path());
-        m_environment.insert("DISPLAY", ":" + QString::fromLatin1(m_server.readLine().trimmed()));
-        m_environment.insert("QT_QPA_PLATFORM", "xcb");
-        m_windowManager.setProcessEnvironment(m_environment);
-        m_windowManager.setProcessChannelMode(QProcess::MergedChannels);
-        // The window manager now and then gives up at once on a server that has just started; it is started
-        // again when it has ended without taking the screen.
-        m_windowManager.start(openbox, {"--sm-disable"});
-        ASSERT_TRUE(testing::runEventsUntil([&] {
-            if (m_windowManager.state() == QProcess::NotRunning) {
-                m_windowManager.start(openbox, {"--sm-disable"});
-            }
-            return tool(m_xprop, {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains("window id");
-        })) << m_windowManager.readAll().toStdString();
-        m_dock.setProcessEnvironment(m_environment);
+        ASSERT_TRUE(desktop.start(home.path()));
+        m_dock.setProcessEnvironment(desktop.environment());
         m_dock.setProcessChannelMode(QProcess::ForwardedChannels);
     }
     void TearDown() override {
-        for (QProcess* process : {&m_dock, &m_windowManager, &m_server}) {
-            process->terminate();
-            process->waitForFinished(10'000);
-        }
-        for (const qint64 pid : m_started) {
-            if (pid > 0) { // never 0 or -1: those name whole process groups
-                ::kill(static_cast<pid_t>(pid), SIGKILL);
-            }
-        }
+        m_dock.terminate();
+        m_dock.waitForFinished(10'000);
+        desktop.stop();
     }
 
     void startDock() {
         m_dock.start(TESSLY_DOCK);
-        ASSERT_TRUE(testing::runEventsUntil(
-            [] { return QDBusConnection::sessionBus().interface()->isServiceRegistered(kService).value(); }));
+        ASSERT_TRUE(testing::runEventsUntil([] { return testing::DockClient::isRunning(); }));
     }
-    QString tool(const QString& program, const QStringList& arguments) {
-        QProcess process;
-        process.setProcessEnvironment(m_environment);
-        process.start(program, arguments);
-        process.waitForFinished(10'000);
-        return QString::fromLatin1(process.readAllStandardOutput());
+    static QVariant call(const QString& method, const QVariantList& arguments = {}) {
+        return testing::DockClient::call(method, arguments);
     }
-    /// The root's _NET_WORKAREA of the first desktop: x, y, width, height.
-    QList<int> workArea() {
-        const QString line = tool(m_xprop, {"-root", "_NET_WORKAREA"});
-        const QStringList values = line.section('=', 1).split(',', Qt::SkipEmptyParts);
-        QList<int> area;
-        for (int index = 0; index < 4 && index < values.size(); ++index) {
-            area.append(values.at(index).trimmed().toInt());
-        }
-        return area;
-    }
-    QVariant call(const QString& method, const QVariantList& arguments = {}) {
-        QDBusMessage message =
-            QDBusMessage::createMethodCall(kService, "/app/tessly/Dock", "app.tessly.Dock", method);
-        message.setArguments(arguments);
-        const QDBusMessage reply = QDBusConnection::sessionBus().call(message);
-        return reply.arguments().value(0);
-    }
-    QJsonArray tiles() { return QJsonDocument::fromJson(call("ListTiles").toString().toUtf8()).array(); }
-    QJsonObject tileOf(const QString& bundle) {
-        for (const QJsonValue& tile : tiles()) {
-            if (tile["bundlePath"].toString() == bundle) {
-                return tile.toObject();
-            }
-        }
-        return {};
-    }
+    static QJsonArray tiles() { return testing::DockClient::tiles(); }
+    static QJsonObject tileOf(const QString& bundle) { return testing::DockClient::tile(bundle); }
     /// A bundle whose executable is the test application; `info` adds to its Info.plist.
     QString makeBundle(const QString& name, PlistDictionary info = {}) {
         const QString bundle = home.path() + "/Applications/" + name + ".app";
@@ -135,12 +73,10 @@ protected:
         home.write(kDockFile, writePropertyList(PlistValue(root), format));
     }
     void startApplication(const QString& bundle) {
-        qint64 pid = 0;
         QProcess process;
-        process.setProcessEnvironment(m_environment);
+        process.setProcessEnvironment(desktop.environment());
         process.setProgram(bundle + "/Contents/MacOS/App");
-        ASSERT_TRUE(process.startDetached(&pid));
-        m_started.append(pid);
+        ASSERT_TRUE(process.startDetached()); // ended with the desktop: its program lies in the home
     }
     static QString ran(const QString& bundle) {
         return QString::fromUtf8(testing::TempHome::read(bundle + ".ran"));
@@ -154,32 +90,22 @@ protected:
     }
 
     testing::TempHome home;
-    QProcessEnvironment m_environment;
+    testing::VirtualDesktop desktop;
     QProcess m_dock;
-
-private:
-    QProcess m_server;
-    QProcess m_windowManager;
-    QString m_xprop;
-    QString m_xdotool;
-    QList<qint64> m_started;
-
-public:
-    QString xdotool(const QStringList& arguments) { return tool(m_xdotool, arguments); }
 };
 
 TEST_F(DockOnXvfbTest, TheStripIsReservedAsAStrutAndFollowsOrientationAndSize) {
     writeDockPreferences({{"tilesize", 48}});
-    ASSERT_TRUE(testing::runEventsUntil([&] { return workArea() == QList<int>({0, 0, 1280, 800}); }));
+    ASSERT_TRUE(testing::runEventsUntil([&] { return desktop.workArea() == QList<int>({0, 0, 1280, 800}); }));
     startDock();
     EXPECT_TRUE(testing::runEventsUntil([&] {
-        return workArea() == QList<int>({0, 0, 1280, 800 - 66});
-    })) << workArea().size();
+        return desktop.workArea() == QList<int>({0, 0, 1280, 800 - 66});
+    })) << desktop.workArea().size();
 
     EXPECT_TRUE(call("SetOrientation", {QStringLiteral("left")}).toBool());
-    EXPECT_TRUE(testing::runEventsUntil([&] { return workArea() == QList<int>({66, 0, 1280 - 66, 800}); }));
+    EXPECT_TRUE(testing::runEventsUntil([&] { return desktop.workArea() == QList<int>({66, 0, 1280 - 66, 800}); }));
     EXPECT_TRUE(call("SetTileSize", {64.0}).toBool());
-    EXPECT_TRUE(testing::runEventsUntil([&] { return workArea() == QList<int>({82, 0, 1280 - 82, 800}); }));
+    EXPECT_TRUE(testing::runEventsUntil([&] { return desktop.workArea() == QList<int>({82, 0, 1280 - 82, 800}); }));
     EXPECT_FALSE(call("SetOrientation", {QStringLiteral("top")}).toBool());
     // Written as the Dock's own preferences, in the file's format.
     const auto file = readPropertyListFile(home.path() + "/" + kDockFile);
@@ -213,7 +139,7 @@ TEST_F(DockOnXvfbTest, AClickOnAKeptTileLaunchesItPlainlyThenAsksTheRunningOneTo
     ASSERT_TRUE(testing::runEventsUntil([&] { return ran(app).contains("reopen"); }));
     EXPECT_EQ(ran(app).count("start"), 1);
     // The real pointer went to the tile's centre first.
-    const QString location = xdotool({"getmouselocation"});
+    const QString location = desktop.run("xdotool", {"getmouselocation"});
     const int x = location.section("x:", 1).section(' ', 0, 0).toInt();
     const int y = location.section("y:", 1).section(' ', 0, 0).toInt();
     EXPECT_NEAR(x, frame["x"].toDouble() + frame["width"].toDouble() / 2, 1) << location.toStdString();

@@ -60,6 +60,20 @@ inline bool runEventsUntil(const std::function<bool()>& done, int timeoutMs, int
     return done();
 }
 
+/// A field of /proc/PID/smaps_rollup or /proc/PID/status, in the file's unit (kB for sizes); -1 when absent.
+[[nodiscard]] inline qint64 procField(const QString& path, const QByteArray& name) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return -1;
+    }
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        if (line.startsWith(name + ':')) {
+            return line.mid(name.size() + 1).trimmed().split(' ').value(0).toLongLong();
+        }
+    }
+    return -1;
+}
+
 /// Writes the helper bundle's Info.plist: the built bundle's, with the folder's identifier.
 [[nodiscard]] inline bool writeHelperInfo(const QString& helperPath, const QUuid& folderId) {
     std::optional<ParsedPropertyList> info =

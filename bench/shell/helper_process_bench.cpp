@@ -41,6 +41,7 @@ namespace {
 
 using bench::monotonicNanoseconds;
 using bench::percentile;
+using bench::procField;
 using bench::runEventsUntil;
 
 constexpr int kStartDeadlineMs = 20'000;
@@ -156,20 +157,6 @@ public:
 private:
     QProcess m_process;
 };
-
-/// A field of /proc/PID/smaps_rollup or /proc/PID/status, in the file's unit (kB for sizes); -1 when absent.
-qint64 procField(const QString& path, const QByteArray& name) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return -1;
-    }
-    for (const QByteArray& line : file.readAll().split('\n')) {
-        if (line.startsWith(name + ':')) {
-            return line.mid(name.size() + 1).trimmed().split(' ').value(0).toLongLong();
-        }
-    }
-    return -1;
-}
 
 /// The context switches of each thread of `pid`, voluntary and not, by thread name and number.
 std::map<QString, qint64> contextSwitchesByThread(qint64 pid) {

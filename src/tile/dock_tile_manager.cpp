@@ -4,7 +4,6 @@
 #include "tile/tile_geometry.h"
 #include "tile/tile_image.h"
 
-#include <QDir>
 #include <QPointer>
 #include <cmath>
 
@@ -21,11 +20,6 @@ TileImage::SettingsSource liveSettings(QPointer<const AppSettings> settings) {
         }
         return {settings->tileIconPadding(), settings->appTheme()};
     };
-}
-
-/// The path of an application entry's bundle, as the workspace names files.
-QString bundlePathOf(const AppItem& app) {
-    return QDir::cleanPath(app.appURL.toLocalFile());
 }
 
 } // namespace
@@ -68,22 +62,7 @@ void DockTileManager::showBadge(const QString& text, const QColor& color, double
 }
 
 ImagePtr DockTileManager::renderTileImage(const AppFolder& folder) const {
-    const QRectF plate = plateShape(kTileCanvasSize, folder.tileStyle.cornerRadius).rect;
-    TileRecipe recipe;
-    recipe.style = folder.tileStyle;
-    recipe.glyph = folder.emoji;
-    if (folder.tileStyle.displayFolderIcon) {
-        recipe.glyphSymbol = m_symbols.symbol(folder.emoji, glyphSymbolPointSize(plate), SymbolWeight::bold);
-    } else {
-        // Looked up once per image: the Dock redraws the image often, the folder's applications change rarely
-        // and every change makes a new image.
-        const qsizetype shown = std::min(folder.apps.size(), kMaximumTileIcons);
-        recipe.appIcons.reserve(shown);
-        for (qsizetype i = 0; i < shown; ++i) {
-            recipe.appIcons.append(m_icons.iconForFile(bundlePathOf(folder.apps[i])));
-        }
-    }
-    return std::make_shared<TileImage>(std::move(recipe), liveSettings(m_settings));
+    return makeFolderTileImage(folder, m_symbols, m_icons, liveSettings(m_settings));
 }
 
 void DockTileManager::apply(ImagePtr image) {

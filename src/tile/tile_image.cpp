@@ -2,6 +2,9 @@
 
 #include "platform/gui/system_style.h"
 
+#include <QDir>
+#include <algorithm>
+
 namespace tessly {
 
 namespace {
@@ -24,6 +27,11 @@ void drawIconGrid(TileCanvas& canvas, const TileRecipe& recipe, const QRectF& pl
             canvas.drawImage(*icon, frames[i]);
         }
     }
+}
+
+/// The path of an application entry's bundle, as the workspace names files.
+QString bundlePathOf(const AppItem& app) {
+    return QDir::cleanPath(app.appURL.toLocalFile());
 }
 
 } // namespace
@@ -57,6 +65,26 @@ void TileImage::draw(QPainter& painter, const QRectF& target) const {
 
 void TileImage::drawOn(TileCanvas& canvas) const {
     drawTile(canvas, m_recipe, m_settings ? m_settings() : TileDrawSettings{});
+}
+
+ImagePtr makeFolderTileImage(const AppFolder& folder, const SymbolImages& symbols, const WorkspaceIcons& icons,
+                             TileImage::SettingsSource settings) {
+    const QRectF plate = plateShape(kTileCanvasSize, folder.tileStyle.cornerRadius).rect;
+    TileRecipe recipe;
+    recipe.style = folder.tileStyle;
+    recipe.glyph = folder.emoji;
+    if (folder.tileStyle.displayFolderIcon) {
+        recipe.glyphSymbol = symbols.symbol(folder.emoji, glyphSymbolPointSize(plate), SymbolWeight::bold);
+    } else {
+        // Looked up once per image: the Dock redraws the image often, the folder's applications change rarely
+        // and every change makes a new image.
+        const qsizetype shown = std::min(folder.apps.size(), kMaximumTileIcons);
+        recipe.appIcons.reserve(shown);
+        for (qsizetype i = 0; i < shown; ++i) {
+            recipe.appIcons.append(icons.iconForFile(bundlePathOf(folder.apps[i])));
+        }
+    }
+    return std::make_shared<TileImage>(std::move(recipe), std::move(settings));
 }
 
 } // namespace tessly

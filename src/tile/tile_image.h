@@ -13,6 +13,8 @@
 #include "model/app_folder.h"
 #include "model/enumerations.h"
 #include "platform/gui/image.h"
+#include "platform/gui/symbol_images.h"
+#include "platform/gui/workspace_icons.h"
 #include "tile/tile_canvas.h"
 #include "tile/tile_geometry.h"
 
@@ -60,5 +62,10 @@ private:
     TileRecipe m_recipe;
     SettingsSource m_settings;
 };
+
+/// The tile image of `folder`: its glyph's symbol or the icons of its first four applications, looked up
+/// once, and `settings` asked at each draw.
+[[nodiscard]] ImagePtr makeFolderTileImage(const AppFolder& folder, const SymbolImages& symbols,
+                                           const WorkspaceIcons& icons, TileImage::SettingsSource settings);
 
 } // namespace tessly

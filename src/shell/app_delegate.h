@@ -27,7 +27,7 @@
 #include "platform/notification_center.h"
 #include "platform/paths.h"
 #include "platform/user_defaults.h"
-#include "shell/main_window_page.h"
+#include "shell/navigation_page.h"
 #include "shell/popup_placement.h"
 
 #include <QHash>
@@ -64,7 +64,7 @@ struct PopupViewRequest {
 };
 using PopupViewFactory = std::function<std::unique_ptr<QWidget>(const PopupViewRequest&)>;
 /// Shows the main window at a page (the main window's controller); nothing while there is no window.
-using MainWindowReveal = std::function<void(MainWindowPage)>;
+using MainWindowReveal = std::function<void(NavigationPage)>;
 
 /// The platform services the delegate uses.
 struct AppDelegateEnvironment {

@@ -86,13 +86,13 @@ void AppDelegate::applicationWillTerminate() {
 
 void AppDelegate::openMainWindow() {
     if (m_revealMainWindow) {
-        m_revealMainWindow(MainWindowPage::allFolders);
+        m_revealMainWindow(NavigationPage::allFolders);
     }
 }
 
 void AppDelegate::openSettings() {
     if (m_revealMainWindow) {
-        m_revealMainWindow(MainWindowPage::general);
+        m_revealMainWindow(NavigationPage::general);
     }
 }
 

@@ -70,9 +70,32 @@ public:
         ++frontCount;
     }
     void orderOut() override { visible = false; }
+    [[nodiscard]] QString title() const override { return windowTitle; }
+    void makeKeyAndOrderFront() override {
+        visible = true;
+        ++keyCount;
+    }
+    [[nodiscard]] bool isMiniaturized() const override { return miniaturized; }
+    void miniaturize() override { miniaturized = true; }
+    /// Asked only: the test says when the window manager has done it (`finishDeminiaturize`).
+    void deminiaturize() override { ++deminiaturizeRequests; }
+    void setDeminiaturizeHandler(std::function<void()> handler) override { deminiaturized = std::move(handler); }
+    void finishDeminiaturize() {
+        miniaturized = false;
+        if (deminiaturized) {
+            // A copy, as the window system's: the handler may remove itself.
+            const std::function<void()> handler = deminiaturized;
+            handler();
+        }
+    }
 
     bool visible = true;
+    bool miniaturized = false;
+    QString windowTitle;
     int frontCount = 0;
+    int keyCount = 0;
+    int deminiaturizeRequests = 0;
+    std::function<void()> deminiaturized;
 
 private:
     QString m_identifier;
@@ -106,6 +129,8 @@ public:
         becameActive = std::move(handler);
     }
     void terminate() override { ++terminateCount; }
+    void activate() override { ++activateCount; }
+    void unhide() override { ++unhideCount; }
 
     /// The panel made last, as the test's own type.
     [[nodiscard]] RecordingPanel* lastPanel() const {
@@ -120,6 +145,8 @@ public:
     std::function<void()> reopen;
     std::function<void()> becameActive;
     int terminateCount = 0;
+    int activateCount = 0;
+    int unhideCount = 0;
 };
 
 class FixedScreens final : public Screens {

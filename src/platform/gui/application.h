@@ -45,6 +45,18 @@ public:
     virtual void orderFrontRegardless() = 0;
     /// Hides the window; it stays and can be shown again.
     virtual void orderOut() = 0;
+
+    [[nodiscard]] virtual QString title() const = 0;
+    /// Shown, in front, and with the keyboard focus.
+    virtual void makeKeyAndOrderFront() = 0;
+    /// Minimised into the Dock (or the desktop's task bar).
+    [[nodiscard]] virtual bool isMiniaturized() const = 0;
+    virtual void miniaturize() = 0;
+    /// Asks for the window back from the Dock; the window manager reports when it is (the handler below).
+    virtual void deminiaturize() = 0;
+    /// Called on the main thread each time the window comes back from being minimised; an empty function
+    /// stops it.
+    virtual void setDeminiaturizeHandler(std::function<void()> handler) = 0;
 };
 
 /// A borderless floating panel that never takes the keyboard focus nor activates the application, with a
@@ -63,6 +75,14 @@ public:
     virtual void setLevel(WindowLevel level) = 0;
     [[nodiscard]] virtual WindowLevel level() const = 0;
     virtual void setAppearance(WindowAppearance appearance) = 0;
+
+    // A panel has no title, never takes the keyboard and is never minimised.
+    [[nodiscard]] QString title() const final { return {}; }
+    void makeKeyAndOrderFront() final { orderFrontRegardless(); }
+    [[nodiscard]] bool isMiniaturized() const final { return false; }
+    void miniaturize() final {}
+    void deminiaturize() final {}
+    void setDeminiaturizeHandler(std::function<void()>) final {}
 };
 
 class Application {
@@ -86,6 +106,10 @@ public:
     virtual void setDidBecomeActiveHandler(std::function<void()> handler) = 0;
     /// Ends the application normally, as a quit from its menu would.
     virtual void terminate() = 0;
+    /// Makes this the active application, its windows in front of other applications' windows.
+    virtual void activate() = 0;
+    /// Shows the application's windows again after the user hid the whole application.
+    virtual void unhide() = 0;
 };
 
 } // namespace tessly

@@ -7,6 +7,7 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QEvent>
+#include <QWindowStateChangeEvent>
 #include <QFileInfo>
 #include <QMetaType>
 #include <QWidget>
@@ -76,10 +77,37 @@ public:
         markOrderedFront(m_widget);
     }
     void orderOut() override { m_widget.hide(); }
+    [[nodiscard]] QString title() const override { return m_widget.windowTitle(); }
+    void makeKeyAndOrderFront() override {
+        if (m_widget.isMinimized()) {
+            m_widget.setWindowState(m_widget.windowState() & ~Qt::WindowMinimized);
+        }
+        m_widget.show();
+        m_widget.raise();
+        m_widget.activateWindow();
+        markOrderedFront(m_widget);
+    }
+    [[nodiscard]] bool isMiniaturized() const override { return m_widget.isMinimized(); }
+    void miniaturize() override { m_widget.showMinimized(); }
+    void deminiaturize() override {
+        m_widget.setWindowState(m_widget.windowState() & ~Qt::WindowMinimized);
+        m_widget.show();
+    }
+    void setDeminiaturizeHandler(std::function<void()> handler) override { m_deminiaturized = std::move(handler); }
+
+    /// The window's state changed from `oldState`.
+    void stateChanged(Qt::WindowStates oldState) const {
+        if ((oldState & Qt::WindowMinimized) && !m_widget.isMinimized() && m_deminiaturized) {
+            // A copy: the handler may replace or remove itself.
+            const std::function<void()> handler = m_deminiaturized;
+            handler();
+        }
+    }
 
 private:
     // The Window is erased when the widget is destroyed, so the reference never dangles.
     QWidget& m_widget;
+    std::function<void()> m_deminiaturized;
 };
 
 // Hears the bus, the application's state and the showing and activation of its windows, on the main thread.
@@ -112,6 +140,13 @@ protected:
         if (event->type() == QEvent::Show || event->type() == QEvent::WindowActivate) {
             if (auto* widget = qobject_cast<QWidget*>(watched); widget && widget->isWindow()) {
                 markOrderedFront(*widget);
+            }
+        } else if (event->type() == QEvent::WindowStateChange) {
+            if (auto* widget = qobject_cast<QWidget*>(watched); widget && widget->isWindow()) {
+                const auto found = m_application.m_windows.find(widget);
+                if (found != m_application.m_windows.end()) {
+                    found->second->stateChanged(static_cast<QWindowStateChangeEvent*>(event)->oldState());
+                }
             }
         }
         return false;
@@ -228,6 +263,21 @@ QList<Window*> LinuxApplication::windows() const {
         result.append(windowOf(widget));
     }
     return result;
+}
+
+void LinuxApplication::activate() {
+    // The desktop brings an application forward by its window: the one in front takes the focus.
+    for (Window* window : windows()) {
+        if (window->isVisible() && !window->isPanel() && !window->isMiniaturized()) {
+            window->makeKeyAndOrderFront();
+            return;
+        }
+    }
+}
+
+void LinuxApplication::unhide() {
+    // Linux desktops do not hide an application as a whole: a window is hidden by itself (orderOut) and stays
+    // so until it is shown again, as after an unhide on the platform this stands in for.
 }
 
 Window* LinuxApplication::keyWindow() const {

@@ -79,6 +79,8 @@ public:
         m_didBecomeActiveHandler = std::move(handler);
     }
     void terminate() override;
+    void activate() override;
+    void unhide() override;
 
 private:
     class Listener;

@@ -95,7 +95,7 @@ TEST_F(HelperStartupTest, AHelperWhoseFolderIsGoneRunsAsTheMainApplicationWithou
     EXPECT_TRUE(orphan->delegate().didApplyInitialMainAppPresentation());
 
     orphan.application.reopen();
-    EXPECT_EQ(orphan.revealedPages, QList<MainWindowPage>{MainWindowPage::allFolders});
+    EXPECT_EQ(orphan.revealedPages, QList<NavigationPage>{NavigationPage::allFolders});
     EXPECT_FALSE(orphan.panel());
 }
 
@@ -117,7 +117,7 @@ TEST_F(MainApplicationTest, StartsItsUpdaterAndFollowsTheMenuBarSettingWithoutHi
     EXPECT_EQ(window->frontCount, 1) << "switching the policy must not hide the window the user works in";
 
     main.application.reopen();
-    EXPECT_EQ(main.revealedPages, QList<MainWindowPage>{MainWindowPage::allFolders});
+    EXPECT_EQ(main.revealedPages, QList<NavigationPage>{NavigationPage::allFolders});
 }
 
 TEST_F(MainApplicationTest, AFolderFileThatCannotBeReadLeavesTheHelpersAlone) {

@@ -72,7 +72,7 @@ struct SimulatedProcess {
     FakeSymbolImages symbols;
     FakeWorkspaceIcons icons;
     RecordingUpdater updater;
-    QList<MainWindowPage> revealedPages;
+    QList<NavigationPage> revealedPages;
     std::unique_ptr<TesslyProcess> process;
 };
 
@@ -183,7 +183,7 @@ inline SimulatedProcess::SimulatedProcess(const QString& bundlePath, const QStri
         [](const PopupViewRequest& request, AppSettings&) {
             return std::make_unique<StubPopupView>(request);
         },
-        [this](MainWindowPage page) { revealedPages.append(page); });
+        [this](NavigationPage page) { revealedPages.append(page); });
 }
 
 } // namespace tessly::testing

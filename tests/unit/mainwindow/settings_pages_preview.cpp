@@ -1,0 +1,205 @@
+// Writes PNGs of the settings pages, the custom colour picker and the onboarding's steps for a person to look
+// at: light and dark, English and Ukrainian.
+//
+//   settings_pages_preview [output folder]     (default: settings-pages-preview in the build tree)
+//
+// On any platform: offscreen when no other is chosen, or on a real X display (scripts/settings-screenshots
+// runs it on a virtual one), where each page is shown as a window before it is drawn. Texts come from the
+// program's own string tables, symbols from the bundle's symbol font, pictures from resources/images.
+#include "mainwindow/about_view.h"
+#include "mainwindow/action_button.h"
+#include "mainwindow/appearance_settings_view.h"
+#include "mainwindow/custom_color_picker_popup.h"
+#include "mainwindow/general_settings_view.h"
+#include "mainwindow/onboarding_view.h"
+#include "mainwindow/popup_settings_view.h"
+#include "mainwindow/settings_style.h"
+#include "model/folder_store.h"
+#include "platform/linux/symbol_images_linux.h"
+#include "platform/linux/workspace_icons_linux.h"
+#include "platform/main_bundle.h"
+#include "platform/property_list.h"
+#include "platform/software_updater.h"
+#include "settings/localization.h"
+#include "support/recording_helper_actions.h"
+#include "support/settings_harness.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPainter>
+#include <QTextStream>
+#include <QWindow>
+
+#include <cstdlib>
+#include <functional>
+
+namespace tessly {
+namespace {
+
+using namespace tessly::testing;
+
+class SilentUpdater final : public SoftwareUpdater {
+public:
+    void start() override {}
+    void checkForUpdates() override {}
+};
+
+/// Copies the resources a bundle carries (string tables, images) into `resources`.
+void copyResources(const QString& resources) {
+    const QString source = QStringLiteral(TESSLY_RESOURCES_DIR);
+    for (const QString& code : {QStringLiteral("en"), QStringLiteral("uk")}) {
+        QDir().mkpath(resources + QLatin1Char('/') + code + QStringLiteral(".lproj"));
+        QFile::copy(source + QLatin1Char('/') + code + QStringLiteral(".lproj/Localizable.json"),
+                    resources + QLatin1Char('/') + code + QStringLiteral(".lproj/Localizable.json"));
+    }
+    for (const QFileInfo& image : QDir(source + QStringLiteral("/images")).entryInfoList(QDir::Files)) {
+        QFile::copy(image.filePath(), resources + QLatin1Char('/') + image.fileName());
+    }
+}
+
+AppFolder sampleFolder(const QString& name, const QString& glyph, TileStyleSettings style, bool glyphTile) {
+    style.displayFolderIcon = glyphTile;
+    return AppFolder{QUuid::createUuid(), name, glyph, {}, true, style, {}};
+}
+
+/// A bundle directory with an Info.plist and the program's resources, as the build assembles one.
+bool makeBundle(const QString& bundlePath) {
+    QDir().mkpath(bundlePath + QStringLiteral("/Contents/Resources"));
+    copyResources(bundlePath + QStringLiteral("/Contents/Resources"));
+    return writePropertyListFile(bundlePath + QStringLiteral("/Contents/Info.plist"),
+                                 PlistDictionary{{"CFBundleShortVersionString", QStringLiteral("0.1.0")},
+                                                 {"CFBundleIconFile", QStringLiteral("AppIcon")},
+                                                 {"CFBundleDevelopmentRegion", QStringLiteral("en")}},
+                                 PlistFormat::Xml);
+}
+
+struct Preview {
+    void useFolders(bool any) {
+        QList<AppFolder> folders;
+        if (any) {
+            TileStyleSettings blue;
+            blue.backgroundStyle = TileBackground::blue;
+            blue.backgroundMode = TileBackgroundMode::gradient;
+            blue.opacity = 0.9;
+            blue.borderEnabled = true;
+            blue.borderWidth = 2.5;
+            blue.borderOpacity = 0.6;
+            folders.append(sampleFolder(QStringLiteral("Work"), QStringLiteral("briefcase"), blue, true));
+            TileStyleSettings custom;
+            custom.backgroundStyle = TileBackground::custom;
+            custom.customHex = QStringLiteral("FF8800");
+            folders.append(sampleFolder(QStringLiteral("Music"), QStringLiteral("music.note"), custom, true));
+            folders.append(sampleFolder(QStringLiteral("Games"), QStringLiteral("gamecontroller"), {}, true));
+        }
+        store.setFolders(folders);
+    }
+
+    SettingsHarness harness;
+    QString bundlePath = harness.home.path() + QStringLiteral("/Tessly.app");
+    bool bundleMade = makeBundle(bundlePath);
+    MainBundle bundle{bundlePath, {}};
+    Localization l10n{harness.make(), bundle};
+    RecordingHelperActions helpers;
+    FolderStore store{harness.home.paths(), helpers, harness.center, harness.time, harness.time, harness.console};
+    LinuxSymbolImages symbols{QStringLiteral(TESSLY_RESOURCES_DIR "/symbols.tsv"), QStringLiteral(TESSLY_SYMBOL_FONT)};
+    LinuxWorkspaceIcons icons{QStringLiteral(TESSLY_RESOURCES_DIR "/images")};
+    SilentUpdater updater;
+};
+
+/// Runs the event loop until `done` or the deadline.
+bool processUntil(const std::function<bool()>& done, int milliseconds) {
+    QDeadlineTimer deadline(milliseconds);
+    while (!done() && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return done();
+}
+
+/// Shows `widget` as a window of its preferred size, lets it settle and draws it into `path`.
+bool capture(QWidget& widget, const QString& path) {
+    const QSize size = widget.sizeHint();
+    widget.resize(size);
+    widget.show();
+    processUntil([&] { return widget.windowHandle() && widget.windowHandle()->isExposed(); }, 3000);
+    // Animations (the switch knobs, a sliding step) finish within a quarter of a second.
+    QDeadlineTimer settle(300);
+    processUntil([&] { return settle.hasExpired(); }, 400);
+    const bool saved = widget.grab().save(path);
+    widget.hide();
+    return saved;
+}
+
+int run(const QString& outputDirectory) {
+    QDir().mkpath(outputDirectory);
+    Preview preview;
+    AppSettings& settings = *preview.harness.settings;
+    QTextStream out(stdout);
+    int failures = 0;
+    const auto save = [&](QWidget& widget, const QString& name) {
+        const QString path = outputDirectory + QLatin1Char('/') + name + QStringLiteral(".png");
+        if (!capture(widget, path)) {
+            QTextStream(stderr) << name << ": could not be written\n";
+            ++failures;
+            return;
+        }
+        out << path << '\n';
+    };
+    for (const AppLanguage language : allCases<AppLanguage>()) {
+        for (const AppThemeMode theme : {AppThemeMode::light, AppThemeMode::dark}) {
+            settings.setLanguage(language);
+            settings.setAppTheme(theme);
+            settings.setLaunchAtLogin(false);
+            settings.setShowMenuBar(true);
+            const QString suffix =
+                QStringLiteral("-%1-%2").arg(rawText(language), theme == AppThemeMode::light ? "light" : "dark");
+
+            GeneralSettingsView general(settings, preview.l10n);
+            save(general, QStringLiteral("general") + suffix);
+            PopupSettingsView popup(settings, preview.l10n);
+            save(popup, QStringLiteral("popup") + suffix);
+            AboutView about(settings, preview.l10n, preview.bundle, preview.updater);
+            save(about, QStringLiteral("about") + suffix);
+
+            preview.useFolders(true);
+            AppearanceSettingsView appearance(settings, preview.l10n, preview.store, preview.symbols, preview.icons);
+            save(appearance, QStringLiteral("appearance") + suffix);
+            appearance.setSelectedPreviewID(preview.store.folders().at(1).id);
+            save(appearance, QStringLiteral("appearance-second-folder") + suffix);
+            appearance.resize(appearance.sizeHint());
+            appearance.show();
+            appearance.openCustomColorPicker();
+            if (CustomColorPickerPopup* picker = appearance.customColorPicker()) {
+                save(*picker, QStringLiteral("custom-color") + suffix);
+                picker->hexField()->setText(QStringLiteral("FF88"));
+                QMetaObject::invokeMethod(picker->hexField(), "editingFinished");
+                save(*picker, QStringLiteral("custom-color-invalid-hex") + suffix);
+            }
+            appearance.hide();
+            preview.useFolders(false);
+            AppearanceSettingsView empty(settings, preview.l10n, preview.store, preview.symbols, preview.icons);
+            save(empty, QStringLiteral("appearance-no-folders") + suffix);
+
+            OnboardingView onboarding(settings, preview.l10n, preview.bundle, preview.symbols, [](bool) {});
+            save(onboarding, QStringLiteral("onboarding-1-welcome") + suffix);
+            onboarding.nextButton()->click();
+            save(onboarding, QStringLiteral("onboarding-2-workflow") + suffix);
+            onboarding.nextButton()->click();
+            save(onboarding, QStringLiteral("onboarding-3-quick-setup") + suffix);
+        }
+    }
+    return failures == 0 ? 0 : 1;
+}
+
+} // namespace
+} // namespace tessly
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    // The pages are drawn on the platform's own style, as the program will be.
+    const QString output = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(TESSLY_PREVIEW_DIR);
+    return tessly::run(output);
+}

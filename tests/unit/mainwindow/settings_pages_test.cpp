@@ -1,0 +1,297 @@
+// The settings controls and pages as a user drives them: by keyboard and pointer, in both languages, with
+// every change reaching the settings or the folder store.
+#include "mainwindow/about_view.h"
+#include "mainwindow/action_button.h"
+#include "mainwindow/appearance_settings_view.h"
+#include "mainwindow/color_circle.h"
+#include "mainwindow/custom_color_picker_popup.h"
+#include "mainwindow/general_settings_view.h"
+#include "mainwindow/native_slider.h"
+#include "mainwindow/onboarding_view.h"
+#include "mainwindow/popup_settings_view.h"
+#include "mainwindow/segmented_picker.h"
+#include "mainwindow/settings_controls.h"
+#include "mainwindow/tile_preview_view.h"
+#include "mainwindow/toggle_switch.h"
+#include "model/folder_store.h"
+#include "platform/main_bundle.h"
+#include "platform/property_list.h"
+#include "platform/software_updater.h"
+#include "settings/localization.h"
+#include "support/gui_doubles.h"
+#include "support/recording_helper_actions.h"
+#include "support/settings_harness.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace tessly {
+namespace {
+
+using namespace tessly::testing;
+
+class CountingUpdater final : public SoftwareUpdater {
+public:
+    void start() override {}
+    void checkForUpdates() override { ++checks; }
+    int checks = 0;
+};
+
+/// A bundle with the program's own string tables and version, in the test's home.
+QString makeBundle(const TempHome& home) {
+    const QString bundle = home.path() + "/Tessly.app";
+    for (const QString code : {"en", "uk"}) {
+        QDir().mkpath(bundle + "/Contents/Resources/" + code + ".lproj");
+        QFile::copy(QStringLiteral(TESSLY_SOURCE_DIR "/resources/") + code + ".lproj/Localizable.json",
+                    bundle + "/Contents/Resources/" + code + ".lproj/Localizable.json");
+    }
+    (void)writePropertyListFile(bundle + "/Contents/Info.plist",
+                                PlistDictionary{{"CFBundleShortVersionString", QStringLiteral("2.4.1")}},
+                                PlistFormat::Xml);
+    return bundle;
+}
+
+class SettingsPagesTest : public ::testing::Test, protected SettingsHarness {
+protected:
+    SettingsPagesTest() {
+        center.addObserver("popupSettingsChanged", [this](const Notification&) { ++popupAnnouncements; });
+        center.addObserver("tileAppearanceChanged", [this](const Notification&) { ++tileAnnouncements; });
+    }
+
+    /// Two folders, A and B, in the store.
+    void addFolders() {
+        a = AppFolder{QUuid::createUuid(), "A", "folder.fill", {}, true, {}, time.now()};
+        b = AppFolder{QUuid::createUuid(), "B", "folder.fill", {}, false, {}, time.now()};
+        store.setFolders({a, b});
+    }
+
+    static void press(QWidget* widget, Qt::Key key) { QTest::keyClick(widget, key); }
+
+    /// Every control a user can reach with Tab has a name a screen reader can speak.
+    static void expectAccessibleNames(QWidget& page) {
+        for (QWidget* child : page.findChildren<QWidget*>()) {
+            if ((child->focusPolicy() & Qt::TabFocus) && child->isVisibleTo(&page) && child->isEnabled()) {
+                EXPECT_FALSE(child->accessibleName().isEmpty()) << child->metaObject()->className();
+            }
+        }
+    }
+
+    QString bundlePath = makeBundle(home);
+    MainBundle bundle{bundlePath, {}};
+    Localization l10n{make(), bundle};
+    RecordingHelperActions helpers;
+    FolderStore store{home.paths(), helpers, center, time, time, console};
+    FakeSymbolImages symbols;
+    FakeWorkspaceIcons icons;
+    AppFolder a;
+    AppFolder b;
+    int popupAnnouncements = 0;
+    int tileAnnouncements = 0;
+};
+
+TEST(SettingsControlsTest, TheSwitchTogglesBySpaceAndShowsStoredValuesSilently) {
+    ToggleSwitch toggle;
+    QSignalSpy byUser(&toggle, &ToggleSwitch::toggledByUser);
+    toggle.setCheckedSilently(true);
+    EXPECT_TRUE(toggle.isChecked());
+    EXPECT_EQ(byUser.count(), 0);
+    QTest::keyClick(&toggle, Qt::Key_Space);
+    EXPECT_FALSE(toggle.isChecked());
+    ASSERT_EQ(byUser.count(), 1);
+    EXPECT_EQ(byUser.at(0).at(0).toBool(), false);
+    EXPECT_EQ(toggle.focusPolicy(), Qt::TabFocus);
+}
+
+TEST(SettingsControlsTest, TheSliderKeepsItsRangeWhateverTheKeysOrThePointerAsk) {
+    NativeSlider slider(kPopupIconSizeSlider);
+    slider.resize(slider.sizeHint());
+    QSignalSpy byUser(&slider, &NativeSlider::valueChangedByUser);
+    slider.setValue(52);
+    EXPECT_EQ(byUser.count(), 0);
+    QTest::keyClick(&slider, Qt::Key_PageUp);
+    EXPECT_EQ(slider.value(), 62.0);
+    QTest::keyClick(&slider, Qt::Key_PageUp);
+    QTest::keyClick(&slider, Qt::Key_Right);
+    EXPECT_EQ(slider.value(), 72.0);
+    QTest::keyClick(&slider, Qt::Key_Home);
+    QTest::keyClick(&slider, Qt::Key_Left);
+    EXPECT_EQ(slider.value(), 40.0);
+    QTest::mouseClick(&slider, Qt::LeftButton, {}, QPoint(slider.width() - 1, slider.height() / 2));
+    EXPECT_EQ(slider.value(), 72.0);
+    QTest::mouseClick(&slider, Qt::LeftButton, {}, QPoint(0, slider.height() / 2));
+    EXPECT_EQ(slider.value(), 40.0);
+    // Home at the minimum already changes nothing and says nothing.
+    const auto heard = byUser.count();
+    QTest::keyClick(&slider, Qt::Key_Home);
+    EXPECT_EQ(byUser.count(), heard);
+    EXPECT_EQ(NativeSlider::kTrackHeight, 5);
+    EXPECT_EQ(NativeSlider::kThumbSize, 17);
+}
+
+TEST(SettingsControlsTest, TheSegmentedPickerMovesByArrowsAndClicksAndStopsAtItsEnds) {
+    SegmentedPicker picker;
+    picker.setOptions({"One", "Two", "Three"});
+    picker.resize(picker.sizeHint());
+    picker.setSelectedIndex(0);
+    QSignalSpy byUser(&picker, &SegmentedPicker::selectedByUser);
+    QTest::keyClick(&picker, Qt::Key_Left);
+    EXPECT_EQ(byUser.count(), 0);
+    QTest::keyClick(&picker, Qt::Key_Right);
+    EXPECT_EQ(picker.selectedIndex(), 1);
+    EXPECT_EQ(picker.accessibleDescription(), "Two");
+    QTest::mouseClick(&picker, Qt::LeftButton, {}, picker.segmentRect(2).center().toPoint());
+    EXPECT_EQ(picker.selectedIndex(), 2);
+    QTest::keyClick(&picker, Qt::Key_End);
+    EXPECT_EQ(byUser.count(), 2);
+    picker.setOptions({"Only"});
+    EXPECT_EQ(picker.selectedIndex(), -1);
+}
+
+TEST_F(SettingsPagesTest, GeneralSwitchesWriteTheirSettingsAndTheLanguageSwitchesThePageLive) {
+    GeneralSettingsView page(*settings, l10n);
+    QTest::keyClick(page.launchAtLoginSwitch(), Qt::Key_Space);
+    EXPECT_TRUE(settings->launchAtLogin());
+    EXPECT_EQ(loginItems.calls, QStringList{"register"});
+    EXPECT_EQ(page.launchAtLoginSwitch()->accessibleName(), "Launch at login");
+
+    const int ukrainian = page.languagePicker()->findText("Українська");
+    ASSERT_GE(ukrainian, 0);
+    page.languagePicker()->setCurrentIndex(ukrainian);
+    emit page.languagePicker()->activated(ukrainian);
+    EXPECT_EQ(settings->language(), AppLanguage::ukrainian);
+    EXPECT_EQ(page.launchAtLoginSwitch()->accessibleName(), "Запускати під час входу");
+    EXPECT_EQ(page.title(), "Загальні");
+    // The languages keep their own names.
+    EXPECT_GE(page.languagePicker()->findText("English"), 0);
+
+    // A change made elsewhere (the onboarding, another window) shows at once.
+    settings->setShowMenuBar(true);
+    EXPECT_TRUE(page.showMenuBarSwitch()->isChecked());
+    expectAccessibleNames(page);
+}
+
+TEST_F(SettingsPagesTest, PopupColumnsOfferThreeToSixAndEachChoiceIsAnnouncedOnce) {
+    PopupSettingsView page(*settings, l10n);
+    EXPECT_EQ(page.columnsPicker()->options(), (QStringList{"3", "4", "5", "6"}));
+    EXPECT_EQ(page.columnsPicker()->selectedIndex(), 0);
+    QTest::keyClick(page.columnsPicker(), Qt::Key_Right);
+    QTest::keyClick(page.columnsPicker(), Qt::Key_Right);
+    EXPECT_EQ(settings->popupColumns(), 5);
+    EXPECT_EQ(popupAnnouncements, 2);
+
+    auto* iconSize = static_cast<NativeSlider*>(page.iconSizeRow()->control());
+    QTest::keyClick(iconSize, Qt::Key_End);
+    EXPECT_EQ(settings->popupIconSize(), 72.0);
+    EXPECT_EQ(page.iconSizeRow()->valueLabel()->text(), "72 pt");
+    settings->setLanguage(AppLanguage::ukrainian);
+    EXPECT_EQ(page.iconSizeRow()->valueLabel()->text(), "72 пт");
+    expectAccessibleNames(page);
+}
+
+TEST_F(SettingsPagesTest, ATileChangeReachesOnlyTheFolderThePreviewShows) {
+    addFolders();
+    AppearanceSettingsView page(*settings, l10n, store, symbols, icons);
+    EXPECT_EQ(page.preview()->shownFolder(), a.id);
+    auto* radius = static_cast<NativeSlider*>(page.cornerRadiusRow()->control());
+    QTest::keyClick(radius, Qt::Key_Right);
+    EXPECT_EQ(store.folders()[0].tileStyle.cornerRadius, 13.0);
+    EXPECT_EQ(store.folders()[1].tileStyle, TileStyleSettings{});
+    EXPECT_EQ(tileAnnouncements, 1);
+    EXPECT_EQ(page.cornerRadiusRow()->valueLabel()->text(), "13 pt");
+
+    // To the next folder: its own style shows, and changes go to it.
+    QTest::keyClick(page.preview(), Qt::Key_Right);
+    EXPECT_EQ(page.selectedPreviewID(), b.id);
+    EXPECT_EQ(radius->value(), 12.0);
+    page.colorCircles().at(static_cast<int>(TileBackground::purple))->click();
+    EXPECT_EQ(store.folders()[1].tileStyle.backgroundStyle, TileBackground::purple);
+    EXPECT_EQ(store.folders()[0].tileStyle.backgroundStyle, TileBackground::light);
+    EXPECT_TRUE(page.colorCircles().at(static_cast<int>(TileBackground::purple))->isChosen());
+    expectAccessibleNames(page);
+}
+
+TEST_F(SettingsPagesTest, TheBorderRowsFollowTheBorderSwitchAndAllControlsWaitForAFolder) {
+    AppearanceSettingsView page(*settings, l10n, store, symbols, icons);
+    EXPECT_FALSE(page.cornerRadiusRow()->isEnabledTo(&page));
+    EXPECT_FALSE(page.preview()->shownFolder());
+    addFolders();
+    EXPECT_TRUE(page.cornerRadiusRow()->isEnabledTo(&page));
+    EXPECT_FALSE(page.borderWidthRow()->isEnabledTo(&page));
+    QTest::keyClick(page.borderSwitch(), Qt::Key_Space);
+    EXPECT_TRUE(store.folders()[0].tileStyle.borderEnabled);
+    EXPECT_TRUE(page.borderWidthRow()->isEnabledTo(&page));
+}
+
+TEST_F(SettingsPagesTest, ACustomColourIsStoredAsItsHexAndBadHexTextChangesNothing) {
+    addFolders();
+    AppearanceSettingsView page(*settings, l10n, store, symbols, icons);
+    page.openCustomColorPicker();
+    CustomColorPickerPopup* picker = page.customColorPicker();
+    ASSERT_TRUE(picker);
+    picker->hexField()->setText("#ff0000");
+    emit picker->hexField()->editingFinished();
+    EXPECT_EQ(store.folders()[0].tileStyle.backgroundStyle, TileBackground::custom);
+    EXPECT_EQ(store.folders()[0].tileStyle.customHex, "FF0000");
+    EXPECT_EQ(picker->hexField()->text(), "FF0000");
+
+    const QByteArray saved = TempHome::read(store.saveURL());
+    picker->hexField()->setText("FF00G0");
+    emit picker->hexField()->editingFinished();
+    EXPECT_TRUE(picker->hexError()->isVisibleTo(picker));
+    EXPECT_EQ(picker->hexField()->text(), "FF00G0");
+    EXPECT_EQ(TempHome::read(store.saveURL()), saved);
+
+    // Dragging in the hue strip changes the hue of the colour kept.
+    QTest::keyClick(picker->hueStrip(), Qt::Key_Right);
+    EXPECT_FALSE(picker->hexError()->isVisibleTo(picker));
+    EXPECT_NE(store.folders()[0].tileStyle.customHex, "FF0000");
+    EXPECT_EQ(store.folders()[1].tileStyle.customHex, std::nullopt);
+}
+
+TEST_F(SettingsPagesTest, AboutShowsTheBundlesVersionAndAsksTheUpdaterToCheck) {
+    CountingUpdater updater;
+    AboutView page(*settings, l10n, bundle, updater);
+    EXPECT_EQ(page.versionLabel()->text(), "Version 2.4.1");
+    page.checkForUpdatesButton()->click();
+    EXPECT_EQ(updater.checks, 1);
+    settings->setLanguage(AppLanguage::ukrainian);
+    EXPECT_EQ(page.versionLabel()->text(), "Версія 2.4.1");
+    expectAccessibleNames(page);
+}
+
+TEST_F(SettingsPagesTest, OnboardingRunsOnReturnAppliesTheWorkflowDefaultAndFinishesWithoutANewFolder) {
+    settings->setPopupPosition(PopupPosition::center);
+    QList<bool> finishes;
+    OnboardingView page(*settings, l10n, bundle, symbols, [&finishes](bool flag) { finishes.append(flag); });
+    EXPECT_FALSE(page.backButton()->isVisibleTo(&page));
+    QTest::keyClick(&page, Qt::Key_Return);
+    EXPECT_EQ(page.flow().step(), OnboardingStep::workflow);
+    EXPECT_EQ(settings->popupPosition(), PopupPosition::aboveDock);
+    EXPECT_TRUE(page.aboveDockCard()->isChosen());
+
+    page.centerCard()->click();
+    EXPECT_EQ(settings->popupPosition(), PopupPosition::center);
+    EXPECT_TRUE(page.centerCard()->isChosen());
+    EXPECT_FALSE(page.aboveDockCard()->isChosen());
+
+    page.nextButton()->click();
+    EXPECT_EQ(page.nextButton()->text(), "Get Started");
+    page.lightThemeCard()->click();
+    EXPECT_EQ(settings->appTheme(), AppThemeMode::light);
+    QTest::keyClick(page.menuBarSwitch(), Qt::Key_Space);
+    EXPECT_TRUE(settings->showMenuBar());
+    expectAccessibleNames(page);
+    EXPECT_TRUE(finishes.isEmpty());
+    QTest::keyClick(&page, Qt::Key_Enter);
+    EXPECT_EQ(finishes, QList<bool>{false});
+}
+
+} // namespace
+} // namespace tessly

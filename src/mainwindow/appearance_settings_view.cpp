@@ -13,7 +13,6 @@
 #include "tile/tile_colors.h"
 
 #include <QHBoxLayout>
-#include <QVBoxLayout>
 
 namespace tessly {
 
@@ -50,10 +49,7 @@ AppearanceSettingsView::AppearanceSettingsView(AppSettings& settings, const Loca
     : SettingsPage(settings, l10n, parent), m_store(store), m_preview(new TilePreviewView(settings, symbols, icons)),
       m_previewSection(new SettingsSection), m_tileSection(new SettingsSection), m_fillSection(new SettingsSection),
       m_border(new ToggleSwitch), m_mode(new SegmentedPicker) {
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    auto* body = new SettingsPageBody;
-    outer->addWidget(body);
+    SettingsPageBody* body = makePageBody();
 
     body->addSection(m_previewSection)->addRow(m_preview);
 

@@ -40,8 +40,23 @@ void paintMarker(QPainter& painter, QPointF centre, const QColor& fill) {
 
 } // namespace
 
-SaturationBrightnessSquare::SaturationBrightnessSquare(QWidget* parent) : QWidget(parent) {
+ColorPickerArea::ColorPickerArea(QWidget* parent) : QWidget(parent) {
     useTabFocus(*this);
+}
+
+void ColorPickerArea::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        pick(event->position());
+    }
+}
+
+void ColorPickerArea::mouseMoveEvent(QMouseEvent* event) {
+    if (event->buttons() & Qt::LeftButton) {
+        pick(event->position());
+    }
+}
+
+SaturationBrightnessSquare::SaturationBrightnessSquare(QWidget* parent) : ColorPickerArea(parent) {
     setCursor(Qt::CrossCursor);
 }
 
@@ -82,18 +97,6 @@ void SaturationBrightnessSquare::pick(QPointF point) {
     emit hsvChangedByUser(m_hsv);
 }
 
-void SaturationBrightnessSquare::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) {
-        pick(event->position());
-    }
-}
-
-void SaturationBrightnessSquare::mouseMoveEvent(QMouseEvent* event) {
-    if (event->buttons() & Qt::LeftButton) {
-        pick(event->position());
-    }
-}
-
 void SaturationBrightnessSquare::keyPressEvent(QKeyEvent* event) {
     const QRectF a = area();
     QPointF point = a.topLeft() + squarePointOf(m_hsv, a.size());
@@ -117,8 +120,7 @@ void SaturationBrightnessSquare::keyPressEvent(QKeyEvent* event) {
     pick(point);
 }
 
-HueStrip::HueStrip(QWidget* parent) : QWidget(parent) {
-    useTabFocus(*this);
+HueStrip::HueStrip(QWidget* parent) : ColorPickerArea(parent) {
     setCursor(Qt::PointingHandCursor);
 }
 
@@ -149,23 +151,11 @@ void HueStrip::paintEvent(QPaintEvent*) {
     }
 }
 
-void HueStrip::pick(double x) {
+void HueStrip::pick(QPointF point) {
     const QRectF a = area();
-    m_hue = hueAtStripPosition(a.width(), x - a.left());
+    m_hue = hueAtStripPosition(a.width(), point.x() - a.left());
     update();
     emit hueChangedByUser(m_hue);
-}
-
-void HueStrip::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) {
-        pick(event->position().x());
-    }
-}
-
-void HueStrip::mouseMoveEvent(QMouseEvent* event) {
-    if (event->buttons() & Qt::LeftButton) {
-        pick(event->position().x());
-    }
 }
 
 void HueStrip::keyPressEvent(QKeyEvent* event) {
@@ -174,11 +164,11 @@ void HueStrip::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
     case Qt::Key_Left:
     case Qt::Key_Down:
-        pick(x - a.width() * kKeyStep);
+        pick(QPointF(x - a.width() * kKeyStep, a.center().y()));
         return;
     case Qt::Key_Right:
     case Qt::Key_Up:
-        pick(x + a.width() * kKeyStep);
+        pick(QPointF(x + a.width() * kKeyStep, a.center().y()));
         return;
     default:
         QWidget::keyPressEvent(event);

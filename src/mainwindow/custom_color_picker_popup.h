@@ -23,8 +23,22 @@ namespace tessly {
 class ColorCircle;
 class Localization;
 
+/// An area of the picker that follows a press and a drag of the pointer, and takes the keyboard by Tab.
+class ColorPickerArea : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit ColorPickerArea(QWidget* parent = nullptr);
+
+protected:
+    /// The pointer pressed or dragged at `point`.
+    virtual void pick(QPointF point) = 0;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+};
+
 /// The saturation/brightness square of one hue: drag or arrow keys move the marker.
-class SaturationBrightnessSquare final : public QWidget {
+class SaturationBrightnessSquare final : public ColorPickerArea {
     Q_OBJECT
 
 public:
@@ -38,19 +52,17 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void pick(QPointF point) override;
 
 private:
-    void pick(QPointF point);
     [[nodiscard]] QRectF area() const;
 
     HsvColor m_hsv;
 };
 
 /// The strip of every hue under the square.
-class HueStrip final : public QWidget {
+class HueStrip final : public ColorPickerArea {
     Q_OBJECT
 
 public:
@@ -64,12 +76,10 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void pick(QPointF point) override;
 
 private:
-    void pick(double x);
     [[nodiscard]] QRectF area() const;
 
     double m_hue = 0;

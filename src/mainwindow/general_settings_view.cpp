@@ -8,17 +8,13 @@
 
 #include <QComboBox>
 #include <QSignalBlocker>
-#include <QVBoxLayout>
 
 namespace tessly {
 
 GeneralSettingsView::GeneralSettingsView(AppSettings& settings, const Localization& l10n, QWidget* parent)
     : SettingsPage(settings, l10n, parent), m_launchAtLogin(new ToggleSwitch), m_showMenuBar(new ToggleSwitch),
       m_language(new QComboBox) {
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    auto* body = new SettingsPageBody;
-    outer->addWidget(body);
+    SettingsPageBody* body = makePageBody();
     auto* section = body->addSection(new SettingsSection);
     m_launchRow = section->addRow(new SettingsRow(m_launchAtLogin));
     m_menuBarRow = section->addRow(new SettingsRow(m_showMenuBar));

@@ -45,6 +45,35 @@ QLabel* centeredLabel(SettingsTextStyle style) {
     return label;
 }
 
+/// A step's layout with its title and the line under it, centred, at the top.
+QVBoxLayout* makeStepLayout(QWidget* step, QLabel*& title, QLabel*& subtitle) {
+    auto* layout = new QVBoxLayout(step);
+    layout->setContentsMargins(kStepMarginHorizontal, 34, kStepMarginHorizontal, 0);
+    layout->setSpacing(0);
+    title = centeredLabel(SettingsTextStyle::title);
+    subtitle = centeredLabel(SettingsTextStyle::secondary);
+    layout->addWidget(title);
+    layout->addSpacing(8);
+    layout->addWidget(subtitle);
+    return layout;
+}
+
+/// Choice cards side by side, each with its label under it, the label as wide as its card.
+QHBoxLayout* makeChoiceColumns(std::initializer_list<std::pair<OnboardingChoiceCard*, QLabel*>> choices,
+                               int spacing, int labelGap) {
+    auto* row = new QHBoxLayout;
+    row->setSpacing(spacing);
+    for (const auto& [card, label] : choices) {
+        auto* column = new QVBoxLayout;
+        column->setSpacing(labelGap);
+        column->addWidget(card, 0, Qt::AlignHCenter);
+        label->setFixedWidth(card->sizeHint().width());
+        column->addWidget(label, 0, Qt::AlignHCenter);
+        row->addLayout(column);
+    }
+    return row;
+}
+
 /// One dot per step, the current one in the accent colour.
 class StepDots final : public QWidget {
 public:
@@ -282,14 +311,7 @@ QWidget* OnboardingView::makeWelcomeStep(const MainBundle& bundle, const SymbolI
 
 QWidget* OnboardingView::makeWorkflowStep(const MainBundle& bundle, const SymbolImages& symbols) {
     auto* step = new QWidget;
-    auto* layout = new QVBoxLayout(step);
-    layout->setContentsMargins(kStepMarginHorizontal, 34, kStepMarginHorizontal, 0);
-    layout->setSpacing(0);
-    m_workflowTitle = centeredLabel(SettingsTextStyle::title);
-    m_workflowSubtitle = centeredLabel(SettingsTextStyle::secondary);
-    layout->addWidget(m_workflowTitle);
-    layout->addSpacing(8);
-    layout->addWidget(m_workflowSubtitle);
+    QVBoxLayout* layout = makeStepLayout(step, m_workflowTitle, m_workflowSubtitle);
     layout->addSpacing(26);
     m_aboveDock = new OnboardingChoiceCard(bundleImage(bundle, QStringLiteral("PopupDock")), symbols, {},
                                            kWorkflowPictureSize);
@@ -297,17 +319,8 @@ QWidget* OnboardingView::makeWorkflowStep(const MainBundle& bundle, const Symbol
                                         kWorkflowPictureSize);
     m_aboveDockLabel = centeredLabel(SettingsTextStyle::body);
     m_centerLabel = centeredLabel(SettingsTextStyle::body);
-    auto* choices = new QHBoxLayout;
-    choices->setSpacing(20);
-    choices->addStretch(1);
-    for (const auto& [card, label] : {std::pair{m_aboveDock, m_aboveDockLabel}, std::pair{m_center, m_centerLabel}}) {
-        auto* column = new QVBoxLayout;
-        column->setSpacing(8);
-        column->addWidget(card, 0, Qt::AlignHCenter);
-        label->setFixedWidth(card->sizeHint().width());
-        column->addWidget(label, 0, Qt::AlignHCenter);
-        choices->addLayout(column);
-    }
+    QHBoxLayout* choices = makeChoiceColumns({{m_aboveDock, m_aboveDockLabel}, {m_center, m_centerLabel}}, 20, 8);
+    choices->insertStretch(0, 1);
     choices->addStretch(1);
     layout->addLayout(choices);
     layout->addStretch(1);
@@ -316,14 +329,7 @@ QWidget* OnboardingView::makeWorkflowStep(const MainBundle& bundle, const Symbol
 
 QWidget* OnboardingView::makeQuickSetupStep(const SymbolImages& symbols) {
     auto* step = new QWidget;
-    auto* layout = new QVBoxLayout(step);
-    layout->setContentsMargins(kStepMarginHorizontal, 34, kStepMarginHorizontal, 0);
-    layout->setSpacing(0);
-    m_quickTitle = centeredLabel(SettingsTextStyle::title);
-    m_quickSubtitle = centeredLabel(SettingsTextStyle::secondary);
-    layout->addWidget(m_quickTitle);
-    layout->addSpacing(8);
-    layout->addWidget(m_quickSubtitle);
+    QVBoxLayout* layout = makeStepLayout(step, m_quickTitle, m_quickSubtitle);
     layout->addSpacing(22);
 
     m_themeTitle = makeSettingsLabel(SettingsTextStyle::sectionTitle);
@@ -334,16 +340,7 @@ QWidget* OnboardingView::makeQuickSetupStep(const SymbolImages& symbols) {
     m_light = new OnboardingChoiceCard({}, symbols, QStringLiteral("sun.max.fill"), kThemeSymbolArea);
     m_darkLabel = centeredLabel(SettingsTextStyle::body);
     m_lightLabel = centeredLabel(SettingsTextStyle::body);
-    auto* themes = new QHBoxLayout;
-    themes->setSpacing(16);
-    for (const auto& [card, label] : {std::pair{m_dark, m_darkLabel}, std::pair{m_light, m_lightLabel}}) {
-        auto* column = new QVBoxLayout;
-        column->setSpacing(6);
-        column->addWidget(card, 0, Qt::AlignHCenter);
-        label->setFixedWidth(card->sizeHint().width());
-        column->addWidget(label, 0, Qt::AlignHCenter);
-        themes->addLayout(column);
-    }
+    QHBoxLayout* themes = makeChoiceColumns({{m_dark, m_darkLabel}, {m_light, m_lightLabel}}, 16, 6);
     themes->addStretch(1);
     layout->addLayout(themes);
     layout->addSpacing(20);

@@ -6,7 +6,6 @@
 #include "mainwindow/toggle_switch.h"
 #include "settings/localization.h"
 
-#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -31,10 +30,7 @@ PopupSettingsView::PopupSettingsView(AppSettings& settings, const Localization& 
       m_visualSection(new SettingsSection), m_showTitle(new ToggleSwitch), m_showNames(new ToggleSwitch),
       m_columns(new SegmentedPicker), m_position(new SegmentedPicker), m_animation(new SegmentedPicker),
       m_blur(new SegmentedPicker) {
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    auto* body = new SettingsPageBody;
-    outer->addWidget(body);
+    SettingsPageBody* body = makePageBody();
 
     body->addSection(m_layoutSection);
     m_showTitleRow = m_layoutSection->addRow(new SettingsRow(m_showTitle));

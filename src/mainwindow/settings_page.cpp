@@ -7,7 +7,7 @@
 #include "settings/localization.h"
 
 #include <QEvent>
-#include <QLayout>
+#include <QVBoxLayout>
 
 namespace tessly {
 
@@ -45,6 +45,14 @@ QString SettingsPage::title() const {
 
 QString SettingsPage::text(const QString& key) const {
     return m_l10n.localizedString(key);
+}
+
+SettingsPageBody* SettingsPage::makePageBody() {
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    auto* body = new SettingsPageBody;
+    outer->addWidget(body);
+    return body;
 }
 
 SettingsRow* SettingsPage::makeSliderRow(const SliderSpec& spec, std::function<void(double)> onChange) {

@@ -20,6 +20,7 @@
 namespace tessly {
 
 class Localization;
+class SettingsPageBody;
 class SettingsRow;
 struct SliderSpec;
 
@@ -62,6 +63,8 @@ protected:
     /// The text of `key` in the current language.
     [[nodiscard]] QString text(const QString& key) const;
 
+    /// The page's content: a body with the page's margins filling the page.
+    [[nodiscard]] SettingsPageBody* makePageBody();
     /// A row holding a slider over `spec`, with the slider's value written beside it; `onChange` hears each
     /// value the user moves it to.
     [[nodiscard]] SettingsRow* makeSliderRow(const SliderSpec& spec, std::function<void(double)> onChange);

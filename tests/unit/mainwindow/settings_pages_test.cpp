@@ -11,6 +11,8 @@
 #include "mainwindow/popup_settings_view.h"
 #include "mainwindow/segmented_picker.h"
 #include "mainwindow/settings_controls.h"
+#include "mainwindow/settings_style.h"
+#include "mainwindow/tile_style_editing.h"
 #include "mainwindow/tile_preview_view.h"
 #include "mainwindow/toggle_switch.h"
 #include "model/folder_store.h"
@@ -22,7 +24,9 @@
 #include "support/recording_helper_actions.h"
 #include "support/settings_harness.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QMouseEvent>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -291,6 +295,124 @@ TEST_F(SettingsPagesTest, OnboardingRunsOnReturnAppliesTheWorkflowDefaultAndFini
     EXPECT_TRUE(finishes.isEmpty());
     QTest::keyClick(&page, Qt::Key_Enter);
     EXPECT_EQ(finishes, QList<bool>{false});
+}
+
+} // namespace
+} // namespace tessly
+
+namespace tessly {
+namespace {
+
+TEST(SettingsControlsTest, RightToLeftArrowsPointTheWayTheyLookAndADisabledSwitchIgnoresKeys) {
+    NativeSlider slider(kCornerRadiusSlider);
+    slider.setLayoutDirection(Qt::RightToLeft);
+    slider.setValue(12);
+    QTest::keyClick(&slider, Qt::Key_Left);
+    EXPECT_EQ(slider.value(), 13.0);
+    QTest::keyClick(&slider, Qt::Key_Up);
+    EXPECT_EQ(slider.value(), 14.0);
+
+    ToggleSwitch toggle;
+    toggle.setEnabled(false);
+    QSignalSpy byUser(&toggle, &ToggleSwitch::toggledByUser);
+    QTest::keyClick(&toggle, Qt::Key_Space);
+    EXPECT_FALSE(toggle.isChecked());
+    EXPECT_EQ(byUser.count(), 0);
+}
+
+TEST(SettingsControlsTest, ARowShowsItsSubtitleAndValueOnlyWhenThereAreSome) {
+    SettingsRow row(new ToggleSwitch);
+    row.setTitle("Border");
+    EXPECT_FALSE(row.subtitleLabel()->isVisibleTo(&row));
+    EXPECT_EQ(row.valueLabel(), nullptr);
+    row.setSubtitle("Around the tile");
+    EXPECT_TRUE(row.subtitleLabel()->isVisibleTo(&row));
+    EXPECT_EQ(row.control()->accessibleDescription(), "Around the tile");
+    row.setSubtitle("");
+    EXPECT_FALSE(row.subtitleLabel()->isVisibleTo(&row));
+    row.setValueText("3 pt");
+    ASSERT_NE(row.valueLabel(), nullptr);
+    EXPECT_EQ(row.valueLabel()->text(), "3 pt");
+}
+
+TEST_F(SettingsPagesTest, ThePagesAndThePickerWindowFollowTheThemeAtOnce) {
+    addFolders();
+    settings->setAppTheme(AppThemeMode::dark);
+    AppearanceSettingsView page(*settings, l10n, store, symbols, icons);
+    page.openCustomColorPicker();
+    CustomColorPickerPopup* picker = page.customColorPicker();
+    ASSERT_TRUE(picker);
+    const auto background = [](const QWidget& w) { return w.palette().color(kSectionBackgroundRole); };
+    EXPECT_EQ(background(page), settingsColors(AppThemeMode::dark).sectionBackground);
+    EXPECT_EQ(background(*picker), settingsColors(AppThemeMode::dark).sectionBackground);
+    settings->setAppTheme(AppThemeMode::light);
+    EXPECT_EQ(background(page), settingsColors(AppThemeMode::light).sectionBackground);
+    EXPECT_EQ(background(*picker->square()), settingsColors(AppThemeMode::light).sectionBackground);
+}
+
+TEST_F(SettingsPagesTest, ADragAcrossThePreviewStepsOnlyWhenItGoesFarEnough) {
+    addFolders();
+    AppearanceSettingsView page(*settings, l10n, store, symbols, icons);
+    TilePreviewView* preview = page.preview();
+    preview->resize(preview->sizeHint());
+    const QPoint start(preview->width() / 2, preview->height() / 2);
+    const auto drag = [&](int dx) {
+        QTest::mousePress(preview, Qt::LeftButton, {}, start);
+        QMouseEvent move(QEvent::MouseMove, QPointF(start + QPoint(dx, 0)),
+                         preview->mapToGlobal(QPointF(start + QPoint(dx, 0))), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(preview, &move);
+        QTest::mouseRelease(preview, Qt::LeftButton, {}, start + QPoint(dx, 0));
+    };
+    drag(-20);
+    EXPECT_EQ(page.selectedPreviewID(), std::nullopt);
+    EXPECT_EQ(preview->dragOffset(), 0.0);
+    drag(-static_cast<int>(kPreviewDragThreshold) - 10);
+    EXPECT_EQ(page.selectedPreviewID(), b.id);
+    EXPECT_EQ(preview->shownFolder(), b.id);
+    drag(200);
+    EXPECT_EQ(page.selectedPreviewID(), a.id);
+    EXPECT_FALSE(preview->previousButton()->isEnabled());
+    EXPECT_TRUE(preview->nextButton()->isEnabled());
+}
+
+TEST_F(SettingsPagesTest, WhenTheEditedFolderIsDeletedThePageEditsTheFirstAndAnUnreadableCustomColourStillOpens) {
+    addFolders();
+    AppearanceSettingsView page(*settings, l10n, store, symbols, icons);
+    page.setSelectedPreviewID(b.id);
+    AppFolder broken = a;
+    broken.tileStyle.backgroundStyle = TileBackground::custom;
+    broken.tileStyle.customHex = QStringLiteral("not a colour");
+    store.setFolders({broken});
+    EXPECT_EQ(page.preview()->shownFolder(), a.id);
+    EXPECT_TRUE(page.colorCircles().back()->isChosen());
+    // The picker starts from the plate the tile shows for a colour it cannot read: the light one.
+    page.colorCircles().back()->click();
+    ASSERT_TRUE(page.customColorPicker());
+    EXPECT_EQ(page.customColorPicker()->hexField()->text(), "F2F2F2");
+    EXPECT_EQ(store.folders()[0].tileStyle.customHex, "not a colour");
+    // A swatch is stored as its own colour.
+    const QList<ColorCircle*> swatches = page.customColorPicker()->findChildren<ColorCircle*>();
+    ASSERT_FALSE(swatches.isEmpty());
+    swatches.first()->click();
+    EXPECT_EQ(store.folders()[0].tileStyle.customHex, customHexText(swatches.first()->color()));
+}
+
+TEST_F(SettingsPagesTest, OnboardingGoesBackWithoutApplyingTheDefaultAgainAndSpeaksTheLanguageChosen) {
+    OnboardingView page(*settings, l10n, bundle, symbols, [](bool) {});
+    page.nextButton()->click();
+    page.centerCard()->click();
+    const int announcements = popupAnnouncements;
+    page.backButton()->click();
+    EXPECT_EQ(page.flow().step(), OnboardingStep::welcome);
+    EXPECT_FALSE(page.backButton()->isVisibleTo(&page));
+    page.nextButton()->click();
+    EXPECT_EQ(settings->popupPosition(), PopupPosition::center);
+    EXPECT_EQ(popupAnnouncements, announcements);
+    EXPECT_EQ(page.nextButton()->text(), "Continue");
+    settings->setLanguage(AppLanguage::ukrainian);
+    EXPECT_EQ(page.nextButton()->text(), "Далі");
+    EXPECT_EQ(page.centerCard()->accessibleName(), "По центру екрана");
 }
 
 } // namespace

@@ -21,7 +21,10 @@
 #include "platform/linux/workspace_icons_linux.h"
 #include "platform/linux/workspace_linux.h"
 #include "platform/notification_center.h"
+#include "mainwindow/main_window_maker.h"
 #include "settings/localization.h"
+#include "shell/main_window_controller.h"
+#include "shell/menu_bar_menu.h"
 #include "shell/popup_view_maker.h"
 #include "shell/tessly_process.h"
 
@@ -142,6 +145,9 @@ int run(int argc, char** argv) {
                                     &updater,
                                     QCoreApplication::arguments().mid(1),
                                     &fileWatchers};
+    // The main application's window controller exists once the process's settings do; until then (and in a
+    // helper) a reveal does nothing.
+    std::unique_ptr<MainWindowController> windowController;
     TesslyProcess process(services,
                           folderPopupViewMaker(icons, symbols, workspace, queue,
                                                PopupWindowEffects{compositorIsRunning, requestBlurBehind},
@@ -149,10 +155,41 @@ int run(int argc, char** argv) {
                                                    return localization ? localization->localizedString(key)
                                                                        : key;
                                                }),
-                          {});
+                          [&windowController](NavigationPage page) {
+                              if (windowController) {
+                                  windowController->revealMainWindow(page);
+                              }
+                          });
     localization = std::make_unique<Localization>(process.settings(), *bundle, &console);
     process.launch();
+
+    std::unique_ptr<TesslyMenuBarMenu> menuBarMenu;
+    if (!process.helpers().isHelperProcess()) {
+        windowController =
+            std::make_unique<MainWindowController>(application, queue, notifications, process.settings());
+        // The main window's scene: what opens the window (it deletes itself when closed, and a reveal makes a
+        // new one).
+        const std::function<void()> openMainWindow = [&] {
+            if (windowController->findMainWindow()) {
+                return;
+            }
+            MainWindowView* window = makeMainWindow(MainWindowServices{
+                process.settings(), process.store(), *localization, *bundle, symbols, icons, updater,
+                *windowController, queue, notifications, [&](QWidget& made) {
+                    setWindowIdentifier(made, QString::fromLatin1(kMainWindowIdentifier));
+                }});
+            window->show();
+            windowController->registerMainWindow(windowController->findMainWindow());
+        };
+        // The scene opens its window at launch and hands over how to open it again.
+        openMainWindow();
+        windowController->registerOpenWindowAction(openMainWindow);
+        menuBarMenu = std::make_unique<TesslyMenuBarMenu>(MenuBarMenuParts{
+            process.settings(), *windowController, application, queue, notifications, symbols, console,
+            [&localization](const QString& key) { return localization->localizedString(key); }, openMainWindow});
+    }
     const int status = QCoreApplication::exec();
+    menuBarMenu.reset();
     process.terminate();
     return status;
 }

@@ -11,6 +11,7 @@
 #include "mainwindow/appearance_settings_view.h"
 #include "mainwindow/custom_color_picker_popup.h"
 #include "mainwindow/general_settings_view.h"
+#include "mainwindow/main_window_maker.h"
 #include "mainwindow/onboarding_view.h"
 #include "mainwindow/popup_settings_view.h"
 #include "mainwindow/settings_style.h"
@@ -23,6 +24,7 @@
 #include "settings/localization.h"
 #include "support/recording_helper_actions.h"
 #include "support/settings_harness.h"
+#include "support/shell_doubles.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -107,6 +109,8 @@ struct Preview {
     LinuxSymbolImages symbols{QStringLiteral(TESSLY_RESOURCES_DIR "/symbols.tsv"), QStringLiteral(TESSLY_SYMBOL_FONT)};
     LinuxWorkspaceIcons icons{QStringLiteral(TESSLY_RESOURCES_DIR "/images")};
     SilentUpdater updater;
+    RecordingApplication application;
+    MainWindowController controller{application, harness.time, harness.center, *harness.settings};
 };
 
 /// Runs the event loop until `done` or the deadline.
@@ -116,6 +120,12 @@ bool processUntil(const std::function<bool()>& done, int milliseconds) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     }
     return done();
+}
+
+/// Lets animations (switch knobs, a sliding step, the window following its page) finish.
+void settle() {
+    QDeadlineTimer settle(350);
+    processUntil([&] { return settle.hasExpired(); }, 450);
 }
 
 /// Shows `widget` as a window of its preferred size, lets it settle and draws it into `path`.
@@ -181,6 +191,42 @@ int run(const QString& outputDirectory) {
             preview.useFolders(false);
             AppearanceSettingsView empty(settings, preview.l10n, preview.store, preview.symbols, preview.icons);
             save(empty, QStringLiteral("appearance-no-folders") + suffix);
+
+            // The whole window: each page in its frame, at the size the window takes for it.
+            preview.useFolders(true);
+            settings.setHasCompletedOnboarding(true);
+            MainWindowView* window = makeMainWindow(MainWindowServices{
+                settings, preview.store, preview.l10n, preview.bundle, preview.symbols, preview.icons, preview.updater,
+                preview.controller, preview.harness.time, preview.harness.center, {}});
+            window->show();
+            processUntil([&] { return window->windowHandle() && window->windowHandle()->isExposed(); }, 3000);
+            for (const auto& [page, name] : {std::pair{NavigationPage::allFolders, "folders"},
+                                             std::pair{NavigationPage::general, "general"},
+                                             std::pair{NavigationPage::tile, "appearance"},
+                                             std::pair{NavigationPage::popup, "popup"},
+                                             std::pair{NavigationPage::about, "about"}}) {
+                window->select(page);
+                settle();
+                const QString path = outputDirectory + QStringLiteral("/window-") + name + suffix + ".png";
+                if (!window->grab().save(path)) {
+                    ++failures;
+                }
+                out << path << '\n';
+            }
+            window->close();
+            processUntil([] { return false; }, 50);
+            settings.setHasCompletedOnboarding(false);
+            MainWindowView* first = makeMainWindow(MainWindowServices{
+                settings, preview.store, preview.l10n, preview.bundle, preview.symbols, preview.icons, preview.updater,
+                preview.controller, preview.harness.time, preview.harness.center, {}});
+            first->show();
+            settle();
+            const QString firstPath = outputDirectory + QStringLiteral("/window-onboarding") + suffix + ".png";
+            failures += first->grab().save(firstPath) ? 0 : 1;
+            out << firstPath << '\n';
+            first->close();
+            settings.setHasCompletedOnboarding(true);
+            preview.useFolders(false);
 
             OnboardingView onboarding(settings, preview.l10n, preview.bundle, preview.symbols, [](bool) {});
             save(onboarding, QStringLiteral("onboarding-1-welcome") + suffix);

@@ -1,0 +1,69 @@
+#include "mainwindow/main_window_maker.h"
+
+#include "mainwindow/about_view.h"
+#include "mainwindow/appearance_settings_view.h"
+#include "mainwindow/general_settings_view.h"
+#include "mainwindow/onboarding_view.h"
+#include "mainwindow/plain_folder_list_view.h"
+#include "mainwindow/popup_settings_view.h"
+#include "mainwindow/settings_style.h"
+
+#include <QVBoxLayout>
+
+namespace tessly {
+
+MainWindowView* makeMainWindow(const MainWindowServices& services) {
+    const MainWindowServices s = services;
+    MainWindowParts parts{
+        s.settings,
+        s.store,
+        s.localization,
+        s.symbols,
+        s.controller,
+        s.queue,
+        s.notifications,
+        [s] {
+            // The list inside the margins the settings pages keep.
+            auto* page = new QWidget;
+            auto* layout = new QVBoxLayout(page);
+            layout->setContentsMargins(settings_metrics::kPageMarginHorizontal, settings_metrics::kPageMarginVertical / 2,
+                                       settings_metrics::kPageMarginHorizontal, settings_metrics::kPageMarginVertical);
+            layout->addWidget(new PlainFolderListView(s.store, s.localization, page));
+            page->setFocusProxy(page->findChild<PlainFolderListView*>());
+            return page;
+        },
+        [s](NavigationPage page) -> SettingsPage* {
+            switch (page) {
+            case NavigationPage::general:
+                return new GeneralSettingsView(s.settings, s.localization);
+            case NavigationPage::tile:
+                return new AppearanceSettingsView(s.settings, s.localization, s.store, s.symbols, s.icons);
+            case NavigationPage::popup:
+                return new PopupSettingsView(s.settings, s.localization);
+            case NavigationPage::about:
+                return new AboutView(s.settings, s.localization, s.bundle, s.updater);
+            case NavigationPage::allFolders:
+                break;
+            }
+            return nullptr;
+        },
+        [s](std::function<void(bool)> finish) -> QWidget* {
+            return new OnboardingView(s.settings, s.localization, s.bundle, s.symbols, std::move(finish));
+        },
+        {},
+        {},
+        [s](QWidget& window) {
+            if (s.identify) {
+                s.identify(window);
+            }
+        }};
+    auto* window = new MainWindowView(std::move(parts));
+    QObject::connect(window, &MainWindowView::filterChanged, window, [window](FolderVisibilityFilter filter) {
+        if (auto* list = window->findChild<PlainFolderListView*>()) {
+            list->setFilter(filter);
+        }
+    });
+    return window;
+}
+
+} // namespace tessly

@@ -1,0 +1,35 @@
+// The main window as the program makes it: the frame with the folders list, the settings pages, the about
+// page and the onboarding, over the process's settings, folder store and platform services.
+//
+//     MainWindowView* window = makeMainWindow(services);
+//     window->show();
+//
+// Main thread only.
+#pragma once
+
+#include "mainwindow/main_window_view.h"
+#include "platform/gui/workspace_icons.h"
+#include "platform/main_bundle.h"
+#include "platform/software_updater.h"
+
+namespace tessly {
+
+struct MainWindowServices {
+    AppSettings& settings;
+    FolderStore& store;
+    const Localization& localization;
+    const MainBundle& bundle;
+    const SymbolImages& symbols;
+    const WorkspaceIcons& icons;
+    SoftwareUpdater& updater;
+    MainWindowController& controller;
+    MainQueue& queue;
+    NotificationCenter& notifications;
+    /// Gives the window its identifier; the controller is told of it by the maker.
+    std::function<void(QWidget&)> identify;
+};
+
+/// A new main window, not shown yet; it deletes itself when closed.
+[[nodiscard]] MainWindowView* makeMainWindow(const MainWindowServices& services);
+
+} // namespace tessly

@@ -1,0 +1,461 @@
+#include "mainwindow/main_window_view.h"
+
+#include "mainwindow/settings_page.h"
+#include "mainwindow/settings_style.h"
+#include "mainwindow/window_title_bar.h"
+#include "model/notification_names.h"
+#include "settings/localization.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QShortcut>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+#include <QWindow>
+
+namespace tessly {
+
+namespace {
+
+/// The band along the window's edges where a press resizes it.
+constexpr int kResizeBand = 5;
+constexpr int kTitleBarHeight = 46;
+constexpr int kTitleBarSideMargin = 14;
+constexpr int kLightsTabsSpacing = 18;
+constexpr int kPageResizeMilliseconds = 250;
+constexpr int kOnboardingFinishMilliseconds = 200;
+constexpr double kNewFolderAfterOnboardingSeconds = 0.08;
+constexpr int kSheetCornerRadius = 12;
+
+/// The dimmed window behind a sheet: it takes the clicks meant for the window and draws the sheet's card.
+class SheetScrim final : public QWidget {
+public:
+    explicit SheetScrim(QWidget* parent) : QWidget(parent) { setAttribute(Qt::WA_NoSystemBackground); }
+    void setContent(QWidget* content) {
+        m_content = content;
+        if (content) {
+            content->setParent(this);
+            content->show();
+            content->setFocus(Qt::OtherFocusReason);
+        }
+        layOut();
+    }
+    void layOut() {
+        if (!m_content) {
+            return;
+        }
+        const QSize hint = m_content->sizeHint().boundedTo(size() - QSize(48, 48));
+        m_content->setGeometry(QRect(QPoint((width() - hint.width()) / 2, (height() - hint.height()) / 3), hint));
+    }
+
+protected:
+    void resizeEvent(QResizeEvent*) override { layOut(); }
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.fillRect(rect(), QColor(0, 0, 0, 90));
+        if (m_content) {
+            painter.setPen(QPen(palette().color(kSectionBorderRole), 1));
+            painter.setBrush(palette().color(kWindowBackgroundRole));
+            painter.drawRoundedRect(QRectF(m_content->geometry()).adjusted(-0.5, -0.5, 0.5, 0.5), kSheetCornerRadius,
+                                    kSheetCornerRadius);
+        }
+    }
+    void mousePressEvent(QMouseEvent* event) override { event->accept(); }
+
+private:
+    QPointer<QWidget> m_content;
+};
+
+} // namespace
+
+MainWindowView::MainWindowView(MainWindowParts parts, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_parts(std::move(parts)),
+      m_resize(this, "geometry") {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Tessly"));
+    setMouseTracking(true);
+
+    auto* root = new QVBoxLayout(this);
+    root->setContentsMargins(kResizeBand, 0, kResizeBand, kResizeBand);
+    root->setSpacing(0);
+
+    // The title bar: a press on any empty part of it moves the window.
+    m_titleBar = new TitleBarDragView(this);
+    m_titleBar->setFixedHeight(kTitleBarHeight);
+    auto* bar = new QHBoxLayout(m_titleBar);
+    bar->setContentsMargins(kTitleBarSideMargin - kResizeBand, 0, kTitleBarSideMargin - kResizeBand, 0);
+    bar->setSpacing(kLightsTabsSpacing);
+    m_lights = new CustomTrafficLights(m_parts.symbols, [this](const QString& key) { return text(key); }, m_titleBar);
+    bar->addWidget(m_lights, 0, Qt::AlignVCenter);
+    m_tabBar = new MainWindowTabBar(m_parts.symbols, [this](const QString& key) { return text(key); }, m_titleBar);
+    bar->addWidget(m_tabBar, 1, Qt::AlignVCenter);
+    root->addWidget(m_titleBar);
+
+    m_pages = new QStackedWidget(this);
+    root->addWidget(m_pages, 1);
+
+    connect(m_tabBar, &MainWindowTabBar::pageChosen, this, &MainWindowView::select);
+    connect(m_tabBar, &MainWindowTabBar::filterChosen, this, [this](FolderVisibilityFilter filter) {
+        m_filter = filter;
+        emit filterChanged(filter);
+    });
+    connect(m_tabBar, &MainWindowTabBar::themeToggled, this, [this] {
+        m_parts.settings.setAppTheme(m_parts.settings.appTheme() == AppThemeMode::dark ? AppThemeMode::light
+                                                                                      : AppThemeMode::dark);
+    });
+
+    // The window's own commands, as the program's menu has them elsewhere.
+    auto* open = new QShortcut(QKeySequence(QStringLiteral("Ctrl+O")), this);
+    connect(open, &QShortcut::activated, this,
+            [this] { m_parts.controller.revealMainWindow(NavigationPage::allFolders); });
+    auto* settings = new QShortcut(QKeySequence(QStringLiteral("Ctrl+,")), this);
+    connect(settings, &QShortcut::activated, this,
+            [this] { m_parts.controller.revealMainWindow(NavigationPage::general); });
+
+    m_observers.push_back(m_parts.notifications.addObserver(notification_names::kMainWindowNavigationRequested,
+                                                            [this](const Notification&) { takePendingDestination(); }));
+    m_observers.push_back(
+        m_parts.notifications.addObserver(notification_names::kLanguageChanged, [this](const Notification&) { retranslate(); }));
+    m_observers.push_back(
+        m_parts.notifications.addObserver(notification_names::kThemeChanged, [this](const Notification&) { applyTheme(); }));
+    m_storeConnection = connect(&m_parts.store, &FolderStore::changed, this, &MainWindowView::storeChanged);
+
+    m_resize.setDuration(kPageResizeMilliseconds);
+    m_resize.setEasingCurve(QEasingCurve::InOutCubic);
+    connect(&m_resize, &QPropertyAnimation::finished, this, [this] { m_sizingItself = false; });
+
+    applyTheme();
+    if (m_parts.settings.hasCompletedOnboarding()) {
+        buildPages();
+    } else {
+        showOnboarding();
+    }
+    resize(kFoldersPageInitialSize.toSize());
+    sizeToPage(false);
+    if (m_parts.windowCreated) {
+        m_parts.windowCreated(*this);
+    }
+}
+
+MainWindowView::~MainWindowView() {
+    for (const ObserverToken token : m_observers) {
+        m_parts.notifications.removeObserver(token);
+    }
+    if (m_pendingNewFolder) {
+        m_pendingNewFolder->cancel();
+    }
+}
+
+QString MainWindowView::text(const QString& key) const {
+    return m_parts.localization.localizedString(key);
+}
+
+void MainWindowView::buildPages() {
+    m_tabBar->show();
+    m_foldersPage = m_parts.makeFoldersPage ? m_parts.makeFoldersPage() : new QWidget;
+    m_pages->addWidget(m_foldersPage);
+    m_pages->setCurrentWidget(m_foldersPage);
+    m_tabBar->setSelection(m_selection, m_filter);
+}
+
+void MainWindowView::showOnboarding() {
+    m_tabBar->hide();
+    QPointer<MainWindowView> self(this);
+    m_onboarding = m_parts.makeOnboarding ? m_parts.makeOnboarding([self](bool createFolder) {
+        if (self) {
+            self->finishOnboarding(createFolder);
+        }
+    })
+                                          : nullptr;
+    if (!m_onboarding) {
+        // Nothing to show first: straight to the pages.
+        m_parts.settings.setHasCompletedOnboarding(true);
+        buildPages();
+        return;
+    }
+    m_pages->addWidget(m_onboarding);
+    m_pages->setCurrentWidget(m_onboarding);
+}
+
+void MainWindowView::finishOnboarding(bool createFolder) {
+    m_parts.settings.setHasCompletedOnboarding(true);
+    QWidget* onboarding = std::exchange(m_onboarding, nullptr);
+    m_selection = NavigationPage::allFolders;
+    buildPages();
+    if (onboarding) {
+        m_pages->removeWidget(onboarding);
+        onboarding->deleteLater();
+    }
+    m_resize.setDuration(kOnboardingFinishMilliseconds);
+    sizeToPage(isVisible());
+    m_resize.setDuration(kPageResizeMilliseconds);
+    if (createFolder) {
+        QPointer<MainWindowView> self(this);
+        m_pendingNewFolder = m_parts.queue.asyncAfter(kNewFolderAfterOnboardingSeconds, [self] {
+            if (self) {
+                self->m_parts.store.setFolderToEdit(std::nullopt);
+                self->m_parts.store.setShowingFolderEditor(true);
+            }
+        });
+    }
+}
+
+QWidget* MainWindowView::pageWidget(NavigationPage page) {
+    if (page == NavigationPage::allFolders) {
+        return m_foldersPage;
+    }
+    const auto found = m_settingsPages.find(page);
+    if (found != m_settingsPages.end()) {
+        return found->second;
+    }
+    SettingsPage* made = m_parts.makeSettingsPage ? m_parts.makeSettingsPage(page) : nullptr;
+    if (!made) {
+        return nullptr;
+    }
+    m_settingsPages.emplace(page, made);
+    m_pages->addWidget(made);
+    connect(made, &SettingsPage::preferredHeightChanged, this, [this, made] {
+        if (pageWidget(m_selection) == made) {
+            sizeToPage(true);
+        }
+    });
+    return made;
+}
+
+void MainWindowView::select(NavigationPage page) {
+    if (m_onboarding) {
+        // The pages wait until the onboarding is done; the request is kept as the first page after it.
+        m_selection = page;
+        return;
+    }
+    QWidget* widget = pageWidget(page);
+    if (!widget) {
+        return;
+    }
+    const bool changed = page != m_selection || m_pages->currentWidget() != widget;
+    m_selection = page;
+    QWidget* focused = QApplication::focusWidget();
+    const bool focusInPages = focused && m_pages->isAncestorOf(focused);
+    m_pages->setCurrentWidget(widget);
+    // The page, not its first control, holds the keyboard after a change of page (the tab that was pressed
+    // keeps it).
+    if (focusInPages || !focused) {
+        widget->setFocus(Qt::OtherFocusReason);
+    }
+    m_tabBar->setSelection(page, m_filter);
+    if (changed) {
+        sizeToPage(isVisible());
+    }
+}
+
+void MainWindowView::takePendingDestination() {
+    if (const std::optional<NavigationPage> page = m_parts.controller.takePendingDestination()) {
+        select(*page);
+    }
+}
+
+void MainWindowView::sizeToPage(bool animated) {
+    const QRect current = geometry();
+    if (m_onboarding) {
+        const QSize wanted = m_onboarding->sizeHint() + QSize(2 * kResizeBand, kTitleBarHeight + kResizeBand);
+        setMinimumSize(MainWindowSizing::minimumSize(NavigationPage::general).toSize());
+        if (!isFullScreen() && !isMinimized()) {
+            m_sizingItself = true;
+            resize(wanted.expandedTo(minimumSize()));
+            m_sizingItself = false;
+        }
+        return;
+    }
+    std::optional<double> measured;
+    if (m_selection != NavigationPage::allFolders) {
+        if (const auto found = m_settingsPages.find(m_selection); found != m_settingsPages.end()) {
+            const int pageWidth = current.width() - 2 * kResizeBand;
+            measured = found->second->preferredHeight(pageWidth) + kTitleBarHeight + kResizeBand;
+        }
+    }
+    if (isFullScreen() || isMinimized()) {
+        return;
+    }
+    setMinimumSize(0, 0);
+    const std::optional<QRectF> frame = m_sizing.frameFor(m_selection, QRectF(current), measured, false, false);
+    if (!frame) {
+        return;
+    }
+    const QRect target = frame->toAlignedRect();
+    // A newer size replaces a resize still under way.
+    m_resize.stop();
+    if (animated && target != current) {
+        m_sizingItself = true;
+        m_resize.setStartValue(current);
+        m_resize.setEndValue(target);
+        m_resize.start();
+    } else {
+        m_sizingItself = true;
+        setGeometry(target);
+        m_sizingItself = false;
+    }
+    setMinimumSize(MainWindowSizing::minimumSize(m_selection).toSize());
+}
+
+void MainWindowView::showEvent(QShowEvent* event) {
+    if (!m_shownOnce) {
+        // A new window opens in the middle of the screen's free area, as a scene's window does.
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            QRect frame = geometry();
+            frame.moveCenter(screen->availableGeometry().center());
+            frame.moveTop(std::max(frame.top(), screen->availableGeometry().top()));
+            m_sizingItself = true;
+            setGeometry(frame);
+            m_sizingItself = false;
+        }
+    }
+    QWidget::showEvent(event);
+    if (!m_shownOnce) {
+        m_shownOnce = true;
+        takePendingDestination();
+        // The keyboard starts in the page, not on the window's lights.
+        if (QWidget* page = m_pages->currentWidget()) {
+            page->setFocus(Qt::OtherFocusReason);
+        }
+    }
+}
+
+void MainWindowView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (!m_sizingItself && !m_onboarding && m_selection == NavigationPage::allFolders && isVisible() &&
+        !isFullScreen() && !isMinimized()) {
+        m_sizing.rememberFoldersPageSize(QSizeF(size()));
+    }
+    if (m_sheetScrim) {
+        m_sheetScrim->setGeometry(rect());
+    }
+}
+
+void MainWindowView::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange) {
+        // The window lights turn grey while another window has the keyboard.
+        m_lights->update();
+    }
+}
+
+void MainWindowView::applyTheme() {
+    const SettingsColors colors = settingsColors(m_parts.settings.appTheme());
+    setPalette(settingsQPalette(colors));
+    m_tabBar->setTheme(m_parts.settings.appTheme());
+    update();
+}
+
+void MainWindowView::retranslate() {
+    m_lights->retranslate();
+    m_tabBar->retranslate();
+    if (m_selection != NavigationPage::allFolders) {
+        sizeToPage(true);
+    }
+}
+
+void MainWindowView::storeChanged(FolderStore::Field field) {
+    if (field == FolderStore::Field::showingFolderEditor) {
+        if (m_parts.store.showingFolderEditor() && m_parts.makeFolderEditor) {
+            presentSheet(m_parts.makeFolderEditor());
+        } else if (!m_parts.store.showingFolderEditor()) {
+            dismissSheet();
+        }
+    } else if (field == FolderStore::Field::showingAppPicker) {
+        if (m_parts.store.showingAppPicker() && m_parts.makeAppPicker) {
+            presentSheet(m_parts.makeAppPicker());
+        } else if (!m_parts.store.showingAppPicker()) {
+            dismissSheet();
+        }
+    }
+}
+
+void MainWindowView::presentSheet(QWidget* content) {
+    if (!content) {
+        return;
+    }
+    dismissSheet();
+    auto* scrim = new SheetScrim(this);
+    scrim->setGeometry(rect());
+    scrim->setPalette(palette());
+    scrim->setContent(content);
+    scrim->show();
+    scrim->raise();
+    m_sheetScrim = scrim;
+    m_sheet = content;
+}
+
+void MainWindowView::dismissSheet() {
+    if (m_sheetScrim) {
+        m_sheetScrim->deleteLater();
+        m_sheetScrim = nullptr;
+    }
+    m_sheet = nullptr;
+}
+
+void MainWindowView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().color(kWindowBackgroundRole));
+    // A hairline edge keeps the window apart from a background of its own colour.
+    painter.setPen(palette().color(kSectionBorderRole));
+    painter.drawRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
+}
+
+Qt::Edges MainWindowView::edgesAt(const QPoint& position) const {
+    Qt::Edges edges;
+    if (isFullScreen()) {
+        return edges;
+    }
+    if (position.x() < kResizeBand) {
+        edges |= Qt::LeftEdge;
+    } else if (position.x() >= width() - kResizeBand) {
+        edges |= Qt::RightEdge;
+    }
+    if (position.y() < kResizeBand) {
+        edges |= Qt::TopEdge;
+    } else if (position.y() >= height() - kResizeBand) {
+        edges |= Qt::BottomEdge;
+    }
+    return edges;
+}
+
+bool MainWindowView::event(QEvent* event) {
+    if (event->type() == QEvent::Leave) {
+        unsetCursor();
+    }
+    return QWidget::event(event);
+}
+
+void MainWindowView::mouseMoveEvent(QMouseEvent* event) {
+    const Qt::Edges edges = edgesAt(event->position().toPoint());
+    if (edges == (Qt::LeftEdge | Qt::TopEdge) || edges == (Qt::RightEdge | Qt::BottomEdge)) {
+        setCursor(Qt::SizeFDiagCursor);
+    } else if (edges == (Qt::RightEdge | Qt::TopEdge) || edges == (Qt::LeftEdge | Qt::BottomEdge)) {
+        setCursor(Qt::SizeBDiagCursor);
+    } else if (edges & (Qt::LeftEdge | Qt::RightEdge)) {
+        setCursor(Qt::SizeHorCursor);
+    } else if (edges & (Qt::TopEdge | Qt::BottomEdge)) {
+        setCursor(Qt::SizeVerCursor);
+    } else {
+        unsetCursor();
+    }
+    QWidget::mouseMoveEvent(event);
+}
+
+void MainWindowView::mousePressEvent(QMouseEvent* event) {
+    const Qt::Edges edges = edgesAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton && edges && windowHandle()) {
+        // The window manager resizes, as it does at a title-barred window's edges; the minimum size holds.
+        windowHandle()->startSystemResize(edges);
+        event->accept();
+        return;
+    }
+    QWidget::mousePressEvent(event);
+}
+
+} // namespace tessly

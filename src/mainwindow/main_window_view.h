@@ -1,0 +1,131 @@
+// The main application's window: its own title bar (the window lights and a stretch that moves the window),
+// the tab bar, and the page of the selection; or, until the user has been through it, the onboarding. The
+// window follows the page in size (the folders page returns to the size the user gave it, a settings page is as
+// tall as its content, the top edge stays), can be resized at its edges, and presents the folder editor and
+// the application picker as sheets when the folder store asks for them.
+//
+//     MainWindowView* window = new MainWindowView(parts);   // deletes itself when closed
+//     window->show();                                        // takes the page the controller holds for it
+//
+// The window carries the title "Tessly"; `windowCreated` gives it the main window's identifier and registers
+// it with the controller. Main thread only.
+#pragma once
+
+#include "mainwindow/main_window_sizing.h"
+#include "mainwindow/main_window_tab_bar.h"
+#include "model/folder_store.h"
+#include "platform/gui/symbol_images.h"
+#include "platform/main_queue.h"
+#include "platform/notification_center.h"
+#include "settings/app_settings.h"
+#include "shell/main_window_controller.h"
+
+#include <QPointer>
+#include <QPropertyAnimation>
+#include <QWidget>
+
+#include <functional>
+#include <map>
+
+class QStackedWidget;
+
+namespace tessly {
+
+class CustomTrafficLights;
+class Localization;
+class SettingsPage;
+
+struct MainWindowParts {
+    AppSettings& settings;
+    FolderStore& store;
+    const Localization& localization;
+    const SymbolImages& symbols;
+    MainWindowController& controller;
+    MainQueue& queue;
+    /// The process's local notification centre.
+    NotificationCenter& notifications;
+    /// The folders page (made once per window).
+    std::function<QWidget*()> makeFoldersPage;
+    /// A settings page: general, tile, popup or about (each made when first shown).
+    std::function<SettingsPage*(NavigationPage)> makeSettingsPage;
+    /// The onboarding; it calls its argument when the user finishes (true: make a first folder next).
+    std::function<QWidget*(std::function<void(bool)>)> makeOnboarding;
+    /// The folder editor's and the application picker's content, when the store asks for them; nothing
+    /// presents nothing.
+    std::function<QWidget*()> makeFolderEditor;
+    std::function<QWidget*()> makeAppPicker;
+    /// Called once with the window, before it is first shown.
+    std::function<void(QWidget&)> windowCreated;
+};
+
+class MainWindowView final : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit MainWindowView(MainWindowParts parts, QWidget* parent = nullptr);
+    ~MainWindowView() override;
+
+    /// Shows `page`; the window takes that page's size.
+    void select(NavigationPage page);
+    [[nodiscard]] NavigationPage selection() const { return m_selection; }
+    [[nodiscard]] FolderVisibilityFilter filter() const { return m_filter; }
+    [[nodiscard]] bool isShowingOnboarding() const { return m_onboarding != nullptr; }
+    [[nodiscard]] MainWindowTabBar* tabBar() const { return m_tabBar; }
+    /// The sheet shown over the window now, or nothing.
+    [[nodiscard]] QWidget* presentedSheet() const { return m_sheet; }
+    /// The folders page's size as the window remembers it.
+    [[nodiscard]] const MainWindowSizing& sizing() const { return m_sizing; }
+
+    /// Shows `content` as a sheet over the window (the window's own controls wait); replaces any other.
+    void presentSheet(QWidget* content);
+    void dismissSheet();
+
+signals:
+    /// The filter chosen in the tab bar; the folders page lists accordingly.
+    void filterChanged(tessly::FolderVisibilityFilter filter);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    bool event(QEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    void buildPages();
+    void showOnboarding();
+    void finishOnboarding(bool createFolder);
+    void takePendingDestination();
+    void applyTheme();
+    void retranslate();
+    void sizeToPage(bool animated);
+    void storeChanged(FolderStore::Field field);
+    [[nodiscard]] QWidget* pageWidget(NavigationPage page);
+    [[nodiscard]] Qt::Edges edgesAt(const QPoint& position) const;
+    [[nodiscard]] QString text(const QString& key) const;
+
+    MainWindowParts m_parts;
+    NavigationPage m_selection = NavigationPage::allFolders;
+    FolderVisibilityFilter m_filter = FolderVisibilityFilter::all;
+    MainWindowSizing m_sizing;
+    QWidget* m_titleBar = nullptr;
+    CustomTrafficLights* m_lights = nullptr;
+    MainWindowTabBar* m_tabBar = nullptr;
+    QStackedWidget* m_pages = nullptr;
+    QWidget* m_foldersPage = nullptr;
+    std::map<NavigationPage, SettingsPage*> m_settingsPages;
+    QWidget* m_onboarding = nullptr;
+    QPointer<QWidget> m_sheet;
+    QWidget* m_sheetScrim = nullptr;
+    QPropertyAnimation m_resize;
+    bool m_shownOnce = false;
+    /// Set while the window changes its own size, so that only the user's sizes are remembered.
+    bool m_sizingItself = false;
+    std::vector<ObserverToken> m_observers;
+    QMetaObject::Connection m_storeConnection;
+    WorkItemPtr m_pendingNewFolder;
+};
+
+} // namespace tessly

@@ -272,12 +272,20 @@ protected:
         tool.waitForFinished(10'000);
         return QString::fromLatin1(tool.readAllStandardOutput());
     }
-    /// The mapped windows of a process.
+    /// The mapped windows of a process. xdotool's own filter also lets through windows without an owner (the
+    /// root, another process's windows that carry no identifier), so each is checked.
     QStringList visibleWindowsOf(pid_t pid) {
-        QStringList windows = xdotool({"search", "--onlyvisible", "--pid", QString::number(pid), ""})
-                                  .split('\n', Qt::SkipEmptyParts);
-        for (const QString& root : xdotool({"search", "--maxdepth", "0", ""}).split('\n')) {
-            windows.removeAll(root); // the root window matches any search
+        QStringList windows;
+        const QString owned = QStringLiteral("_NET_WM_PID(CARDINAL) = %1").arg(pid);
+        for (const QString& window : xdotool({"search", "--onlyvisible", "--pid", QString::number(pid), ""})
+                                         .split('\n', Qt::SkipEmptyParts)) {
+            QProcess xprop;
+            xprop.setProcessEnvironment(environment);
+            xprop.start(QStringLiteral("xprop"), {"-id", window, "_NET_WM_PID"});
+            xprop.waitForFinished(10'000);
+            if (QString::fromLatin1(xprop.readAllStandardOutput()).trimmed() == owned) {
+                windows.append(window);
+            }
         }
         return windows;
     }

@@ -23,6 +23,7 @@
 #include "support/gui_doubles.h"
 #include "support/recording_helper_actions.h"
 #include "support/settings_harness.h"
+#include "support/string_table_bundle.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -47,20 +48,6 @@ public:
     void checkForUpdates() override { ++checks; }
     int checks = 0;
 };
-
-/// A bundle with the program's own string tables and version, in the test's home.
-QString makeBundle(const TempHome& home) {
-    const QString bundle = home.path() + "/Tessly.app";
-    for (const QString code : {"en", "uk"}) {
-        QDir().mkpath(bundle + "/Contents/Resources/" + code + ".lproj");
-        QFile::copy(QStringLiteral(TESSLY_SOURCE_DIR "/resources/") + code + ".lproj/Localizable.json",
-                    bundle + "/Contents/Resources/" + code + ".lproj/Localizable.json");
-    }
-    (void)writePropertyListFile(bundle + "/Contents/Info.plist",
-                                PlistDictionary{{"CFBundleShortVersionString", QStringLiteral("2.4.1")}},
-                                PlistFormat::Xml);
-    return bundle;
-}
 
 class SettingsPagesTest : public ::testing::Test, protected SettingsHarness {
 protected:
@@ -87,7 +74,7 @@ protected:
         }
     }
 
-    QString bundlePath = makeBundle(home);
+    QString bundlePath = makeStringTableBundle(home);
     MainBundle bundle{bundlePath, {}};
     Localization l10n{make(), bundle};
     RecordingHelperActions helpers;

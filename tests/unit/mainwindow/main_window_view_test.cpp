@@ -1,0 +1,205 @@
+// The main window's frame on the offscreen platform: what a fresh installation meets, how the window follows
+// its pages in size, the navigation asked for by the controller, and the sheets the folder store asks for.
+#include "mainwindow/main_window_sizing.h"
+#include "mainwindow/main_window_view.h"
+#include "mainwindow/settings_page.h"
+#include "model/notification_names.h"
+#include "platform/main_bundle.h"
+#include "settings/localization.h"
+#include "support/gui_doubles.h"
+#include "support/recording_helper_actions.h"
+#include "support/run_events.h"
+#include "support/settings_harness.h"
+#include "support/shell_doubles.h"
+#include "support/string_table_bundle.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include <gtest/gtest.h>
+
+namespace tessly {
+namespace {
+
+using namespace tessly::testing;
+
+// The sizes the window takes, as plain arithmetic: the folders page comes back to the user's size, a settings
+// page to its content's height at the window's width, the top left corner stays, and full screen or a
+// minimised window keep their frame.
+TEST(MainWindowSizingTest, PagesTakeTheirSizesWithTheTopLeftCornerKept) {
+    MainWindowSizing sizing;
+    const QRectF current(100, 80, 600, 700);
+    EXPECT_EQ(sizing.frameFor(NavigationPage::allFolders, current, std::nullopt, false, false),
+              QRectF(100, 80, 560, 550)) << "the first size, held to the folders page's minimum height";
+    sizing.rememberFoldersPageSize(QSizeF(700, 640));
+    EXPECT_EQ(sizing.frameFor(NavigationPage::general, current, 320.0, false, false), QRectF(100, 80, 600, 320));
+    EXPECT_EQ(sizing.frameFor(NavigationPage::about, current, 120.0, false, false), QRectF(100, 80, 600, 260))
+        << "never below a settings page's minimum";
+    EXPECT_EQ(sizing.frameFor(NavigationPage::popup, current, std::nullopt, false, false), current)
+        << "a height not known yet keeps the window as it is";
+    EXPECT_EQ(sizing.frameFor(NavigationPage::allFolders, QRectF(100, 80, 600, 320), std::nullopt, false, false),
+              QRectF(100, 80, 700, 640)) << "back on the folders page: the size the user gave it";
+    EXPECT_FALSE(sizing.frameFor(NavigationPage::general, current, 320.0, true, false)) << "full screen";
+    EXPECT_FALSE(sizing.frameFor(NavigationPage::general, current, 320.0, false, true)) << "minimised";
+
+    sizing.rememberFoldersPageSize(QSizeF(300, 200));
+    EXPECT_EQ(sizing.foldersPageSize(), QSizeF(540, 550)) << "a live resize never goes below the minimum";
+}
+
+/// A settings page of a fixed content height.
+class FixedPage final : public SettingsPage {
+public:
+    FixedPage(AppSettings& settings, const Localization& l10n, int height) : SettingsPage(settings, l10n) {
+        auto* layout = new QVBoxLayout(this);
+        layout->setContentsMargins(0, 0, 0, 0);
+        auto* content = new QWidget(this);
+        content->setFixedHeight(height);
+        layout->addWidget(content);
+        finishSetup();
+    }
+    [[nodiscard]] QString titleKey() const override { return QStringLiteral("settings.tab.general"); }
+
+protected:
+    void retranslate() override {}
+    void refreshValues() override {}
+    [[nodiscard]] bool showsSetting(AppSettings::Field) const override { return false; }
+};
+
+class MainWindowViewTest : public ::testing::Test, protected SettingsHarness {
+protected:
+    ~MainWindowViewTest() override { delete window; }
+
+    MainWindowView& open() {
+        window = new MainWindowView(MainWindowParts{
+            *settings, store, l10n, symbols, controller, time, center,
+            [] { return new QLabel(QStringLiteral("folders")); },
+            [this](NavigationPage page) -> SettingsPage* {
+                return new FixedPage(*settings, l10n, page == NavigationPage::general ? 400 : 300);
+            },
+            [this](std::function<void(bool)> finish) -> QWidget* {
+                finishOnboarding = std::move(finish);
+                return new QLabel(QStringLiteral("welcome"));
+            },
+            [] { return new QLabel(QStringLiteral("editor")); }, {},
+            [this](QWidget&) { ++created; }});
+        window->setAttribute(Qt::WA_DeleteOnClose, false);
+        window->show();
+        (void)QTest::qWaitForWindowExposed(window);
+        return *window;
+    }
+    /// Lets a resize animation finish.
+    static void settle() { runEventsFor(400); }
+
+    AppSettings& appSettings = make();
+    MainBundle bundle{makeStringTableBundle(home), {}};
+    Localization l10n{*settings, bundle};
+    RecordingHelperActions helpers;
+    FolderStore store{home.paths(), helpers, center, time, time, console};
+    FakeSymbolImages symbols;
+    RecordingApplication application;
+    MainWindowController controller{application, time, center, *settings};
+    MainWindowView* window = nullptr;
+    std::function<void(bool)> finishOnboarding;
+    int created = 0;
+};
+
+TEST_F(MainWindowViewTest, AFreshInstallationOpensOnTheOnboardingThenTheFoldersAndAFirstFolder) {
+    MainWindowView& view = open();
+    EXPECT_EQ(created, 1);
+    EXPECT_EQ(view.windowTitle(), "Tessly");
+    ASSERT_TRUE(view.isShowingOnboarding());
+    EXPECT_FALSE(view.tabBar()->isVisible()) << "no pages before the onboarding is done";
+
+    controller.revealMainWindow(NavigationPage::general);
+    time.runDue();
+    EXPECT_TRUE(view.isShowingOnboarding()) << "a page asked for meanwhile waits";
+
+    ASSERT_TRUE(finishOnboarding);
+    finishOnboarding(true);
+    EXPECT_TRUE(settings->hasCompletedOnboarding());
+    EXPECT_FALSE(view.isShowingOnboarding());
+    EXPECT_EQ(view.selection(), NavigationPage::allFolders);
+    EXPECT_FALSE(store.showingFolderEditor());
+    time.advance(0.08);
+    EXPECT_TRUE(store.showingFolderEditor()) << "the new-folder action, 0.08 s later";
+    EXPECT_EQ(store.folderToEdit(), std::nullopt);
+    ASSERT_NE(view.presentedSheet(), nullptr) << "the editor comes as a sheet";
+    store.setShowingFolderEditor(false);
+    EXPECT_EQ(view.presentedSheet(), nullptr);
+}
+
+TEST_F(MainWindowViewTest, TheWindowFollowsItsPagesAndTheFoldersPageGetsItsSizeBack) {
+    settings->setHasCompletedOnboarding(true);
+    MainWindowView& view = open();
+    view.resize(720, 660); // the user's size on the folders page
+    const QPoint topLeft = view.geometry().topLeft();
+
+    view.select(NavigationPage::general);
+    settle();
+    EXPECT_EQ(view.geometry().topLeft(), topLeft) << "the top edge stays";
+    EXPECT_EQ(view.width(), 720);
+    EXPECT_LT(view.height(), 660) << "as tall as the page's content";
+    EXPECT_GE(view.height(), 400);
+    const int generalHeight = view.height();
+    view.select(NavigationPage::about);
+    settle();
+    EXPECT_EQ(view.height(), generalHeight - 100);
+
+    view.select(NavigationPage::allFolders);
+    settle();
+    EXPECT_EQ(view.size(), QSize(720, 660));
+    EXPECT_EQ(view.geometry().topLeft(), topLeft);
+}
+
+TEST_F(MainWindowViewTest, InFullScreenAChangeOfPageKeepsTheWindowAsItIs) {
+    settings->setHasCompletedOnboarding(true);
+    MainWindowView& view = open();
+    const QRect windowed = view.geometry();
+    view.showFullScreen();
+    runEventsUntil([&] { return view.isFullScreen() && view.geometry() != windowed; }, 2000);
+    const QRect frame = view.geometry();
+    view.select(NavigationPage::general);
+    settle();
+    EXPECT_EQ(view.geometry(), frame);
+}
+
+// The controller's page reaches the window when it is first shown and on every navigation request; the tab
+// bar's buttons choose pages and flip the theme.
+TEST_F(MainWindowViewTest, TheControllersPageAndTheTabBarChooseThePage) {
+    settings->setHasCompletedOnboarding(true);
+    application.plainWindows.clear();
+    controller.revealMainWindow(NavigationPage::popup); // no window yet, no action: remembered
+    MainWindowView& view = open();
+    EXPECT_EQ(view.selection(), NavigationPage::popup) << "taken when first shown";
+
+    controller.registerMainWindow(nullptr);
+    center.post(notification_names::kMainWindowNavigationRequested);
+    EXPECT_EQ(view.selection(), NavigationPage::popup) << "no page pending: nothing changes";
+
+    auto buttons = view.tabBar()->findChildren<QAbstractButton*>();
+    const auto named = [&](const QString& name) -> QAbstractButton* {
+        for (QAbstractButton* button : buttons) {
+            if (button->accessibleName() == name) {
+                return button;
+            }
+        }
+        return nullptr;
+    };
+    ASSERT_NE(named("About"), nullptr) << "every tab has its accessible name";
+    QTest::mouseClick(named("About"), Qt::LeftButton);
+    EXPECT_EQ(view.selection(), NavigationPage::about);
+    QTest::mouseClick(named("In Dock"), Qt::LeftButton);
+    EXPECT_EQ(view.selection(), NavigationPage::allFolders);
+    EXPECT_EQ(view.filter(), FolderVisibilityFilter::inDock);
+
+    const AppThemeMode before = settings->appTheme();
+    QAbstractButton* themeSwitch = named(before == AppThemeMode::dark ? "Light" : "Dark");
+    ASSERT_NE(themeSwitch, nullptr);
+    QTest::mouseClick(themeSwitch, Qt::LeftButton);
+    EXPECT_NE(settings->appTheme(), before);
+}
+
+} // namespace
+} // namespace tessly

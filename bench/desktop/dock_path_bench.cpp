@@ -16,12 +16,11 @@
 #include "shell/bench_support.h"
 #include "support/temp_home.h"
 #include "support/virtual_desktop.h"
+#include "desktop/screen_pixel.h"
 
 #include <QDirIterator>
 
 #include <benchmark/benchmark.h>
-
-#include <xcb/xcb.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -34,6 +33,7 @@ namespace {
 using bench::monotonicNanoseconds;
 using bench::percentile;
 using bench::procField;
+using bench::ScreenPixel;
 using testing::DockClient;
 using testing::VirtualDesktop;
 
@@ -169,39 +169,6 @@ void BM_ThirtyHelpersInTheDock_Memory(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ThirtyHelpersInTheDock_Memory)->Iterations(1)->Unit(benchmark::kMillisecond);
-
-/// One pixel of the screen, read back from the X server.
-class ScreenPixel {
-public:
-    explicit ScreenPixel(const QString& display) : m_connection(xcb_connect(display.toLatin1().constData(), nullptr)) {
-        if (xcb_connection_has_error(m_connection) == 0) {
-            m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
-        }
-    }
-    ~ScreenPixel() { xcb_disconnect(m_connection); }
-    ScreenPixel(const ScreenPixel&) = delete;
-    ScreenPixel& operator=(const ScreenPixel&) = delete;
-
-    [[nodiscard]] std::uint32_t at(int x, int y) const {
-        std::unique_ptr<xcb_get_image_reply_t, decltype(&std::free)> reply(
-            xcb_get_image_reply(m_connection,
-                                xcb_get_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, m_root,
-                                              static_cast<std::int16_t>(x), static_cast<std::int16_t>(y), 1, 1,
-                                              ~0U),
-                                nullptr),
-            &std::free);
-        if (!reply || xcb_get_image_data_length(reply.get()) < 4) {
-            return 0;
-        }
-        std::uint32_t pixel = 0;
-        std::memcpy(&pixel, xcb_get_image_data(reply.get()), 4);
-        return pixel & 0xFFFFFF;
-    }
-
-private:
-    xcb_connection_t* m_connection;
-    xcb_window_t m_root = 0;
-};
 
 void BM_ClickOnATileToItsPopupOnScreen(benchmark::State& state) {
     const auto compositor = state.range(0) != 0 ? VirtualDesktop::withCompositor : VirtualDesktop::withoutCompositor;

@@ -18,13 +18,14 @@ struct LightStyle {
     QColor fill;
     QColor edge;
     const char* glyph;
+    /// The key of the accessible name.
     const char* name;
 };
 
 const std::array<LightStyle, 3> kLights{{
-    {QColor(0xFF, 0x5F, 0x57), QColor(0xE0, 0x44, 0x3E), "xmark", "Close"},
-    {QColor(0xFE, 0xBC, 0x2E), QColor(0xDE, 0xA1, 0x23), "minus", "Minimise"},
-    {QColor(0x28, 0xC8, 0x40), QColor(0x1D, 0xAD, 0x2B), "plus", "Zoom"},
+    {QColor(0xFF, 0x5F, 0x57), QColor(0xE0, 0x44, 0x3E), "xmark", "window.close"},
+    {QColor(0xFE, 0xBC, 0x2E), QColor(0xDE, 0xA1, 0x23), "minus", "window.minimize"},
+    {QColor(0x28, 0xC8, 0x40), QColor(0x1D, 0xAD, 0x2B), "plus", "window.zoom"},
 }};
 
 } // namespace

@@ -25,7 +25,7 @@ class CustomTrafficLights final : public QWidget {
     Q_OBJECT
 
 public:
-    /// `text` gives the accessible names in the interface language ("Close", "Minimise", "Zoom" as keys).
+    /// `text` gives the accessible names in the interface language, from their keys.
     CustomTrafficLights(const SymbolImages& symbols, std::function<QString(const QString&)> text,
                         QWidget* parent = nullptr);
 

@@ -1,0 +1,54 @@
+// One pixel of a virtual desktop's screen, read back from its X server: how the desktop benchmarks see that
+// something has been painted on screen, whatever process painted it.
+//
+//     const ScreenPixel screen(desktop.environment().value("DISPLAY"));
+//     const std::uint32_t before = screen.at(x, y);
+//     ...; while (screen.at(x, y) == before) {}
+//
+// One X connection of its own; main thread only.
+#pragma once
+
+#include <QString>
+
+#include <xcb/xcb.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+namespace tessly::bench {
+
+class ScreenPixel {
+public:
+    explicit ScreenPixel(const QString& display) : m_connection(xcb_connect(display.toLatin1().constData(), nullptr)) {
+        if (xcb_connection_has_error(m_connection) == 0) {
+            m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+        }
+    }
+    ~ScreenPixel() { xcb_disconnect(m_connection); }
+    ScreenPixel(const ScreenPixel&) = delete;
+    ScreenPixel& operator=(const ScreenPixel&) = delete;
+
+    [[nodiscard]] std::uint32_t at(int x, int y) const {
+        std::unique_ptr<xcb_get_image_reply_t, decltype(&std::free)> reply(
+            xcb_get_image_reply(m_connection,
+                                xcb_get_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, m_root,
+                                              static_cast<std::int16_t>(x), static_cast<std::int16_t>(y), 1, 1,
+                                              ~0U),
+                                nullptr),
+            &std::free);
+        if (!reply || xcb_get_image_data_length(reply.get()) < 4) {
+            return 0;
+        }
+        std::uint32_t pixel = 0;
+        std::memcpy(&pixel, xcb_get_image_data(reply.get()), 4);
+        return pixel & 0xFFFFFF;
+    }
+
+private:
+    xcb_connection_t* m_connection;
+    xcb_window_t m_root = 0;
+};
+
+} // namespace tessly::bench

@@ -6,6 +6,7 @@
 #include "mainwindow/onboarding_view.h"
 #include "mainwindow/plain_folder_list_view.h"
 #include "mainwindow/popup_settings_view.h"
+#include "mainwindow/settings_controls.h"
 #include "mainwindow/settings_style.h"
 
 #include <QVBoxLayout>
@@ -28,8 +29,11 @@ MainWindowView* makeMainWindow(const MainWindowServices& services) {
             auto* layout = new QVBoxLayout(page);
             layout->setContentsMargins(settings_metrics::kPageMarginHorizontal, settings_metrics::kPageMarginVertical / 2,
                                        settings_metrics::kPageMarginHorizontal, settings_metrics::kPageMarginVertical);
-            layout->addWidget(new PlainFolderListView(s.store, s.localization, page));
-            page->setFocusProxy(page->findChild<PlainFolderListView*>());
+            // On a section's rounded ground, as the settings rows are.
+            auto* section = new SettingsSection(page);
+            auto* list = section->addRow(new PlainFolderListView(s.store, s.localization));
+            layout->addWidget(section, 1);
+            page->setFocusProxy(list);
             return page;
         },
         [s](NavigationPage page) -> SettingsPage* {

@@ -13,11 +13,9 @@ PlainFolderListView::PlainFolderListView(FolderStore& store, const Localization&
     setFocusPolicy(Qt::TabFocus);
     setAccessibleName(l10n.localizedString(QStringLiteral("main.filter.all")));
     setSpacing(2);
-    // The look of a settings section: a rounded ground a little apart from the window's, rows with room.
-    setStyleSheet(QStringLiteral("QListWidget { background: palette(base); border: 1px solid palette(midlight);"
-                                 " border-radius: %1px; padding: 6px; }"
-                                 " QListWidget::item { padding: 8px 10px; color: palette(window-text); }")
-                      .arg(settings_metrics::kSectionCornerRadius));
+    // Drawn on the section behind it (the window's maker puts it on one): no ground of its own.
+    viewport()->setAutoFillBackground(false);
+    setAutoFillBackground(false);
     connect(&m_store, &FolderStore::changed, this, [this](FolderStore::Field field) {
         if (field == FolderStore::Field::folders) {
             refresh();
@@ -46,9 +44,14 @@ void PlainFolderListView::refresh() {
         addItem(line);
     }
     if (count() == 0) {
-        addItem(m_l10n.localizedString(m_store.folders().isEmpty() ? QStringLiteral("main.no_folders")
-                                                                   : QStringLiteral("No folders found")));
+        // The empty state: a line of text, not a row to choose.
+        auto* empty = new QListWidgetItem(m_l10n.localizedString(
+            m_store.folders().isEmpty() ? QStringLiteral("main.no_folders") : QStringLiteral("No folders found")));
+        empty->setFlags(Qt::NoItemFlags);
+        empty->setTextAlignment(Qt::AlignCenter);
+        addItem(empty);
     }
+    setCurrentItem(nullptr);
 }
 
 } // namespace tessly

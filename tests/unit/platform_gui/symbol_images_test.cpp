@@ -35,7 +35,7 @@ const QStringList kProgramSymbols = {
     "folder.fill", "nosign", "xmark.circle", "checkmark.circle", "pin", "pin.fill", "xmark",
     // The main window and the menu bar menu.
     "magnifyingglass", "plus", "minus", "square.grid.3x1.folder.badge.plus", "folder.badge.plus",
-    "chevron.right", "square.and.pencil", "checkmark.circle.fill", "app.dashed", "gearshape",
+    "chevron.left", "chevron.right", "square.and.pencil", "checkmark.circle.fill", "app.dashed", "gearshape",
     "gearshape.fill", "square.grid.2x2", "macwindow", "info.circle.fill", "sun.max.fill", "moon.fill",
     "power"};
 

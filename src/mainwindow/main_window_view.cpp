@@ -331,8 +331,10 @@ void MainWindowView::resizeEvent(QResizeEvent* event) {
         !isFullScreen() && !isMinimized()) {
         m_sizing.rememberFoldersPageSize(QSizeF(size()));
     }
-    if (m_sheetScrim) {
-        m_sheetScrim->setGeometry(rect());
+    for (const Sheet& sheet : m_sheets) {
+        if (sheet.scrim) {
+            sheet.scrim->setGeometry(rect());
+        }
     }
 }
 
@@ -360,42 +362,59 @@ void MainWindowView::retranslate() {
 }
 
 void MainWindowView::storeChanged(FolderStore::Field field) {
-    if (field == FolderStore::Field::showingFolderEditor) {
-        if (m_parts.store.showingFolderEditor() && m_parts.makeFolderEditor) {
-            presentSheet(m_parts.makeFolderEditor());
-        } else if (!m_parts.store.showingFolderEditor()) {
-            dismissSheet();
+    const auto follow = [this](bool wanted, const std::function<QWidget*()>& make, QPointer<QWidget>& sheet) {
+        if (wanted && !sheet && make) {
+            sheet = make();
+            presentSheet(sheet);
+        } else if (!wanted && sheet) {
+            dismissSheet(sheet);
+            sheet = nullptr;
         }
+    };
+    if (field == FolderStore::Field::showingFolderEditor) {
+        follow(m_parts.store.showingFolderEditor(), m_parts.makeFolderEditor, m_folderEditorSheet);
     } else if (field == FolderStore::Field::showingAppPicker) {
-        if (m_parts.store.showingAppPicker() && m_parts.makeAppPicker) {
-            presentSheet(m_parts.makeAppPicker());
-        } else if (!m_parts.store.showingAppPicker()) {
-            dismissSheet();
+        follow(m_parts.store.showingAppPicker(), m_parts.makeAppPicker, m_appPickerSheet);
+    }
+}
+
+QWidget* MainWindowView::presentedSheet() const {
+    for (auto sheet = m_sheets.rbegin(); sheet != m_sheets.rend(); ++sheet) {
+        if (sheet->content) {
+            return sheet->content;
         }
     }
+    return nullptr;
 }
 
 void MainWindowView::presentSheet(QWidget* content) {
     if (!content) {
         return;
     }
-    dismissSheet();
     auto* scrim = new SheetScrim(this);
     scrim->setGeometry(rect());
-    scrim->setPalette(palette());
     scrim->setContent(content);
     scrim->show();
     scrim->raise();
-    m_sheetScrim = scrim;
-    m_sheet = content;
+    m_sheets.push_back(Sheet{content, scrim});
 }
 
-void MainWindowView::dismissSheet() {
-    if (m_sheetScrim) {
-        m_sheetScrim->deleteLater();
-        m_sheetScrim = nullptr;
+void MainWindowView::dismissSheet(const QWidget* content) {
+    const auto found = std::find_if(m_sheets.begin(), m_sheets.end(),
+                                    [content](const Sheet& sheet) { return sheet.content == content; });
+    if (found == m_sheets.end()) {
+        return;
     }
-    m_sheet = nullptr;
+    for (auto sheet = found; sheet != m_sheets.end(); ++sheet) {
+        if (sheet->scrim) {
+            sheet->scrim->hide();
+            sheet->scrim->deleteLater(); // the content goes with it
+        }
+    }
+    m_sheets.erase(found, m_sheets.end());
+    if (QWidget* front = presentedSheet()) {
+        front->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 void MainWindowView::paintEvent(QPaintEvent*) {

@@ -71,14 +71,16 @@ public:
     [[nodiscard]] FolderVisibilityFilter filter() const { return m_filter; }
     [[nodiscard]] bool isShowingOnboarding() const { return m_onboarding != nullptr; }
     [[nodiscard]] MainWindowTabBar* tabBar() const { return m_tabBar; }
-    /// The sheet shown over the window now, or nothing.
-    [[nodiscard]] QWidget* presentedSheet() const { return m_sheet; }
+    /// The sheet shown in front now (the last presented), or nothing.
+    [[nodiscard]] QWidget* presentedSheet() const;
     /// The folders page's size as the window remembers it.
     [[nodiscard]] const MainWindowSizing& sizing() const { return m_sizing; }
 
-    /// Shows `content` as a sheet over the window (the window's own controls wait); replaces any other.
+    /// Shows `content` as a sheet over the window and over any sheet already shown (the application picker
+    /// over the folder editor); what is behind waits.
     void presentSheet(QWidget* content);
-    void dismissSheet();
+    /// Takes away the sheet showing `content` (and any presented over it).
+    void dismissSheet(const QWidget* content);
 
 signals:
     /// The filter chosen in the tab bar; the folders page lists accordingly.
@@ -117,8 +119,14 @@ private:
     QWidget* m_foldersPage = nullptr;
     std::map<NavigationPage, SettingsPage*> m_settingsPages;
     QWidget* m_onboarding = nullptr;
-    QPointer<QWidget> m_sheet;
-    QWidget* m_sheetScrim = nullptr;
+    struct Sheet {
+        QPointer<QWidget> content;
+        QPointer<QWidget> scrim;
+    };
+    std::vector<Sheet> m_sheets;
+    /// The sheets the store asked for, by what asked.
+    QPointer<QWidget> m_folderEditorSheet;
+    QPointer<QWidget> m_appPickerSheet;
     QPropertyAnimation m_resize;
     bool m_shownOnce = false;
     /// Set while the window changes its own size, so that only the user's sizes are remembered.

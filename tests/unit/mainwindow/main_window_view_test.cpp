@@ -82,7 +82,7 @@ protected:
                 finishOnboarding = std::move(finish);
                 return new QLabel(QStringLiteral("welcome"));
             },
-            [] { return new QLabel(QStringLiteral("editor")); }, {},
+            [] { return new QLabel(QStringLiteral("editor")); }, [] { return new QLabel(QStringLiteral("picker")); },
             [this](QWidget&) { ++created; }});
         window->setAttribute(Qt::WA_DeleteOnClose, false);
         window->show();
@@ -125,7 +125,13 @@ TEST_F(MainWindowViewTest, AFreshInstallationOpensOnTheOnboardingThenTheFoldersA
     time.advance(0.08);
     EXPECT_TRUE(store.showingFolderEditor()) << "the new-folder action, 0.08 s later";
     EXPECT_EQ(store.folderToEdit(), std::nullopt);
-    ASSERT_NE(view.presentedSheet(), nullptr) << "the editor comes as a sheet";
+    QWidget* editor = view.presentedSheet();
+    ASSERT_NE(editor, nullptr) << "the editor comes as a sheet";
+    store.setShowingAppPicker(true);
+    ASSERT_NE(view.presentedSheet(), nullptr);
+    EXPECT_NE(view.presentedSheet(), editor) << "the picker over the editor";
+    store.setShowingAppPicker(false);
+    EXPECT_EQ(view.presentedSheet(), editor) << "the editor is still there under it";
     store.setShowingFolderEditor(false);
     EXPECT_EQ(view.presentedSheet(), nullptr);
 }

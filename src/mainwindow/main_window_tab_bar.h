@@ -9,6 +9,7 @@
 // Every tab is a button with an accessible name, reached by Tab and pressed by Space. Main thread only.
 #pragma once
 
+#include "mainwindow/folders_page_logic.h"
 #include "model/enumerations.h"
 #include "platform/gui/symbol_images.h"
 #include "shell/navigation_page.h"
@@ -23,9 +24,6 @@ class QAbstractButton;
 class QHBoxLayout;
 
 namespace tessly {
-
-/// Which folders the folders page lists.
-enum class FolderVisibilityFilter { all, inDock };
 
 class MainWindowTabBar final : public QWidget {
     Q_OBJECT

@@ -54,7 +54,7 @@ struct Program {
     }
     [[nodiscard]] MainWindowView* makeWindow() {
         return makeMainWindow(MainWindowServices{settings, store, l10n, bundle, symbols, icons, updater, controller,
-                                                 harness.time, harness.center, {}});
+                                                 harness.time, harness.center, harness.distributed, {}});
     }
 
     testing::SettingsHarness harness;

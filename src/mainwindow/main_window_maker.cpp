@@ -2,14 +2,10 @@
 
 #include "mainwindow/about_view.h"
 #include "mainwindow/appearance_settings_view.h"
+#include "mainwindow/folders_list_view.h"
 #include "mainwindow/general_settings_view.h"
 #include "mainwindow/onboarding_view.h"
-#include "mainwindow/plain_folder_list_view.h"
 #include "mainwindow/popup_settings_view.h"
-#include "mainwindow/settings_controls.h"
-#include "mainwindow/settings_style.h"
-
-#include <QVBoxLayout>
 
 namespace tessly {
 
@@ -24,17 +20,8 @@ MainWindowView* makeMainWindow(const MainWindowServices& services) {
         s.queue,
         s.notifications,
         [s] {
-            // The list inside the margins the settings pages keep.
-            auto* page = new QWidget;
-            auto* layout = new QVBoxLayout(page);
-            layout->setContentsMargins(settings_metrics::kPageMarginHorizontal, settings_metrics::kPageMarginVertical / 2,
-                                       settings_metrics::kPageMarginHorizontal, settings_metrics::kPageMarginVertical);
-            // On a section's rounded ground, as the settings rows are.
-            auto* section = new SettingsSection(page);
-            auto* list = section->addRow(new PlainFolderListView(s.store, s.localization));
-            layout->addWidget(section, 1);
-            page->setFocusProxy(list);
-            return page;
+            return new FoldersListView(FolderCardContext{s.store, s.settings, s.localization, s.symbols, s.icons,
+                                                         s.distributed, s.notifications, s.queue, {}, {}, {}, {}, {}});
         },
         [s](NavigationPage page) -> SettingsPage* {
             switch (page) {
@@ -56,6 +43,8 @@ MainWindowView* makeMainWindow(const MainWindowServices& services) {
         },
         {},
         {},
+        [s] { return makeDeleteConfirmationSheet(s.store, s.localization, s.distributed, s.symbols); },
+        [s] { return makeEmptyFolderAlertSheet(s.store, s.localization, s.symbols); },
         [s](QWidget& window) {
             if (s.identify) {
                 s.identify(window);
@@ -63,7 +52,7 @@ MainWindowView* makeMainWindow(const MainWindowServices& services) {
         }};
     auto* window = new MainWindowView(std::move(parts));
     QObject::connect(window, &MainWindowView::filterChanged, window, [window](FolderVisibilityFilter filter) {
-        if (auto* list = window->findChild<PlainFolderListView*>()) {
+        if (auto* list = window->findChild<FoldersListView*>()) {
             list->setFilter(filter);
         }
     });

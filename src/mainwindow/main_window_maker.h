@@ -8,9 +8,11 @@
 #pragma once
 
 #include "mainwindow/main_window_view.h"
+#include "platform/distributed_notification_center.h"
 #include "platform/gui/workspace_icons.h"
 #include "platform/main_bundle.h"
 #include "platform/software_updater.h"
+#include "tile/app_discovery.h"
 
 namespace tessly {
 
@@ -25,8 +27,13 @@ struct MainWindowServices {
     MainWindowController& controller;
     MainQueue& queue;
     NotificationCenter& notifications;
+    DistributedNotificationCenter& distributed;
     /// Gives the window its identifier; the controller is told of it by the maker.
     std::function<void(QWidget&)> identify;
+    /// The installed applications, for the application picker; without it the picker lists none.
+    const AppDiscovery* discovery = nullptr;
+    /// The current date, for the creation date of a folder made in the editor.
+    const Clock* clock = nullptr;
 };
 
 /// A new main window, not shown yet; it deletes itself when closed.

@@ -375,6 +375,16 @@ void MainWindowView::storeChanged(FolderStore::Field field) {
         follow(m_parts.store.showingFolderEditor(), m_parts.makeFolderEditor, m_folderEditorSheet);
     } else if (field == FolderStore::Field::showingAppPicker) {
         follow(m_parts.store.showingAppPicker(), m_parts.makeAppPicker, m_appPickerSheet);
+    } else if (field == FolderStore::Field::folderPendingDelete) {
+        // Another folder's deletion asked for while one is pending is a new question.
+        if (m_deleteConfirmationSheet) {
+            dismissSheet(m_deleteConfirmationSheet);
+            m_deleteConfirmationSheet = nullptr;
+        }
+        follow(m_parts.store.folderPendingDelete().has_value(), m_parts.makeDeleteConfirmation,
+               m_deleteConfirmationSheet);
+    } else if (field == FolderStore::Field::showingEmptyFolderAlert) {
+        follow(m_parts.store.showingEmptyFolderAlert(), m_parts.makeEmptyFolderAlert, m_emptyFolderAlertSheet);
     }
 }
 

@@ -54,6 +54,9 @@ struct MainWindowParts {
     /// presents nothing.
     std::function<QWidget*()> makeFolderEditor;
     std::function<QWidget*()> makeAppPicker;
+    /// The confirmation before the store's pending deletion, and the alert of an empty folder put in the Dock.
+    std::function<QWidget*()> makeDeleteConfirmation;
+    std::function<QWidget*()> makeEmptyFolderAlert;
     /// Called once with the window, before it is first shown.
     std::function<void(QWidget&)> windowCreated;
 };
@@ -127,6 +130,8 @@ private:
     /// The sheets the store asked for, by what asked.
     QPointer<QWidget> m_folderEditorSheet;
     QPointer<QWidget> m_appPickerSheet;
+    QPointer<QWidget> m_deleteConfirmationSheet;
+    QPointer<QWidget> m_emptyFolderAlertSheet;
     QPropertyAnimation m_resize;
     bool m_shownOnce = false;
     /// Set while the window changes its own size, so that only the user's sizes are remembered.

@@ -175,7 +175,7 @@ int run(int argc, char** argv) {
             }
             MainWindowView* window = makeMainWindow(MainWindowServices{
                 process.settings(), process.store(), *localization, *bundle, symbols, icons, updater,
-                *windowController, queue, notifications, [&](QWidget& made) {
+                *windowController, queue, notifications, distributedNotifications, [&](QWidget& made) {
                     setWindowIdentifier(made, QString::fromLatin1(kMainWindowIdentifier));
                 }});
             window->show();

@@ -83,6 +83,7 @@ protected:
                 return new QLabel(QStringLiteral("welcome"));
             },
             [] { return new QLabel(QStringLiteral("editor")); }, [] { return new QLabel(QStringLiteral("picker")); },
+            [] { return new QLabel(QStringLiteral("delete?")); }, [] { return new QLabel(QStringLiteral("empty")); },
             [this](QWidget&) { ++created; }});
         window->setAttribute(Qt::WA_DeleteOnClose, false);
         window->show();

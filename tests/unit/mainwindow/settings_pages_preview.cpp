@@ -197,7 +197,7 @@ int run(const QString& outputDirectory) {
             settings.setHasCompletedOnboarding(true);
             MainWindowView* window = makeMainWindow(MainWindowServices{
                 settings, preview.store, preview.l10n, preview.bundle, preview.symbols, preview.icons, preview.updater,
-                preview.controller, preview.harness.time, preview.harness.center, {}});
+                preview.controller, preview.harness.time, preview.harness.center, preview.harness.distributed, {}});
             window->show();
             processUntil([&] { return window->windowHandle() && window->windowHandle()->isExposed(); }, 3000);
             for (const auto& [page, name] : {std::pair{NavigationPage::allFolders, "folders"},
@@ -218,7 +218,7 @@ int run(const QString& outputDirectory) {
             settings.setHasCompletedOnboarding(false);
             MainWindowView* first = makeMainWindow(MainWindowServices{
                 settings, preview.store, preview.l10n, preview.bundle, preview.symbols, preview.icons, preview.updater,
-                preview.controller, preview.harness.time, preview.harness.center, {}});
+                preview.controller, preview.harness.time, preview.harness.center, preview.harness.distributed, {}});
             first->show();
             settle();
             const QString firstPath = outputDirectory + QStringLiteral("/window-onboarding") + suffix + ".png";

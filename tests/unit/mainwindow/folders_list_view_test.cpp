@@ -1,0 +1,213 @@
+// The folders page as a user drives it, on the offscreen platform: the filter and the search, the empty
+// states, cards made only for what is on screen, the in-Dock switch, editing, adding applications and deleting.
+#include "mainwindow/folders_list_view.h"
+#include "mainwindow/toggle_switch.h"
+#include "model/notification_names.h"
+#include "model/uuid_text.h"
+#include "platform/main_bundle.h"
+#include "settings/localization.h"
+#include "support/gui_doubles.h"
+#include "support/recording_helper_actions.h"
+#include "support/run_events.h"
+#include "support/settings_harness.h"
+#include "support/string_table_bundle.h"
+
+#include <QAbstractButton>
+#include <QLineEdit>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace tessly {
+namespace {
+
+using namespace tessly::testing;
+
+class FoldersListViewTest : public ::testing::Test, protected SettingsHarness {
+protected:
+    FoldersListViewTest() {
+        distributed.addObserver(notification_names::kTSFolderDeleteBadge,
+                                [this](const DistributedNotification& posted) { badges.append(posted); });
+    }
+
+    static AppItem app(const QString& name) {
+        return AppItem{QUuid::createUuid(), name, "id." + name.toLower(), QUrl::fromLocalFile("/Apps/" + name + ".app")};
+    }
+    AppFolder folder(const QString& name, bool inDock, QList<AppItem> apps = {}) {
+        return AppFolder{QUuid::createUuid(), name, "folder.fill", std::move(apps), inDock, {}, time.now()};
+    }
+    FoldersListView& open(const QList<AppFolder>& folders) {
+        store.setFolders(folders);
+        view = std::make_unique<FoldersListView>(FolderCardContext{
+            store, appSettings, l10n, symbols, icons, distributed, center, time, {}, {}, {}, {}, {}});
+        view->resize(560, 480);
+        view->show();
+        (void)QTest::qWaitForWindowExposed(view.get());
+        runEventsFor(20); // queued relayouts
+        return *view;
+    }
+    FolderCardView& card(const QUuid& id) {
+        FolderCardView* found = view->cardOf(id);
+        EXPECT_NE(found, nullptr);
+        return *found;
+    }
+    QAbstractButton* buttonNamed(QWidget& parent, const QString& text) {
+        for (QAbstractButton* button : parent.findChildren<QAbstractButton*>()) {
+            if (button->isVisibleTo(&parent) && (button->text() == text || button->accessibleName() == text)) {
+                return button;
+            }
+        }
+        return nullptr;
+    }
+
+    AppSettings& appSettings = make();
+    MainBundle bundle{makeStringTableBundle(home), {}};
+    Localization l10n{appSettings, bundle};
+    RecordingHelperActions helpers;
+    FolderStore store{home.paths(), helpers, center, time, time, console};
+    FakeSymbolImages symbols;
+    FakeWorkspaceIcons icons;
+    std::unique_ptr<FoldersListView> view;
+    QList<DistributedNotification> badges;
+};
+
+TEST_F(FoldersListViewTest, TheFilterTheSearchAndTheEmptyStatesFollowWhatTheUserTypes) {
+    const AppFolder work = folder("Work", false, {app("Calendar")});
+    const AppFolder games = folder("Games", false);
+    FoldersListView& page = open({work, games});
+    EXPECT_EQ(page.headerText(), "2 folders");
+    EXPECT_EQ(page.footerText(), QString::fromUtf8("2 total \u00B7 0 in Dock"));
+
+    page.setFilter(FolderVisibilityFilter::inDock);
+    EXPECT_EQ(page.emptyState(), FolderListEmptyState::noResults) << "no folder in the Dock: no results";
+    EXPECT_EQ(page.headerText(), "0 folders");
+    page.setFilter(FolderVisibilityFilter::all);
+
+    QTest::keyClicks(page.searchField(), "  ");
+    EXPECT_EQ(page.shownFolders(), QList<QUuid>({work.id, games.id})) << "only spaces: everything";
+    page.searchField()->clear();
+    QTest::keyClicks(page.searchField(), "calen");
+    EXPECT_EQ(page.shownFolders(), QList<QUuid>({work.id})) << "a match in an application's name";
+    EXPECT_EQ(page.headerText(), "2 folders") << "the count ignores the search";
+
+    store.setFolders({});
+    EXPECT_EQ(page.emptyState(), FolderListEmptyState::noFolders);
+}
+
+TEST_F(FoldersListViewTest, OnlyTheCardsOnScreenAreMadeAndScrollingReusesThem) {
+    QList<AppFolder> many;
+    for (int index = 0; index < 400; ++index) {
+        many.append(folder(QString("Folder %1").arg(index), index % 2 == 0, {app("Mail")}));
+    }
+    FoldersListView& page = open(many);
+    const qsizetype made = page.visibleCards().size();
+    EXPECT_GT(made, 0);
+    EXPECT_LT(made, 30) << "cards for the screen, not for 400 folders";
+    page.scrollToFolder(many.last().id);
+    runEventsFor(20);
+    EXPECT_NE(page.cardOf(many.last().id), nullptr);
+    EXPECT_EQ(page.cardOf(many.first().id), nullptr);
+    EXPECT_LE(page.findChildren<FolderCardView*>().size(), made + 12) << "cards are reused";
+}
+
+TEST_F(FoldersListViewTest, TheInDockSwitchNeverDocksAnEmptyFolder) {
+    const AppFolder empty = folder("Empty", false);
+    const AppFolder full = folder("Full", false, {app("Mail")});
+    open({empty, full});
+    QTest::mouseClick(card(empty.id).inDockSwitch(), Qt::LeftButton);
+    EXPECT_TRUE(store.showingEmptyFolderAlert());
+    EXPECT_FALSE(store.folder(empty.id)->isInDock);
+    EXPECT_FALSE(card(empty.id).inDockSwitch()->isChecked()) << "the switch goes back";
+
+    QTest::mouseClick(card(full.id).inDockSwitch(), Qt::LeftButton);
+    EXPECT_TRUE(store.folder(full.id)->isInDock);
+}
+
+TEST_F(FoldersListViewTest, EditingRenamesRemovesAndAddsApplicationsOnlyOnDone) {
+    const AppItem mail = app("Mail");
+    const AppItem notes = app("Notes");
+    const AppFolder work = folder("Work", false, {mail, notes});
+    open({work});
+    FolderCardView& editing = card(work.id);
+    editing.beginEditing();
+    runEventsFor(400); // the card opens
+    auto* name = editing.findChild<QLineEdit*>();
+    ASSERT_NE(name, nullptr);
+    name->selectAll();
+    QTest::keyClicks(name, "   ");
+    // A press on the first application's remove button.
+    const QRect first = editing.cellRect(0);
+    QTest::mouseClick(&editing, Qt::LeftButton, {}, QPoint(first.center().x() - 22 - 3, first.top() + 4 + 3));
+    EXPECT_EQ(editing.shownApps().size(), 1);
+    EXPECT_EQ(store.folder(work.id)->apps.size(), 2) << "nothing reaches the store before Done";
+
+    // Chosen in the picker while editing: added to the edit, once.
+    QAbstractButton* add = buttonNamed(editing, "Add");
+    ASSERT_NE(add, nullptr);
+    add->click();
+    ASSERT_TRUE(store.showingAppPicker());
+    EXPECT_EQ(store.appPickerCurrentBundleIDs(), QSet<QString>({notes.bundleID}));
+    const AppItem maps = app("Maps");
+    store.appPickerCallback()({notes, maps});
+    EXPECT_EQ(editing.shownApps().size(), 2);
+
+    editing.finishEditing();
+    const AppFolder saved = *store.folder(work.id);
+    EXPECT_EQ(saved.name, "Work") << "a blank name keeps the old one";
+    ASSERT_EQ(saved.apps.size(), 2);
+    EXPECT_EQ(saved.apps.at(0).id, notes.id);
+    EXPECT_EQ(saved.apps.at(1).id, maps.id);
+}
+
+TEST_F(FoldersListViewTest, ApplicationsChosenOutsideEditingReachTheStoreAtOnce) {
+    const AppItem mail = app("Mail");
+    const AppFolder work = folder("Work", false, {mail});
+    open({work});
+    card(work.id).setExpanded(true);
+    runEventsFor(400);
+    QAbstractButton* add = buttonNamed(card(work.id), "Add");
+    ASSERT_NE(add, nullptr);
+    add->click();
+    AppItem mailAgain = app("Mail");
+    store.appPickerCallback()({mailAgain, app("Maps")});
+    EXPECT_EQ(store.folder(work.id)->apps.size(), 2) << "Mail is not added twice";
+}
+
+TEST_F(FoldersListViewTest, ADeletedFolderInTheDockShowsItsBadgeAndItsHelperGoesTwoSecondsLater) {
+    const AppFolder docked = folder("Docked", true, {app("Mail")});
+    const AppFolder loose = folder("Loose", false);
+    open({docked, loose});
+
+    store.setFolderPendingDelete(docked);
+    std::unique_ptr<QWidget> sheet(makeDeleteConfirmationSheet(store, l10n, distributed, symbols));
+    ASSERT_NE(sheet, nullptr);
+    QAbstractButton* confirm = buttonNamed(*sheet, "Delete Folder");
+    ASSERT_NE(confirm, nullptr);
+    confirm->click();
+    EXPECT_FALSE(store.folderPendingDelete());
+    time.runDue();
+    ASSERT_EQ(badges.size(), 1);
+    EXPECT_EQ(*badges.first().userInfo.find(notification_names::kKeyId)->asString(), uuidText(docked.id));
+    EXPECT_FALSE(store.folder(docked.id)) << "out of the list at once";
+    const QString removal = "removeHelper " + uuidText(docked.id) + " false";
+    time.advance(1.9);
+    EXPECT_FALSE(helpers.calls.contains(removal)) << "its helper stays while the badge shows";
+    time.advance(0.2);
+    EXPECT_TRUE(helpers.calls.contains(removal));
+
+    store.setFolderPendingDelete(loose);
+    std::unique_ptr<QWidget> second(makeDeleteConfirmationSheet(store, l10n, distributed, symbols));
+    buttonNamed(*second, "Delete Folder")->click();
+    EXPECT_FALSE(store.folder(loose.id));
+    EXPECT_TRUE(helpers.calls.contains("removeHelper " + uuidText(loose.id) + " false"))
+        << "a folder out of the Dock goes at once";
+    EXPECT_EQ(badges.size(), 1);
+
+    store.setFolderPendingDelete(docked);
+    std::unique_ptr<QWidget> cancelled(makeDeleteConfirmationSheet(store, l10n, distributed, symbols));
+    buttonNamed(*cancelled, "Cancel")->click();
+    EXPECT_FALSE(store.folderPendingDelete());
+}
+
+} // namespace
+} // namespace tessly

@@ -2,6 +2,7 @@
 
 #include "mainwindow/color_circle.h"
 #include "mainwindow/control_painting.h"
+#include "mainwindow/popup_window.h"
 #include "mainwindow/settings_controls.h"
 #include "mainwindow/settings_style.h"
 #include "settings/localization.h"
@@ -16,7 +17,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <QScreen>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -284,28 +284,14 @@ void CustomColorPickerPopup::commitHexField() {
 }
 
 void CustomColorPickerPopup::popUpBelow(QWidget* anchor) {
-    adjustSize();
-    QPoint position = anchor->mapToGlobal(QPoint(anchor->width() / 2 - width() / 2, anchor->height() + 4));
-    if (const QScreen* screen = anchor->screen()) {
-        const QRect available = screen->availableGeometry();
-        if (position.y() + height() > available.bottom()) {
-            position.setY(anchor->mapToGlobal(QPoint(0, 0)).y() - height() - 4);
-        }
-        position.setX(std::clamp(position.x(), available.left(), std::max(available.left(), available.right() - width())));
-    }
-    move(position);
-    show();
+    placePopupBelow(*this, *anchor);
     // The popup holds the keyboard itself (Escape closes it); Tab leads into the swatches and the square.
     setFocus(Qt::PopupFocusReason);
 }
 
 void CustomColorPickerPopup::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    const QPalette& p = palette();
-    // Square corners: a popup window has no transparency to round them into without a compositor.
-    painter.setPen(QPen(p.color(kSectionBorderRole).darker(120), 1));
-    painter.setBrush(p.color(kSectionBackgroundRole));
-    painter.drawRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
+    paintPopupGround(painter, *this);
 }
 
 void CustomColorPickerPopup::hideEvent(QHideEvent* event) {

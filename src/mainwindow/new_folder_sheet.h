@@ -1,0 +1,109 @@
+// The folder editor: names a new folder or renames one, and chooses its symbol from the symbol grid. The name
+// field has the keyboard when the sheet opens and follows the folder-name rule on every change (a note under
+// it says why a character did not appear); Save stays disabled while the name is blank once trimmed; Return
+// saves, Escape cancels. Save and Cancel both close the sheet through the store.
+//
+//     auto* sheet = new NewFolderSheet(NewFolderSheet::Parts{store, settings, l10n, symbols,
+//                                      [&clock] { return clock.now(); }}, store.folderToEdit());
+//     window->presentSheet(sheet);
+//
+// Main thread only.
+#pragma once
+
+#include "mainwindow/icon_picker_popover.h"
+#include "mainwindow/sheet_content.h"
+#include "model/app_folder.h"
+#include "platform/date.h"
+
+#include <QAbstractButton>
+#include <QPointer>
+#include <functional>
+#include <optional>
+
+class QLineEdit;
+
+namespace tessly {
+
+class ActionButton;
+class FolderStore;
+class SymbolImages;
+class TextField;
+
+/// The editor's symbol button: the chosen symbol on a rounded tile; it opens the symbol grid.
+class FolderIconButton final : public QAbstractButton {
+    Q_OBJECT
+
+public:
+    FolderIconButton(const SymbolImages& symbols, QWidget* parent = nullptr);
+
+    void setSymbolName(const QString& name);
+    [[nodiscard]] const QString& symbolName() const { return m_symbolName; }
+    [[nodiscard]] QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    const SymbolImages& m_symbols;
+    QString m_symbolName;
+    bool m_hovered = false;
+};
+
+class NewFolderSheet final : public SheetContent {
+    Q_OBJECT
+
+public:
+    struct Parts {
+        FolderStore& store;
+        AppSettings& settings;
+        const Localization& l10n;
+        const SymbolImages& symbols;
+        /// The current date, for a new folder's creation date.
+        std::function<Date()> now;
+    };
+
+    /// Edits `folderToEdit`, or makes a new folder when there is none.
+    NewFolderSheet(Parts parts, std::optional<AppFolder> folderToEdit, QWidget* parent = nullptr);
+    ~NewFolderSheet() override;
+
+    [[nodiscard]] QSize sizeHint() const override;
+
+    [[nodiscard]] QLineEdit* nameField() const;
+    [[nodiscard]] FolderIconButton* iconButton() const { return m_iconButton; }
+    [[nodiscard]] ActionButton* saveButton() const { return m_save; }
+    [[nodiscard]] ActionButton* cancelButton() const { return m_cancel; }
+    /// The note under the name field, shown once the rule has changed what was typed.
+    [[nodiscard]] QLabel* nameRuleNote() const { return m_nameRuleNote; }
+    [[nodiscard]] const QString& selectedIcon() const { return m_selectedIcon; }
+    /// The symbol grid while it is open (or was last opened).
+    [[nodiscard]] IconPickerPopover* iconPicker() const { return m_iconPicker; }
+
+    /// Opens the symbol grid under the icon button.
+    void openIconPicker();
+    /// Saves (nothing for a blank name) and closes.
+    void save();
+
+protected:
+    void retranslate() override;
+    void cancel() override;
+
+private:
+    void nameEdited(const QString& text);
+    void selectIcon(const QString& name);
+
+    Parts m_parts;
+    std::optional<AppFolder> m_folderToEdit;
+    QString m_selectedIcon;
+    QLabel* m_nameLabel;
+    TextField* m_nameField;
+    QLabel* m_nameRuleNote;
+    QLabel* m_iconLabel;
+    FolderIconButton* m_iconButton;
+    ActionButton* m_cancel;
+    ActionButton* m_save;
+    QPointer<IconPickerPopover> m_iconPicker;
+};
+
+} // namespace tessly

@@ -64,8 +64,11 @@ void drawAtDevicePixels(QPainter& painter, QImage bitmap, QPoint devicePosition)
     const double ratio = device ? device->devicePixelRatio() : 1.0;
     bitmap.setDevicePixelRatio(ratio);
     painter.save();
-    // Without a transform, the painter's coordinates are the device's pixels divided by its pixel ratio.
-    painter.resetTransform();
+    // The painter's coordinates made the device's pixels divided by its pixel ratio. Resetting the transform
+    // is not enough: what the device adds of its own (a widget's place in the window it is painted into, as
+    // inside a scroll area) stays under any transform, so it is taken out.
+    const QTransform added = painter.worldTransform().inverted() * painter.deviceTransform();
+    painter.setWorldTransform(QTransform::fromScale(ratio, ratio) * added.inverted());
     painter.drawImage(QPointF(devicePosition) / ratio, bitmap);
     painter.restore();
 }

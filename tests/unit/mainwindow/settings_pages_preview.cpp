@@ -10,6 +10,12 @@
 #include "mainwindow/action_button.h"
 #include "mainwindow/appearance_settings_view.h"
 #include "mainwindow/custom_color_picker_popup.h"
+#include "mainwindow/app_picker_view.h"
+#include "mainwindow/folder_editor_sheets.h"
+#include "mainwindow/icon_picker_popover.h"
+#include "mainwindow/new_folder_sheet.h"
+#include "tile/app_discovery.h"
+#include "mainwindow/folders_list_view.h"
 #include "mainwindow/general_settings_view.h"
 #include "mainwindow/main_window_maker.h"
 #include "mainwindow/onboarding_view.h"
@@ -195,6 +201,16 @@ int run(const QString& outputDirectory) {
             // The whole window: each page in its frame, at the size the window takes for it.
             preview.useFolders(true);
             settings.setHasCompletedOnboarding(true);
+            {
+                // The first folder with applications, for its card opened.
+                AppFolder work = preview.store.folders().first();
+                for (const char* name : {"Mail", "Calendar", "Notes", "Terminal", "Maps", "Photos", "Music"}) {
+                    work.apps.append(AppItem{QUuid::createUuid(), QString::fromLatin1(name),
+                                             QStringLiteral("app.example.") + name,
+                                             QUrl::fromLocalFile(QStringLiteral("/nowhere/") + name + ".app")});
+                }
+                preview.store.updateFolder(work);
+            }
             MainWindowView* window = makeMainWindow(MainWindowServices{
                 settings, preview.store, preview.l10n, preview.bundle, preview.symbols, preview.icons, preview.updater,
                 preview.controller, preview.harness.time, preview.harness.center, preview.harness.distributed, {}});
@@ -212,6 +228,23 @@ int run(const QString& outputDirectory) {
                     ++failures;
                 }
                 out << path << '\n';
+            }
+            window->select(NavigationPage::allFolders);
+            if (auto* list = window->findChild<FoldersListView*>()) {
+                const QUuid first = preview.store.folders().first().id;
+                for (const auto& [step, name] : {std::pair{0, "folders-card-open"}, std::pair{1, "folders-card-editing"}}) {
+                    if (FolderCardView* card = list->cardOf(first)) {
+                        step == 0 ? card->setExpanded(true) : card->beginEditing();
+                    }
+                    settle();
+                    const QString path = outputDirectory + QStringLiteral("/window-") + name + suffix + ".png";
+                    failures += window->grab().save(path) ? 0 : 1;
+                    out << path << '\n';
+                }
+                if (FolderCardView* card = list->cardOf(first)) {
+                    card->finishEditing();
+                    card->setExpanded(false);
+                }
             }
             window->close();
             processUntil([] { return false; }, 50);
@@ -234,6 +267,101 @@ int run(const QString& outputDirectory) {
             save(onboarding, QStringLiteral("onboarding-2-workflow") + suffix);
             onboarding.nextButton()->click();
             save(onboarding, QStringLiteral("onboarding-3-quick-setup") + suffix);
+
+            {
+                // The folder editor, new and editing, its symbol grid, and the application picker over it, as
+                // sheets of the window; the picker lists a machine of sample applications with icons of their own.
+                const QString machine = preview.harness.home.path() + QStringLiteral("/machine");
+                if (!QDir(machine + QStringLiteral("/Applications")).exists()) {
+                    const QStringList names = {"Calendar", "Mail", "Maps", "Notes", "Photos", "Music", "Terminal",
+                                               "Calculator", "Text Editor", "Weather", "Podcasts",
+                                               "Система моніторингу", "Калькулятор", "Preview", "Reminders",
+                                               "Very Long Application Name Here", "Books", "Clock"};
+                    for (qsizetype i = 0; i < names.size(); ++i) {
+                        const QString contents =
+                            machine + QStringLiteral("/Applications/") + names.at(i) + QStringLiteral(".app/Contents");
+                        QDir().mkpath(contents + QStringLiteral("/Resources"));
+                        (void)writePropertyListFile(
+                            contents + QStringLiteral("/Info.plist"),
+                            PlistDictionary{{"CFBundleIdentifier", QStringLiteral("app.example.%1").arg(i)},
+                                            {"CFBundleName", names.at(i)},
+                                            {"CFBundleIconFile", QStringLiteral("AppIcon")}},
+                            PlistFormat::Xml);
+                        QImage icon(256, 256, QImage::Format_ARGB32_Premultiplied);
+                        icon.fill(Qt::transparent);
+                        QPainter painter(&icon);
+                        painter.setRenderHint(QPainter::Antialiasing);
+                        QLinearGradient ground(0, 0, 0, 256);
+                        const float hue = static_cast<float>(i) / static_cast<float>(names.size());
+                        ground.setColorAt(0, QColor::fromHsvF(hue, 0.55F, 0.98F));
+                        ground.setColorAt(1, QColor::fromHsvF(hue, 0.85F, 0.78F));
+                        painter.setPen(Qt::NoPen);
+                        painter.setBrush(ground);
+                        painter.drawRoundedRect(QRectF(16, 16, 224, 224), 52, 52);
+                        QFont letter(QStringLiteral("sans-serif"));
+                        letter.setPixelSize(120);
+                        letter.setBold(true);
+                        painter.setFont(letter);
+                        painter.setPen(Qt::white);
+                        painter.drawText(QRectF(16, 16, 224, 224), Qt::AlignCenter, names.at(i).left(1));
+                        painter.end();
+                        icon.save(contents + QStringLiteral("/Resources/AppIcon.png"));
+                    }
+                }
+                AppDiscovery discovery(preview.harness.home.path(), preview.harness.time,
+                                       [&settings] { return localeForLanguage(settings.language()); });
+                discovery.setSystemRootForTesting(machine);
+                preview.useFolders(true);
+                const MainWindowServices services{settings, preview.store, preview.l10n, preview.bundle,
+                                                  preview.symbols, preview.icons, preview.updater, preview.controller,
+                                                  preview.harness.time, preview.harness.center,
+                                                  preview.harness.distributed, {}, &discovery, &preview.harness.time};
+                MainWindowView* window = makeMainWindow(services);
+                window->resize(720, 620);
+                window->show();
+                processUntil([&] { return window->windowHandle() && window->windowHandle()->isExposed(); }, 3000);
+                const auto grabWindow = [&](const QString& name) {
+                    settle();
+                    const QString path = outputDirectory + QLatin1Char('/') + name + suffix + ".png";
+                    failures += window->grab().save(path) ? 0 : 1;
+                    out << path << '\n';
+                };
+                preview.store.setFolderToEdit(std::nullopt);
+                QWidget* editor = makeFolderEditorSheet(services);
+                window->presentSheet(editor);
+                grabWindow(QStringLiteral("sheet-editor-new"));
+                window->dismissSheet(editor);
+
+                preview.store.setFolderToEdit(preview.store.folders().first());
+                auto* editing = static_cast<NewFolderSheet*>(makeFolderEditorSheet(services));
+                window->presentSheet(editing);
+                editing->nameField()->setText(editing->nameField()->text() + QStringLiteral(" & Co."));
+                grabWindow(QStringLiteral("sheet-editor-edit"));
+                editing->openIconPicker();
+                if (IconPickerPopover* grid = editing->iconPicker()) {
+                    settle();
+                    save(*grid, QStringLiteral("icon-picker"));
+                }
+
+                preview.store.setAppPickerCurrentBundleIDs({QStringLiteral("app.example.1"),
+                                                            QStringLiteral("app.example.6")});
+                auto* picker = static_cast<AppPickerView*>(makeAppPickerSheet(services));
+                window->presentSheet(picker);
+                for (int turn = 0; turn < 20; ++turn) { // the scan, then the icons of the cells drawn
+                    preview.harness.time.runDue();
+                    processUntil([] { return false; }, 30);
+                }
+                picker->toggleRow(0);
+                picker->toggleRow(4);
+                picker->toggleRow(9);
+                grabWindow(QStringLiteral("sheet-app-picker"));
+                picker->searchField()->setText(QStringLiteral("zzz"));
+                grabWindow(QStringLiteral("sheet-app-picker-no-results"));
+                window->dismissSheet(editing);
+                window->close();
+                processUntil([] { return false; }, 50);
+                preview.useFolders(false);
+            }
         }
     }
     return failures == 0 ? 0 : 1;

@@ -26,11 +26,11 @@ QSet<QString> tableKeys(const QString& code) {
     return keys;
 }
 
-/// The keys the page sources name: dotted keys of the interface's families, and the English texts passed to
-/// text() as their own keys.
+/// The keys the page sources name: dotted keys of the interface's families (not the names of symbols, some of
+/// which look alike), and the English texts passed to text() as their own keys.
 QSet<QString> keysInSources() {
     static const QRegularExpression dotted(
-        QStringLiteral(R"re("((?:settings|onboarding|popup|app)\.[a-z_.]+[a-z_])")re"));
+        QStringLiteral(R"re((?<!symbol\(QStringLiteral\()"((?:settings|onboarding|popup|app)\.[a-z_.]+[a-z_])")re"));
     static const QRegularExpression literal(QStringLiteral(R"re(text\(QStringLiteral\("([A-Z][^"]+)"\)\))re"));
     QSet<QString> keys;
     for (const QFileInfo& source : QDir(kSources).entryInfoList({"*.cpp", "*.h"}, QDir::Files)) {

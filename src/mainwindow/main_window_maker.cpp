@@ -2,8 +2,11 @@
 
 #include "mainwindow/about_view.h"
 #include "mainwindow/appearance_settings_view.h"
+#include "mainwindow/folder_editor_logic.h"
+#include "mainwindow/folder_editor_sheets.h"
 #include "mainwindow/folders_list_view.h"
 #include "mainwindow/general_settings_view.h"
+#include "mainwindow/icon_picker_popover.h"
 #include "mainwindow/onboarding_view.h"
 #include "mainwindow/popup_settings_view.h"
 
@@ -20,8 +23,17 @@ MainWindowView* makeMainWindow(const MainWindowServices& services) {
         s.queue,
         s.notifications,
         [s] {
-            return new FoldersListView(FolderCardContext{s.store, s.settings, s.localization, s.symbols, s.icons,
-                                                         s.distributed, s.notifications, s.queue, {}, {}, {}, {}, {}});
+            return new FoldersListView(FolderCardContext{
+                s.store, s.settings, s.localization, s.symbols, s.icons, s.distributed, s.notifications, s.queue,
+                [s](QWidget* anchor, const QString& current, std::function<void(const QString&)> chosen) {
+                    // The grid goes with its choice or its closing.
+                    auto* picker = new IconPickerPopover(s.symbols, s.localization, anchor);
+                    picker->setSelectedIcon(current);
+                    QObject::connect(picker, &IconPickerPopover::iconSelected, picker, std::move(chosen));
+                    QObject::connect(picker, &IconPickerPopover::closed, picker, &QObject::deleteLater);
+                    picker->popUpBelow(anchor);
+                },
+                [](const QString& typed) { return applyFolderNameRule(typed).name; }, {}, {}, {}});
         },
         [s](NavigationPage page) -> SettingsPage* {
             switch (page) {
@@ -41,8 +53,8 @@ MainWindowView* makeMainWindow(const MainWindowServices& services) {
         [s](std::function<void(bool)> finish) -> QWidget* {
             return new OnboardingView(s.settings, s.localization, s.bundle, s.symbols, std::move(finish));
         },
-        {},
-        {},
+        [s] { return makeFolderEditorSheet(s); },
+        [s] { return makeAppPickerSheet(s); },
         [s] { return makeDeleteConfirmationSheet(s.store, s.localization, s.distributed, s.symbols); },
         [s] { return makeEmptyFolderAlertSheet(s.store, s.localization, s.symbols); },
         [s](QWidget& window) {

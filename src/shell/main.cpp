@@ -5,6 +5,7 @@
 #include "platform/linux/child_process_linux.h"
 #include "platform/linux/compositor_linux.h"
 #include "platform/linux/dbus_notification_center_linux.h"
+#include "platform/linux/desktop_applications_linux.h"
 #include "platform/linux/dock_tile_linux.h"
 #include "platform/linux/extended_attributes_linux.h"
 #include "platform/linux/file_watcher_linux.h"
@@ -27,6 +28,7 @@
 #include "shell/menu_bar_menu.h"
 #include "shell/popup_view_maker.h"
 #include "shell/tessly_process.h"
+#include "tile/app_discovery.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -164,6 +166,12 @@ int run(int argc, char** argv) {
     process.launch();
 
     std::unique_ptr<TesslyMenuBarMenu> menuBarMenu;
+    // The installed applications the picker offers: bundles of the application folders and the desktop's
+    // entries, sorted in the interface language.
+    LinuxDesktopApplications desktopApplications;
+    AppDiscovery discovery(paths.home(), queue,
+                           [&process] { return localeForLanguage(process.settings().language()); },
+                           &desktopApplications);
     if (!process.helpers().isHelperProcess()) {
         windowController =
             std::make_unique<MainWindowController>(application, queue, notifications, process.settings());
@@ -175,9 +183,9 @@ int run(int argc, char** argv) {
             }
             MainWindowView* window = makeMainWindow(MainWindowServices{
                 process.settings(), process.store(), *localization, *bundle, symbols, icons, updater,
-                *windowController, queue, notifications, distributedNotifications, [&](QWidget& made) {
-                    setWindowIdentifier(made, QString::fromLatin1(kMainWindowIdentifier));
-                }});
+                *windowController, queue, notifications, distributedNotifications,
+                [&](QWidget& made) { setWindowIdentifier(made, QString::fromLatin1(kMainWindowIdentifier)); },
+                &discovery, &clock});
             window->show();
             windowController->registerMainWindow(windowController->findMainWindow());
         };

@@ -18,7 +18,7 @@
 #include <QListView>
 #include <QPainter>
 #include <QPointer>
-#include <QStackedLayout>
+#include <QScrollBar>
 #include <QTextLayout>
 #include <QVBoxLayout>
 
@@ -241,11 +241,10 @@ AppPickerView::AppPickerView(Parts parts, QSet<QString> alreadySelectedBundleIDs
     body->addSpacing(kSearchSpacing - settings_metrics::kFocusRingWidth - 1);
 
     auto* ground = new GridGround;
-    auto* stack = new QStackedLayout(ground);
-    stack->setStackingMode(QStackedLayout::StackAll);
-    stack->setContentsMargins(kGridInset, kGridInset, kGridInset, kGridInset);
-    stack->addWidget(m_emptyNote);
-    stack->addWidget(m_grid);
+    auto* groundLayout = new QVBoxLayout(ground);
+    groundLayout->setContentsMargins(kGridInset, kGridInset, kGridInset, kGridInset);
+    groundLayout->addWidget(m_grid);
+    groundLayout->addWidget(m_emptyNote);
     m_emptyNote->setAlignment(Qt::AlignCenter);
     m_emptyNote->setWordWrap(true);
     m_emptyNote->hide();
@@ -258,12 +257,20 @@ AppPickerView::AppPickerView(Parts parts, QSet<QString> alreadySelectedBundleIDs
     m_grid->setResizeMode(QListView::Adjust);
     m_grid->setMovement(QListView::Static);
     m_grid->setUniformItemSizes(true);
+    m_grid->setSpacing(0);
     m_grid->setGridSize(QSize(AppPickerCell::kWidth, AppPickerCell::kHeight));
     m_grid->setSelectionMode(QAbstractItemView::NoSelection);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setFrameShape(QFrame::NoFrame);
     m_grid->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // A slim scroll bar that reads in either theme, without the arrows of the platform's own.
+    m_grid->verticalScrollBar()->setStyleSheet(QStringLiteral(
+        "QScrollBar:vertical { width: 10px; background: transparent; margin: 2px 2px 2px 0; }"
+        "QScrollBar::handle:vertical { background: rgba(128, 128, 128, 0.55); border-radius: 3px; min-height: 28px;"
+        " margin: 0 1px; }"
+        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
+        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }"));
     m_grid->setMouseTracking(true);
     m_grid->viewport()->setAttribute(Qt::WA_Hover);
     m_grid->viewport()->setCursor(Qt::PointingHandCursor);
@@ -271,6 +278,7 @@ AppPickerView::AppPickerView(Parts parts, QSet<QString> alreadySelectedBundleIDs
     m_grid->setItemDelegate(m_cell);
     useTabFocus(*m_grid);
     m_grid->installEventFilter(this);
+    m_grid->viewport()->installEventFilter(this);
 
     buttonRow()->addWidget(m_cancel);
     buttonRow()->addWidget(m_confirm);
@@ -359,7 +367,20 @@ void AppPickerView::refreshConfirm() {
 }
 
 void AppPickerView::refreshEmptyNote() {
-    m_emptyNote->setVisible(m_loaded && m_selection.shownRows().isEmpty());
+    const bool empty = m_loaded && m_selection.shownRows().isEmpty();
+    m_emptyNote->setVisible(empty);
+    m_grid->setVisible(!empty);
+}
+
+void AppPickerView::spreadColumns() {
+    // The columns share the whole width, so that the grid has no ragged gap at its right.
+    // A few points to spare: the list wraps a row that would only just fit.
+    const int width = m_grid->viewport()->width() - 4;
+    const int columns = std::max(1, width / AppPickerCell::kWidth);
+    const QSize grid(std::max(AppPickerCell::kWidth, width / columns), AppPickerCell::kHeight);
+    if (grid != m_grid->gridSize()) {
+        m_grid->setGridSize(grid);
+    }
 }
 
 void AppPickerView::confirm() {
@@ -385,6 +406,10 @@ void AppPickerView::cancel() {
 }
 
 bool AppPickerView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_grid->viewport() && event->type() == QEvent::Resize) {
+        spreadColumns();
+        return SheetContent::eventFilter(watched, event);
+    }
     if (watched == m_grid && event->type() == QEvent::FocusIn) {
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
         if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason) {

@@ -142,6 +142,7 @@ private:
     void searchChanged(const QString& text);
     void refreshConfirm();
     void refreshEmptyNote();
+    void spreadColumns();
 
     Parts m_parts;
     AppPickerSelection m_selection;

@@ -12,3 +12,5 @@ target_sources(tessly_mainwindow PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/popup_window.cpp ${CMAKE_CURRENT_LIST_DIR}/popup_window.h
     ${CMAKE_CURRENT_LIST_DIR}/sheet_content.cpp ${CMAKE_CURRENT_LIST_DIR}/sheet_content.h
     ${CMAKE_CURRENT_LIST_DIR}/text_field.cpp ${CMAKE_CURRENT_LIST_DIR}/text_field.h)
+# The application picker scans for applications when it opens.
+target_link_libraries(tessly_mainwindow PUBLIC tessly_discovery)

@@ -29,6 +29,8 @@ IconPickerCell::IconPickerCell(const SymbolImages& symbols, QString symbolName, 
     // Arrow keys move between the cells; Tab leaves the grid from the cell it is on.
     setFocusPolicy(Qt::TabFocus);
     setCursor(Qt::PointingHandCursor);
+    // Repainted as the pointer comes and goes, for the hover shade.
+    setAttribute(Qt::WA_Hover);
     setAccessibleName(spokenSymbolName(m_symbolName));
     setToolTip(m_symbolName);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
@@ -43,18 +45,6 @@ void IconPickerCell::setShowsFocus(bool shows) {
     update();
 }
 
-void IconPickerCell::enterEvent(QEnterEvent* event) {
-    m_hovered = true;
-    update();
-    QAbstractButton::enterEvent(event);
-}
-
-void IconPickerCell::leaveEvent(QEvent* event) {
-    m_hovered = false;
-    update();
-    QAbstractButton::leaveEvent(event);
-}
-
 void IconPickerCell::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -66,7 +56,7 @@ void IconPickerCell::paintEvent(QPaintEvent*) {
         painter.setBrush(p.color(QPalette::Active, kAccentRole));
         painter.drawRoundedRect(body, kCellRadius, kCellRadius);
         ink = p.color(kOnAccentRole);
-    } else if (m_hovered || isDown()) {
+    } else if (underMouse() || isDown()) {
         painter.setPen(Qt::NoPen);
         painter.setBrush(p.color(kControlFillRole));
         painter.drawRoundedRect(body, kCellRadius, kCellRadius);

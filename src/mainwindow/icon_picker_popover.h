@@ -36,13 +36,10 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
 
 private:
     const SymbolImages& m_symbols;
     QString m_symbolName;
-    bool m_hovered = false;
     bool m_showsFocus = false;
 };
 

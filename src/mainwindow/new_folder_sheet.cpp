@@ -33,6 +33,8 @@ FolderIconButton::FolderIconButton(const SymbolImages& symbols, QWidget* parent)
     : QAbstractButton(parent), m_symbols(symbols) {
     useTabFocus(*this);
     setCursor(Qt::PointingHandCursor);
+    // Repainted as the pointer comes and goes, for the hover shade.
+    setAttribute(Qt::WA_Hover);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
@@ -46,25 +48,13 @@ QSize FolderIconButton::sizeHint() const {
     return QSize(kIconTileSide + 2 * kRing, kIconTileSide + 2 * kRing);
 }
 
-void FolderIconButton::enterEvent(QEnterEvent* event) {
-    m_hovered = true;
-    update();
-    QAbstractButton::enterEvent(event);
-}
-
-void FolderIconButton::leaveEvent(QEvent* event) {
-    m_hovered = false;
-    update();
-    QAbstractButton::leaveEvent(event);
-}
-
 void FolderIconButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QPalette& p = palette();
     const QRectF body = QRectF(rect()).adjusted(kRing + 0.5, kRing + 0.5, -kRing - 0.5, -kRing - 0.5);
     QColor fill = p.color(kSectionBackgroundRole);
-    if (isDown() || m_hovered) {
+    if (isDown() || underMouse()) {
         fill = fill.lightness() > 128 ? fill.darker(isDown() ? 110 : 104) : fill.lighter(isDown() ? 130 : 115);
     }
     painter.setPen(QPen(p.color(kSectionBorderRole), 1));
@@ -96,7 +86,6 @@ NewFolderSheet::NewFolderSheet(Parts parts, std::optional<AppFolder> folderToEdi
     m_iconLabel->setContentsMargins(kRing, 0, 0, 0);
     m_nameRuleNote->setContentsMargins(kRing, 0, 0, 0);
     m_nameRuleNote->setWordWrap(true);
-    m_nameRuleNote->hide();
     body->addWidget(m_nameLabel);
     body->addSpacing(kLabelSpacing - kRing);
     body->addWidget(m_nameField);
@@ -104,6 +93,7 @@ NewFolderSheet::NewFolderSheet(Parts parts, std::optional<AppFolder> folderToEdi
     body->addSpacing(kGroupSpacing - kRing);
     body->addWidget(m_iconLabel);
     body->addSpacing(kLabelSpacing - kRing);
+    m_iconButton->setFixedSize(m_iconButton->sizeHint());
     body->addWidget(m_iconButton, 0, Qt::AlignLeft);
     buttonRow()->addWidget(m_cancel);
     buttonRow()->addWidget(m_save);
@@ -136,7 +126,9 @@ NewFolderSheet::~NewFolderSheet() {
 }
 
 QSize NewFolderSheet::sizeHint() const {
-    return QSize(kSheetWidth, layout()->totalHeightForWidth(kSheetWidth));
+    const QLayout* content = layout();
+    return QSize(kSheetWidth, content->hasHeightForWidth() ? content->totalHeightForWidth(kSheetWidth)
+                                                           : content->totalSizeHint().height());
 }
 
 QLineEdit* NewFolderSheet::nameField() const {
@@ -171,10 +163,16 @@ void NewFolderSheet::nameEdited(const QString& text) {
         QLineEdit* field = m_nameField->lineEdit();
         // Setting the text calls this again with a name the rule leaves alone.
         const int cursor = field->cursorPosition() - static_cast<int>(text.size() - ruled.name.size());
+        m_applyingRule = true;
         field->setText(ruled.name);
+        m_applyingRule = false;
         field->setCursorPosition(std::clamp(cursor, 0, static_cast<int>(ruled.name.size())));
-        m_nameRuleNote->show();
+        // The rule, always under the field, turns red to say why a character did not appear.
+        m_nameRuleNote->setForegroundRole(kDestructiveRole);
         return;
+    }
+    if (!m_applyingRule) {
+        m_nameRuleNote->setForegroundRole(kSecondaryTextRole);
     }
     m_save->setEnabled(trimmedFolderName(text).has_value());
 }

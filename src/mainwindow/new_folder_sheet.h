@@ -1,7 +1,7 @@
 // The folder editor: names a new folder or renames one, and chooses its symbol from the symbol grid. The name
-// field has the keyboard when the sheet opens and follows the folder-name rule on every change (a note under
-// it says why a character did not appear); Save stays disabled while the name is blank once trimmed; Return
-// saves, Escape cancels. Save and Cancel both close the sheet through the store.
+// field has the keyboard when the sheet opens and follows the folder-name rule on every change; the rule is
+// written under it and turns red when a character did not appear. Save stays disabled while the name is blank
+// once trimmed; Return saves, Escape cancels. Save and Cancel both close the sheet through the store.
 //
 //     auto* sheet = new NewFolderSheet(NewFolderSheet::Parts{store, settings, l10n, symbols,
 //                                      [&clock] { return clock.now(); }}, store.folderToEdit());
@@ -42,13 +42,10 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
 
 private:
     const SymbolImages& m_symbols;
     QString m_symbolName;
-    bool m_hovered = false;
 };
 
 class NewFolderSheet final : public SheetContent {
@@ -74,7 +71,7 @@ public:
     [[nodiscard]] FolderIconButton* iconButton() const { return m_iconButton; }
     [[nodiscard]] ActionButton* saveButton() const { return m_save; }
     [[nodiscard]] ActionButton* cancelButton() const { return m_cancel; }
-    /// The note under the name field, shown once the rule has changed what was typed.
+    /// The rule under the name field, in red once it has changed what was typed.
     [[nodiscard]] QLabel* nameRuleNote() const { return m_nameRuleNote; }
     [[nodiscard]] const QString& selectedIcon() const { return m_selectedIcon; }
     /// The symbol grid while it is open (or was last opened).
@@ -104,6 +101,8 @@ private:
     ActionButton* m_cancel;
     ActionButton* m_save;
     QPointer<IconPickerPopover> m_iconPicker;
+    /// Set while the field takes the name the rule made of what was typed.
+    bool m_applyingRule = false;
 };
 
 } // namespace tessly

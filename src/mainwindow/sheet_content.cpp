@@ -32,6 +32,8 @@ SheetContent::SheetContent(AppSettings& settings, const Localization& l10n, QWid
     QFont titleFont = settingsFont(SettingsFont::title);
     titleFont.setPixelSize(kTitleFontPixels);
     m_title->setFont(titleFont);
+    // In line with the fields' edges, which sit inside the room their focus rings keep.
+    m_title->setContentsMargins(settings_metrics::kFocusRingWidth + 1, 0, 0, 0);
     layout->addWidget(m_title);
     layout->addSpacing(kTitleSpacing);
     m_body->setContentsMargins(0, 0, 0, 0);

@@ -5,6 +5,7 @@
 #include "mainwindow/app_picker_view.h"
 #include "mainwindow/icon_picker_popover.h"
 #include "mainwindow/new_folder_sheet.h"
+#include "mainwindow/settings_style.h"
 #include "model/folder_store.h"
 #include "platform/main_bundle.h"
 #include "settings/localization.h"
@@ -89,12 +90,14 @@ TEST_F(FolderEditorSheetsTest, TypingFollowsTheNameRuleAndSaveMakesANewFolderAnd
     EXPECT_EQ(sheet.titleLabel()->text(), QStringLiteral("New Folder"));
     ASSERT_TRUE(sheet.nameField()->hasFocus()) << "the keyboard starts in the name field";
     EXPECT_FALSE(sheet.saveButton()->isEnabled()) << "nothing to save yet";
-    EXPECT_FALSE(sheet.nameRuleNote()->isVisibleTo(&sheet));
+    EXPECT_EQ(sheet.nameRuleNote()->foregroundRole(), kSecondaryTextRole) << "the rule, quietly";
 
     type(sheet.nameField(), QStringLiteral("Café!"));
     EXPECT_EQ(sheet.nameField()->text(), QStringLiteral("Caf"));
-    EXPECT_TRUE(sheet.nameRuleNote()->isVisibleTo(&sheet)) << "a note says why the letters did not appear";
-    QTest::keyClicks(sheet.nameField(), QStringLiteral("e Tools and more things"));
+    EXPECT_EQ(sheet.nameRuleNote()->foregroundRole(), kDestructiveRole) << "the rule says why";
+    QTest::keyClicks(sheet.nameField(), QStringLiteral("e"));
+    EXPECT_EQ(sheet.nameRuleNote()->foregroundRole(), kSecondaryTextRole) << "quiet again for an allowed letter";
+    QTest::keyClicks(sheet.nameField(), QStringLiteral(" Tools and more things"));
     EXPECT_EQ(sheet.nameField()->text(), QStringLiteral("Cafe Tools and more ")) << "20 characters at most";
     EXPECT_TRUE(sheet.saveButton()->isEnabled());
 

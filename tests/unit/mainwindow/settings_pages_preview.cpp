@@ -340,7 +340,7 @@ int run(const QString& outputDirectory) {
                 editing->openIconPicker();
                 if (IconPickerPopover* grid = editing->iconPicker()) {
                     settle();
-                    save(*grid, QStringLiteral("icon-picker"));
+                    save(*grid, QStringLiteral("icon-picker") + suffix);
                 }
 
                 preview.store.setAppPickerCurrentBundleIDs({QStringLiteral("app.example.1"),

@@ -92,6 +92,8 @@ FoldersListView::FoldersListView(FolderCardContext context, QWidget* parent)
     m_scroll->setFrameShape(QFrame::NoFrame);
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scroll->setWidgetResizable(false);
+    // Tab goes from control to control in the cards; the list itself is no stop of its own.
+    m_scroll->setFocusPolicy(Qt::NoFocus);
     m_scroll->viewport()->setAutoFillBackground(false);
     m_column = new QWidget;
     m_column->setAutoFillBackground(false);

@@ -401,12 +401,14 @@ void MainWindowView::presentSheet(QWidget* content) {
     if (!content) {
         return;
     }
+    // Noted before the sheet takes the keyboard.
+    const QPointer<QWidget> focusBefore = QApplication::focusWidget();
     auto* scrim = new SheetScrim(this);
     scrim->setGeometry(rect());
     scrim->setContent(content);
     scrim->show();
     scrim->raise();
-    m_sheets.push_back(Sheet{content, scrim});
+    m_sheets.push_back(Sheet{content, scrim, focusBefore});
 }
 
 void MainWindowView::dismissSheet(const QWidget* content) {
@@ -415,6 +417,7 @@ void MainWindowView::dismissSheet(const QWidget* content) {
     if (found == m_sheets.end()) {
         return;
     }
+    const QPointer<QWidget> focusBefore = found->focusBefore;
     for (auto sheet = found; sheet != m_sheets.end(); ++sheet) {
         if (sheet->scrim) {
             sheet->scrim->hide();
@@ -422,7 +425,10 @@ void MainWindowView::dismissSheet(const QWidget* content) {
         }
     }
     m_sheets.erase(found, m_sheets.end());
-    if (QWidget* front = presentedSheet()) {
+    // The keyboard goes back where it was before the sheet: the button that opened it, or the sheet under it.
+    if (focusBefore && focusBefore->isVisible()) {
+        focusBefore->setFocus(Qt::OtherFocusReason);
+    } else if (QWidget* front = presentedSheet()) {
         front->setFocus(Qt::OtherFocusReason);
     }
 }

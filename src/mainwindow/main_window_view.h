@@ -125,6 +125,8 @@ private:
     struct Sheet {
         QPointer<QWidget> content;
         QPointer<QWidget> scrim;
+        /// What had the keyboard before the sheet; it has it again when the sheet goes.
+        QPointer<QWidget> focusBefore;
     };
     std::vector<Sheet> m_sheets;
     /// The sheets the store asked for, by what asked.

@@ -14,6 +14,8 @@
 #include "support/string_table_bundle.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QPushButton>
 #include <QLabel>
 #include <QTest>
 #include <QVBoxLayout>
@@ -74,7 +76,12 @@ protected:
     MainWindowView& open() {
         window = new MainWindowView(MainWindowParts{
             *settings, store, l10n, symbols, controller, time, center,
-            [] { return new QLabel(QStringLiteral("folders")); },
+            [] {
+                auto* page = new QWidget;
+                auto* add = new QPushButton(QStringLiteral("Add"), page);
+                add->setObjectName(QStringLiteral("add"));
+                return page;
+            },
             [this](NavigationPage page) -> SettingsPage* {
                 return new FixedPage(*settings, l10n, page == NavigationPage::general ? 400 : 300);
             },
@@ -133,8 +140,25 @@ TEST_F(MainWindowViewTest, AFreshInstallationOpensOnTheOnboardingThenTheFoldersA
     EXPECT_NE(view.presentedSheet(), editor) << "the picker over the editor";
     store.setShowingAppPicker(false);
     EXPECT_EQ(view.presentedSheet(), editor) << "the editor is still there under it";
+    EXPECT_TRUE(editor->hasFocus() || editor->isAncestorOf(QApplication::focusWidget()))
+        << "the keyboard back in the sheet that was under the picker";
     store.setShowingFolderEditor(false);
     EXPECT_EQ(view.presentedSheet(), nullptr);
+}
+
+TEST_F(MainWindowViewTest, TheKeyboardGoesBackWhereItWasWhenASheetGoes) {
+    settings->setHasCompletedOnboarding(true);
+    MainWindowView& view = open();
+    view.activateWindow();
+    auto* add = view.findChild<QPushButton*>(QStringLiteral("add"));
+    ASSERT_NE(add, nullptr);
+    add->setFocus();
+    ASSERT_TRUE(add->hasFocus());
+    store.setShowingAppPicker(true);
+    ASSERT_NE(view.presentedSheet(), nullptr);
+    view.presentedSheet()->setFocus();
+    store.setShowingAppPicker(false);
+    EXPECT_TRUE(add->hasFocus()) << "the button that opened the sheet";
 }
 
 TEST_F(MainWindowViewTest, TheWindowFollowsItsPagesAndTheFoldersPageGetsItsSizeBack) {

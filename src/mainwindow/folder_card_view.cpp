@@ -33,7 +33,6 @@ constexpr int kGridTop = kHeaderHeight + 10;
 constexpr int kCellWidth = 80;
 constexpr int kCellHeight = 78;
 constexpr int kCellSpacing = 6;
-constexpr int kAppIconSide = 44;
 constexpr int kEmptyGridHeight = 64;
 constexpr int kButtonsRowHeight = 34;
 constexpr int kBottomMargin = 12;
@@ -369,9 +368,8 @@ std::optional<qsizetype> FolderCardView::cellAt(const QPoint& position) const {
     return std::nullopt;
 }
 
-ImagePtr FolderCardView::iconFor(const AppItem& app) const {
-    const QString path = app.appURL.toLocalFile();
-    return m_context.iconForPath ? m_context.iconForPath(path) : m_context.icons.iconForFile(path);
+QImage FolderCardView::iconFor(const AppItem& app) const {
+    return m_context.iconForPath ? m_context.iconForPath(app.appURL.toLocalFile()) : QImage();
 }
 
 void FolderCardView::paintEvent(QPaintEvent*) {
@@ -457,8 +455,9 @@ void FolderCardView::paintEvent(QPaintEvent*) {
         const bool dragged = m_state->draggingAppID && *m_state->draggingAppID == app.id;
         painter.setOpacity(dragged ? 0.35 : 1.0);
         const QRectF icon(cell.center().x() - kAppIconSide / 2.0, cell.top() + 4, kAppIconSide, kAppIconSide);
-        if (const ImagePtr image = iconFor(app)) {
-            image->draw(painter, icon);
+        // Until its icon is read (after this frame), an application is drawn as a dashed outline.
+        if (const QImage image = iconFor(app); !image.isNull()) {
+            painter.drawImage(icon, image);
         } else if (const ImagePtr dashed =
                        m_context.symbols.symbol(QStringLiteral("app.dashed"), kAppIconSide, SymbolWeight::regular)) {
             dashed->drawTinted(painter, icon, secondary);
@@ -525,13 +524,8 @@ void FolderCardView::mouseMoveEvent(QMouseEvent* event) {
     mime->setData(QString::fromLatin1(kAppEntryMimeType), uuidText(app.id).toUtf8());
     auto* drag = new QDrag(this);
     drag->setMimeData(mime);
-    if (const ImagePtr image = iconFor(app)) {
-        QPixmap pixmap(kAppIconSide, kAppIconSide);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        image->draw(painter, QRectF(0, 0, kAppIconSide, kAppIconSide));
-        painter.end();
-        drag->setPixmap(pixmap);
+    if (const QImage image = iconFor(app); !image.isNull()) {
+        drag->setPixmap(QPixmap::fromImage(image));
         drag->setHotSpot(QPoint(kAppIconSide / 2, kAppIconSide / 2));
     }
     drag->exec(Qt::MoveAction);

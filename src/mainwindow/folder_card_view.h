@@ -20,6 +20,7 @@
 #include "platform/notification_center.h"
 #include "settings/app_settings.h"
 
+#include <QImage>
 #include <QPointer>
 #include <QVariantAnimation>
 #include <QWidget>
@@ -50,8 +51,9 @@ struct FolderCardContext {
         pickSymbol;
     /// The folder-name rule applied on every change of a name being edited.
     std::function<QString(const QString&)> nameRule;
-    /// An application's icon by the path of its bundle or entry, cached.
-    std::function<ImagePtr(const QString& path)> iconForPath;
+    /// An application's icon by the path of its bundle or entry, at the grid's size; a null image until it has
+    /// been read (the list asks for a repaint then).
+    std::function<QImage(const QString& path)> iconForPath;
     /// The state of the card of a folder, while the folder exists.
     std::function<struct FolderCardState*(const QUuid& folder)> stateOf;
     /// The state of a folder's card changed from outside the card (applications chosen while editing).
@@ -72,6 +74,9 @@ class FolderCardView final : public QWidget {
     Q_OBJECT
 
 public:
+    /// The side of an application's icon in the card's grid.
+    static constexpr int kAppIconSide = 44;
+
     explicit FolderCardView(const FolderCardContext& context, QWidget* parent = nullptr);
     ~FolderCardView() override;
 
@@ -117,7 +122,7 @@ private:
     void toggleInDock(bool on);
     [[nodiscard]] std::optional<qsizetype> cellAt(const QPoint& position) const;
     [[nodiscard]] QRect removeButtonRect(qsizetype index) const;
-    [[nodiscard]] ImagePtr iconFor(const AppItem& app) const;
+    [[nodiscard]] QImage iconFor(const AppItem& app) const;
     void endDrag();
 
     const FolderCardContext& m_context;

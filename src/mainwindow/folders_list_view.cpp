@@ -1,14 +1,17 @@
 #include "mainwindow/folders_list_view.h"
 
 #include "mainwindow/action_button.h"
+#include "mainwindow/app_icon_cache.h"
 #include "mainwindow/settings_style.h"
+#include "mainwindow/sheet_content.h"
+#include "mainwindow/text_field.h"
 #include "model/notification_names.h"
 #include "model/uuid_text.h"
 #include "settings/localization.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -22,7 +25,6 @@ namespace {
 constexpr int kCardSpacing = 8;
 /// Cards are made this far beyond the visible part, so that a scroll finds them ready.
 constexpr int kOverscan = 200;
-constexpr int kSearchIconSide = 14;
 
 QPixmap tintedSymbol(const SymbolImages& symbols, const QString& name, int side, const QColor& tint) {
     QPixmap pixmap(side * 2, side * 2);
@@ -56,15 +58,15 @@ FoldersListView::FoldersListView(FolderCardContext context, QWidget* parent)
         }
         relayout();
     };
-    m_context.iconForPath = [this](const QString& path) {
-        const auto found = m_icons.constFind(path);
-        if (found != m_icons.constEnd()) {
-            return *found;
+    // Icons are read after the frame that first wants them, a few at a time, once per path.
+    m_iconCache = std::make_unique<AppIconCache>(m_context.icons, m_context.queue, FolderCardView::kAppIconSide,
+                                                 devicePixelRatioF());
+    connect(m_iconCache.get(), &AppIconCache::iconsLoaded, this, [this] {
+        for (FolderCardView* card : std::as_const(m_cards)) {
+            card->update();
         }
-        ImagePtr icon = m_context.icons.iconForFile(path);
-        m_icons.insert(path, icon);
-        return icon;
-    };
+    });
+    m_context.iconForPath = [this](const QString& path) { return m_iconCache->icon(path); };
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(settings_metrics::kPageMarginHorizontal, 4, settings_metrics::kPageMarginHorizontal,
@@ -76,13 +78,11 @@ FoldersListView::FoldersListView(FolderCardContext context, QWidget* parent)
     m_count = new QLabel(this);
     m_count->setFont(settingsFont(SettingsFont::sectionTitle));
     header->addWidget(m_count);
-    m_search = new QLineEdit(this);
+    m_searchField = new TextField(&m_context.symbols, QStringLiteral("magnifyingglass"), this);
+    m_search = m_searchField->lineEdit();
     m_search->setClearButtonEnabled(true);
-    m_search->setMinimumWidth(160);
-    m_search->addAction(QIcon(tintedSymbol(m_context.symbols, QStringLiteral("magnifyingglass"), kSearchIconSide,
-                                           QColor(128, 128, 128))),
-                        QLineEdit::LeadingPosition);
-    header->addWidget(m_search, 1);
+    m_searchField->setMinimumWidth(160);
+    header->addWidget(m_searchField, 1);
     m_newFolder = new ActionButton(ActionButtonStyle::primary, QString(), &m_context.symbols, QStringLiteral("plus"),
                                    this);
     header->addWidget(m_newFolder);
@@ -134,7 +134,7 @@ FoldersListView::FoldersListView(FolderCardContext context, QWidget* parent)
     connect(&m_context.store, &FolderStore::changed, this, &FoldersListView::storeChanged);
     m_observers.push_back(m_context.notifications.addObserver(
         notification_names::kLanguageChanged, [this](const Notification&) { retranslate(); }));
-    setFocusProxy(m_search);
+    setFocusProxy(m_searchField);
     retranslate();
 }
 
@@ -329,86 +329,93 @@ bool FoldersListView::eventFilter(QObject* watched, QEvent* event) {
 
 namespace {
 
-/// A sheet's content: a title, a message and buttons on the right, Escape for the first (cancel) one.
-class SheetContent final : public QWidget {
+/// The question before a folder is deleted: the folder's name, what deleting does, Cancel and Delete.
+class DeleteFolderConfirmationSheet final : public SheetContent {
 public:
-    SheetContent(const QString& title, const QString& message, QWidget* parent = nullptr) : QWidget(parent) {
-        auto* layout = new QVBoxLayout(this);
-        layout->setContentsMargins(22, 20, 22, 18);
-        layout->setSpacing(10);
-        auto* heading = new QLabel(title, this);
-        heading->setFont(settingsFont(SettingsFont::title));
-        heading->setWordWrap(true);
-        layout->addWidget(heading);
-        auto* body = new QLabel(message, this);
-        body->setWordWrap(true);
-        body->setFont(settingsFont(SettingsFont::body));
-        layout->addWidget(body);
-        m_buttons = new QHBoxLayout;
-        m_buttons->addStretch(1);
-        layout->addSpacing(6);
-        layout->addLayout(m_buttons);
-        setMinimumWidth(360);
-        setMaximumWidth(440);
-    }
-    ActionButton* addButton(ActionButtonStyle style, const QString& text, std::function<void()> action) {
-        auto* button = new ActionButton(style, text, nullptr, QString(), this);
-        m_buttons->addWidget(button);
-        connect(button, &QAbstractButton::clicked, this, std::move(action));
-        if (!m_first) {
-            m_first = button;
-        }
-        return button;
+    DeleteFolderConfirmationSheet(AppFolder folder, FolderStore& store, AppSettings& settings, const Localization& l10n,
+                                  DistributedNotificationCenter& distributed)
+        : SheetContent(settings, l10n), m_folder(std::move(folder)), m_store(store), m_distributed(distributed),
+          m_message(new QLabel(this)), m_cancel(new ActionButton(ActionButtonStyle::secondary, QString())),
+          m_delete(new ActionButton(ActionButtonStyle::destructive, QString())) {
+        m_message->setWordWrap(true);
+        m_message->setFont(settingsFont(SettingsFont::body));
+        bodyLayout()->addWidget(m_message);
+        buttonRow()->addWidget(m_cancel);
+        buttonRow()->addWidget(m_delete);
+        connect(m_cancel, &QAbstractButton::clicked, this, [this] { cancel(); });
+        connect(m_delete, &QAbstractButton::clicked, this, [this] { confirm(); });
+        setFocusProxy(m_delete);
+        finishSetup();
     }
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override {
-        if (event->key() == Qt::Key_Escape && m_first) {
-            m_first->click();
-            return;
-        }
-        QWidget::keyPressEvent(event);
+    void retranslate() override {
+        setTitle(text(QStringLiteral("main.folder.delete_confirmation_title")));
+        m_message->setText(QStringLiteral("<b>%1</b><br>%2")
+                               .arg(m_folder.name.toHtmlEscaped(),
+                                    text(QStringLiteral("main.folder.delete_confirmation_message")).toHtmlEscaped()));
+        m_cancel->setText(text(QStringLiteral("folder.editor.btn.cancel")));
+        m_delete->setText(text(QStringLiteral("main.folder.delete_title")));
     }
+    void cancel() override { m_store.setFolderPendingDelete(std::nullopt); }
 
 private:
-    QHBoxLayout* m_buttons = nullptr;
-    ActionButton* m_first = nullptr;
+    void confirm() {
+        m_store.setFolderPendingDelete(std::nullopt);
+        if (m_folder.isInDock) {
+            // The helper shows its "DELETE" badge for the time the deletion waits.
+            m_distributed.post(notification_names::kTSFolderDeleteBadge, std::nullopt,
+                               PlistDictionary{{notification_names::kKeyId, uuidText(m_folder.id)}});
+        }
+        m_store.deleteFolder(m_folder.id, deletionDelay(m_folder));
+    }
+
+    const AppFolder m_folder;
+    FolderStore& m_store;
+    DistributedNotificationCenter& m_distributed;
+    QLabel* m_message;
+    ActionButton* m_cancel;
+    ActionButton* m_delete;
+};
+
+/// Why an empty folder stays out of the Dock.
+class EmptyFolderAlertSheet final : public SheetContent {
+public:
+    EmptyFolderAlertSheet(FolderStore& store, AppSettings& settings, const Localization& l10n)
+        : SheetContent(settings, l10n), m_store(store), m_message(new QLabel(this)),
+          m_ok(new ActionButton(ActionButtonStyle::primary, QStringLiteral("OK"))) {
+        m_message->setWordWrap(true);
+        m_message->setFont(settingsFont(SettingsFont::body));
+        bodyLayout()->addWidget(m_message);
+        buttonRow()->addWidget(m_ok);
+        connect(m_ok, &QAbstractButton::clicked, this, [this] { cancel(); });
+        setFocusProxy(m_ok);
+        finishSetup();
+    }
+
+protected:
+    void retranslate() override {
+        setTitle(text(QStringLiteral("main.folder.empty_folder_alert.title")));
+        m_message->setText(text(QStringLiteral("main.folder.empty_folder_alert.message")));
+    }
+    void cancel() override { m_store.setShowingEmptyFolderAlert(false); }
+
+private:
+    FolderStore& m_store;
+    QLabel* m_message;
+    ActionButton* m_ok;
 };
 
 } // namespace
 
-QWidget* makeDeleteConfirmationSheet(FolderStore& store, const Localization& l10n,
-                                     DistributedNotificationCenter& distributed, const SymbolImages&) {
+QWidget* makeDeleteConfirmationSheet(FolderStore& store, AppSettings& settings, const Localization& l10n,
+                                     DistributedNotificationCenter& distributed) {
     const std::optional<AppFolder> pending = store.folderPendingDelete();
-    if (!pending) {
-        return nullptr;
-    }
-    const AppFolder folder = *pending;
-    auto* sheet = new SheetContent(
-        l10n.localizedString(QStringLiteral("main.folder.delete_confirmation_title")) + QStringLiteral("\n") + folder.name,
-        l10n.localizedString(QStringLiteral("main.folder.delete_confirmation_message")));
-    sheet->addButton(ActionButtonStyle::secondary, l10n.localizedString(QStringLiteral("folder.editor.btn.cancel")),
-                     [&store] { store.setFolderPendingDelete(std::nullopt); });
-    ActionButton* confirm = sheet->addButton(
-        ActionButtonStyle::destructive, l10n.localizedString(QStringLiteral("main.folder.delete_title")),
-        [&store, &distributed, folder] {
-            store.setFolderPendingDelete(std::nullopt);
-            if (folder.isInDock) {
-                distributed.post(notification_names::kTSFolderDeleteBadge, std::nullopt,
-                                 PlistDictionary{{notification_names::kKeyId, uuidText(folder.id)}});
-            }
-            store.deleteFolder(folder.id, deletionDelay(folder));
-        });
-    confirm->setDefault(true);
-    return sheet;
+    return pending ? new DeleteFolderConfirmationSheet(*pending, store, settings, l10n, distributed) : nullptr;
 }
 
-QWidget* makeEmptyFolderAlertSheet(FolderStore& store, const Localization& l10n, const SymbolImages&) {
-    auto* sheet = new SheetContent(l10n.localizedString(QStringLiteral("main.folder.empty_folder_alert.title")),
-                                   l10n.localizedString(QStringLiteral("main.folder.empty_folder_alert.message")));
-    sheet->addButton(ActionButtonStyle::primary, QStringLiteral("OK"),
-                     [&store] { store.setShowingEmptyFolderAlert(false); });
-    return sheet;
+QWidget* makeEmptyFolderAlertSheet(FolderStore& store, AppSettings& settings, const Localization& l10n) {
+    return new EmptyFolderAlertSheet(store, settings, l10n);
 }
 
 } // namespace tessly

@@ -26,6 +26,7 @@ class QLineEdit;
 namespace tessly {
 
 class ActionButton;
+class TextField;
 
 class FoldersListView final : public QWidget {
     Q_OBJECT
@@ -64,6 +65,7 @@ private:
     FolderCardContext m_context;
     FolderVisibilityFilter m_filter = FolderVisibilityFilter::all;
     QLabel* m_count = nullptr;
+    TextField* m_searchField = nullptr;
     QLineEdit* m_search = nullptr;
     ActionButton* m_newFolder = nullptr;
     QScrollArea* m_scroll = nullptr;
@@ -84,17 +86,15 @@ private:
     std::map<QUuid, FolderCardState> m_states;
     QHash<QUuid, FolderCardView*> m_cards;
     std::vector<FolderCardView*> m_spareCards;
-    QHash<QString, ImagePtr> m_icons;
+    std::unique_ptr<class AppIconCache> m_iconCache;
     std::vector<ObserverToken> m_observers;
 };
 
 /// The confirmation before a folder is deleted, for the folder the store holds as pending; confirming posts
 /// the helper's "DELETE" badge for a folder in the Dock and deletes it after the badge's time.
-[[nodiscard]] QWidget* makeDeleteConfirmationSheet(FolderStore& store, const Localization& l10n,
-                                                   DistributedNotificationCenter& distributed,
-                                                   const SymbolImages& symbols);
+[[nodiscard]] QWidget* makeDeleteConfirmationSheet(FolderStore& store, AppSettings& settings, const Localization& l10n,
+                                                   DistributedNotificationCenter& distributed);
 /// The alert shown when an empty folder is switched into the Dock.
-[[nodiscard]] QWidget* makeEmptyFolderAlertSheet(FolderStore& store, const Localization& l10n,
-                                                 const SymbolImages& symbols);
+[[nodiscard]] QWidget* makeEmptyFolderAlertSheet(FolderStore& store, AppSettings& settings, const Localization& l10n);
 
 } // namespace tessly

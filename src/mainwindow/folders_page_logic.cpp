@@ -1,5 +1,7 @@
 #include "mainwindow/folders_page_logic.h"
 
+#include "mainwindow/app_picker_selection.h"
+
 #include <algorithm>
 
 namespace tessly {
@@ -7,11 +9,6 @@ namespace tessly {
 namespace {
 
 constexpr double kDeleteBadgeSeconds = 2.0;
-
-/// Case folding, not lower-casing: a capital sigma finds a final one, and every script folds its own way.
-bool containsFolded(const QString& text, const QString& foldedNeedle) {
-    return text.toCaseFolded().contains(foldedNeedle);
-}
 
 bool passesFilter(const AppFolder& folder, FolderVisibilityFilter filter) {
     return filter == FolderVisibilityFilter::all || folder.isInDock;
@@ -21,16 +18,17 @@ bool passesFilter(const AppFolder& folder, FolderVisibilityFilter filter) {
 
 QList<qsizetype> shownFolderIndexes(const QList<AppFolder>& folders, FolderVisibilityFilter filter,
                                     const QString& searchText) {
-    const QString needle = searchText.trimmed().toCaseFolded();
+    const QString needle = searchText.trimmed();
     QList<qsizetype> shown;
     for (qsizetype index = 0; index < folders.size(); ++index) {
         const AppFolder& folder = folders.at(index);
         if (!passesFilter(folder, filter)) {
             continue;
         }
-        if (needle.isEmpty() || containsFolded(folder.name, needle) ||
+        // The picker's comparison: case folded, and accented letters alike however they are composed.
+        if (needle.isEmpty() || localizedCaseInsensitiveContains(folder.name, needle) ||
             std::any_of(folder.apps.begin(), folder.apps.end(),
-                        [&](const AppItem& app) { return containsFolded(app.name, needle); })) {
+                        [&](const AppItem& app) { return localizedCaseInsensitiveContains(app.name, needle); })) {
             shown.append(index);
         }
     }

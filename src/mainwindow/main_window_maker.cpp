@@ -55,8 +55,8 @@ MainWindowView* makeMainWindow(const MainWindowServices& services) {
         },
         [s] { return makeFolderEditorSheet(s); },
         [s] { return makeAppPickerSheet(s); },
-        [s] { return makeDeleteConfirmationSheet(s.store, s.localization, s.distributed, s.symbols); },
-        [s] { return makeEmptyFolderAlertSheet(s.store, s.localization, s.symbols); },
+        [s] { return makeDeleteConfirmationSheet(s.store, s.settings, s.localization, s.distributed); },
+        [s] { return makeEmptyFolderAlertSheet(s.store, s.settings, s.localization); },
         [s](QWidget& window) {
             if (s.identify) {
                 s.identify(window);

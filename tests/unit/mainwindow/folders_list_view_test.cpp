@@ -179,7 +179,7 @@ TEST_F(FoldersListViewTest, ADeletedFolderInTheDockShowsItsBadgeAndItsHelperGoes
     open({docked, loose});
 
     store.setFolderPendingDelete(docked);
-    std::unique_ptr<QWidget> sheet(makeDeleteConfirmationSheet(store, l10n, distributed, symbols));
+    std::unique_ptr<QWidget> sheet(makeDeleteConfirmationSheet(store, appSettings, l10n, distributed));
     ASSERT_NE(sheet, nullptr);
     QAbstractButton* confirm = buttonNamed(*sheet, "Delete Folder");
     ASSERT_NE(confirm, nullptr);
@@ -196,7 +196,7 @@ TEST_F(FoldersListViewTest, ADeletedFolderInTheDockShowsItsBadgeAndItsHelperGoes
     EXPECT_TRUE(helpers.calls.contains(removal));
 
     store.setFolderPendingDelete(loose);
-    std::unique_ptr<QWidget> second(makeDeleteConfirmationSheet(store, l10n, distributed, symbols));
+    std::unique_ptr<QWidget> second(makeDeleteConfirmationSheet(store, appSettings, l10n, distributed));
     buttonNamed(*second, "Delete Folder")->click();
     EXPECT_FALSE(store.folder(loose.id));
     EXPECT_TRUE(helpers.calls.contains("removeHelper " + uuidText(loose.id) + " false"))
@@ -204,7 +204,7 @@ TEST_F(FoldersListViewTest, ADeletedFolderInTheDockShowsItsBadgeAndItsHelperGoes
     EXPECT_EQ(badges.size(), 1);
 
     store.setFolderPendingDelete(docked);
-    std::unique_ptr<QWidget> cancelled(makeDeleteConfirmationSheet(store, l10n, distributed, symbols));
+    std::unique_ptr<QWidget> cancelled(makeDeleteConfirmationSheet(store, appSettings, l10n, distributed));
     buttonNamed(*cancelled, "Cancel")->click();
     EXPECT_FALSE(store.folderPendingDelete());
 }

@@ -10,6 +10,7 @@
 #include "settings/localization.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -278,6 +279,11 @@ void FoldersListView::placeCards() {
     }
     // Cards that left the screen wait, hidden, to show another folder.
     for (FolderCardView* card : std::as_const(m_cards)) {
+        // The keyboard in a card that goes away stays on the page, in the search field, rather than jumping
+        // to the window's first control.
+        if (QWidget* focused = QApplication::focusWidget(); focused && card->isAncestorOf(focused)) {
+            m_search->setFocus(Qt::OtherFocusReason);
+        }
         card->hide();
         m_spareCards.push_back(card);
     }
@@ -344,7 +350,8 @@ public:
         buttonRow()->addWidget(m_delete);
         connect(m_cancel, &QAbstractButton::clicked, this, [this] { cancel(); });
         connect(m_delete, &QAbstractButton::clicked, this, [this] { confirm(); });
-        setFocusProxy(m_delete);
+        // Return and Space keep the folder: deleting is a choice made on purpose.
+        setFocusProxy(m_cancel);
         finishSetup();
     }
 

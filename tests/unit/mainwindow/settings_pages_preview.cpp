@@ -245,6 +245,39 @@ int run(const QString& outputDirectory) {
                     card->finishEditing();
                     card->setExpanded(false);
                 }
+                const auto grabAs = [&](const QString& name) {
+                    settle();
+                    const QString path = outputDirectory + QStringLiteral("/window-") + name + suffix + ".png";
+                    failures += window->grab().save(path) ? 0 : 1;
+                    out << path << '\n';
+                };
+                // The deletion's question and the empty-folder alert, over the list.
+                preview.store.setFolderPendingDelete(preview.store.folders().first());
+                grabAs(QStringLiteral("sheet-delete-confirmation"));
+                preview.store.setFolderPendingDelete(std::nullopt);
+                preview.store.setShowingEmptyFolderAlert(true);
+                grabAs(QStringLiteral("sheet-empty-folder-alert"));
+                preview.store.setShowingEmptyFolderAlert(false);
+                // No folders, one, and thirty (some in the Dock).
+                const QList<AppFolder> kept = preview.store.folders();
+                preview.store.setFolders({});
+                grabAs(QStringLiteral("folders-none"));
+                preview.store.setFolders({kept.first()});
+                grabAs(QStringLiteral("folders-one"));
+                QList<AppFolder> thirty;
+                for (int index = 0; index < 30; ++index) {
+                    AppFolder folder = kept.at(index % kept.size());
+                    folder.id = QUuid::createUuid();
+                    folder.name = QStringLiteral("%1 %2").arg(folder.name).arg(index + 1);
+                    folder.isInDock = index % 3 == 0;
+                    thirty.append(folder);
+                }
+                preview.store.setFolders(thirty);
+                grabAs(QStringLiteral("folders-thirty"));
+                window->filterChanged(FolderVisibilityFilter::inDock);
+                grabAs(QStringLiteral("folders-thirty-in-dock"));
+                window->filterChanged(FolderVisibilityFilter::all);
+                preview.store.setFolders(kept);
             }
             window->close();
             processUntil([] { return false; }, 50);

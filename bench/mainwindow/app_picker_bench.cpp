@@ -7,15 +7,9 @@
 //   build/bench/mainwindow/app_picker_bench --benchmark_min_time=1x
 #include "mainwindow/app_icon_cache.h"
 #include "mainwindow/app_picker_view.h"
-#include "platform/linux/symbol_images_linux.h"
-#include "platform/linux/system_linux.h"
-#include "platform/linux/workspace_icons_linux.h"
-#include "platform/main_bundle.h"
+#include "mainwindow/main_window_bench_support.h"
 #include "platform/property_list.h"
-#include "settings/localization.h"
 #include "shell/bench_support.h"
-#include "support/settings_harness.h"
-#include "support/string_table_bundle.h"
 #include "tile/app_discovery.h"
 
 #include <QApplication>
@@ -66,7 +60,7 @@ protected:
     }
 };
 
-struct Machine {
+struct Machine : bench::MainWindowBenchProcess {
     Machine() { writeMachine(harness.home.path() + QStringLiteral("/machine")); }
 
     [[nodiscard]] AppPickerView* makePicker(const AppDiscovery& discovery) {
@@ -77,15 +71,6 @@ struct Machine {
                                  }},
             {QStringLiteral("bench.app.3")}, [](const QList<AppItem>&) {}, [] {});
     }
-
-    testing::SettingsHarness harness;
-    AppSettings& settings = harness.make();
-    MainBundle bundle{testing::makeStringTableBundle(harness.home), {}};
-    Localization l10n{settings, bundle};
-    QtMainQueue queue;
-    LinuxSymbolImages symbols{QStringLiteral(TESSLY_SOURCE_DIR "/resources/symbols.tsv"),
-                              QStringLiteral(TESSLY_SYMBOL_FONT)};
-    LinuxWorkspaceIcons icons{QStringLiteral(TESSLY_SOURCE_DIR "/resources/images")};
 };
 
 void BM_AppPickerOpenToFirstPaint(benchmark::State& state) {

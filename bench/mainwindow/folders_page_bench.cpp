@@ -7,15 +7,8 @@
 //
 //   build/bench/mainwindow/folders_page_bench
 #include "mainwindow/folders_list_view.h"
-#include "platform/linux/symbol_images_linux.h"
-#include "platform/linux/system_linux.h"
-#include "platform/linux/workspace_icons_linux.h"
-#include "platform/main_bundle.h"
-#include "settings/localization.h"
+#include "mainwindow/main_window_bench_support.h"
 #include "shell/bench_support.h"
-#include "support/recording_helper_actions.h"
-#include "support/settings_harness.h"
-#include "support/string_table_bundle.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -33,39 +26,13 @@ using bench::percentile;
 constexpr int kFolders = 1000;
 constexpr int kAppsPerFolder = 20;
 
-struct Page {
-    Page() {
-        QList<AppFolder> folders;
-        for (int index = 0; index < kFolders; ++index) {
-            AppFolder folder;
-            folder.id = QUuid::createUuid();
-            folder.name = QStringLiteral("Folder %1").arg(index);
-            folder.isInDock = index % 3 == 0;
-            for (int app = 0; app < kAppsPerFolder; ++app) {
-                const QString name = QStringLiteral("Application %1-%2").arg(index).arg(app);
-                folder.apps.append(AppItem{QUuid::createUuid(), name, QStringLiteral("app.example.%1.%2").arg(index).arg(app),
-                                           QUrl::fromLocalFile(QStringLiteral("/nowhere/") + name + ".app")});
-            }
-            folders.append(folder);
-        }
-        store.setFolders(folders);
-    }
+struct Page : bench::MainWindowBenchProcess {
+    Page() { store.setFolders(bench::benchFolders(kFolders, kAppsPerFolder)); }
     [[nodiscard]] FoldersListView* make() {
         // The page's own work (reading icons after a frame) on the real main queue.
         return new FoldersListView(FolderCardContext{store, settings, l10n, symbols, icons, harness.distributed,
                                                      harness.center, queue, {}, {}, {}, {}, {}});
     }
-
-    testing::SettingsHarness harness;
-    AppSettings& settings = harness.make();
-    MainBundle bundle{testing::makeStringTableBundle(harness.home), {}};
-    Localization l10n{settings, bundle};
-    testing::RecordingHelperActions helpers;
-    FolderStore store{harness.home.paths(), helpers, harness.center, harness.time, harness.time, harness.console};
-    LinuxSymbolImages symbols{QStringLiteral(TESSLY_SOURCE_DIR "/resources/symbols.tsv"),
-                              QStringLiteral(TESSLY_SYMBOL_FONT)};
-    LinuxWorkspaceIcons icons{QStringLiteral(TESSLY_SOURCE_DIR "/resources/images")};
-    QtMainQueue queue;
 };
 
 double millisecondsSince(std::int64_t start) {

@@ -6,17 +6,11 @@
 //     after each settings page has been shown (pages are made when first shown and kept).
 //
 //   build/bench/mainwindow/main_window_bench
+#include "mainwindow/main_window_bench_support.h"
 #include "mainwindow/main_window_maker.h"
-#include "model/uuid_text.h"
-#include "platform/linux/symbol_images_linux.h"
-#include "platform/linux/workspace_icons_linux.h"
 #include "platform/software_updater.h"
-#include "settings/localization.h"
 #include "shell/bench_support.h"
-#include "support/recording_helper_actions.h"
-#include "support/settings_harness.h"
 #include "support/shell_doubles.h"
-#include "support/string_table_bundle.h"
 
 #include <QApplication>
 
@@ -40,35 +34,19 @@ public:
     void checkForUpdates() override {}
 };
 
-struct Program {
+struct Program : bench::MainWindowBenchProcess {
     Program() {
         settings.setHasCompletedOnboarding(true);
-        QList<AppFolder> folders;
-        for (const char* name : {"Work", "Games", "Tools"}) {
-            AppFolder folder;
-            folder.id = makeUuid();
-            folder.name = QString::fromLatin1(name);
-            folders.append(folder);
-        }
-        store.setFolders(folders);
+        store.setFolders(bench::benchFolders(3, 0));
     }
     [[nodiscard]] MainWindowView* makeWindow() {
         return makeMainWindow(MainWindowServices{settings, store, l10n, bundle, symbols, icons, updater, controller,
-                                                 harness.time, harness.center, harness.distributed, {}});
+                                                 queue, harness.center, harness.distributed, {}});
     }
 
-    testing::SettingsHarness harness;
-    AppSettings& settings = harness.make();
-    MainBundle bundle{testing::makeStringTableBundle(harness.home), {}};
-    Localization l10n{settings, bundle};
-    testing::RecordingHelperActions helpers;
-    FolderStore store{harness.home.paths(), helpers, harness.center, harness.time, harness.time, harness.console};
-    LinuxSymbolImages symbols{QStringLiteral(TESSLY_SOURCE_DIR "/resources/symbols.tsv"),
-                              QStringLiteral(TESSLY_SYMBOL_FONT)};
-    LinuxWorkspaceIcons icons{QStringLiteral(TESSLY_SOURCE_DIR "/resources/images")};
     QuietUpdater updater;
     testing::RecordingApplication application;
-    MainWindowController controller{application, harness.time, harness.center, settings};
+    MainWindowController controller{application, queue, harness.center, settings};
 };
 
 qint64 privateDirtyKilobytes() {

@@ -128,15 +128,23 @@ void report(benchmark::State& state, const std::vector<double>& samples) {
     state.counters["min_ms"] = percentile(samples, 0.0);
 }
 
+/// Starts the session and learns what the painted window shows; false, with the benchmark skipped, when not.
+bool prepare(benchmark::State& state, MainWindowSession& session) {
+    if (const QString error = session.start(); !error.isEmpty()) {
+        state.SkipWithError(error.toUtf8().constData());
+        return false;
+    }
+    if (!session.learnPaintedWindow()) {
+        state.SkipWithError("the window never showed");
+        return false;
+    }
+    return true;
+}
+
 void BM_ColdStartToMainWindowPainted(benchmark::State& state) {
     for (auto _ : state) {
         MainWindowSession session;
-        if (const QString error = session.start(); !error.isEmpty()) {
-            state.SkipWithError(error.toUtf8().constData());
-            return;
-        }
-        if (!session.learnPaintedWindow()) {
-            state.SkipWithError("the window never showed");
+        if (!prepare(state, session)) {
             return;
         }
         std::vector<double> samples;
@@ -157,12 +165,7 @@ BENCHMARK(BM_ColdStartToMainWindowPainted)->Iterations(1)->Unit(benchmark::kMill
 void BM_RevealOfAClosedWindowToPainted(benchmark::State& state) {
     for (auto _ : state) {
         MainWindowSession session;
-        if (const QString error = session.start(); !error.isEmpty()) {
-            state.SkipWithError(error.toUtf8().constData());
-            return;
-        }
-        if (!session.learnPaintedWindow()) {
-            state.SkipWithError("the window never showed");
+        if (!prepare(state, session)) {
             return;
         }
         if (session.startTessly() < 0) {

@@ -5,6 +5,7 @@
 #include "model/folder_json.h"
 #include "model/uuid_text.h"
 #include "support/temp_home.h"
+#include "support/test_application.h"
 #include "support/virtual_desktop.h"
 
 #include <QDBusConnection>
@@ -55,16 +56,9 @@ protected:
 
     /// A test-made application in ~/Applications: it notes each start in "<bundle>.ran" and shows in the Dock.
     QString makeApplication(const QString& name) {
-        const QString bundle = home.path() + "/Applications/" + name + ".app";
-        home.write("Applications/" + name + ".app/Contents/Info.plist",
-                   QString(R"(<?xml version="1.0" encoding="UTF-8"?>
-<plist version="1.0"><dict><key>CFBundleExecutable</key><string>App</string>
-<key>CFBundleIdentifier</key><string>test.e2e.%1</string><key>CFBundleName</key><string>%1</string></dict></plist>)")
-                       .arg(name)
-                       .toUtf8());
-        QDir().mkpath(bundle + "/Contents/MacOS");
-        EXPECT_TRUE(QFile::copy(QStringLiteral(TESSLY_DOCK_TEST_APPLICATION), bundle + "/Contents/MacOS/App"));
-        return QFileInfo(bundle).canonicalFilePath();
+        const QString bundle = testing::makeTestApplication(home, name);
+        EXPECT_FALSE(bundle.isEmpty());
+        return bundle;
     }
     /// A folder in the Dock holding the given applications (made by `makeApplication`).
     AppFolder folderInDock(const QString& name, const QStringList& applications) {

@@ -3,10 +3,9 @@
 // folder switched into the Dock, and its helper running. Each step leaves a screenshot in the build tree.
 #include "e2e/main_window_fixture.h"
 #include "model/folder_json.h"
+#include "support/test_application.h"
 
-#include <QDir>
 #include <QDirIterator>
-#include <QFile>
 
 namespace tessly {
 namespace {
@@ -16,18 +15,6 @@ using testing::TempHome;
 
 class FoldersEndToEndTest : public MainWindowEndToEndTest {
 protected:
-    /// A test-made application in ~/Applications, where the picker finds it.
-    void makeApplication(const QString& name) {
-        const QString bundle = home.path() + "/Applications/" + name + ".app";
-        home.write("Applications/" + name + ".app/Contents/Info.plist",
-                   QString(R"(<?xml version="1.0" encoding="UTF-8"?>
-<plist version="1.0"><dict><key>CFBundleExecutable</key><string>App</string>
-<key>CFBundleIdentifier</key><string>test.e2e.%1</string><key>CFBundleName</key><string>%1</string></dict></plist>)")
-                       .arg(name)
-                       .toUtf8());
-        QDir().mkpath(bundle + "/Contents/MacOS");
-        ASSERT_TRUE(QFile::copy(QStringLiteral(TESSLY_DOCK_TEST_APPLICATION), bundle + "/Contents/MacOS/App"));
-    }
     [[nodiscard]] QList<AppFolder> folders() const {
         return decodeFolderList(TempHome::read(home.path() + "/Library/Application Support/Tessly/folders.json"),
                                 Date())
@@ -46,8 +33,9 @@ protected:
 };
 
 TEST_F(FoldersEndToEndTest, FromAFreshHomeToAFolderOfTwoApplicationsInTheDockByKeyboard) {
-    makeApplication("Notes");
-    makeApplication("Paint");
+    // Where the picker finds them.
+    ASSERT_FALSE(testing::makeTestApplication(home, "Notes").isEmpty());
+    ASSERT_FALSE(testing::makeTestApplication(home, "Paint").isEmpty());
     startTessly();
     ASSERT_TRUE(runEventsUntil([&] { return !mainWindow().isEmpty(); }));
     desktop.run("xdotool", {"windowactivate", "--sync", mainWindow()});

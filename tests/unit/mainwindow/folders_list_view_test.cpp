@@ -13,7 +13,9 @@
 #include "support/string_table_bundle.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -207,6 +209,47 @@ TEST_F(FoldersListViewTest, ADeletedFolderInTheDockShowsItsBadgeAndItsHelperGoes
     std::unique_ptr<QWidget> cancelled(makeDeleteConfirmationSheet(store, appSettings, l10n, distributed));
     buttonNamed(*cancelled, "Cancel")->click();
     EXPECT_FALSE(store.folderPendingDelete());
+}
+
+// A drag in editing mode moves the dragged application to where the one under the pointer is, both ways, and
+// only the edit changes until Done.
+TEST_F(FoldersListViewTest, DraggingAnApplicationOverAnotherMovesItThere) {
+    const QList<AppItem> apps{app("A"), app("B"), app("C"), app("D")};
+    const AppFolder work = folder("Work", false, apps);
+    store.setFolders({work});
+    FolderCardState state;
+    const FolderCardContext context{store, appSettings, l10n, symbols, icons, distributed, center, time, {}, {}, {},
+                                    [&state](const QUuid&) { return &state; }, {}};
+    FolderCardView card(context);
+    card.resize(520, 300);
+    card.bind(work, &state);
+    card.beginEditing();
+    const auto order = [&] {
+        QString names;
+        for (const AppItem& item : card.shownApps()) {
+            names += item.name;
+        }
+        return names;
+    };
+    // What the card's own drag start notes: the dragged entry; then the pointer over another cell.
+    const auto dragOver = [&](const AppItem& dragged, qsizetype target) {
+        state.draggingAppID = dragged.id;
+        QMimeData mime;
+        mime.setData("application/x-tessly-app-entry", uuidText(dragged.id).toUtf8());
+        const QPoint at = card.cellRect(target).center();
+        QDragEnterEvent enter(at, Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&card, &enter);
+        QDragMoveEvent move(at, Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&card, &move);
+        return enter.isAccepted() && move.isAccepted();
+    };
+    EXPECT_TRUE(dragOver(apps[0], 2));
+    EXPECT_EQ(order(), "BCAD") << "down: to the target's place";
+    EXPECT_TRUE(dragOver(apps[3], 0));
+    EXPECT_EQ(order(), "DBCA") << "up: to the target's place";
+    EXPECT_EQ(store.folder(work.id)->apps, apps) << "the store sees it only with Done";
+    card.finishEditing();
+    EXPECT_EQ(store.folder(work.id)->apps.first().name, "D");
 }
 
 } // namespace

@@ -84,8 +84,8 @@ protected:
         }));
         std::vector<Report> reports;
         for (const Report& report : heard) {
-            if (report.folderID != barrier && !report.folderID.startsWith("barrier ") &&
-                (ours.contains(report.folderID) || QUuid::fromString(report.folderID).isNull())) {
+            // Only the identities this test uses: the suite's other tests post on the same bus meanwhile.
+            if (ours.contains(report.folderID)) {
                 reports.push_back(report);
             }
         }
@@ -168,8 +168,12 @@ TEST_F(DockTilePluginTest, EachHelperCopyReportsItsOwnFolderAndATextThatIsNoUuid
 
     EXPECT_EQ(pinFile(a), "1");
     EXPECT_EQ(pinFile(b), "0");
-    const auto reports = reportsSoFar({a, b});
+    // Each copy posts on its own; the bus may hand the two over in either order.
+    auto reports = reportsSoFar({a, b});
     ASSERT_EQ(reports.size(), 2u);
+    if (reports[0].folderID != a) {
+        std::swap(reports[0], reports[1]);
+    }
     EXPECT_EQ(reports[0].folderID, a);
     EXPECT_EQ(reports[0].isPinned, std::optional(true));
     EXPECT_EQ(reports[1].folderID, b);
@@ -208,7 +212,8 @@ TEST_F(DockTilePluginTest, AnIdentityThatIsNoPlainFileNameWritesNothingAndPostsN
     }
     EXPECT_EQ(filesOutsideBundles(), before);
     EXPECT_FALSE(QFileInfo::exists(stateDirectory()));
-    EXPECT_TRUE(reportsSoFar({}).empty());
+    // Whatever a faulty plug-in could have posted for them, the NUL one cut short included.
+    EXPECT_TRUE(reportsSoFar(hostile + QStringList{QString::fromLatin1("a\0/../../n", 10), "a"}).empty());
 }
 
 TEST_F(DockTilePluginTest, AHostWithoutIdentityOrReadableInfoPlistReportsNothing) {
@@ -241,7 +246,8 @@ TEST_F(DockTilePluginTest, AHostWithoutIdentityOrReadableInfoPlistReportsNothing
         instance->setDockTile(nullptr);
     }
     EXPECT_FALSE(QFileInfo::exists(stateDirectory()));
-    EXPECT_TRUE(reportsSoFar({}).empty());
+    // Whatever a faulty plug-in could have posted for them: no identity, or the number as text.
+    EXPECT_TRUE(reportsSoFar({"", "42"}).empty());
 }
 
 TEST_F(DockTilePluginTest, APinFileThatCannotBeWrittenStillLeavesTheNotification) {

@@ -23,6 +23,7 @@
 #include "mainwindow/settings_style.h"
 #include "model/folder_store.h"
 #include "platform/linux/symbol_images_linux.h"
+#include "platform/linux/system_linux.h"
 #include "platform/linux/workspace_icons_linux.h"
 #include "platform/main_bundle.h"
 #include "platform/property_list.h"
@@ -115,6 +116,8 @@ struct Preview {
     LinuxSymbolImages symbols{QStringLiteral(TESSLY_RESOURCES_DIR "/symbols.tsv"), QStringLiteral(TESSLY_SYMBOL_FONT)};
     LinuxWorkspaceIcons icons{QStringLiteral(TESSLY_RESOURCES_DIR "/images")};
     SilentUpdater updater;
+    /// The windows' own delayed work (icons read after a frame, animations' ends) runs as in the program.
+    QtMainQueue queue;
     RecordingApplication application;
     MainWindowController controller{application, harness.time, harness.center, *harness.settings};
 };
@@ -213,7 +216,7 @@ int run(const QString& outputDirectory) {
             }
             MainWindowView* window = makeMainWindow(MainWindowServices{
                 settings, preview.store, preview.l10n, preview.bundle, preview.symbols, preview.icons, preview.updater,
-                preview.controller, preview.harness.time, preview.harness.center, preview.harness.distributed, {}});
+                preview.controller, preview.queue, preview.harness.center, preview.harness.distributed, {}});
             window->show();
             processUntil([&] { return window->windowHandle() && window->windowHandle()->isExposed(); }, 3000);
             for (const auto& [page, name] : {std::pair{NavigationPage::allFolders, "folders"},
@@ -284,7 +287,7 @@ int run(const QString& outputDirectory) {
             settings.setHasCompletedOnboarding(false);
             MainWindowView* first = makeMainWindow(MainWindowServices{
                 settings, preview.store, preview.l10n, preview.bundle, preview.symbols, preview.icons, preview.updater,
-                preview.controller, preview.harness.time, preview.harness.center, preview.harness.distributed, {}});
+                preview.controller, preview.queue, preview.harness.center, preview.harness.distributed, {}});
             first->show();
             settle();
             const QString firstPath = outputDirectory + QStringLiteral("/window-onboarding") + suffix + ".png";
@@ -347,7 +350,7 @@ int run(const QString& outputDirectory) {
                 preview.useFolders(true);
                 const MainWindowServices services{settings, preview.store, preview.l10n, preview.bundle,
                                                   preview.symbols, preview.icons, preview.updater, preview.controller,
-                                                  preview.harness.time, preview.harness.center,
+                                                  preview.queue, preview.harness.center,
                                                   preview.harness.distributed, {}, &discovery, &preview.harness.time};
                 MainWindowView* window = makeMainWindow(services);
                 window->resize(720, 620);

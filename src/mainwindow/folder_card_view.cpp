@@ -162,6 +162,10 @@ FolderCardView::~FolderCardView() = default;
 
 void FolderCardView::bind(const AppFolder& folder, FolderCardState* state) {
     const bool other = folder.id != m_folder.id || state != m_state;
+    // The list binds its cards again on every relayout (each frame of an opening card): the tile is drawn
+    // anew only when what it shows changed.
+    const bool tileChanged = other || !m_tile || folder.emoji != m_folder.emoji || folder.apps != m_folder.apps ||
+                             !(folder.tileStyle == m_folder.tileStyle);
     m_folder = folder;
     m_state = state ? state : &m_ownState;
     if (other) {
@@ -169,10 +173,12 @@ void FolderCardView::bind(const AppFolder& folder, FolderCardState* state) {
         m_expansionProgress = m_state->expanded ? 1.0 : 0.0;
         static_cast<ChevronButton*>(m_chevron)->setTurn(m_expansionProgress);
     }
-    const AppSettings* settings = &m_context.settings;
-    m_tile = makeFolderTileImage(m_folder, m_context.symbols, m_context.icons, [settings]() -> TileDrawSettings {
-        return TileDrawSettings{settings->tileIconPadding(), settings->appTheme()};
-    });
+    if (tileChanged) {
+        const AppSettings* settings = &m_context.settings;
+        m_tile = makeFolderTileImage(m_folder, m_context.symbols, m_context.icons, [settings]() -> TileDrawSettings {
+            return TileDrawSettings{settings->tileIconPadding(), settings->appTheme()};
+        });
+    }
     m_inDock->setCheckedSilently(m_folder.isInDock);
     m_inDock->setAccessibleName(text(QStringLiteral("main.folder.in_dock")) + QStringLiteral(": ") + m_folder.name);
     if (m_state->editing && !m_nameField->hasFocus()) {

@@ -5,6 +5,7 @@
 #include "platform/linux/system_linux.h"
 #include "platform/linux/workspace_linux.h"
 #include "support/run_events.h"
+#include "support/virtual_server.h"
 #include "tile/app_discovery.h"
 
 #include <QDir>
@@ -61,7 +62,7 @@ TEST(InstalledTerminalTest, IsDiscoveredAsAnApplicationAndStartsFromItsUrl) {
 
     // The server picks a free display and writes its number once it accepts connections.
     QProcess server;
-    server.start(xvfb, {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "640x480x24"});
+    server.start(xvfb, testing::virtualServerArguments(QStringLiteral("640x480")));
     ASSERT_TRUE(runEventsUntil([&] { return server.canReadLine() || server.state() == QProcess::NotRunning; }));
     const QByteArray display = ":" + server.readLine().trimmed();
     ASSERT_NE(display, ":") << server.readAllStandardError().toStdString();

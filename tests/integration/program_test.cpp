@@ -5,6 +5,7 @@
 #include "platform/property_list.h"
 #include "support/run_events.h"
 #include "support/temp_home.h"
+#include "support/virtual_server.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -247,7 +248,7 @@ protected:
         if (xvfb.isEmpty() || m_xdotool.isEmpty() || !QDBusConnection::sessionBus().isConnected()) {
             GTEST_SKIP() << "needs Xvfb, xdotool (scripts/install-deps installs both) and a session bus";
         }
-        m_server.start(xvfb, {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1280x800x24"});
+        m_server.start(xvfb, testing::virtualServerArguments(QStringLiteral("1280x800")));
         ASSERT_TRUE(runEventsUntil(
             [&] { return m_server.canReadLine() || m_server.state() == QProcess::NotRunning; }));
         display = ":" + QString::fromLatin1(m_server.readLine().trimmed());
@@ -346,11 +347,13 @@ TEST_F(ProgramOnXvfbTest, AHelperShowsItsBadgeOrItsPopupAndItsTileTogglesThePopu
 
     QProcess byUser;
     byUser.setProcessEnvironment(environment);
+    byUser.setProcessChannelMode(QProcess::ForwardedChannels);
     byUser.start(helper + "/Contents/MacOS/Tessly", {});
     ASSERT_TRUE(byUser.waitForStarted());
     EXPECT_TRUE(runEventsUntil([&] {
         return visibleWindowsOf(static_cast<pid_t>(byUser.processId())).size() == 1;
-    })) << "a helper the user started opens its popup at once";
+    })) << "a helper the user started opens its popup at once; it " << (byUser.state() == QProcess::Running ? "runs" : "ended")
+        << ", windows: " << xdotool({"search", "--pid", QString::number(byUser.processId()), ""}).toStdString();
     byUser.terminate();
     byUser.waitForFinished(10'000);
 }

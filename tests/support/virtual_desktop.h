@@ -12,6 +12,7 @@
 #pragma once
 
 #include "support/run_events.h"
+#include "support/virtual_server.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -61,8 +62,7 @@ public:
     /// Starts the server at 1280 × 800, the window manager and, when asked, the compositor; false when one of
     /// them did not come up.
     [[nodiscard]] bool start(const QString& home, Compositor compositor = withoutCompositor) {
-        m_server.start(QStandardPaths::findExecutable("Xvfb"),
-                       {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1280x800x24"});
+        m_server.start(QStandardPaths::findExecutable("Xvfb"), virtualServerArguments(QStringLiteral("1280x800")));
         if (!runEventsUntil([&] { return m_server.canReadLine() || m_server.state() == QProcess::NotRunning; }) ||
             !m_server.canReadLine()) {
             return false;

@@ -3,6 +3,7 @@
 // hears nothing more, and a monitor installed after all were removed hears presses again.
 #include "platform/linux/pointer_linux.h"
 #include "support/run_events.h"
+#include "support/virtual_server.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -60,7 +61,7 @@ protected:
             GTEST_SKIP() << "Xvfb or xdotool is not installed (scripts/install-deps installs both)";
         }
         // The server picks a free display and writes its number once it accepts connections.
-        m_server.start(xvfb, {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "800x600x24"});
+        m_server.start(xvfb, testing::virtualServerArguments(QStringLiteral("800x600")));
         const QByteArray number = readLine(m_server);
         ASSERT_FALSE(number.isEmpty()) << "Xvfb did not start: " << m_server.readAllStandardError().toStdString();
         m_environment = QProcessEnvironment::systemEnvironment();

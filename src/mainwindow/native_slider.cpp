@@ -17,8 +17,8 @@ constexpr int kPageSteps = 10;
 constexpr int kMargin = settings_metrics::kFocusRingWidth + 2;
 } // namespace
 
-NativeSlider::NativeSlider(const SliderSpec& spec, QWidget* parent)
-    : QWidget(parent), m_spec(spec), m_value(spec.minimum) {
+NativeSlider::NativeSlider(const SliderRange& range, QWidget* parent)
+    : QWidget(parent), m_range(range), m_value(range.minimum) {
     useTabFocus(*this);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
@@ -26,7 +26,7 @@ NativeSlider::NativeSlider(const SliderSpec& spec, QWidget* parent)
 NativeSlider::~NativeSlider() = default;
 
 void NativeSlider::setValue(double value) {
-    m_value = clampedSliderValue(m_spec, value);
+    m_value = clampedSliderValue(m_range, value);
     update();
 }
 
@@ -48,7 +48,7 @@ double NativeSlider::trackWidth() const {
 }
 
 QPointF NativeSlider::thumbCenter() const {
-    return QPointF(trackLeft() + sliderFraction(m_spec, m_value) * trackWidth(), height() / 2.0);
+    return QPointF(trackLeft() + sliderFraction(m_range, m_value) * trackWidth(), height() / 2.0);
 }
 
 void NativeSlider::paintEvent(QPaintEvent*) {
@@ -84,14 +84,14 @@ void NativeSlider::mousePressEvent(QMouseEvent* event) {
         return;
     }
     m_dragging = true;
-    changeByUser(sliderValueAtFraction(m_spec, (event->position().x() - trackLeft()) / trackWidth()));
+    changeByUser(sliderValueAtFraction(m_range, (event->position().x() - trackLeft()) / trackWidth()));
 }
 
 void NativeSlider::mouseMoveEvent(QMouseEvent* event) {
     if (!m_dragging) {
         return;
     }
-    changeByUser(sliderValueAtFraction(m_spec, (event->position().x() - trackLeft()) / trackWidth()));
+    changeByUser(sliderValueAtFraction(m_range, (event->position().x() - trackLeft()) / trackWidth()));
 }
 
 void NativeSlider::mouseReleaseEvent(QMouseEvent* event) {
@@ -106,28 +106,28 @@ void NativeSlider::keyPressEvent(QKeyEvent* event) {
     double target = m_value;
     switch (event->key()) {
     case Qt::Key_Left:
-        target = steppedSliderValue(m_spec, m_value, -forward);
+        target = steppedSliderValue(m_range, m_value, -forward);
         break;
     case Qt::Key_Right:
-        target = steppedSliderValue(m_spec, m_value, forward);
+        target = steppedSliderValue(m_range, m_value, forward);
         break;
     case Qt::Key_Down:
-        target = steppedSliderValue(m_spec, m_value, -1);
+        target = steppedSliderValue(m_range, m_value, -1);
         break;
     case Qt::Key_Up:
-        target = steppedSliderValue(m_spec, m_value, 1);
+        target = steppedSliderValue(m_range, m_value, 1);
         break;
     case Qt::Key_PageDown:
-        target = steppedSliderValue(m_spec, m_value, -kPageSteps);
+        target = steppedSliderValue(m_range, m_value, -kPageSteps);
         break;
     case Qt::Key_PageUp:
-        target = steppedSliderValue(m_spec, m_value, kPageSteps);
+        target = steppedSliderValue(m_range, m_value, kPageSteps);
         break;
     case Qt::Key_Home:
-        target = m_spec.minimum;
+        target = m_range.minimum;
         break;
     case Qt::Key_End:
-        target = m_spec.maximum;
+        target = m_range.maximum;
         break;
     default:
         QWidget::keyPressEvent(event);

@@ -23,10 +23,10 @@ public:
     static constexpr int kTrackHeight = 5;
     static constexpr int kThumbSize = 17;
 
-    explicit NativeSlider(const SliderSpec& spec, QWidget* parent = nullptr);
+    explicit NativeSlider(const SliderRange& range, QWidget* parent = nullptr);
     ~NativeSlider() override;
 
-    [[nodiscard]] const SliderSpec& spec() const { return m_spec; }
+    [[nodiscard]] const SliderRange& range() const { return m_range; }
     [[nodiscard]] double value() const { return m_value; }
     /// Shows a stored value (clamped into the range, not snapped, so that it shows where it is); no signal.
     void setValue(double value);
@@ -55,7 +55,7 @@ private:
     [[nodiscard]] double trackWidth() const;
     void changeByUser(double value);
 
-    SliderSpec m_spec;
+    SliderRange m_range;
     double m_value;
     bool m_dragging = false;
 };

@@ -55,12 +55,12 @@ SettingsPageBody* SettingsPage::makePageBody() {
     return body;
 }
 
-SettingsRow* SettingsPage::makeSliderRow(const SliderSpec& spec, std::function<void(double)> onChange) {
-    auto* slider = new NativeSlider(spec);
+SettingsRow* SettingsPage::makeSliderRow(const SliderRange& range, std::function<void(double)> onChange) {
+    auto* slider = new NativeSlider(range);
     auto* row = new SettingsRow(slider);
     connect(slider, &NativeSlider::valueChangedByUser, row, [this, row, onChange = std::move(onChange)](double v) {
         // The label follows the thumb at once, also when the setting stores what it already had.
-        row->setValueText(sliderValueLabel(m_l10n, static_cast<NativeSlider*>(row->control())->spec(), v));
+        row->setValueText(sliderValueLabel(m_l10n, static_cast<NativeSlider*>(row->control())->range(), v));
         onChange(v);
     });
     return row;
@@ -69,7 +69,7 @@ SettingsRow* SettingsPage::makeSliderRow(const SliderSpec& spec, std::function<v
 void SettingsPage::showSliderValue(SettingsRow* row, double value) const {
     auto* slider = static_cast<NativeSlider*>(row->control());
     slider->setValue(value);
-    row->setValueText(sliderValueLabel(m_l10n, slider->spec(), value));
+    row->setValueText(sliderValueLabel(m_l10n, slider->range(), value));
 }
 
 int SettingsPage::preferredHeight(int width) const {

@@ -22,7 +22,7 @@ namespace tessly {
 class Localization;
 class SettingsPageBody;
 class SettingsRow;
-struct SliderSpec;
+struct SliderRange;
 
 class SettingsPage : public QWidget {
     Q_OBJECT
@@ -65,9 +65,9 @@ protected:
 
     /// The page's content: a body with the page's margins filling the page.
     [[nodiscard]] SettingsPageBody* makePageBody();
-    /// A row holding a slider over `spec`, with the slider's value written beside it; `onChange` hears each
+    /// A row holding a slider over `range`, with the slider's value written beside it; `onChange` hears each
     /// value the user moves it to.
-    [[nodiscard]] SettingsRow* makeSliderRow(const SliderSpec& spec, std::function<void(double)> onChange);
+    [[nodiscard]] SettingsRow* makeSliderRow(const SliderRange& range, std::function<void(double)> onChange);
     /// Shows `value` on the slider of a row made by makeSliderRow() and writes it beside it.
     void showSliderValue(SettingsRow* row, double value) const;
 

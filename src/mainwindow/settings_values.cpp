@@ -11,41 +11,41 @@ namespace {
 
 // Snapping works in whole steps from the minimum, so that 0.5 + 3 × 0.1 is stored as 0.8 and not as
 // 0.8000000000000003: the stored value then reads back as exactly what the label shows.
-double snapped(const SliderSpec& spec, double value) {
-    const double clamped = clampedSliderValue(spec, value);
-    if (spec.step <= 0) {
+double snapped(const SliderRange& range, double value) {
+    const double clamped = clampedSliderValue(range, value);
+    if (range.step <= 0) {
         return clamped;
     }
-    const double steps = std::round((clamped - spec.minimum) / spec.step);
-    const double decimals = std::pow(10.0, std::max(0.0, std::ceil(-std::log10(spec.step))) + 2);
-    const double result = std::round((spec.minimum + steps * spec.step) * decimals) / decimals;
-    return std::clamp(result, spec.minimum, spec.maximum);
+    const double steps = std::round((clamped - range.minimum) / range.step);
+    const double decimals = std::pow(10.0, std::max(0.0, std::ceil(-std::log10(range.step))) + 2);
+    const double result = std::round((range.minimum + steps * range.step) * decimals) / decimals;
+    return std::clamp(result, range.minimum, range.maximum);
 }
 
 } // namespace
 
-double clampedSliderValue(const SliderSpec& spec, double value) {
+double clampedSliderValue(const SliderRange& range, double value) {
     if (std::isnan(value)) {
-        return spec.minimum;
+        return range.minimum;
     }
-    return std::clamp(value, spec.minimum, spec.maximum);
+    return std::clamp(value, range.minimum, range.maximum);
 }
 
-double sliderFraction(const SliderSpec& spec, double value) {
-    const double span = spec.maximum - spec.minimum;
+double sliderFraction(const SliderRange& range, double value) {
+    const double span = range.maximum - range.minimum;
     if (span <= 0) {
         return 0;
     }
-    return (clampedSliderValue(spec, value) - spec.minimum) / span;
+    return (clampedSliderValue(range, value) - range.minimum) / span;
 }
 
-double sliderValueAtFraction(const SliderSpec& spec, double fraction) {
+double sliderValueAtFraction(const SliderRange& range, double fraction) {
     const double f = std::isnan(fraction) ? 0.0 : std::clamp(fraction, 0.0, 1.0);
-    return snapped(spec, spec.minimum + f * (spec.maximum - spec.minimum));
+    return snapped(range, range.minimum + f * (range.maximum - range.minimum));
 }
 
-double steppedSliderValue(const SliderSpec& spec, double value, int steps) {
-    return snapped(spec, snapped(spec, value) + steps * spec.step);
+double steppedSliderValue(const SliderRange& range, double value, int steps) {
+    return snapped(range, snapped(range, value) + steps * range.step);
 }
 
 QString percentLabel(const Localization& l10n, double fraction) {
@@ -56,8 +56,8 @@ QString percentLabel(const Localization& l10n, double fraction) {
     return l10n.formatNumber(std::round(fraction * 100.0), 0) + QLatin1Char('%');
 }
 
-QString sliderValueLabel(const Localization& l10n, const SliderSpec& spec, double value) {
-    switch (spec.label) {
+QString sliderValueLabel(const Localization& l10n, const SliderRange& range, double value) {
+    switch (range.label) {
     case SliderLabelStyle::points:
         // The value as it is, also outside the slider's range: the label says what is stored.
         return l10n.pointsLabel(std::isfinite(value) ? std::llround(value) : 0);

@@ -146,6 +146,8 @@ std::optional<QString> HelperManager::buildHelper(const AppFolder& folder) {
         removeTree(helper);
     }
     if (!existsOrIsLink(helper)) {
+        // The folder may have gone since it was first made (deleted by the user, or in the way of a file).
+        QDir().mkpath(helpersDir());
         if (const auto error = copyTree(application, helper)) {
             m_env.console.printLine(QStringLiteral("Failed to copy app bundle: ") + *error);
             // A part of a bundle would be refreshed in place next time, signed and started as if whole.
@@ -170,7 +172,15 @@ std::optional<QString> HelperManager::buildHelper(const AppFolder& folder) {
     values.set(QStringLiteral("CFBundleName"), folder.name);
     values.set(QStringLiteral("CFBundleDisplayName"), folder.name);
     values.set(QStringLiteral("TSGroupUUID"), uuidText(folder.id));
-    (void)writePropertyListFile(infoPath, info->root, PlistFormat::Xml);
+    QString writeError;
+    if (!writePropertyListFile(infoPath, info->root, PlistFormat::Xml, &writeError)) {
+        // The copy still carries the main application's Info.plist: started, it would be a second main
+        // application, not this folder's helper.
+        logFailure(QStringLiteral("Tessly: Failed to write the helper's Info.plist: ") + infoPath +
+                   QStringLiteral(": ") + writeError);
+        removeTree(helper);
+        return std::nullopt;
+    }
 
     const std::optional<QString> identity = signingIdentity();
     const QStringList arguments =

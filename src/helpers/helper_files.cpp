@@ -2,8 +2,6 @@
 
 #include "helpers/helper_manager.h"
 
-#include <QSaveFile>
-
 #include <filesystem>
 #include <system_error>
 #include <vector>
@@ -125,11 +123,6 @@ std::optional<QString> forEachItemBelow(const QString& root,
         }
     }
     return failure;
-}
-
-bool writeAtomically(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
 }
 
 } // namespace tessly::helper_files

@@ -27,7 +27,5 @@ void removeTree(const QString& path);
 /// returned as "<path>: <reason>".
 std::optional<QString> forEachItemBelow(const QString& root,
                                         const std::function<void(const QString&)>& visit);
-/// Writes `bytes` to `path` atomically (a temporary file renamed over it).
-bool writeAtomically(const QString& path, const QByteArray& bytes);
 
 } // namespace tessly::helper_files

@@ -4,6 +4,7 @@
 #include "helpers/helper_files.h"
 #include "model/notification_names.h"
 #include "model/uuid_text.h"
+#include "platform/atomic_file.h"
 
 #include <QPointer>
 
@@ -44,6 +45,7 @@ void HelperManager::launchHelper(const QString& helperPath, const QUuid& folderI
                 return;
             }
             if (error) {
+                self->m_failedToStart.insert(folderId);
                 self->removeMarker(folderId, QStringLiteral(".launch"));
                 self->m_env.console.printLine(
                     QStringLiteral("Failed to launch helper %1: %2").arg(helperPath, *error));
@@ -51,6 +53,7 @@ void HelperManager::launchHelper(const QString& helperPath, const QUuid& folderI
                     QStringLiteral("Tessly: Failed to launch helper %1: %2").arg(helperPath, *error));
                 return;
             }
+            self->m_failedToStart.remove(folderId);
             self->m_env.console.printLine(QStringLiteral("Successfully launched helper: ") + helperPath);
             self->m_env.systemLog.log(QStringLiteral("Tessly: Successfully launched helper: ") + helperPath);
         });
@@ -61,18 +64,24 @@ void HelperManager::installHelper(const AppFolder& folder) {
     writeLaunchMarker(folder.id);
     const auto helper = buildHelper(folder);
     if (!helper) {
-        return; // the launch marker stays; the next synchronisation tries again
+        // The launch marker stays; the next synchronisation tries again. Meanwhile the folder stays in the
+        // Dock: the user put it there, and Dock monitoring does not take it out for a helper that failed.
+        m_failedToStart.insert(folder.id);
+        return;
     }
     launchHelper(*helper, folder.id);
 }
 
 void HelperManager::removeHelper(const QUuid& folderId, bool preserve) {
+    if (!preserve) {
+        m_failedToStart.remove(folderId); // gone for good: nothing to retry
+    }
     const auto helper = findHelper(folderId);
     if (!helper) {
         return;
     }
     if (preserve) {
-        (void)writeAtomically(stateFilePath(folderId, QStringLiteral(".preserve")), QByteArray());
+        (void)writeFileAtomically(stateFilePath(folderId, QStringLiteral(".preserve")), QByteArray());
     } else {
         removeMarker(folderId, QStringLiteral(".preserve"));
     }

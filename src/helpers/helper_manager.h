@@ -3,7 +3,7 @@
 //
 //     HelperManager helpers(environment);          // one per process, owned by the composition root
 //     folderStore = FolderStore(paths, helpers, ...);
-//     helpers.syncHelpers(store.folders());        // at start of the main application
+//     store.syncHelpers();                         // at start of the main application
 //
 // A helper bundle is "Application Support/Tessly/Helpers/<name>.app": the running bundle copied, scrubbed of
 // custom icons and extended attributes, its Info.plist carrying the folder's name and "TSGroupUUID", and
@@ -84,6 +84,9 @@ struct HelperDockState {
     bool hasHelper = false;
     bool running = false;
     bool pinned = false;
+    /// The latest build or launch of the helper failed: it is missing from the Dock because of Tessly, not
+    /// because of the user, and the next synchronisation tries again.
+    bool failedToStart = false;
 };
 
 class HelperManager final : public QObject, public HelperActions {
@@ -174,6 +177,8 @@ private:
     std::optional<QString> m_helpersDir;
     std::optional<QString> m_helperStateDir;
     std::map<QUuid, DelayedWork> m_offTimers;
+    /// The folders whose helper could not be built or launched the last time it was tried.
+    QSet<QUuid> m_failedToStart;
     ObserverToken m_tileObserver = 0;
     ObserverToken m_popupObserver = 0;
 };

@@ -4,6 +4,7 @@
 
 #include "helpers/helper_files.h"
 #include "model/uuid_text.h"
+#include "platform/atomic_file.h"
 #include "platform/bounded_file.h"
 
 #include <QDir>
@@ -53,7 +54,7 @@ void HelperManager::removeMarker(const QUuid& folderId, const QString& suffix) {
 
 void HelperManager::writeLaunchMarker(const QUuid& folderId) {
     const QString text = shortestDecimalText(m_env.clock.now().timeIntervalSince1970());
-    (void)writeAtomically(stateFilePath(folderId, QStringLiteral(".launch")), text.toUtf8());
+    (void)writeFileAtomically(stateFilePath(folderId, QStringLiteral(".launch")), text.toUtf8());
 }
 
 bool HelperManager::consumePreserveMarker(const QUuid& folderId) {
@@ -91,6 +92,7 @@ QHash<QUuid, HelperDockState> HelperManager::helperDockStates(const QList<QUuid>
     QHash<QUuid, HelperDockState> states;
     for (const QUuid& folderId : folderIds) {
         HelperDockState state;
+        state.failedToStart = m_failedToStart.contains(folderId);
         const auto helper = helperByIdentifier.constFind(uuidText(folderId));
         if (helper != helperByIdentifier.constEnd()) {
             const QString path = canonicalPath(*helper);

@@ -2,6 +2,7 @@
 
 #include "model/folder_json.h"
 #include "model/notification_names.h"
+#include "platform/atomic_file.h"
 #include "platform/bounded_file.h"
 #include "platform/file_aside.h"
 
@@ -10,7 +11,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -39,6 +39,7 @@ void FolderStore::load() {
     if (file.status == BoundedFileRead::Status::Missing) {
         // No file (or a link to nothing): the list is empty and the first save creates the file.
         m_fileFailedToLoad = false;
+        m_listIsTheFiles = true;
         return;
     }
     const QString failure = QStringLiteral("[FolderStore] Failed to load folders: ");
@@ -51,6 +52,7 @@ void FolderStore::load() {
     if (!m_syncedBytes.isEmpty() && bytes == m_syncedBytes) {
         // Helpers reload on every appearance change; most of the time the file is the one read last.
         m_fileFailedToLoad = false;
+        m_listIsTheFiles = true;
         emit changed(Field::folders);
         return;
     }
@@ -61,6 +63,7 @@ void FolderStore::load() {
         return;
     }
     m_fileFailedToLoad = false;
+    m_listIsTheFiles = true;
     assignFolders(std::move(*decoded.folders), &bytes);
 }
 
@@ -76,25 +79,15 @@ void FolderStore::writeFile(const QByteArray& bytes) {
     }
     QDir().mkpath(QFileInfo(m_saveURL).absolutePath());
     // Written to a temporary file that then replaces the old one: a reader in another process sees the old
-    // list or the new one, never a part.
-    QSaveFile file(m_saveURL);
-    if (!file.open(QIODevice::WriteOnly)) {
-        m_console.printLine(failure + file.errorString());
-        m_syncedBytes.clear();
-        return;
-    }
-    if (file.write(bytes) != bytes.size()) {
-        m_console.printLine(failure + file.errorString());
-        file.cancelWriting();
-        m_syncedBytes.clear();
-        return;
-    }
-    if (!file.commit()) {
-        m_console.printLine(failure + file.errorString());
+    // list or the new one, never a part, and a full disk leaves the old list in place. A folder file the user
+    // keeps elsewhere and links into place stays where it is.
+    if (const auto error = writeFileAtomically(m_saveURL, bytes, LinkAtDestination::writeThrough)) {
+        m_console.printLine(failure + *error);
         m_syncedBytes.clear();
         return;
     }
     m_syncedBytes = bytes;
+    m_listIsTheFiles = true;
     removeStaleTemporaryFiles();
 }
 
@@ -175,6 +168,7 @@ void FolderStore::assignFolders(QList<AppFolder> folders, const QByteArray* byte
     // application's latest save.
     if (bytesOnDisk && *bytesOnDisk == bytes) {
         m_syncedBytes = bytes;
+        m_listIsTheFiles = true;
         return;
     }
     writeFile(bytes);
@@ -277,8 +271,19 @@ void FolderStore::setInDock(const QUuid& id, bool value) {
 }
 
 void FolderStore::scheduleDockReconcile() {
-    m_pendingDockReconcile.start(kDockReconcileDebounceSeconds, [this] { m_helpers.syncHelpers(m_folders); });
+    m_pendingDockReconcile.start(kDockReconcileDebounceSeconds, [this] { syncHelpers(); });
     emit changed(Field::pendingDockReconcileWorkItem);
+}
+
+void FolderStore::syncHelpers() {
+    if (!m_listIsTheFiles) {
+        // An unreadable file, or none read yet: the list says nothing about which folders are gone, and
+        // synchronising against it would delete the helper of every folder the user has.
+        m_console.printLine(QStringLiteral(
+            "[FolderStore] The helpers were left as they are: the folder file has not been read"));
+        return;
+    }
+    m_helpers.syncHelpers(m_folders);
 }
 
 void FolderStore::setDidStartDockStateMonitoring(bool value) {

@@ -76,6 +76,10 @@ public:
     void deleteFolder(const QUuid& id, double delaySeconds);
     void setInDock(const QUuid& id, bool value);
     void scheduleDockReconcile();
+    /// Brings the helpers in line with the list at once, provided the list is the folder file's: read from
+    /// it, or written to it since. Before that (an unreadable file at start, nothing read yet) it prints a
+    /// line and leaves every helper alone. Every synchronisation of the helpers goes through here.
+    void syncHelpers();
 
     [[nodiscard]] const QList<AppFolder>& folders() const { return m_folders; }
     /// Assigns the whole list, and saves it.
@@ -136,6 +140,8 @@ private:
     HelperLaunchRecorder* m_launchRecorder = nullptr;
     QString m_saveURL;
     bool m_fileFailedToLoad = false;
+    /// Whether `m_folders` was read from the folder file (or found none there) or written to it since.
+    bool m_listIsTheFiles = false;
     /// The file's bytes as this store last wrote them or read them in its own form: `m_folders` is their
     /// decoding, so a load that finds them again has nothing to decode.
     QByteArray m_syncedBytes;

@@ -3,7 +3,6 @@
 #include "platform/bounded_file.h"
 
 #include <QHash>
-#include <QSaveFile>
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
@@ -645,18 +644,19 @@ std::optional<ParsedPropertyList> readPropertyListFile(const QString& path, QStr
     return readPropertyList(file.bytes, error);
 }
 
-bool writePropertyListFile(const QString& path, const PlistValue& root, PlistFormat format, QString* error) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+bool writePropertyListFile(const QString& path, const PlistValue& root, PlistFormat format, QString* error,
+                           LinkAtDestination link) {
+    const QByteArray bytes = writePropertyList(root, format);
+    if (bytes.isEmpty()) {
+        // libplist gives nothing for a tree it cannot serialise; an empty file must never replace a good one.
         if (error) {
-            *error = file.errorString();
+            *error = QStringLiteral("the property list could not be serialised");
         }
         return false;
     }
-    const QByteArray bytes = writePropertyList(root, format);
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
+    if (const auto failure = writeFileAtomically(path, bytes, link)) {
         if (error) {
-            *error = file.errorString();
+            *error = *failure;
         }
         return false;
     }

@@ -12,6 +12,7 @@
 // Plain values; use them from any thread.
 #pragma once
 
+#include "platform/atomic_file.h"
 #include "platform/date.h"
 
 #include <QByteArray>
@@ -125,8 +126,10 @@ inline constexpr int kMaximumPlistDepth = 256;
 /// Reads and parses a file. Returns nothing (and a description in `error`) when it cannot be read or parsed.
 [[nodiscard]] std::optional<ParsedPropertyList> readPropertyListFile(const QString& path,
                                                                      QString* error = nullptr);
-/// Writes `root` to `path` atomically: a reader sees the old file or the new one, never a part.
+/// Writes `root` to `path` atomically (see `writeFileAtomically`): a reader sees the old file or the new one,
+/// never a part, and a failed write leaves the old file as it was.
 [[nodiscard]] bool writePropertyListFile(const QString& path, const PlistValue& root, PlistFormat format,
-                                         QString* error = nullptr);
+                                         QString* error = nullptr,
+                                         LinkAtDestination link = LinkAtDestination::replace);
 
 } // namespace tessly

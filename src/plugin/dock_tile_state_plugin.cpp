@@ -1,10 +1,10 @@
 #include "plugin/dock_tile_state_plugin.h"
 
 #include "model/notification_names.h"
+#include "platform/atomic_file.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace tessly {
 
@@ -50,9 +50,9 @@ bool writePinFile(const Paths& paths, bool isPinned, const QString& folderID) {
     (void)QDir().mkpath(directory);
     // Atomic: the main application reads the file whenever the directory changes, and must see the old state
     // or the new one, never an empty file.
-    QSaveFile file(directory + QLatin1Char('/') + folderID + QStringLiteral(".pinned"));
-    const QByteArray content = isPinned ? QByteArrayLiteral("1") : QByteArrayLiteral("0");
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size() && file.commit();
+    // A link planted at the name is replaced, never written through.
+    return !writeFileAtomically(directory + QLatin1Char('/') + folderID + QStringLiteral(".pinned"),
+                                isPinned ? QByteArrayView("1") : QByteArrayView("0"));
 }
 
 DockTileStatePlugin::DockTileStatePlugin(Environment environment) : m_environment(std::move(environment)) {}

@@ -494,7 +494,8 @@ void AppSettings::mirrorOnboardingIntoContainer() {
     if (!QDir().mkpath(QFileInfo(*path).absolutePath())) {
         return;
     }
-    (void)writePropertyListFile(*path, PlistValue(std::move(root)), PlistFormat::Xml);
+    (void)writePropertyListFile(*path, PlistValue(std::move(root)), PlistFormat::Xml, nullptr,
+                                LinkAtDestination::writeThrough);
 }
 
 } // namespace tessly

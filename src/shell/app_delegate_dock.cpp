@@ -112,8 +112,9 @@ void AppDelegate::reconcileDockState(bool afterGrace) {
             continue;
         }
         // A helper that runs keeps its folder in the Dock even when it is not pinned: the user turned off
-        // "Keep in Dock" while it runs, and its tile stays until it quits.
-        if (!state.running) {
+        // "Keep in Dock" while it runs, and its tile stays until it quits. One that Tessly failed to build or
+        // start is not missing because of the user: its folder stays, and the next synchronisation retries.
+        if (!state.running && !state.failedToStart) {
             markFolderRemovedFromDock(folder.id);
         }
     }
@@ -129,7 +130,7 @@ void AppDelegate::markFolderRemovedFromDock(const QUuid& folderId) {
     // A later return to the Dock starts a fresh recently-launched window.
     m_recentHelperLaunchDates.remove(id);
     m_parts.store.setInDock(id, false);
-    m_parts.helpers.syncHelpers(m_parts.store.folders());
+    m_parts.store.syncHelpers();
     m_dockPinnedStateByFolderID[id] = false;
 }
 

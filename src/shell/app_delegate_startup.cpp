@@ -62,11 +62,8 @@ void AppDelegate::applicationDidFinishLaunching() {
     }
     // The main application, or a helper whose folder is gone: it keeps the helpers in step and watches the
     // Dock, but has no updater of its own.
-    if (!m_parts.store.fileFailedToLoad()) {
-        // A folder file that could not be read says nothing about which folders are gone: synchronising
-        // against the empty list would delete every helper.
-        m_parts.helpers.syncHelpers(m_parts.store.folders());
-    }
+    // Not after a folder file that could not be read: the store keeps the helpers as they are then.
+    m_parts.store.syncHelpers();
     startDockStateMonitoring();
     applyPresentationMode();
     registerObservers(true);

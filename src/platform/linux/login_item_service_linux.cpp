@@ -1,9 +1,10 @@
 #include "platform/linux/login_item_service_linux.h"
 
+#include "platform/atomic_file.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace tessly {
 
@@ -62,10 +63,9 @@ std::optional<QString> XdgAutostartLoginItemService::registerMainApplication() {
                                          "X-GNOME-Autostart-enabled=true\n"
                                          "NoDisplay=true\n")
                               .arg(name, desktopEntryQuoted(m_executablePath));
-    QSaveFile file(entryPath());
-    if (!file.open(QIODevice::WriteOnly) || file.write(entry.toUtf8()) < 0 || !file.commit()) {
-        return QStringLiteral("The autostart entry %1 could not be written: %2")
-            .arg(entryPath(), file.errorString());
+    if (const auto error =
+            writeFileAtomically(entryPath(), entry.toUtf8(), LinkAtDestination::writeThrough)) {
+        return QStringLiteral("The autostart entry %1 could not be written: %2").arg(entryPath(), *error);
     }
     return std::nullopt;
 }

@@ -162,7 +162,8 @@ void PlistFileUserDefaults::modify(const QString& key, const std::function<bool(
         m_console.printLine(QStringLiteral("[UserDefaults] Moved damaged preferences file aside: ") + *aside);
     }
     QString error;
-    if (!writePropertyListFile(m_path, PlistValue(contents.values), contents.format, &error)) {
+    if (!writePropertyListFile(m_path, PlistValue(contents.values), contents.format, &error,
+                               LinkAtDestination::writeThrough)) {
         m_console.printLine(failure + error);
         return;
     }

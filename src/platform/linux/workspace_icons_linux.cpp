@@ -1,5 +1,6 @@
 #include "platform/linux/workspace_icons_linux.h"
 
+#include "platform/atomic_file.h"
 #include "platform/bounded_file.h"
 #include "platform/linux/desktop_applications_linux.h"
 #include "platform/property_list.h"
@@ -13,7 +14,6 @@
 #include <QImageReader>
 #include <QPaintDevice>
 #include <QPainter>
-#include <QSaveFile>
 #include <QtMath>
 
 #include <algorithm>
@@ -258,21 +258,11 @@ bool writeDirectoryIcon(const QByteArray& data, const QString& directory) {
     const QString iconPath = directory + QLatin1Char('/') + QLatin1String(kCustomIconFileName);
     const QByteArray encoded = QFile::encodeName(iconPath);
     struct stat existing {};
-    if (::lstat(encoded.constData(), &existing) == 0) {
-        if (S_ISDIR(existing.st_mode)) {
-            return false;
-        }
-        // A save file writes to the target of a link; the link itself is what gets replaced.
-        if (S_ISLNK(existing.st_mode) && ::unlink(encoded.constData()) != 0) {
-            return false;
-        }
-    }
-    QSaveFile file(iconPath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size()) {
-        file.cancelWriting();
+    if (::lstat(encoded.constData(), &existing) == 0 && S_ISDIR(existing.st_mode)) {
         return false;
     }
-    return file.commit();
+    // A link at the name is replaced, never written through.
+    return !writeFileAtomically(iconPath, data);
 }
 
 bool writeAttributeIcon(const QByteArray& data, const QString& file) {

@@ -1,4 +1,5 @@
 #include "helper_manager_fixture.h"
+#include "support/file_size_limit.h"
 
 #include <QFile>
 
@@ -138,6 +139,20 @@ TEST_F(BuilderTest, ACopyWithoutAReadableInfoPlistIsNoHelper) {
     EXPECT_FALSE(manager.buildHelper(folder("Work")));
     EXPECT_TRUE(helperBundles().isEmpty()) << "it would start as a second main application";
     EXPECT_TRUE(processes.runs.isEmpty());
+}
+
+TEST_F(BuilderTest, ACopyWhoseInfoPlistCannotBeWrittenIsNoHelper) {
+    // The bundle's files are copied whole; the patched Info.plist, larger than any of them, is not.
+    {
+        const FileSizeLimit limit(300);
+        EXPECT_FALSE(manager.buildHelper(folder("Work")));
+    }
+    EXPECT_TRUE(helperBundles().isEmpty()) << "with the main application's Info.plist it would start as one";
+    EXPECT_TRUE(processes.runs.isEmpty()) << "nothing is signed";
+    ASSERT_EQ(console.lines.size(), 1);
+    EXPECT_EQ(console.lines.first(),
+              "Tessly: Failed to write the helper's Info.plist: " + manager.helpersDir() +
+                  "/Work.app/Contents/Info.plist: File too large");
 }
 
 TEST_F(BuilderTest, FindHelperLooksOnlyAtBundlesOfThisFolder) {

@@ -56,6 +56,22 @@ TEST_F(LifecycleTest, AFailedLaunchRemovesTheMarkerAndLogsIt) {
               "Tessly: Failed to launch helper " + path + ": The application could not be started");
 }
 
+TEST_F(LifecycleTest, MarkersReplaceALinkPlantedAtTheirNameAndLeaveItsTargetAlone) {
+    const AppFolder work = folder("Work");
+    const QString outside = home.write("elsewhere/notes.txt", "notes");
+    for (const QString suffix : {".launch", ".preserve"}) {
+        QFile::remove(stateFile(work, suffix));
+        ASSERT_TRUE(QFile::link(outside, stateFile(work, suffix)));
+    }
+    manager.installHelper(work);
+    manager.installHelper(work); // the second removes the first with a preserve marker
+
+    EXPECT_EQ(TempHome::read(outside), "notes");
+    EXPECT_FALSE(QFileInfo(stateFile(work, ".launch")).isSymLink());
+    EXPECT_EQ(TempHome::read(stateFile(work, ".launch")).toDouble(), time.now().timeIntervalSince1970());
+    EXPECT_FALSE(QFileInfo(stateFile(work, ".preserve")).isSymLink());
+}
+
 TEST_F(LifecycleTest, ReinstallQuitsTheOldHelperAndLeavesAPreserveMarker) {
     const AppFolder work = folder("Work");
     manager.installHelper(work);

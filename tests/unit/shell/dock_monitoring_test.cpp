@@ -133,6 +133,60 @@ TEST_F(DockMonitoringTest, AHelperLaunchedLessThanTwoAndAHalfSecondsAgoIsNotJudg
     EXPECT_FALSE(inDockOnDisk(play)) << "launched 2.53 s ago: judged";
 }
 
+// A helper that Tessly failed to build (a full disk, here a file where its folder should be) is not a tile
+// the user took out of the Dock: its folder stays in, and the next synchronisation builds it.
+TEST_F(DockMonitoringTest, AFolderWhoseHelperCouldNotBeBuiltStaysInTheDock) {
+    writeDockPreferences({work});
+    home.write("Library/Application Support/Tessly/Helpers", "a file in the way");
+    SimulatedProcess& main = startMain();
+    EXPECT_TRUE(main.workspace.opens.isEmpty());
+    EXPECT_EQ(console.countStartingWith("Failed to copy app bundle: "), 2);
+
+    advanceTo(6.1);
+    dockRewrites({work});
+    advanceTo(12.0);
+    EXPECT_TRUE(inDockOnDisk(work));
+    EXPECT_TRUE(inDockOnDisk(play));
+
+    QFile::remove(home.paths().helpersDirectory());
+    main->store().scheduleDockReconcile();
+    time.advance(0.2);
+    EXPECT_TRUE(QFileInfo(helperPath(work)).isDir());
+    EXPECT_TRUE(QFileInfo(helperPath(play)).isDir());
+    EXPECT_EQ(main.workspace.opens.size(), 2);
+
+    // Built and started, a helper that then quits unpinned is judged again.
+    time.advance(3.0);
+    quits(main, play);
+    dockRewrites({work});
+    time.advance(0.03);
+    EXPECT_FALSE(inDockOnDisk(play));
+    EXPECT_TRUE(inDockOnDisk(work));
+}
+
+// An unreadable folder file says nothing about which folders are gone: no path of the main application (its
+// start, the folders page asking for a reconcile, the Dock's changes) deletes a helper because of it.
+TEST_F(DockMonitoringTest, AnUnreadableFolderFileDeletesNoHelper) {
+    const QString workHelper = writeBundle(helperPath(work), work.id);
+    const QString playHelper = writeBundle(helperPath(play), play.id);
+    home.write("Library/Application Support/Tessly/folders.json", "[{\"id\": ");
+    SimulatedProcess& main = startMain();
+    main->store().scheduleDockReconcile();
+    advanceTo(6.1);
+    dockRewrites({});
+    advanceTo(10.0);
+    EXPECT_TRUE(QFileInfo(workHelper).isDir());
+    EXPECT_TRUE(QFileInfo(playHelper).isDir());
+    EXPECT_TRUE(main.workspace.terminated.isEmpty());
+    EXPECT_GE(console.countStartingWith("[FolderStore] The helpers were left as they are"), 2);
+
+    // Once the user's next change is saved (the unreadable file kept aside), the list is the file's again.
+    main->store().addFolder(AppFolder{makeUuid(), "New", "folder", {}, false, {}, time.now()});
+    main->store().scheduleDockReconcile();
+    time.advance(0.2);
+    EXPECT_FALSE(QFileInfo(workHelper).exists());
+}
+
 // A report within the grace leads to its re-check, which leaves the folder for the reconciliation after the
 // grace to judge: the Dock reloading at start-up must not empty the folder list.
 TEST_F(DockMonitoringTest, AnUnpinReportWithinTheGraceChangesNothing) {

@@ -10,6 +10,8 @@
 #include <QStringDecoder>
 #include <QTextBoundaryFinder>
 
+#include <algorithm>
+
 namespace tessly {
 
 using namespace helper_files;
@@ -263,13 +265,43 @@ QStringList HelperManager::listedHelperBundles() {
 }
 
 std::optional<QString> HelperManager::findHelper(const QUuid& folderId) {
-    const QString wanted = uuidText(folderId);
+    const QHash<QString, QString> helpers = helperOfEachFolder();
+    const auto found = helpers.constFind(uuidText(folderId));
+    return found == helpers.constEnd() ? std::nullopt : std::optional<QString>(*found);
+}
+
+QHash<QString, QString> HelperManager::helperOfEachFolder() {
+    QHash<QString, QStringList> bundlesOf;
     for (const QString& bundle : listedHelperBundles()) {
-        if (helperGroupUUID(bundle) == wanted) {
-            return bundle;
+        if (const std::optional<QString> identifier = helperGroupUUID(bundle)) {
+            bundlesOf[*identifier].append(bundle);
         }
     }
-    return std::nullopt;
+    // Two bundles can carry one folder's identifier: a copy the user made, a removal cut short. Its helper
+    // is then the one that runs, else the one the Dock keeps, else the first by name, whatever order the
+    // directory lists them in: judging an idle copy would take a kept folder out of the Dock. The processes
+    // and the Dock's file are read only when there is such a choice to make.
+    std::optional<QSet<QString>> running;
+    std::optional<QSet<QString>> kept;
+    QHash<QString, QString> helpers;
+    for (auto it = bundlesOf.begin(); it != bundlesOf.end(); ++it) {
+        QStringList& bundles = it.value();
+        if (bundles.size() > 1) {
+            std::sort(bundles.begin(), bundles.end());
+            if (!running) {
+                running = runningBundlePaths();
+                kept = persistentAppPathsFromFile();
+            }
+            auto rank = [&](const QString& bundle) {
+                const QString path = canonicalPath(bundle);
+                return running->contains(path) ? 0 : kept->contains(path) ? 1 : 2;
+            };
+            std::stable_sort(bundles.begin(), bundles.end(),
+                             [&](const QString& a, const QString& b) { return rank(a) < rank(b); });
+        }
+        helpers.insert(it.key(), bundles.first());
+    }
+    return helpers;
 }
 
 std::optional<QString> HelperManager::helperGroupUUID(const QString& bundlePath) const {

@@ -97,20 +97,16 @@ void HelperManager::syncHelpers(const QList<AppFolder>& folders) {
         }
     }
     // One look at the helpers directory and one at the running processes serve the whole pass: each folder's
-    // own steps change only its own helper. The first bundle listed for a folder is its helper, as for
-    // findHelper().
-    QHash<QString, QString> helperOf;
+    // own steps change only its own helper, chosen as findHelper() chooses it.
     for (const QString& bundle : listedHelperBundles()) {
         const auto owner = helperGroupUUID(bundle);
         if (owner && inDock.contains(*owner)) {
-            if (!helperOf.contains(*owner)) {
-                helperOf.insert(*owner, bundle);
-            }
             continue;
         }
         quitRunningApplications(bundle);
         removeTree(bundle);
     }
+    const QHash<QString, QString> helperOf = helperOfEachFolder();
     const QSet<QString> running = runningBundlePaths();
     for (const AppFolder& folder : folders) {
         if (!folder.isInDock) {

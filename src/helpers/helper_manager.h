@@ -160,6 +160,9 @@ private:
     /// The pin file says "1" (trimmed); it counts only while the helper runs.
     [[nodiscard]] bool pinFileSaysPinned(const QUuid& folderId);
     [[nodiscard]] QStringList listedHelperBundles();
+    /// The helper of every folder that has one, by the folder's UUID text: the one rule by which
+    /// `findHelper`, `syncHelpers` and `helperDockStates` tell a folder's helper.
+    [[nodiscard]] QHash<QString, QString> helperOfEachFolder();
     /// Chooses the helper path for a folder: its name, or the name with a number when another folder's
     /// helper holds it.
     [[nodiscard]] QString helperPathFor(const AppFolder& folder);

@@ -81,12 +81,7 @@ bool HelperManager::isFolderPinned(const QUuid& folderId) {
 QHash<QUuid, HelperDockState> HelperManager::helperDockStates(const QList<QUuid>& folderIds) {
     // The Dock's file, the helpers directory and the running processes are each read once, however many
     // folders are asked about: a reconciliation asks about every folder in the Dock.
-    QHash<QString, QString> helperByIdentifier;
-    for (const QString& bundle : listedHelperBundles()) {
-        if (const std::optional<QString> identifier = helperGroupUUID(bundle)) {
-            helperByIdentifier.insert(*identifier, bundle); // the first listed wins, as findHelper does
-        }
-    }
+    const QHash<QString, QString> helperByIdentifier = helperOfEachFolder();
     const QSet<QString> kept = persistentAppPathsFromFile();
     const QSet<QString> running = runningBundlePaths();
     QHash<QUuid, HelperDockState> states;

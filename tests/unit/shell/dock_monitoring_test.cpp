@@ -133,6 +133,32 @@ TEST_F(DockMonitoringTest, AHelperLaunchedLessThanTwoAndAHalfSecondsAgoIsNotJudg
     EXPECT_FALSE(inDockOnDisk(play)) << "launched 2.53 s ago: judged";
 }
 
+// A copy of a helper (made by the user, or left by a removal cut short) carries its folder's identifier too. The
+// folder's helper is the one the Dock keeps or that runs, whichever order the directory lists the two in: the
+// idle copy is never launched in its place nor judged, so the kept folder stays in the Dock.
+TEST_F(DockMonitoringTest, AnIdleCopyOfAHelperIsNeverTakenForIt) {
+    writeDockPreferences({work, play});
+    for (const QString name : {"A copy.app", "Work copy.app", "Zz.app", "work 2.app"}) {
+        writeBundle(home.paths().helpersDirectory() + "/" + name, work.id);
+    }
+    writeBundle(helperPath(work), work.id);
+    SimulatedProcess& main = startMain();
+    QStringList opened;
+    for (const auto& open : main.workspace.opens) {
+        opened.append(QFileInfo(open.bundlePath).fileName());
+    }
+    opened.sort();
+    EXPECT_EQ(opened, QStringList({"Play.app", "Work.app"}));
+
+    advanceTo(6.1);
+    dockRewrites({work, play});
+    time.advance(0.03);
+    EXPECT_TRUE(inDockOnDisk(work));
+    EXPECT_TRUE(QFileInfo(helperPath(work)).isDir());
+    EXPECT_EQ(recorded(main, work), true);
+    EXPECT_TRUE(main.workspace.terminated.isEmpty());
+}
+
 // A helper that Tessly failed to build (a full disk, here a file where its folder should be) is not a tile
 // the user took out of the Dock: its folder stays in, and the next synchronisation builds it.
 TEST_F(DockMonitoringTest, AFolderWhoseHelperCouldNotBeBuiltStaysInTheDock) {

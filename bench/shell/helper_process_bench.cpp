@@ -47,6 +47,8 @@ using bench::runEventsUntil;
 constexpr int kStartDeadlineMs = 20'000;
 // The process has done its start-up work and settled; what it holds now is what it keeps while idle.
 constexpr int kSettleMs = 1'000;
+// The main application settles once the Dock monitoring's start-up grace has ended.
+constexpr int kMainStartupSettleMs = 7'000;
 // The idle period whose wake-ups are counted.
 constexpr int kIdleMs = 20'000;
 
@@ -307,7 +309,9 @@ void BM_MainApplicationIdleWakeups(benchmark::State& state) {
             state.SkipWithError("the main application did not start");
             return;
         }
-        (void)runEventsUntil([] { return false; }, kSettleMs, 100);
+        // Dock monitoring's one reconciliation after the start-up grace (6.1 s after start) is part of the
+        // start, not of idleness: counted, that one wake-up reads as three a minute.
+        (void)runEventsUntil([] { return false; }, kMainStartupSettleMs, 100);
         reportMemory(state, "", main.pid());
         reportIdleWakeups(state, "main application", main.pid());
     }

@@ -193,14 +193,15 @@ FolderPopupView::FolderPopupView(AppFolder folder, DockEdge dockEdge, std::funct
 
     m_arrowAnimation->setDuration(kArrowSlideMilliseconds);
     m_arrowAnimation->setEasingCurve(QEasingCurve::OutCubic);
-    connect(m_arrowAnimation, &QVariantAnimation::valueChanged, this,
-            [this](const QVariant& value) { setArrowOffset(value.toDouble()); });
+    m_arrowAnimation->setStartValue(0.0);
+    m_arrowAnimation->setEndValue(1.0);
+    connect(m_arrowAnimation, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
+        m_shape = PopupShape::interpolated(m_arrowSlideFrom, m_arrowSlideTo, value.toDouble());
+        updateOutline();
+    });
     connect(&m_settings, &AppSettings::changed, this, [this](AppSettings::Field field) {
         if (field == AppSettings::Field::popupArrowOffset) {
-            m_arrowAnimation->stop();
-            m_arrowAnimation->setStartValue(m_shape.arrowOffset);
-            m_arrowAnimation->setEndValue(m_settings.popupArrowOffset());
-            m_arrowAnimation->start();
+            moveArrowTo(m_settings.popupArrowOffset());
         } else if (isPopupField(field)) {
             relayout();
         }
@@ -332,6 +333,19 @@ void FolderPopupView::setArrowOffset(double offset) {
     updateOutline();
 }
 
+void FolderPopupView::moveArrowTo(double offset) {
+    m_arrowAnimation->stop();
+    // The panel publishes where the arrow of an opening popup goes just after showing it, before it is first
+    // drawn: sliding it from where the last popup had it would draw the arrow moving across the new one.
+    if (!m_hasBeenDrawn) {
+        setArrowOffset(offset);
+        return;
+    }
+    m_arrowSlideFrom = m_shape;
+    m_arrowSlideTo = folderPopupShape(m_dockEdge, offset);
+    m_arrowAnimation->start();
+}
+
 void FolderPopupView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -357,6 +371,7 @@ void FolderPopupView::paintEvent(QPaintEvent*) {
     painter.setPen(QPen(m_colors.border, 1));
     painter.setBrush(Qt::NoBrush);
     painter.drawPath(m_outline);
+    m_hasBeenDrawn = true;
 }
 
 void FolderPopupView::showEvent(QShowEvent* event) {

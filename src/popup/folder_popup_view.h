@@ -85,6 +85,8 @@ public:
     [[nodiscard]] bool isPresentationSettled() const;
 
     [[nodiscard]] const PopupLayout& layout() const { return m_layout; }
+    /// Where the arrow is drawn now, sliding or not.
+    [[nodiscard]] double arrowOffset() const { return m_shape.arrowOffset; }
     /// The header's parts; all empty when there is no header.
     [[nodiscard]] const PopupHeaderLayout& headerLayout() const { return m_header; }
     /// The plate's outline in the view's coordinates.
@@ -112,6 +114,8 @@ private:
     void onLaunch();
     void present();
     void setArrowOffset(double offset);
+    /// Slides the arrow to `offset` on a popup already drawn; places it there on one that is opening.
+    void moveArrowTo(double offset);
 
     AppFolder m_folder;
     DockEdge m_dockEdge;
@@ -140,6 +144,9 @@ private:
     QAbstractButton* m_pinButton = nullptr;
     QAbstractButton* m_closeButton = nullptr;
     QVariantAnimation* m_arrowAnimation = nullptr;
+    PopupShape m_arrowSlideFrom;
+    PopupShape m_arrowSlideTo;
+    bool m_hasBeenDrawn = false;
     QVariantAnimation* m_presentation = nullptr;
 };
 

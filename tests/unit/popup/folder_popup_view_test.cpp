@@ -325,6 +325,21 @@ TEST_F(FolderPopupViewTest,
               plateAlpha / 2);
 }
 
+// The offset the panel publishes as a popup opens places its arrow at once; once the popup is on screen, a new
+// offset (the popup moved while open) slides the arrow there.
+TEST_F(FolderPopupViewTest, TheArrowOfAnOpeningPopupIsPlacedAndOnlyAnOpenOneSlides) {
+    settings.setPopupPosition(PopupPosition::aboveDock);
+    settings.setPopupArrowOffset(-90); // where the last popup had it
+    auto view = make(4);
+    settings.setPopupArrowOffset(40);
+    EXPECT_EQ(view->arrowOffset(), 40) << "not drawn yet: no slide from where the last popup had its arrow";
+
+    (void)render(*view);
+    settings.setPopupArrowOffset(-20);
+    EXPECT_EQ(view->arrowOffset(), 40) << "on screen: the arrow starts where it is";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return view->arrowOffset() == -20; }, 5000));
+}
+
 TEST_F(FolderPopupViewTest, WithoutACompositorThePlateIsOpaqueAndTheMaskCutsAwayTheMargin) {
     settings.setPopupPosition(PopupPosition::aboveDock);
     auto view = make(4);

@@ -236,6 +236,8 @@ private:
     std::unique_ptr<Panel> m_popupPanel;
     bool m_isPopupPinned = false;
     std::optional<MouseMonitorToken> m_outsideClickMonitor;
+    /// A press outside the popup closed it and no press has followed: the next reopen is that press's release.
+    bool m_closingPressIsHeld = false;
     Date m_lastPopupCloseTime = Date::distantPast();
 
     /// The content view this delegate put in the panel; the frame is only managed while it is still there.

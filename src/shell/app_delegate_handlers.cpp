@@ -28,6 +28,13 @@ bool AppDelegate::applicationShouldHandleReopen(bool /*hasVisibleWindows*/) {
         m_shouldIgnoreNextHelperReopen = false;
         return false;
     }
+    if (m_closingPressIsHeld) {
+        // The release of the press on this tile that closed the popup: a click on an open popup's tile
+        // closes it, however slow.
+        m_closingPressIsHeld = false;
+        removeOutsideClickMonitor();
+        return false;
+    }
     m_hasHandledInitialReopen = true;
     m_pendingInitialHelperPopupFolderID.reset();
     // showPopup closes an open popup: a click on the tile of an open popup closes it.

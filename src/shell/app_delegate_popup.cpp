@@ -72,6 +72,7 @@ void AppDelegate::showPopup(const AppFolder& folder) {
 
 void AppDelegate::closePopup() {
     removeOutsideClickMonitor();
+    m_closingPressIsHeld = false;
     if (m_popupPanel) {
         m_popupPanel->orderOut();
     }
@@ -93,6 +94,12 @@ void AppDelegate::setPopupPinned(bool pinned) {
 }
 
 void AppDelegate::handleOutsideClick() {
+    if (m_closingPressIsHeld && (!m_popupPanel || !m_popupPanel->isVisible())) {
+        // Another press after the one that closed the popup: the next reopen is a click of its own.
+        m_closingPressIsHeld = false;
+        removeOutsideClickMonitor();
+        return;
+    }
     if (!m_popupPanel || !m_popupPanel->isVisible() || m_isPopupPinned) {
         return;
     }
@@ -101,9 +108,15 @@ void AppDelegate::handleOutsideClick() {
         return;
     }
     m_env.queue.async([self = QPointer<AppDelegate>(this)] {
-        if (self) {
-            self->closePopup();
+        if (!self) {
+            return;
         }
+        self->closePopup();
+        // The press may be on this popup's own tile, and the Dock sends the reopen when it is released,
+        // however long that takes: that reopen belongs to the press that closed the popup. The monitor stays
+        // to tell it from a later click.
+        self->m_closingPressIsHeld = true;
+        self->installOutsideClickMonitor();
     });
 }
 

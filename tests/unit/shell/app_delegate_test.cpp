@@ -207,6 +207,8 @@ TEST_F(PopupTest, AnOutsideClickClosesAnUnpinnedPopupOnlyAndPinningDisarmsTheMon
     EXPECT_TRUE(helper.popupVisible()) << "the close waits for the main queue";
     time.advance(0);
     EXPECT_FALSE(helper.popupVisible());
+    EXPECT_TRUE(helper->delegate().hasOutsideClickMonitor()) << "kept to tell that press's release from a click";
+    pointer.press(); // the next click
     EXPECT_FALSE(helper->delegate().hasOutsideClickMonitor());
 
     // Without a monitor the popup still opens, and the view's own close still closes it.
@@ -216,6 +218,32 @@ TEST_F(PopupTest, AnOutsideClickClosesAnUnpinnedPopupOnlyAndPinningDisarmsTheMon
     ASSERT_TRUE(helper.popupVisible());
     helper.popupView()->request.onDismiss();
     EXPECT_FALSE(helper.popupVisible());
+}
+
+// A press on an open popup's own tile closes it through the outside-click monitor, and the Dock sends the reopen
+// when the press is released: however long the press was held, that reopen does not bring the popup back. A
+// reopen after another press is a click of its own.
+TEST_F(PopupTest, AClickOnAnOpenPopupsTileClosesItHoweverLongThePress) {
+    const AppFolder work = saveFolder("Work");
+    pointer.location = QPointF(500, 30);
+    SimulatedProcess& helper = startHelper(work);
+    helper.application.reopen(); // the reopen of the launching click, swallowed
+    ASSERT_TRUE(helper.popupVisible());
+
+    for (const double held : {0.05, 0.6, 3.0}) {
+        pointer.press(); // on the tile, under the popup's arrow
+        time.advance(held);
+        EXPECT_FALSE(helper.popupVisible());
+        helper.application.reopen(); // the release
+        time.advance(0);
+        EXPECT_FALSE(helper.popupVisible()) << "held " << held << " s";
+
+        time.advance(1);
+        pointer.press(); // the next click on the tile
+        time.advance(0.05);
+        helper.application.reopen();
+        ASSERT_TRUE(helper.popupVisible()) << "after holding " << held << " s";
+    }
 }
 
 TEST_F(PopupTest, BadgesAndTerminationConcernOnlyTheirOwnFolder) {

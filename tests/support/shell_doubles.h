@@ -21,7 +21,7 @@ namespace tessly::testing {
 
 class RecordingPanel final : public Panel {
 public:
-    [[nodiscard]] QString identifier() const override { return {}; }
+    [[nodiscard]] QString identifier() const override { return identifierText; }
     [[nodiscard]] bool isPanel() const override { return true; }
     [[nodiscard]] bool isVisible() const override { return visible; }
     void orderFrontRegardless() override {
@@ -49,6 +49,7 @@ public:
     };
     bool visible = false;
     int frontCount = 0;
+    QString identifierText;
     std::vector<FrameChange> frames;
     WindowAppearance appearance = WindowAppearance::dark;
 

@@ -164,6 +164,7 @@ TEST(PopupColorsTest, LightAndDarkAppearances) {
         SCOPED_TRACE(c.name);
         // QColor keeps 16 bits a component.
         EXPECT_NEAR(c.actual.redF(), c.grey, 1e-4);
+        EXPECT_NEAR(c.actual.greenF(), c.grey, 1e-4);
         EXPECT_NEAR(c.actual.blueF(), c.grey, 1e-4);
         EXPECT_NEAR(c.actual.alphaF(), c.alpha, 1e-4);
     }

@@ -16,6 +16,11 @@ QColor badgeTint(const SimulatedProcess& process) {
     return process.badge() ? process.badge()->symbolTint : QColor();
 }
 
+/// The symbol the badge shows: "nosign" for OFF, "xmark.circle" for DELETE, "checkmark.circle" for ON.
+QString badgeSymbol(const SimulatedProcess& process) {
+    return process.badge() ? testing::testImageName(process.badge()->symbol.get()) : QString();
+}
+
 TEST(LaunchMarker, ADecimalNumberWithWhiteSpaceAroundItAndNothingElse) {
     EXPECT_EQ(parseLaunchMarker(" 12.5\n"), 12.5);
     EXPECT_EQ(parseLaunchMarker("1733650000.123"), 1733650000.123);
@@ -35,8 +40,10 @@ TEST_F(HelperStartupTest, TheLaunchMarkerAndTheGroupArgumentDecideBetweenBadgeAn
     const AppFolder work = saveFolder("Work");
     writeLaunchMarker(work, 30);
     SimulatedProcess& launched = startHelper(work, {"-group", uuidText(work.id)});
-    EXPECT_EQ(launched.application.policy, ActivationPolicy::regular);
+    EXPECT_EQ(launched.application.policies, std::vector<ActivationPolicy>{ActivationPolicy::regular})
+        << "a helper makes itself a regular Dock application";
     EXPECT_EQ(badgeTint(launched), systemColor(SystemColor::green));
+    EXPECT_EQ(badgeSymbol(launched), "checkmark.circle");
     EXPECT_FALSE(launched.popupVisible());
     EXPECT_FALSE(launchMarkerExists(work)) << "the helper deletes the marker it read";
 
@@ -262,7 +269,20 @@ TEST_F(PopupTest, BadgesAndTerminationConcernOnlyTheirOwnFolder) {
                             PlistDictionary{{notification_names::kKeyId, uuidText(work.id)}});
     time.advance(0);
     EXPECT_EQ(badgeTint(helper), systemColor(SystemColor::red));
-    time.advance(2.1);
+    EXPECT_EQ(badgeSymbol(helper), "xmark.circle");
+    time.advance(1.999);
+    EXPECT_EQ(badgeSymbol(helper), "xmark.circle") << "a badge lasts 2.0 s";
+    time.advance(0.002);
+    ASSERT_EQ(helper.badge(), nullptr);
+
+    helper.distributed.post(notification_names::kTSFolderOffBadge, std::nullopt,
+                            PlistDictionary{{notification_names::kKeyId, uuidText(work.id)}});
+    time.advance(0);
+    EXPECT_EQ(badgeTint(helper), systemColor(SystemColor::red));
+    EXPECT_EQ(badgeSymbol(helper), "nosign");
+    time.advance(1.999);
+    EXPECT_EQ(badgeSymbol(helper), "nosign");
+    time.advance(0.002);
     ASSERT_EQ(helper.badge(), nullptr);
     const qsizetype drawn = helper.tile.contents.size();
     helper.distributed.post(notification_names::kTSFolderOffBadge, std::nullopt,

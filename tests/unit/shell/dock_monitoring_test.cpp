@@ -277,6 +277,42 @@ TEST_F(DockMonitoringTest, AnUnpinReportIsCheckedAgainEightyMillisecondsLater) {
     EXPECT_FALSE(main->delegate().hasPendingHelperTerminationCheck(play.id));
 }
 
+// The re-check after an unpin report looks again: a tile the Dock's file lists once more by then is pinned, and a
+// reconciliation that finds the folder pinned before the re-check cancels it.
+TEST_F(DockMonitoringTest, TheRecheckFindsAFolderPinnedAgainAndAReconciliationThatFindsItPinnedCancelsIt) {
+    writeDockPreferences({});
+    SimulatedProcess& main = startMain();
+    advanceTo(7.0);
+    pluginReports(work, true);
+    time.advance(0.05);
+    ASSERT_EQ(recorded(main, work), true);
+
+    // The report and the state directory's reconciliation at 0.05 s see it unpinned; the Dock's file lists it
+    // again at 0.06 s, with no event yet: the re-check at 0.08 s finds it there.
+    pluginReports(work, false);
+    time.advance(0.06);
+    EXPECT_TRUE(main->delegate().hasPendingHelperTerminationCheck(work.id));
+    writeDockPreferences({work});
+    time.advance(0.02);
+    EXPECT_FALSE(main->delegate().hasPendingHelperTerminationCheck(work.id));
+    EXPECT_EQ(recorded(main, work), true);
+    EXPECT_TRUE(inDockOnDisk(work));
+    EXPECT_TRUE(main.workspace.terminated.isEmpty());
+
+    // Unpinned again; the Dock's file changes at 0.01 s and its reconciliation (0.04 s) finds the tile kept: the
+    // re-check is cancelled, and the file that no longer lists it at 0.06 s is judged by the next event only.
+    writeDockPreferences({});
+    pluginReports(work, false);
+    time.advance(0.01);
+    dockRewrites({work});
+    time.advance(0.035);
+    EXPECT_FALSE(main->delegate().hasPendingHelperTerminationCheck(work.id));
+    writeDockPreferences({});
+    time.advance(0.1);
+    EXPECT_TRUE(inDockOnDisk(work));
+    EXPECT_TRUE(main.workspace.terminated.isEmpty());
+}
+
 // The user turns off "Keep in Dock" while the helper runs: the folder stays in the Dock until the helper quits
 // and the Dock's file or the state directory changes.
 TEST_F(DockMonitoringTest, AHelperUnpinnedButRunningKeepsItsFolderUntilItQuits) {

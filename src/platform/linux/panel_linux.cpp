@@ -2,13 +2,19 @@
 
 #include "platform/linux/screens_linux.h"
 
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPropertyAnimation>
+#include <QSocketNotifier>
 #include <QVBoxLayout>
 #include <QWidget>
 #include <QWindow>
 
+#include <xcb/xcb.h>
+
 #include <chrono>
+#include <cstdlib>
+#include <functional>
 
 namespace tessly {
 
@@ -50,6 +56,66 @@ protected:
     }
 };
 
+// Tells when a top-level window is mapped on the X display, through a connection of its own that listens to
+// the root windows' structure (the events any client may select there besides the window manager). Windows
+// that bypass the window manager (menus, tooltips) are left out: a pinned panel does not cover them.
+class LinuxPanel::WindowMapWatch {
+public:
+    /// Nothing when the platform is not X11 or the display cannot be reached.
+    static std::unique_ptr<WindowMapWatch> start(std::function<void()> onMap) {
+        if (QGuiApplication::platformName() != QLatin1String("xcb")) {
+            return nullptr;
+        }
+        xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+        if (xcb_connection_has_error(connection)) {
+            xcb_disconnect(connection);
+            return nullptr;
+        }
+        const std::uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+        for (auto roots = xcb_setup_roots_iterator(xcb_get_setup(connection)); roots.rem != 0;
+             xcb_screen_next(&roots)) {
+            xcb_change_window_attributes(connection, roots.data->root, XCB_CW_EVENT_MASK, &mask);
+        }
+        xcb_flush(connection);
+        return std::unique_ptr<WindowMapWatch>(new WindowMapWatch(connection, std::move(onMap)));
+    }
+    ~WindowMapWatch() {
+        m_notifier.reset();
+        xcb_disconnect(m_connection);
+    }
+    WindowMapWatch(const WindowMapWatch&) = delete;
+    WindowMapWatch& operator=(const WindowMapWatch&) = delete;
+
+private:
+    WindowMapWatch(xcb_connection_t* connection, std::function<void()> onMap)
+        : m_connection(connection), m_onMap(std::move(onMap)),
+          m_notifier(std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(connection), QSocketNotifier::Read)) {
+        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(), [this] { readEvents(); });
+    }
+
+    void readEvents() {
+        bool mapped = false;
+        while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
+            if ((event->response_type & 0x7f) == XCB_MAP_NOTIFY) {
+                const auto* map = reinterpret_cast<const xcb_map_notify_event_t*>(event);
+                mapped = mapped || !map->override_redirect;
+            }
+            std::free(event);
+        }
+        if (xcb_connection_has_error(m_connection)) {
+            m_notifier->setEnabled(false); // the display went away: nothing more will come
+        }
+        // One raise however many windows a burst mapped.
+        if (mapped) {
+            m_onMap();
+        }
+    }
+
+    xcb_connection_t* m_connection;
+    std::function<void()> m_onMap;
+    std::unique_ptr<QSocketNotifier> m_notifier;
+};
+
 LinuxPanel::LinuxPanel(const QSizeF& size) : m_widget(std::make_unique<PanelWidget>(*this)) {
     m_layout = new QVBoxLayout(m_widget.get());
     m_layout->setContentsMargins(0, 0, 0, 0);
@@ -63,7 +129,9 @@ LinuxPanel::LinuxPanel(const QSizeF& size) : m_widget(std::make_unique<PanelWidg
     setFrame(QRectF(QPointF(0, 0), size), false);
 }
 
-LinuxPanel::~LinuxPanel() = default;
+LinuxPanel::~LinuxPanel() {
+    m_mapWatch.reset(); // before the window its handler raises
+}
 
 QWidget* LinuxPanel::widget() const {
     return m_widget.get();
@@ -78,9 +146,15 @@ bool LinuxPanel::isVisible() const {
 }
 
 void LinuxPanel::orderFrontRegardless() {
-    m_widget->show();
-    m_widget->raise();
+    // A window the window manager maps goes on top of its layer; raising it again as well would race the
+    // raise a pinned panel sends when it sees the map.
+    if (m_widget->isVisible()) {
+        m_widget->raise();
+    } else {
+        m_widget->show();
+    }
     markOrderedFront(*m_widget);
+    updateMapWatch();
 }
 
 void LinuxPanel::orderOut() {
@@ -90,6 +164,7 @@ void LinuxPanel::orderOut() {
         m_widget->setGeometry(m_animation->endValue().toRect());
     }
     m_widget->hide();
+    updateMapWatch();
 }
 
 void LinuxPanel::setContent(std::unique_ptr<QWidget> view) {
@@ -157,6 +232,19 @@ void LinuxPanel::applyLevel() {
     }
     if (m_level == WindowLevel::status && m_widget->isVisible()) {
         m_widget->raise();
+    }
+    updateMapWatch();
+}
+
+void LinuxPanel::updateMapWatch() {
+    const bool wanted = m_level == WindowLevel::status && m_widget->isVisible();
+    if (!wanted) {
+        m_mapWatch.reset();
+        return;
+    }
+    if (!m_mapWatch) {
+        QWidget* window = m_widget.get();
+        m_mapWatch = WindowMapWatch::start([window] { window->raise(); });
     }
 }
 

@@ -15,7 +15,10 @@
 // Levels: normal is an ordinary window; floating and status both carry Qt::WindowStaysOnTopHint (on X11 the
 // _NET_WM_STATE_ABOVE state, above every normal window), and a status panel is also raised whenever it is set to
 // that level or ordered front, so that it sits above the floating ones shown before it. X11 has no finer layer
-// between "above" and the window manager's own. The level is changed on the live window, which stays shown.
+// between "above" and the window manager's own, and a window manager stacks a window it maps on top of its
+// layer: so while a status panel is shown on X11 it watches the display (on a connection of its own) and raises
+// itself again each time another window is mapped, a floating panel of another process included. The level is
+// changed on the live window, which stays shown.
 //
 // Frames are y-up global points (screens_linux.h). With `animate` on a shown panel, setFrame() moves it with a
 // kPanelFrameAnimationMs geometry animation, and frame() answers the frame it is heading for.
@@ -79,8 +82,13 @@ private:
     friend LinuxPanel* linuxPanelOf(const QWidget* window);
 
     void applyLevel();
+    /// Watches for other windows being mapped exactly while the panel is shown at the status level.
+    void updateMapWatch();
+
+    class WindowMapWatch;
 
     std::unique_ptr<PanelWidget> m_widget;
+    std::unique_ptr<WindowMapWatch> m_mapWatch;
     QVBoxLayout* m_layout = nullptr;
     QPropertyAnimation* m_animation = nullptr;
     QPointer<QWidget> m_content;

@@ -236,7 +236,7 @@ std::optional<QString> HelperManager::signingIdentity() {
     return std::nullopt;
 }
 
-QStringList HelperManager::listedHelperBundles() {
+QStringList HelperManager::listedHelperBundles(QStringList* links) {
     QStringList bundles;
     QDir directory(helpersDir());
     if (!directory.exists()) {
@@ -245,9 +245,19 @@ QStringList HelperManager::listedHelperBundles() {
     const QStringList entries = directory.entryList(
         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
     for (const QString& entry : entries) {
-        if (QFileInfo(entry).suffix() == QLatin1String("app")) {
-            bundles.append(directory.filePath(entry));
+        if (QFileInfo(entry).suffix() != QLatin1String("app")) {
+            continue;
         }
+        const QString path = directory.filePath(entry);
+        // Only what lies in the directory itself is ours: a link leads to someone else's bundle, and asking
+        // whoever runs there to quit, or starting it, would act on a program that is not ours.
+        if (QFileInfo(path).isSymLink()) {
+            if (links) {
+                links->append(path);
+            }
+            continue;
+        }
+        bundles.append(path);
     }
     return bundles;
 }
@@ -263,8 +273,10 @@ std::optional<QString> HelperManager::findHelper(const QUuid& folderId) {
 }
 
 std::optional<QString> HelperManager::helperGroupUUID(const QString& bundlePath) const {
-    // A link is nobody's helper: it is never read through, and synchronisation removes it.
-    if (QFileInfo(bundlePath).isSymLink()) {
+    // A link is nobody's helper: it is never read through, and synchronisation removes it. Nor is a bundle
+    // whose Info.plist leads out of it: what it names lies elsewhere.
+    if (QFileInfo(bundlePath).isSymLink() ||
+        !staysInside(bundlePath + QStringLiteral("/Contents/Info.plist"), bundlePath)) {
         return std::nullopt;
     }
     auto info = readPropertyListFile(bundlePath + QStringLiteral("/Contents/Info.plist"));
@@ -312,6 +324,10 @@ bool HelperManager::isHelperRunning(const QString& helperPath) const {
 }
 
 void HelperManager::quitRunningApplications(const QString& bundlePath) {
+    // What runs behind a link is not ours to stop.
+    if (QFileInfo(bundlePath).isSymLink()) {
+        return;
+    }
     const QString bundle = canonicalPath(bundlePath);
     for (const RunningApplication& application : m_env.workspace.runningApplications()) {
         if (application.bundlePath && canonicalPath(*application.bundlePath) == bundle) {

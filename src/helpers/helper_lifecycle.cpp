@@ -91,7 +91,12 @@ void HelperManager::syncHelpers(const QList<AppFolder>& folders) {
     // own steps change only its own helper. The first bundle listed for a folder is its helper, as for
     // findHelper().
     QHash<QString, QString> helperOf;
-    for (const QString& bundle : listedHelperBundles()) {
+    QStringList links;
+    const QStringList bundles = listedHelperBundles(&links);
+    for (const QString& link : links) {
+        removeTree(link); // the link itself, never what it leads to
+    }
+    for (const QString& bundle : bundles) {
         const auto owner = helperGroupUUID(bundle);
         if (owner && inDock.contains(*owner)) {
             if (!helperOf.contains(*owner)) {

@@ -156,13 +156,16 @@ private:
     [[nodiscard]] QString stateFilePath(const QUuid& folderId, const QString& suffix);
     /// The pin file says "1" (trimmed); it counts only while the helper runs.
     [[nodiscard]] bool pinFileSaysPinned(const QUuid& folderId);
-    [[nodiscard]] QStringList listedHelperBundles();
+    /// The entries of the helpers directory with the extension "app", links left out (and listed in `links`
+    /// when given).
+    [[nodiscard]] QStringList listedHelperBundles(QStringList* links = nullptr);
     /// Chooses the helper path for a folder: its name, or the name with a number when another folder's
     /// helper holds it.
     [[nodiscard]] QString helperPathFor(const AppFolder& folder);
     /// The canonical bundle paths of the running applications.
     [[nodiscard]] QSet<QString> runningBundlePaths() const;
-    /// Asks every running application of the bundle at `bundlePath` (in any form) to quit.
+    /// Asks every running application of the bundle at `bundlePath` (in any form) to quit; nothing when
+    /// `bundlePath` is a link.
     void quitRunningApplications(const QString& bundlePath);
     void logFailure(const QString& line);
     [[nodiscard]] std::optional<double> dockWholeNumber(const QString& key);

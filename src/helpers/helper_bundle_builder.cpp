@@ -2,6 +2,7 @@
 #include "helpers/helper_manager.h"
 
 #include "helpers/helper_files.h"
+#include "model/display_text.h"
 #include "model/uuid_text.h"
 
 #include <QDir>
@@ -167,8 +168,10 @@ std::optional<QString> HelperManager::buildHelper(const AppFolder& folder) {
         return std::nullopt;
     }
     PlistDictionary& values = *info->root.asDictionary();
-    values.set(QStringLiteral("CFBundleName"), folder.name);
-    values.set(QStringLiteral("CFBundleDisplayName"), folder.name);
+    // The names a Dock and a task switcher show as the helper's: no directional control in them may reorder
+    // what they show, nor a control character break their line. The folder file keeps the name as written.
+    values.set(QStringLiteral("CFBundleName"), displayedName(folder.name));
+    values.set(QStringLiteral("CFBundleDisplayName"), displayedName(folder.name));
     values.set(QStringLiteral("TSGroupUUID"), uuidText(folder.id));
     (void)writePropertyListFile(infoPath, info->root, PlistFormat::Xml);
 

@@ -1,5 +1,6 @@
 #include "popup/folder_popup_view.h"
 
+#include "model/display_text.h"
 #include "platform/gui/symbol_images.h"
 #include "popup/popup_app_icon_view.h"
 #include "settings/app_settings.h"
@@ -277,7 +278,8 @@ void FolderPopupView::relayout() {
         showsTitle ? popupHeaderLayout(m_layout.headerRect, titleLineHeight, showsPin) : PopupHeaderLayout{};
     m_elidedTitle =
         showsTitle
-            ? QFontMetricsF(m_titleFont).elidedText(m_folder.name, Qt::ElideRight, m_header.titleRect.width())
+            ? QFontMetricsF(m_titleFont).elidedText(displayedName(m_folder.name), Qt::ElideRight,
+                                                          m_header.titleRect.width())
             : QString();
 
     // A cell's widget reaches a little beyond its slot, into the gaps, so the grown icon of a hovered cell is
@@ -293,7 +295,7 @@ void FolderPopupView::relayout() {
         m_cells[i]->setGeometry(geometry);
         m_cells[i]->setContent(
             m_layout.iconRect(i, iconSize).translated(-origin), nameRect,
-            showsNames ? nameMetrics.elidedText(m_cells[i]->app().name, Qt::ElideRight, nameRect.width())
+            showsNames ? nameMetrics.elidedText(displayedName(m_cells[i]->app().name), Qt::ElideRight, nameRect.width())
                        : QString(),
             nameFont, m_colors.appName);
     }

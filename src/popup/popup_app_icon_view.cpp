@@ -1,5 +1,6 @@
 #include "popup/popup_app_icon_view.h"
 
+#include "model/display_text.h"
 #include "platform/gui/workspace_icons.h"
 #include "platform/main_queue.h"
 #include "platform/workspace.h"
@@ -23,10 +24,10 @@ PopupAppIconView::PopupAppIconView(AppItem app, const WorkspaceIcons& icons, Wor
       m_onLaunch(std::move(onLaunch)), m_icon(icons.iconForFile(popupApplicationPath(m_app))),
       m_hoverAnimation(new QVariantAnimation(this)) {
     // What assistive technology says of the cell: the application it opens.
-    setAccessibleName(m_app.name);
+    setAccessibleName(displayedName(m_app.name));
     setAttribute(Qt::WA_Hover);
     setFocusPolicy(Qt::NoFocus);
-    setToolTip(m_app.name);
+    setToolTip(displayedName(m_app.name));
     // Critically damped, as the hover spring is: it settles without overshoot.
     m_hoverAnimation->setDuration(static_cast<int>(kPopupHoverDuration * 1000));
     m_hoverAnimation->setEasingCurve(QEasingCurve::OutCubic);

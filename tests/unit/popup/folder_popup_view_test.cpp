@@ -281,6 +281,20 @@ TEST_F(FolderPopupViewTest, ALongNameIsCutAndNeverWidensThePopup) {
     EXPECT_LT(view->headerLayout().titleRect.right(), view->headerLayout().closeRect.left());
 }
 
+// Names from a hand-edited folder file or another application's bundle: shown without the characters that
+// would reorder them ("report<RLO>fdp.exe" reading "reportexe.pdf") or break their line.
+TEST_F(FolderPopupViewTest, NamesAreShownWithoutDirectionalOverridesOrLineBreaks) {
+    settings.setPopupShowTitle(true);
+    settings.setPopupShowAppName(true);
+    AppFolder f = folder(4, QStringLiteral("a\u202Ebc\nd"));
+    f.apps[0].name = QStringLiteral("\u2067Mail\u2069\u200F");
+    FolderPopupView view(f, DockEdge::bottom, [] {}, [](bool) {}, settings, icons, symbols, workspace, time);
+    EXPECT_EQ(view.elidedTitle(), QStringLiteral("abc d"));
+    ASSERT_EQ(view.cells().size(), 4);
+    EXPECT_EQ(view.cells()[0]->accessibleName(), QStringLiteral("Mail"));
+    EXPECT_EQ(view.cells()[0]->toolTip(), QStringLiteral("Mail"));
+}
+
 TEST_F(FolderPopupViewTest,
        OverACompositorTheMarginIsTransparentAndTheArrowIsWhereTheShapeSaysWithShadowsBelow) {
     settings.setPopupPosition(PopupPosition::aboveDock);

@@ -169,7 +169,7 @@ private:
 FolderPopupView::FolderPopupView(AppFolder folder, DockEdge dockEdge, std::function<void()> onDismiss,
                                  std::function<void(bool)> onTogglePin, AppSettings& settings,
                                  const WorkspaceIcons& icons, const SymbolImages& symbols,
-                                 Workspace& workspace, MainQueue& queue, QWidget* parent)
+                                 Workspace& workspace, MainQueue& queue, Console& console, QWidget* parent)
     : QWidget(parent), m_folder(std::move(folder)), m_dockEdge(dockEdge), m_onDismiss(std::move(onDismiss)),
       m_onTogglePin(std::move(onTogglePin)), m_settings(settings), m_symbols(symbols),
       m_arrowAnimation(new QVariantAnimation(this)) {
@@ -179,7 +179,7 @@ FolderPopupView::FolderPopupView(AppFolder folder, DockEdge dockEdge, std::funct
 
     for (const AppItem& app : m_folder.apps) {
         m_cells.append(new PopupAppIconView(
-            app, icons, workspace, queue, [this] { onLaunch(); }, this));
+            app, icons, workspace, queue, console, [this] { onLaunch(); }, this));
     }
     auto* pin = new PopupPinButton(symbols, this);
     connect(pin, &QAbstractButton::clicked, this, [this] { togglePin(); });

@@ -473,7 +473,7 @@ void FolderCardView::paintEvent(QPaintEvent*) {
         }
         painter.setPen(primary);
         painter.drawText(QRect(cell.left(), static_cast<int>(icon.bottom()) + 6, cell.width(), 16), Qt::AlignCenter,
-                         captionMetrics.elidedText(app.name, Qt::ElideRight, cell.width()));
+                         captionMetrics.elidedText(displayedName(app.name), Qt::ElideRight, cell.width()));
         if (m_state->editing) {
             const QRectF remove = removeButtonRect(index);
             painter.setPen(Qt::NoPen);

@@ -74,7 +74,8 @@ public:
             process->setProcessEnvironment(m_desktop.environment());
             process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         }
-        m_dock.start(QStringLiteral(TESSLY_DOCK), {"--resources", QStringLiteral(TESSLY_BUNDLE_DIR "/Contents/Resources")});
+        m_dock.start(QStringLiteral(TESSLY_DOCK), {DockClient::kControlOption, "--resources",
+                                                   QStringLiteral(TESSLY_BUNDLE_DIR "/Contents/Resources")});
         if (!bench::runEventsUntil([] { return DockClient::isRunning(); }, kDeadlineMs)) {
             return QStringLiteral("the Dock did not start");
         }

@@ -127,7 +127,7 @@ public:
                                         nullptr,
                                         m_bundle->arguments().mid(1)};
         PopupViewMaker maker =
-            folderPopupViewMaker(m_icons, m_symbols, m_workspace, m_queue,
+            folderPopupViewMaker(m_icons, m_symbols, m_workspace, m_queue, m_console,
                                  PopupWindowEffects{compositorIsRunning, requestBlurBehind});
         m_process.emplace(services,
                           [this, make = std::move(maker)](const PopupViewRequest& request,

@@ -29,10 +29,10 @@ QJsonObject frameObject(const QRectF& rect) {
 /// whoever hears of the click next finds the pointer there.
 void syncWithServer() {
     auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11) {
+    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    if (!connection) {
         return;
     }
-    xcb_connection_t* connection = x11->connection();
     std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
 }
 
@@ -41,18 +41,21 @@ void syncWithServer() {
 DockControl::DockControl(DockController& controller, DockWindow& window)
     : m_controller(controller), m_window(window) {}
 
-bool DockControl::registerOnSessionBus() {
+bool claimDockServiceName() {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
-        return false;
-    }
-    if (!bus.registerObject(QString::fromLatin1(kDockControlPath), this, QDBusConnection::ExportScriptableSlots)) {
         return false;
     }
     const auto reply = bus.interface()->registerService(QString::fromLatin1(kDockControlService),
                                                         QDBusConnectionInterface::DontQueueService,
                                                         QDBusConnectionInterface::DontAllowReplacement);
     return reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered;
+}
+
+bool DockControl::registerOnSessionBus() {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    return bus.isConnected() &&
+           bus.registerObject(QString::fromLatin1(kDockControlPath), this, QDBusConnection::ExportScriptableSlots);
 }
 
 QString DockControl::ListTiles() const {
@@ -66,6 +69,9 @@ QString DockControl::ListTiles() const {
                                  {QStringLiteral("kept"), item.kept},
                                  {QStringLiteral("running"), item.running},
                                  {QStringLiteral("hasContent"), !item.content.isNull()},
+                                 {QStringLiteral("contentSize"),
+                                  QJsonObject{{QStringLiteral("width"), item.content.width()},
+                                              {QStringLiteral("height"), item.content.height()}}},
                                  {QStringLiteral("plugIn"), plugInStateText(m_controller.plugInState(item.bundlePath))},
                                  {QStringLiteral("frame"), frameObject(frame)},
                                  {QStringLiteral("frameYUp"), frameObject(toYUp(frame))}});

@@ -6,6 +6,7 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusReply>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -20,6 +21,23 @@ const QString kPersistentApps = QStringLiteral("persistent-apps");
 QString resolved(const QString& path) {
     const QString canonical = QFileInfo(path).canonicalFilePath();
     return canonical.isEmpty() ? path : canonical;
+}
+
+/// Whether the presence in `message` is its sender's own: the bus says the sending connection belongs to the
+/// process the presence names, and that process runs an executable inside the bundle. A presence decides
+/// whose content the tile shows, which process a click reopens and which one "Quit" stops; a claim made for
+/// another process or another bundle would hand those to whoever sent it.
+bool isOwnPresence(const QDBusMessage& message, const QString& bundlePath, qint64 processIdentifier) {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    const QDBusReply<uint> sender = bus.interface()->servicePid(message.service());
+    if (!sender.isValid() || static_cast<qint64>(sender.value()) != processIdentifier) {
+        return false;
+    }
+    const QString executable =
+        QFileInfo(QStringLiteral("/proc/%1/exe").arg(processIdentifier)).canonicalFilePath();
+    const QString bundle = QFileInfo(bundlePath).canonicalFilePath();
+    return !executable.isEmpty() && !bundle.isEmpty() &&
+           executable.startsWith(bundle + QStringLiteral("/Contents/MacOS/"));
 }
 
 } // namespace
@@ -115,8 +133,14 @@ void DockController::handlePresence(const QDBusMessage& message) {
         arguments.at(2).metaType() != QMetaType::fromType<bool>()) {
         return;
     }
-    if (m_model.setPresence(message.service(), arguments.at(0).toString(), arguments.at(1).toLongLong(),
-                            arguments.at(2).toBool())) {
+    const QString bundlePath = arguments.at(0).toString();
+    const qint64 processIdentifier = arguments.at(1).toLongLong();
+    const bool present = arguments.at(2).toBool();
+    // A withdrawal needs no check: it ends only a presence the same connection announced for the same process.
+    if (present && !isOwnPresence(message, bundlePath, processIdentifier)) {
+        return;
+    }
+    if (m_model.setPresence(message.service(), bundlePath, processIdentifier, present)) {
         tilesChanged();
     }
 }
@@ -127,8 +151,10 @@ void DockController::handleContent(const QDBusMessage& message) {
         arguments.at(2).metaType() != QMetaType::fromType<QByteArray>()) {
         return;
     }
-    // Anything else (not a PNG, too large, an application without a tile) is ignored: the tile keeps what it had.
-    if (m_model.setContent(arguments.at(0).toString(), arguments.at(2).toByteArray())) {
+    // Anything else (not a PNG, too large, an application without a tile, a sender that did not announce the
+    // bundle's presence) is ignored: the tile keeps what it had.
+    // The process identifier in the signal is only what the sender says; its connection is what counts.
+    if (m_model.setContent(message.service(), arguments.at(0).toString(), arguments.at(2).toByteArray())) {
         emit changed();
     }
 }

@@ -10,6 +10,11 @@
 // TileSizeChanged to every running application when it appears and whenever the tile size changes (which also
 // makes it publish its tile again), and Reopen on a click on a running application.
 //
+// A presence counts only when the bus says its connection belongs to the process it names and that process runs
+// from the bundle it names; a tile's content counts only from a connection that announced the bundle's
+// presence. Whatever else is on the session bus can neither draw a tile nor be quit or reopened in another's
+// name.
+//
 // Keep and remove rewrite "persistent-apps" through the preferences domain, which keeps the file's format, and
 // post "com.apple.dock.prefchanged"; the Dock reloads its preferences when anyone posts that.
 //

@@ -2,10 +2,12 @@
 // preferences in ~/Library/Preferences/com.apple.dock.plist, and owns "app.tessly.Dock" on the session bus
 // (dock_control.h). A second Dock on the same bus says so and ends.
 //
-//     tessly-dock [--resources DIR]
+//     tessly-dock [--resources DIR] [--test-control]
 //
 // DIR holds the generic icons drawn for bundles without one (the program's Contents/Resources); by default the
-// images of the source tree it was built from. The plug-in host is looked for beside this program.
+// images of the source tree it was built from. --test-control offers the control interface of dock_control.h,
+// through which any process of the session can keep, click and remove tiles: for tests and scripts only. The
+// plug-in host is looked for beside this program.
 #include "dock_control.h"
 #include "dock_controller.h"
 #include "dock_window.h"
@@ -23,6 +25,7 @@
 #include <QDir>
 
 #include <cstdio>
+#include <memory>
 
 using namespace tessly;
 using namespace tessly::dock;
@@ -41,6 +44,11 @@ int main(int argc, char* argv[]) {
                                              QStringLiteral("Directory of the generic icons."),
                                              QStringLiteral("dir"), QStringLiteral(TESSLY_DOCK_RESOURCES));
     parser.addOption(resourcesOption);
+    const QCommandLineOption controlOption(
+        QString::fromLatin1(kDockTestControlOption),
+        QStringLiteral("Offers the control interface on the session bus, for tests: any process of the session "
+                       "can then keep, click and remove tiles."));
+    parser.addOption(controlOption);
     parser.process(application);
 
     StdoutConsole console;
@@ -55,8 +63,16 @@ int main(int argc, char* argv[]) {
 
     DockController controller(DockEnvironment{preferences, notifications, workspace, plugInHost});
     DockWindow window(controller, icons);
-    DockControl control(controller, window);
-    if (!control.registerOnSessionBus()) {
+    std::unique_ptr<DockControl> control;
+    if (parser.isSet(controlOption)) {
+        control = std::make_unique<DockControl>(controller, window);
+        // Before the name is taken: whoever sees the name may call at once.
+        if (!control->registerOnSessionBus()) {
+            std::fputs("tessly-dock: cannot offer the control interface on the session bus; ending.\n", stderr);
+            return 1;
+        }
+    }
+    if (!claimDockServiceName()) {
         std::fputs("tessly-dock: another Dock owns app.tessly.Dock on this session bus, or there is no session "
                    "bus; ending.\n",
                    stderr);

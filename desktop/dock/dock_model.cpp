@@ -71,8 +71,9 @@ bool DockModel::connectionGone(const QString& connection) {
     return rebuild();
 }
 
-bool DockModel::setContent(const QString& bundlePath, const QByteArray& png) {
-    if (!isRunning(bundlePath)) {
+bool DockModel::setContent(const QString& connection, const QString& bundlePath, const QByteArray& png) {
+    const auto presence = m_presences.find(connection);
+    if (presence == m_presences.end() || presence->second.bundlePath != bundlePath) {
         return false;
     }
     QImage image = decodeTileContent(png);
@@ -113,15 +114,6 @@ QList<qint64> DockModel::processesOf(const QString& bundlePath) const {
         }
     }
     return processes;
-}
-
-bool DockModel::isRunning(const QString& bundlePath) const {
-    for (const auto& [connection, presence] : m_presences) {
-        if (presence.bundlePath == bundlePath) {
-            return true;
-        }
-    }
-    return false;
 }
 
 bool DockModel::rebuild() {

@@ -5,12 +5,13 @@
 //     DockModel model;
 //     model.setKept(keptBundlePaths(settings.persistentApps));
 //     model.setPresence(":1.42", "/home/me/Applications/Mail.app", 4242, true);
-//     model.setContent("/home/me/Applications/Mail.app", pngBytes);
+//     model.setContent(":1.42", "/home/me/Applications/Mail.app", pngBytes);
 //     for (const DockTileItem& tile : model.tiles()) { ... }
 //
 // A running application is known by the bus connection that announced it; its presence ends when it says so or
-// when that connection goes. Content is kept only while the bundle runs: a tile of an application that quit
-// shows the bundle's icon again.
+// when that connection goes. A tile's content comes only from a connection that announced the bundle's
+// presence: any other process on the bus could otherwise draw over another application's tile. Content is
+// kept only while the bundle runs: a tile of an application that quit shows the bundle's icon again.
 //
 // Main thread only.
 #pragma once
@@ -66,9 +67,9 @@ public:
                      bool present);
     /// The bus connection went: its process is gone. Returns whether the shown tiles changed.
     bool connectionGone(const QString& connection);
-    /// Content published for `bundlePath`; false (and nothing kept) when the bundle does not run or the bytes
-    /// are not a PNG.
-    bool setContent(const QString& bundlePath, const QByteArray& png);
+    /// Content published for `bundlePath` by the bus connection `connection`; false (and nothing kept) unless
+    /// that connection announced the bundle's presence, or when the bytes are not a PNG.
+    bool setContent(const QString& connection, const QString& bundlePath, const QByteArray& png);
 
     [[nodiscard]] const QList<DockTileItem>& tiles() const { return m_tiles; }
     [[nodiscard]] int keptCount() const;
@@ -83,7 +84,6 @@ private:
         qint64 processIdentifier = 0;
     };
 
-    [[nodiscard]] bool isRunning(const QString& bundlePath) const;
     /// Rebuilds m_tiles; returns whether the list of (bundle, kept, running) changed.
     bool rebuild();
 

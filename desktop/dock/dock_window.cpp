@@ -80,10 +80,11 @@ void DockWindow::relayout() {
 
 void DockWindow::setWindowManagerHints() {
     auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11 || !windowHandle()) {
+    // The offscreen platform offers the interface without a connection.
+    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    if (!connection || !windowHandle()) {
         return;
     }
-    xcb_connection_t* connection = x11->connection();
     const auto window = static_cast<xcb_window_t>(winId());
     const QScreen* screen = QGuiApplication::primaryScreen();
     const double ratio = screen ? screen->devicePixelRatio() : 1.0;

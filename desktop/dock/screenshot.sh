@@ -35,12 +35,13 @@ printf '<?xml version="1.0" encoding="UTF-8"?>\n<plist version="1.0"><dict><key>
 export HOME=$home QT_QPA_PLATFORM=xcb
 dbus-run-session -- bash -c '
     set -euo pipefail
-    exec 3< <(Xvfb -displayfd 1 -nolisten tcp -screen 0 1280x800x24)
+    exec 3< <(exec Xvfb -displayfd 1 -nolisten tcp -screen 0 1280x800x24)
+    xvfb=$!
     read -r number <&3
     export DISPLAY=:$number
     openbox --sm-disable & wm=$!
     for i in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id" && break; sleep 0.1; done
-    "'"$dock"'" & dock=$!
+    "'"$dock"'" --test-control & dock=$!
     for i in $(seq 100); do gdbus introspect --session --dest app.tessly.Dock --object-path /app/tessly/Dock >/dev/null 2>&1 && break; sleep 0.1; done
     "'"$HOME"'/Applications/Mail.app/Contents/MacOS/App" & one=$!
     "'"$HOME"'/Applications/Terminal.app/Contents/MacOS/App" & two=$!
@@ -51,6 +52,6 @@ dbus-run-session -- bash -c '
     done
     gdbus call --session --dest app.tessly.Dock --object-path /app/tessly/Dock --method app.tessly.Dock.ListTiles
     import -window root "'"$output"'"
-    kill $one $two $dock $wm
+    kill $one $two $dock $wm $xvfb
 '
 echo "wrote $output"

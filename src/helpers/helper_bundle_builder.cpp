@@ -2,6 +2,7 @@
 #include "helpers/helper_manager.h"
 
 #include "helpers/helper_files.h"
+#include "model/display_text.h"
 #include "model/uuid_text.h"
 
 #include <QDir>
@@ -171,8 +172,10 @@ std::optional<QString> HelperManager::buildHelper(const AppFolder& folder) {
         return std::nullopt;
     }
     PlistDictionary& values = *info->root.asDictionary();
-    values.set(QStringLiteral("CFBundleName"), folder.name);
-    values.set(QStringLiteral("CFBundleDisplayName"), folder.name);
+    // The names a Dock and a task switcher show as the helper's: no directional control in them may reorder
+    // what they show, nor a control character break their line. The folder file keeps the name as written.
+    values.set(QStringLiteral("CFBundleName"), displayedName(folder.name));
+    values.set(QStringLiteral("CFBundleDisplayName"), displayedName(folder.name));
     values.set(QStringLiteral("TSGroupUUID"), uuidText(folder.id));
     QString writeError;
     if (!writePropertyListFile(infoPath, info->root, PlistFormat::Xml, &writeError)) {
@@ -248,7 +251,7 @@ std::optional<QString> HelperManager::signingIdentity() {
     return std::nullopt;
 }
 
-QStringList HelperManager::listedHelperBundles() {
+QStringList HelperManager::listedHelperBundles(QStringList* links) {
     QStringList bundles;
     QDir directory(helpersDir());
     if (!directory.exists()) {
@@ -257,9 +260,19 @@ QStringList HelperManager::listedHelperBundles() {
     const QStringList entries = directory.entryList(
         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
     for (const QString& entry : entries) {
-        if (QFileInfo(entry).suffix() == QLatin1String("app")) {
-            bundles.append(directory.filePath(entry));
+        if (QFileInfo(entry).suffix() != QLatin1String("app")) {
+            continue;
         }
+        const QString path = directory.filePath(entry);
+        // Only what lies in the directory itself is ours: a link leads to someone else's bundle, and asking
+        // whoever runs there to quit, or starting it, would act on a program that is not ours.
+        if (QFileInfo(path).isSymLink()) {
+            if (links) {
+                links->append(path);
+            }
+            continue;
+        }
+        bundles.append(path);
     }
     return bundles;
 }
@@ -305,8 +318,10 @@ QHash<QString, QString> HelperManager::helperOfEachFolder() {
 }
 
 std::optional<QString> HelperManager::helperGroupUUID(const QString& bundlePath) const {
-    // A link is nobody's helper: it is never read through, and synchronisation removes it.
-    if (QFileInfo(bundlePath).isSymLink()) {
+    // A link is nobody's helper: it is never read through, and synchronisation removes it. Nor is a bundle
+    // whose Info.plist leads out of it: what it names lies elsewhere.
+    if (QFileInfo(bundlePath).isSymLink() ||
+        !staysInside(bundlePath + QStringLiteral("/Contents/Info.plist"), bundlePath)) {
         return std::nullopt;
     }
     auto info = readPropertyListFile(bundlePath + QStringLiteral("/Contents/Info.plist"));
@@ -354,6 +369,10 @@ bool HelperManager::isHelperRunning(const QString& helperPath) const {
 }
 
 void HelperManager::quitRunningApplications(const QString& bundlePath) {
+    // What runs behind a link is not ours to stop.
+    if (QFileInfo(bundlePath).isSymLink()) {
+        return;
+    }
     const QString bundle = canonicalPath(bundlePath);
     for (const RunningApplication& application : m_env.workspace.runningApplications()) {
         if (application.bundlePath && canonicalPath(*application.bundlePath) == bundle) {

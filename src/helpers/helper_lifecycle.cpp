@@ -98,7 +98,12 @@ void HelperManager::syncHelpers(const QList<AppFolder>& folders) {
     }
     // One look at the helpers directory and one at the running processes serve the whole pass: each folder's
     // own steps change only its own helper, chosen as findHelper() chooses it.
-    for (const QString& bundle : listedHelperBundles()) {
+    QStringList links;
+    const QStringList bundles = listedHelperBundles(&links);
+    for (const QString& link : links) {
+        removeTree(link); // the link itself, never what it leads to
+    }
+    for (const QString& bundle : bundles) {
         const auto owner = helperGroupUUID(bundle);
         if (owner && inDock.contains(*owner)) {
             continue;

@@ -159,7 +159,9 @@ private:
     [[nodiscard]] QString stateFilePath(const QUuid& folderId, const QString& suffix);
     /// The pin file says "1" (trimmed); it counts only while the helper runs.
     [[nodiscard]] bool pinFileSaysPinned(const QUuid& folderId);
-    [[nodiscard]] QStringList listedHelperBundles();
+    /// The entries of the helpers directory with the extension "app", links left out (and listed in `links`
+    /// when given).
+    [[nodiscard]] QStringList listedHelperBundles(QStringList* links = nullptr);
     /// The helper of every folder that has one, by the folder's UUID text: the one rule by which
     /// `findHelper`, `syncHelpers` and `helperDockStates` tell a folder's helper.
     [[nodiscard]] QHash<QString, QString> helperOfEachFolder();
@@ -168,7 +170,8 @@ private:
     [[nodiscard]] QString helperPathFor(const AppFolder& folder);
     /// The canonical bundle paths of the running applications.
     [[nodiscard]] QSet<QString> runningBundlePaths() const;
-    /// Asks every running application of the bundle at `bundlePath` (in any form) to quit.
+    /// Asks every running application of the bundle at `bundlePath` (in any form) to quit; nothing when
+    /// `bundlePath` is a link.
     void quitRunningApplications(const QString& bundlePath);
     void logFailure(const QString& line);
     [[nodiscard]] std::optional<double> dockWholeNumber(const QString& key);

@@ -6,6 +6,7 @@
 #include "mainwindow/settings_controls.h"
 #include "mainwindow/settings_style.h"
 #include "mainwindow/text_field.h"
+#include "model/display_text.h"
 #include "platform/gui/symbol_images.h"
 #include "settings/localization.h"
 
@@ -113,7 +114,7 @@ QVariant AppPickerListModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole:
     case Qt::ToolTipRole:
-        return app->name;
+        return displayedName(app->name);
     case Qt::AccessibleDescriptionRole:
         if (m_selection.isAlreadyAdded(*app)) {
             return m_l10n.localizedString(QStringLiteral("app_picker.already_added"));

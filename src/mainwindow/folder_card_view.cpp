@@ -4,6 +4,7 @@
 #include "mainwindow/control_painting.h"
 #include "mainwindow/settings_style.h"
 #include "mainwindow/toggle_switch.h"
+#include "model/display_text.h"
 #include "model/notification_names.h"
 #include "model/uuid_text.h"
 #include "settings/localization.h"
@@ -180,7 +181,8 @@ void FolderCardView::bind(const AppFolder& folder, FolderCardState* state) {
         });
     }
     m_inDock->setCheckedSilently(m_folder.isInDock);
-    m_inDock->setAccessibleName(text(QStringLiteral("main.folder.in_dock")) + QStringLiteral(": ") + m_folder.name);
+    m_inDock->setAccessibleName(text(QStringLiteral("main.folder.in_dock")) + QStringLiteral(": ") +
+                              isolatedName(m_folder.name));
     if (m_state->editing && !m_nameField->hasFocus()) {
         m_nameField->setText(m_state->editingName);
     }
@@ -303,8 +305,8 @@ void FolderCardView::retranslate() {
     m_delete->setText(text(QStringLiteral("main.folder.delete")));
     m_symbolButton->setAccessibleName(text(QStringLiteral("Icon")));
     m_symbolButton->setToolTip(m_symbolButton->accessibleName());
-    m_nameField->setAccessibleName(m_folder.name);
-    m_chevron->setAccessibleName(m_folder.name);
+    m_nameField->setAccessibleName(displayedName(m_folder.name));
+    m_chevron->setAccessibleName(displayedName(m_folder.name));
 }
 
 void FolderCardView::layOutControls() {
@@ -405,7 +407,8 @@ void FolderCardView::paintEvent(QPaintEvent*) {
     if (!m_state->editing) {
         painter.setFont(nameFont);
         painter.setPen(primary);
-        const QString name = QFontMetrics(nameFont).elidedText(m_folder.name, Qt::ElideRight, textRight - kTextLeft);
+        const QString name = QFontMetrics(nameFont).elidedText(displayedName(m_folder.name), Qt::ElideRight,
+                                                                    textRight - kTextLeft);
         painter.drawText(QRect(kTextLeft, 12, textRight - kTextLeft, 22), Qt::AlignLeft | Qt::AlignVCenter, name);
     }
     painter.setFont(captionFont);
@@ -470,7 +473,7 @@ void FolderCardView::paintEvent(QPaintEvent*) {
         }
         painter.setPen(primary);
         painter.drawText(QRect(cell.left(), static_cast<int>(icon.bottom()) + 6, cell.width(), 16), Qt::AlignCenter,
-                         captionMetrics.elidedText(app.name, Qt::ElideRight, cell.width()));
+                         captionMetrics.elidedText(displayedName(app.name), Qt::ElideRight, cell.width()));
         if (m_state->editing) {
             const QRectF remove = removeButtonRect(index);
             painter.setPen(Qt::NoPen);

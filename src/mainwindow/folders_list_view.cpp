@@ -5,6 +5,7 @@
 #include "mainwindow/settings_style.h"
 #include "mainwindow/sheet_content.h"
 #include "mainwindow/text_field.h"
+#include "model/display_text.h"
 #include "model/notification_names.h"
 #include "model/uuid_text.h"
 #include "settings/localization.h"
@@ -359,7 +360,7 @@ protected:
     void retranslate() override {
         setTitle(text(QStringLiteral("main.folder.delete_confirmation_title")));
         m_message->setText(QStringLiteral("<b>%1</b><br>%2")
-                               .arg(m_folder.name.toHtmlEscaped(),
+                               .arg(isolatedName(m_folder.name).toHtmlEscaped(),
                                     text(QStringLiteral("main.folder.delete_confirmation_message")).toHtmlEscaped()));
         m_cancel->setText(text(QStringLiteral("folder.editor.btn.cancel")));
         m_delete->setText(text(QStringLiteral("main.folder.delete_title")));

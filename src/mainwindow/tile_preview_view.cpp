@@ -4,6 +4,7 @@
 #include "mainwindow/control_painting.h"
 #include "mainwindow/settings_style.h"
 #include "mainwindow/tile_style_editing.h"
+#include "model/display_text.h"
 #include "platform/gui/symbol_images.h"
 #include "settings/app_settings.h"
 #include "tile/tile_image.h"
@@ -58,7 +59,7 @@ void TilePreviewView::showFolder(const AppFolder& folder, int index, int count) 
     m_next->setVisible(count > 1);
     m_previous->setEnabled(index > 0);
     m_next->setEnabled(index + 1 < count);
-    setAccessibleDescription(folder.name);
+    setAccessibleDescription(displayedName(folder.name));
     update();
 }
 

@@ -3,6 +3,7 @@
 #include "platform/bounded_file.h"
 
 #include <QHash>
+#include <algorithm>
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
@@ -526,7 +527,40 @@ std::optional<PlistValue> fromNode(plist_t node, int depth) {
     }
 }
 
-NodePtr toNode(const PlistValue& value) {
+/// `text` as UTF-8 that the list can hold. libplist takes texts as C strings, so a NUL is left out rather than
+/// end the text there, in either format, and so is a surrogate without its other half, which has no UTF-8.
+/// XML 1.0 holds no control character other than tab, line feed and carriage return, and neither U+FFFE nor
+/// U+FFFF, not even as a character reference: those are left out of an XML list too, which every XML reader
+/// would otherwise refuse.
+QByteArray plistText(const QString& text, PlistFormat format) {
+    const auto representable = [format](char16_t c) {
+        if (c == 0) {
+            return false;
+        }
+        if (format == PlistFormat::Binary) {
+            return true;
+        }
+        return (c >= 0x20 || c == u'\t' || c == u'\n' || c == u'\r') && c != 0xFFFE && c != 0xFFFF;
+    };
+    if (std::all_of(text.begin(), text.end(),
+                    [&](QChar c) { return !c.isSurrogate() && representable(c.unicode()); })) {
+        return text.toUtf8(); // nearly every text: no copy
+    }
+    QString kept;
+    kept.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            kept += c;
+            kept += text.at(++i);
+        } else if (!c.isSurrogate() && representable(c.unicode())) {
+            kept += c;
+        }
+    }
+    return kept.toUtf8();
+}
+
+NodePtr toNode(const PlistValue& value, PlistFormat format) {
     switch (value.type()) {
     case PlistValue::Type::Boolean:
         return NodePtr(plist_new_bool(*value.asBoolean() ? 1 : 0));
@@ -535,7 +569,7 @@ NodePtr toNode(const PlistValue& value) {
     case PlistValue::Type::Real:
         return NodePtr(plist_new_real(*value.asReal()));
     case PlistValue::Type::String:
-        return NodePtr(plist_new_string(value.asString()->toUtf8().constData()));
+        return NodePtr(plist_new_string(plistText(*value.asString(), format).constData()));
     case PlistValue::Type::Date: {
         // libplist 2.2 keeps dates as 32-bit seconds since 2001; dates beyond that range are clamped.
         const double seconds = value.asDate()->timeIntervalSinceReferenceDate();
@@ -553,14 +587,14 @@ NodePtr toNode(const PlistValue& value) {
         NodePtr array(plist_new_array());
         for (const auto& item : *value.asArray()) {
             // The array takes ownership of the appended node.
-            plist_array_append_item(array.get(), toNode(item).release());
+            plist_array_append_item(array.get(), toNode(item, format).release());
         }
         return array;
     }
     case PlistValue::Type::Dictionary: {
         NodePtr dictionary(plist_new_dict());
         for (const auto& [key, item] : value.asDictionary()->entries()) {
-            plist_dict_set_item(dictionary.get(), key.toUtf8().constData(), toNode(item).release());
+            plist_dict_set_item(dictionary.get(), plistText(key, format).constData(), toNode(item, format).release());
         }
         return dictionary;
     }
@@ -618,7 +652,7 @@ std::optional<ParsedPropertyList> readPropertyList(const QByteArray& bytes, QStr
 }
 
 QByteArray writePropertyList(const PlistValue& root, PlistFormat format) {
-    NodePtr node = toNode(root);
+    NodePtr node = toNode(root, format);
     char* raw = nullptr;
     uint32_t length = 0;
     if (format == PlistFormat::Binary) {

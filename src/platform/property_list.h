@@ -120,7 +120,9 @@ inline constexpr int kMaximumPlistDepth = 256;
 /// description.
 [[nodiscard]] std::optional<ParsedPropertyList> readPropertyList(const QByteArray& bytes,
                                                                  QString* error = nullptr);
-/// Serialises `root` in the given format.
+/// Serialises `root` in the given format. Texts (values and keys) lose what the format cannot hold: NUL and
+/// lone surrogates in both, and in XML also the control characters other than tab, line feed and carriage
+/// return, U+FFFE and U+FFFF, so that any XML reader accepts the document.
 [[nodiscard]] QByteArray writePropertyList(const PlistValue& root, PlistFormat format);
 
 /// Reads and parses a file. Returns nothing (and a description in `error`) when it cannot be read or parsed.

@@ -1,5 +1,6 @@
 #include "popup/folder_popup_view.h"
 
+#include "model/display_text.h"
 #include "platform/gui/symbol_images.h"
 #include "popup/popup_app_icon_view.h"
 #include "settings/app_settings.h"
@@ -168,7 +169,7 @@ private:
 FolderPopupView::FolderPopupView(AppFolder folder, DockEdge dockEdge, std::function<void()> onDismiss,
                                  std::function<void(bool)> onTogglePin, AppSettings& settings,
                                  const WorkspaceIcons& icons, const SymbolImages& symbols,
-                                 Workspace& workspace, MainQueue& queue, QWidget* parent)
+                                 Workspace& workspace, MainQueue& queue, Console& console, QWidget* parent)
     : QWidget(parent), m_folder(std::move(folder)), m_dockEdge(dockEdge), m_onDismiss(std::move(onDismiss)),
       m_onTogglePin(std::move(onTogglePin)), m_settings(settings), m_symbols(symbols),
       m_arrowAnimation(new QVariantAnimation(this)) {
@@ -178,7 +179,7 @@ FolderPopupView::FolderPopupView(AppFolder folder, DockEdge dockEdge, std::funct
 
     for (const AppItem& app : m_folder.apps) {
         m_cells.append(new PopupAppIconView(
-            app, icons, workspace, queue, [this] { onLaunch(); }, this));
+            app, icons, workspace, queue, console, [this] { onLaunch(); }, this));
     }
     auto* pin = new PopupPinButton(symbols, this);
     connect(pin, &QAbstractButton::clicked, this, [this] { togglePin(); });
@@ -278,7 +279,8 @@ void FolderPopupView::relayout() {
         showsTitle ? popupHeaderLayout(m_layout.headerRect, titleLineHeight, showsPin) : PopupHeaderLayout{};
     m_elidedTitle =
         showsTitle
-            ? QFontMetricsF(m_titleFont).elidedText(m_folder.name, Qt::ElideRight, m_header.titleRect.width())
+            ? QFontMetricsF(m_titleFont).elidedText(displayedName(m_folder.name), Qt::ElideRight,
+                                                          m_header.titleRect.width())
             : QString();
 
     // A cell's widget reaches a little beyond its slot, into the gaps, so the grown icon of a hovered cell is
@@ -294,7 +296,7 @@ void FolderPopupView::relayout() {
         m_cells[i]->setGeometry(geometry);
         m_cells[i]->setContent(
             m_layout.iconRect(i, iconSize).translated(-origin), nameRect,
-            showsNames ? nameMetrics.elidedText(m_cells[i]->app().name, Qt::ElideRight, nameRect.width())
+            showsNames ? nameMetrics.elidedText(displayedName(m_cells[i]->app().name), Qt::ElideRight, nameRect.width())
                        : QString(),
             nameFont, m_colors.appName);
     }

@@ -4,7 +4,7 @@
 //
 //     auto* view = new FolderPopupView(folder, dockEdge, [this] { closePopup(); },
 //                                      [this](bool pinned) { setPinned(pinned); }, settings, icons,
-//                                      symbols, workspace, queue, panel);
+//                                      symbols, workspace, queue, console, panel);
 //     view->setCompositorIsRunning(compositorOwnsSelection);   // the panel's answer
 //     QObject::connect(view, &FolderPopupView::windowShapeChanged, panel, [=] {
 //         if (view->compositorIsRunning()) panelAdapter.blurBehind(view->blurRegion());
@@ -46,6 +46,7 @@ class QVariantAnimation;
 namespace tessly {
 
 class AppSettings;
+class Console;
 class MainQueue;
 class PopupAppIconView;
 class SymbolImages;
@@ -57,11 +58,12 @@ class FolderPopupView final : public QWidget {
 
 public:
     /// `dockEdge` is the side of the arrow when the popup sits above the Dock. `onDismiss` closes the popup
-    /// (close button; after a launch unless pinned); `onTogglePin` hears each new pinned state.
+    /// (close button; after a launch unless pinned); `onTogglePin` hears each new pinned state. A launch that
+    /// fails is reported on `console` and leaves the popup open.
     FolderPopupView(AppFolder folder, DockEdge dockEdge, std::function<void()> onDismiss,
                     std::function<void(bool pinned)> onTogglePin, AppSettings& settings,
                     const WorkspaceIcons& icons, const SymbolImages& symbols, Workspace& workspace,
-                    MainQueue& queue, QWidget* parent = nullptr);
+                    MainQueue& queue, Console& console, QWidget* parent = nullptr);
     ~FolderPopupView() override;
 
     /// The panel's fitting size: the plate and the 24-point margin around it.

@@ -1,5 +1,7 @@
 #include "popup/popup_app_icon_view.h"
 
+#include "model/display_text.h"
+#include "platform/console.h"
 #include "platform/gui/workspace_icons.h"
 #include "platform/main_queue.h"
 #include "platform/workspace.h"
@@ -18,15 +20,16 @@ QString popupApplicationPath(const AppItem& app) {
 }
 
 PopupAppIconView::PopupAppIconView(AppItem app, const WorkspaceIcons& icons, Workspace& workspace,
-                                   MainQueue& queue, std::function<void()> onLaunch, QWidget* parent)
-    : QAbstractButton(parent), m_app(std::move(app)), m_workspace(workspace), m_queue(queue),
+                                   MainQueue& queue, Console& console, std::function<void()> onLaunch,
+                                   QWidget* parent)
+    : QAbstractButton(parent), m_app(std::move(app)), m_workspace(workspace), m_queue(queue), m_console(console),
       m_onLaunch(std::move(onLaunch)), m_icon(icons.iconForFile(popupApplicationPath(m_app))),
       m_hoverAnimation(new QVariantAnimation(this)) {
     // What assistive technology says of the cell: the application it opens.
-    setAccessibleName(m_app.name);
+    setAccessibleName(displayedName(m_app.name));
     setAttribute(Qt::WA_Hover);
     setFocusPolicy(Qt::NoFocus);
-    setToolTip(m_app.name);
+    setToolTip(displayedName(m_app.name));
     // Critically damped, as the hover spring is: it settles without overshoot.
     m_hoverAnimation->setDuration(static_cast<int>(kPopupHoverDuration * 1000));
     m_hoverAnimation->setEasingCurve(QEasingCurve::OutCubic);
@@ -99,9 +102,15 @@ void PopupAppIconView::launch() {
     // The completion may come after the popup closed: it checks the cell is still there, on the main queue.
     QPointer<PopupAppIconView> self(this);
     MainQueue* queue = &m_queue;
-    m_workspace.openApplication(applicationPath(), configuration,
-                                [self, queue](const std::optional<QString>& error) {
+    // The console is the process's and outlives every popup: a launch that fails after its popup closed is
+    // still reported. The popup stays open, so that the user can try another application.
+    Console* console = &m_console;
+    const QString path = applicationPath();
+    m_workspace.openApplication(path, configuration,
+                                [self, queue, console, path](const std::optional<QString>& error) {
                                     if (error) {
+                                        console->printLine(QStringLiteral("[FolderPopupView] Failed to launch ") +
+                                                           path + QStringLiteral(": ") + *error);
                                         return;
                                     }
                                     queue->async([self] {

@@ -1,13 +1,14 @@
 // One application in the folder popup's grid: its icon and, when names are shown, its name; clicking it opens
 // the application.
 //
-//     auto* cell = new PopupAppIconView(app, icons, workspace, queue, [this] { onLaunch(); }, popup);
+//     auto* cell = new PopupAppIconView(app, icons, workspace, queue, console, [this] { onLaunch(); }, popup);
 //     cell->setGeometry(layout.cellRect(i).toRect());
 //     cell->setContent(iconRect, nameRect, elidedName, nameFont, nameColor);   // in the cell's coordinates
 //
 // The icon is fetched once, when the cell is made. A click opens the application, activating it; when the
-// workspace reports success, `onLaunch` runs on the main queue (never while the cell is gone); on an error
-// nothing more happens. Main thread only.
+// workspace reports success, `onLaunch` runs on the main queue (never while the cell is gone); on an error the
+// console says why ("[FolderPopupView] Failed to launch <path>: <reason>") and nothing more happens, so the
+// popup stays open for another try. Main thread only.
 #pragma once
 
 #include "model/app_folder.h"
@@ -25,6 +26,7 @@ class QVariantAnimation;
 
 namespace tessly {
 
+class Console;
 class MainQueue;
 class Workspace;
 class WorkspaceIcons;
@@ -34,7 +36,7 @@ class PopupAppIconView final : public QAbstractButton {
 
 public:
     PopupAppIconView(AppItem app, const WorkspaceIcons& icons, Workspace& workspace, MainQueue& queue,
-                     std::function<void()> onLaunch, QWidget* parent = nullptr);
+                     Console& console, std::function<void()> onLaunch, QWidget* parent = nullptr);
     ~PopupAppIconView() override;
 
     /// Where the icon and the name go, in the cell's coordinates; an empty `nameRect` shows no name.
@@ -62,6 +64,7 @@ private:
     AppItem m_app;
     Workspace& m_workspace;
     MainQueue& m_queue;
+    Console& m_console;
     std::function<void()> m_onLaunch;
     ImagePtr m_icon;
     QImage m_iconBitmap;

@@ -151,7 +151,7 @@ int run(int argc, char** argv) {
     // helper) a reveal does nothing.
     std::unique_ptr<MainWindowController> windowController;
     TesslyProcess process(services,
-                          folderPopupViewMaker(icons, symbols, workspace, queue,
+                          folderPopupViewMaker(icons, symbols, workspace, queue, console,
                                                PopupWindowEffects{compositorIsRunning, requestBlurBehind},
                                                [&localization](const QString& key) {
                                                    return localization ? localization->localizedString(key)

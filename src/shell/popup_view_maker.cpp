@@ -8,13 +8,13 @@
 namespace tessly {
 
 PopupViewMaker folderPopupViewMaker(const WorkspaceIcons& icons, const SymbolImages& symbols,
-                                    Workspace& workspace, MainQueue& queue, PopupWindowEffects effects,
-                                    LocalizedText text) {
-    return [&icons, &symbols, &workspace, &queue, effects = std::move(effects), text = std::move(text)](
+                                    Workspace& workspace, MainQueue& queue, Console& console,
+                                    PopupWindowEffects effects, LocalizedText text) {
+    return [&icons, &symbols, &workspace, &queue, &console, effects = std::move(effects), text = std::move(text)](
                const PopupViewRequest& request, AppSettings& settings) -> std::unique_ptr<QWidget> {
         auto view = std::make_unique<FolderPopupView>(request.folder, request.dockEdge, request.onDismiss,
                                                       request.onTogglePin, settings, icons, symbols,
-                                                      workspace, queue, nullptr);
+                                                      workspace, queue, console, nullptr);
         FolderPopupView* popup = view.get();
         popup->setCompositorIsRunning(effects.compositorIsRunning && effects.compositorIsRunning());
         popup->setButtonNames(text ? text(QStringLiteral("popup.close")) : QStringLiteral("Close"),

@@ -4,7 +4,7 @@
 // a helper's process of its own.
 //
 //     TesslyProcess process(services,
-//                           folderPopupViewMaker(icons, symbols, workspace, queue,
+//                           folderPopupViewMaker(icons, symbols, workspace, queue, console,
 //                                                PopupWindowEffects{compositorIsRunning, requestBlurBehind}),
 //                           revealMainWindow);
 //
@@ -22,6 +22,7 @@ class QWidget;
 
 namespace tessly {
 
+class Console;
 class MainQueue;
 class SymbolImages;
 class Workspace;
@@ -40,7 +41,7 @@ using LocalizedText = std::function<QString(const QString& key)>;
 
 /// Makes the folder popup view of each request; everything given must outlive the maker.
 [[nodiscard]] PopupViewMaker folderPopupViewMaker(const WorkspaceIcons& icons, const SymbolImages& symbols,
-                                                  Workspace& workspace, MainQueue& queue,
+                                                  Workspace& workspace, MainQueue& queue, Console& console,
                                                   PopupWindowEffects effects, LocalizedText text = {});
 
 } // namespace tessly

@@ -65,9 +65,9 @@ TEST(DockModelTest, RelativeOrEmptyBundlePathsAreNotShown) {
 TEST(DockModelTest, ContentIsShownWhileTheApplicationRunsAndDroppedWhenItQuits) {
     DockModel model;
     model.setKept({"/a/A.app"});
-    EXPECT_FALSE(model.setContent("/a/A.app", png({64, 64}))) << "not running: the icon stays";
+    EXPECT_FALSE(model.setContent(":1.5", "/a/A.app", png({64, 64}))) << "not running: the icon stays";
     model.setPresence(":1.5", "/a/A.app", 5, true);
-    EXPECT_TRUE(model.setContent("/a/A.app", png({64, 64})));
+    EXPECT_TRUE(model.setContent(":1.5", "/a/A.app", png({64, 64})));
     EXPECT_EQ(model.find("/a/A.app")->content.size(), QSize(64, 64));
     model.connectionGone(":1.5");
     EXPECT_TRUE(model.find("/a/A.app")->content.isNull());
@@ -78,12 +78,30 @@ TEST(DockModelTest, ContentIsShownWhileTheApplicationRunsAndDroppedWhenItQuits) 
 TEST(DockModelTest, ContentThatIsNotASensiblePngIsRefusedAndTheOldContentStays) {
     DockModel model;
     model.setPresence(":1.5", "/a/A.app", 5, true);
-    ASSERT_TRUE(model.setContent("/a/A.app", png({32, 32})));
-    EXPECT_FALSE(model.setContent("/a/A.app", QByteArray("GIF89a not a png")));
-    EXPECT_FALSE(model.setContent("/a/A.app", png({32, 32}).left(20))) << "truncated";
-    EXPECT_FALSE(model.setContent("/a/A.app", png({kMaximumTileContentPixels + 1, 8})));
-    EXPECT_FALSE(model.setContent("/a/A.app", QByteArray()));
+    ASSERT_TRUE(model.setContent(":1.5", "/a/A.app", png({32, 32})));
+    EXPECT_FALSE(model.setContent(":1.5", "/a/A.app", QByteArray("GIF89a not a png")));
+    EXPECT_FALSE(model.setContent(":1.5", "/a/A.app", png({32, 32}).left(20))) << "truncated";
+    EXPECT_FALSE(model.setContent(":1.5", "/a/A.app", png({kMaximumTileContentPixels + 1, 8})));
+    EXPECT_FALSE(model.setContent(":1.5", "/a/A.app", QByteArray()));
     EXPECT_EQ(model.find("/a/A.app")->content.size(), QSize(32, 32));
+}
+
+TEST(DockModelTest, ATileTakesContentOnlyFromAConnectionThatAnnouncedItsBundle) {
+    DockModel model;
+    model.setPresence(":1.5", "/a/A.app", 5, true);
+    model.setPresence(":1.6", "/a/B.app", 6, true);
+    ASSERT_TRUE(model.setContent(":1.5", "/a/A.app", png({32, 32})));
+    EXPECT_FALSE(model.setContent(":1.9", "/a/A.app", png({16, 16}))) << "a connection with no presence";
+    EXPECT_FALSE(model.setContent(":1.6", "/a/A.app", png({16, 16}))) << "the presence of another bundle";
+    EXPECT_EQ(model.find("/a/A.app")->content.size(), QSize(32, 32));
+
+    // A second instance of the same bundle publishes for it as well; once its owners are gone, nobody does.
+    model.setPresence(":1.7", "/a/A.app", 7, true);
+    EXPECT_TRUE(model.setContent(":1.7", "/a/A.app", png({48, 48})));
+    EXPECT_EQ(model.find("/a/A.app")->content.size(), QSize(48, 48));
+    model.setPresence(":1.5", "/a/A.app", 5, false);
+    model.connectionGone(":1.7");
+    EXPECT_FALSE(model.setContent(":1.5", "/a/A.app", png({32, 32})));
 }
 
 TEST(DockModelTest, MenuOffersKeepRemoveAndOpenOrQuitAfterTheTilesState) {

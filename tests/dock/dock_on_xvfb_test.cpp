@@ -50,7 +50,7 @@ protected:
     }
 
     void startDock() {
-        m_dock.start(TESSLY_DOCK);
+        m_dock.start(TESSLY_DOCK, {testing::DockClient::kControlOption});
         ASSERT_TRUE(testing::runEventsUntil([] { return testing::DockClient::isRunning(); }));
     }
     static QVariant call(const QString& method, const QVariantList& arguments = {}) {

@@ -91,7 +91,8 @@ protected:
     }
 
     void startDock() {
-        m_dock.start(QStringLiteral(TESSLY_DOCK), {"--resources", QStringLiteral(TESSLY_BUNDLE_DIR "/Contents/Resources")});
+        m_dock.start(QStringLiteral(TESSLY_DOCK), {DockClient::kControlOption, "--resources",
+                                                   QStringLiteral(TESSLY_BUNDLE_DIR "/Contents/Resources")});
         ASSERT_TRUE(runEventsUntil([] { return DockClient::isRunning(); })) << "the Dock takes its bus name";
     }
     void startTessly() { m_tessly.start(QStringLiteral(TESSLY_BUNDLE_DIR "/Contents/MacOS/Tessly"), {}); }

@@ -1,7 +1,7 @@
 // A private graphical session for tests and benchmarks of the real programs: a virtual X server of its own, a
 // window manager that honours struts (openbox), optionally a compositor (picom), and the environment the
 // programs are started with (the temporary home, the display, Qt on xcb). The stand-in Dock's control
-// interface on the session bus is reached through `DockClient`.
+// interface on the session bus is reached through `DockClient`; the Dock must be started with its option.
 //
 //     VirtualDesktop desktop;
 //     if (const QString missing = VirtualDesktop::missingTools(); !missing.isEmpty()) GTEST_SKIP() << missing;
@@ -192,10 +192,14 @@ private:
     QProcess m_compositor;
 };
 
-/// The stand-in Dock's control interface (app.tessly.Dock on the session bus).
+/// The stand-in Dock's control interface (app.tessly.Dock on the session bus), which the Dock offers only when
+/// started with kControlOption.
+///
+///     dock.start(TESSLY_DOCK, {DockClient::kControlOption});
 class DockClient {
 public:
     static constexpr char kService[] = "app.tessly.Dock";
+    static constexpr char kControlOption[] = "--test-control";
 
     [[nodiscard]] static bool isRunning() {
         return QDBusConnection::sessionBus().interface()->isServiceRegistered(kService).value();

@@ -10,8 +10,10 @@
 // into the tile) and broadcasts one signal:
 // path kDockTilePath, interface kDockTileInterface, member kDockTileContentChangedMember, arguments
 // (signature "sxay") the bundle path the tile belongs to (links resolved, as the Dock lists bundles; empty
-// outside a bundle), the process identifier, and the tile as PNG bytes. A Dock that starts later hears the
-// next display(). Content drawn as the Dock draws it (renderDockTileContent()): an image view shows its image
+// outside a bundle), the process identifier, and the tile as PNG bytes. It goes out on the session bus
+// connection the process's Dock presence was announced on (LinuxApplication's, application_linux.h): the Dock
+// shows a tile's content only from the connection that announced that bundle's presence, so a process publishes
+// only its own tile, and only while it is present. A Dock that starts later hears the next display(). Content drawn as the Dock draws it (renderDockTileContent()): an image view shows its image
 // scaled to fit with its aspect ratio kept, centred; a badge shows its plate, a rounded rectangle of the
 // plate colour, and on top the symbol template tinted with the symbol tint and fitted into the symbol frame.
 // Frames are y-up, as in the content; the bitmap is y-down.

@@ -1,6 +1,8 @@
 #include "helper_manager_fixture.h"
 #include "support/file_size_limit.h"
 
+#include "support/xml_reader.h"
+
 #include <QFile>
 
 #include <dirent.h>
@@ -132,6 +134,25 @@ TEST_F(BuilderTest, SigningFailuresDeleteTheCopyAndSaySo) {
     EXPECT_FALSE(manager.buildHelper(folder("Work")));
     EXPECT_EQ(console.lines, QStringList({"Tessly: Failed to run codesign: No such file or directory"}));
     EXPECT_TRUE(helperBundles().isEmpty());
+}
+
+// A name from a hand-edited folder file: control characters, a NUL, a surrogate without its pair and a
+// directional override. The Info.plist stays one every XML reader takes, and what a Dock shows of it reads as
+// written.
+TEST_F(BuilderTest, AnyFolderNameGivesAnInfoPlistEveryReaderAcceptsAndShowsItInOrder) {
+    ASSERT_TRUE(hasXmlReader()) << "xmllint is not installed: run scripts/install-deps";
+    QString name = QStringLiteral("Tax\u0001\u001B");
+    name += QChar(0);
+    name += QStringLiteral("es\tdue ");
+    name += QChar(0xDC00);
+    name += QStringLiteral("report\u202Efdp.exe\uFFFF");
+    const auto helper = manager.buildHelper(folder(name));
+    ASSERT_TRUE(helper);
+    const QByteArray info = TempHome::read(*helper + "/Contents/Info.plist");
+    EXPECT_EQ(xmlReaderComplaint(info).toStdString(), "") << info.toStdString();
+    EXPECT_EQ(helperInfoValue(*helper, "CFBundleName"), QStringLiteral("Taxes due reportfdp.exe"));
+    EXPECT_EQ(helperInfoValue(*helper, "CFBundleDisplayName"), QStringLiteral("Taxes due reportfdp.exe"));
+    EXPECT_FALSE(QFileInfo(*helper).fileName().contains(QChar(0x202E)));
 }
 
 TEST_F(BuilderTest, ACopyWithoutAReadableInfoPlistIsNoHelper) {

@@ -1,5 +1,6 @@
 #include "helper_manager_fixture.h"
 
+#include "helpers/helper_files.h"
 #include "model/notification_names.h"
 
 #include <QFile>
@@ -179,6 +180,47 @@ TEST_F(LifecycleTest, SyncStartsAStoppedHelperWithoutALaunchMarker) {
 
     manager.syncHelpers({});
     EXPECT_TRUE(helperBundles().isEmpty());
+}
+
+// Someone else's helper, running from another home, reached by links planted among ours: one named after our
+// folder's helper, one with a name of its own, and a bundle of ours whose Contents lead there.
+TEST_F(LifecycleTest, LinksInTheHelpersDirectoryAreNobodysHelpersAndNothingIsAskedToQuitForThem) {
+    const AppFolder work = folder("Work");
+    const AppFolder old = folder("Old", false);
+    const QString dir = manager.helpersDir();
+    const QString theirs = home.path() + "/Other/Library/Application Support/Tessly/Helpers/Work.app";
+    PlistDictionary info = applicationInfo();
+    info.set("TSGroupUUID", uuidText(work.id)); // the same folder, as a copy of our file would have it
+    home.write("Other/Library/Application Support/Tessly/Helpers/Work.app/Contents/Info.plist",
+               writePropertyList(info, PlistFormat::Xml));
+    home.write("Other/Library/Application Support/Tessly/Helpers/Work.app/Contents/MacOS/Tessly", "#!/bin/sh\n");
+    workspace.running.append({4242, theirs});
+    ASSERT_TRUE(QFile::link(theirs, dir + "/Work.app"));
+    ASSERT_TRUE(QFile::link(theirs, dir + "/Planted.app"));
+    QDir().mkpath(dir + "/Hollow.app");
+    ASSERT_TRUE(QFile::link(theirs + "/Contents", dir + "/Hollow.app/Contents"));
+
+    EXPECT_FALSE(manager.findHelper(work.id));
+    const HelperDockState state = manager.helperDockStates({work.id}).value(work.id);
+    EXPECT_FALSE(state.hasHelper);
+    EXPECT_FALSE(state.running);
+    EXPECT_FALSE(manager.isFolderPinned(work.id));
+    manager.removeHelper(work.id, false);
+    manager.removeHelper(old.id, false);
+    EXPECT_TRUE(workspace.terminated.isEmpty());
+
+    manager.syncHelpers({work, old});
+    EXPECT_TRUE(workspace.terminated.isEmpty()) << workspace.terminated.join(", ").toStdString();
+    EXPECT_FALSE(QFileInfo(dir + "/Planted.app").isSymLink()) << "a link is removed";
+    EXPECT_FALSE(helper_files::existsOrIsLink(dir + "/Planted.app"));
+    EXPECT_FALSE(helper_files::existsOrIsLink(dir + "/Hollow.app"));
+    EXPECT_TRUE(QFileInfo::exists(theirs + "/Contents/Info.plist")) << "as a link, never followed";
+    EXPECT_TRUE(QFileInfo::exists(theirs + "/Contents/MacOS/Tessly"));
+    const auto ours = manager.findHelper(work.id);
+    ASSERT_TRUE(ours) << "the folder gets a helper of its own";
+    EXPECT_FALSE(QFileInfo(*ours).isSymLink());
+    ASSERT_EQ(workspace.opens.size(), 1);
+    EXPECT_EQ(workspace.opens.first().bundlePath, *ours);
 }
 
 TEST_F(LifecycleTest, LocalAppearanceChangesAreRelayedOnce) {

@@ -14,6 +14,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QTest>
@@ -209,6 +210,25 @@ TEST_F(FoldersListViewTest, ADeletedFolderInTheDockShowsItsBadgeAndItsHelperGoes
     std::unique_ptr<QWidget> cancelled(makeDeleteConfirmationSheet(store, appSettings, l10n, distributed));
     buttonNamed(*cancelled, "Cancel")->click();
     EXPECT_FALSE(store.folderPendingDelete());
+}
+
+// A name written right to left, or with an override in it, stays a unit of its own in the sentences around it
+// and never reorders itself.
+TEST_F(FoldersListViewTest, ANameWithDirectionalControlsIsShownIsolatedAndWithoutThem) {
+    const AppFolder odd = folder(QStringLiteral("report\u202Efdp.exe"), false, {app("Mail")});
+    open({odd});
+    EXPECT_EQ(card(odd.id).inDockSwitch()->accessibleName(),
+              QStringLiteral("In Dock: \u2068reportfdp.exe\u2069"));
+
+    store.setFolderPendingDelete(odd);
+    std::unique_ptr<QWidget> sheet(makeDeleteConfirmationSheet(store, appSettings, l10n, distributed));
+    ASSERT_NE(sheet, nullptr);
+    bool named = false;
+    for (const QLabel* label : sheet->findChildren<QLabel*>()) {
+        EXPECT_FALSE(label->text().contains(QChar(0x202E))) << label->text().toStdString();
+        named = named || label->text().contains(QStringLiteral("\u2068reportfdp.exe\u2069"));
+    }
+    EXPECT_TRUE(named);
 }
 
 // A drag in editing mode moves the dragged application to where the one under the pointer is, both ways, and

@@ -1,6 +1,7 @@
 #include "platform/property_list.h"
 #include "support/binary_plist_builder.h"
 #include "support/scoped_locale.h"
+#include "support/xml_reader.h"
 
 #include <QDir>
 #include <QRandomGenerator>
@@ -223,6 +224,34 @@ TEST(PropertyList, XmlRealsReadAndWriteWithAPointUnderADecimalCommaLocale) {
     EXPECT_EQ(*parsed->root.asArray()->front().asReal(), 0.8);
     const QByteArray written = writePropertyList(PlistArray{PlistValue(0.25)}, PlistFormat::Xml);
     EXPECT_TRUE(written.contains("<real>0.25")) << written.toStdString();
+}
+
+// XML 1.0 cannot hold most control characters, U+FFFE, U+FFFF or a lone surrogate, not even as character
+// references; libplist takes texts as C strings, which end at the first NUL, in either format.
+TEST(PropertyList, AWrittenListIsOneEveryReaderAcceptsAndNoTextEndsAtANul) {
+    ASSERT_TRUE(testing::hasXmlReader()) << "xmllint is not installed: run scripts/install-deps";
+    QString awkward = QStringLiteral("a\u0001b\tc\nd");
+    awkward += QChar(0);
+    awkward += QStringLiteral("e\u001Ff");
+    awkward += QChar(0xFFFE);
+    awkward += QChar(0xD800); // a high surrogate with no low one after it
+    awkward += QStringLiteral("g\u202Eh\u0085i\U0001F4C1");
+    const PlistValue root = PlistDictionary{{"name", awkward}, {"key\u0002" + awkward, 1}};
+
+    const QByteArray xml = writePropertyList(root, PlistFormat::Xml);
+    EXPECT_EQ(testing::xmlReaderComplaint(xml).toStdString(), "") << xml.toStdString();
+    const auto fromXml = readPropertyList(xml);
+    ASSERT_TRUE(fromXml);
+    const QString kept = QStringLiteral("ab\tc\ndefg\u202Eh\u0085i\U0001F4C1");
+    EXPECT_EQ(fromXml->root, PlistValue(PlistDictionary{{"name", kept}, {"key" + kept, 1}}));
+
+    const auto fromBinary = readPropertyList(writePropertyList(root, PlistFormat::Binary));
+    ASSERT_TRUE(fromBinary);
+    QString binaryKept = QStringLiteral("a\u0001b\tc\nde\u001Ff");
+    binaryKept += QChar(0xFFFE);
+    binaryKept += QStringLiteral("g\u202Eh\u0085i\U0001F4C1");
+    EXPECT_EQ(fromBinary->root,
+              PlistValue(PlistDictionary{{"name", binaryKept}, {"key\u0002" + binaryKept, 1}}));
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "platform/workspace.h"
 #include "popup/popup_app_icon_view.h"
 #include "settings/app_settings.h"
+#include "support/helper_doubles.h"
 #include "support/in_memory_notification_bus.h"
 #include "support/in_memory_user_defaults.h"
 #include "support/recording_console.h"
@@ -96,7 +97,7 @@ protected:
                                           QString name = QStringLiteral("Work")) {
         return std::make_unique<FolderPopupView>(
             folder(apps, std::move(name)), edge, [this] { ++dismissals; },
-            [this](bool pinned) { pinReports.append(pinned); }, settings, icons, symbols, workspace, time);
+            [this](bool pinned) { pinReports.append(pinned); }, settings, icons, symbols, workspace, time, console);
     }
 
     /// Shows the view as its own window, so that clicks reach the child under the pointer.
@@ -224,6 +225,28 @@ TEST_F(FolderPopupViewTest, ALaunchOpensTheApplicationActivatedAndDismissesOnlyA
     EXPECT_EQ(dismissals, 1);
 }
 
+TEST_F(FolderPopupViewTest, AFailedLaunchSaysWhyAndLeavesThePopupOpenForAnotherTry) {
+    RecordingWorkspace recording(time);
+    recording.openError = QStringLiteral("The executable lies outside its bundle.");
+    FolderPopupView view(folder(3), DockEdge::bottom, [this] { ++dismissals; }, [](bool) {}, settings, icons,
+                         symbols, recording, time, console);
+    show(view);
+    clickAt(view, view.layout().cellRect(1).center());
+    ASSERT_EQ(recording.opens.size(), 1);
+    EXPECT_TRUE(console.lines.isEmpty()) << "not before the workspace reports";
+    time.runDue();
+    EXPECT_EQ(console.lines, QStringList({"[FolderPopupView] Failed to launch /Applications/App 1.app: "
+                                          "The executable lies outside its bundle."}));
+    EXPECT_EQ(dismissals, 0);
+    EXPECT_TRUE(view.isVisible());
+
+    recording.openError.reset();
+    clickAt(view, view.layout().cellRect(2).center());
+    time.runDue();
+    EXPECT_EQ(dismissals, 1) << "another application opens, and the popup closes";
+    EXPECT_EQ(console.lines.size(), 1);
+}
+
 TEST_F(FolderPopupViewTest, PinKeepsThePopupOpenAfterALaunchButNotAgainstTheCloseButton) {
     settings.setPopupPosition(PopupPosition::center);
     auto view = make(3);
@@ -279,6 +302,21 @@ TEST_F(FolderPopupViewTest, ALongNameIsCutAndNeverWidensThePopup) {
     EXPECT_TRUE(view->elidedTitle().endsWith(QChar(0x2026)));
     EXPECT_LT(view->elidedTitle().size(), 200);
     EXPECT_LT(view->headerLayout().titleRect.right(), view->headerLayout().closeRect.left());
+}
+
+// Names from a hand-edited folder file or another application's bundle: shown without the characters that
+// would reorder them ("report<RLO>fdp.exe" reading "reportexe.pdf") or break their line.
+TEST_F(FolderPopupViewTest, NamesAreShownWithoutDirectionalOverridesOrLineBreaks) {
+    settings.setPopupShowTitle(true);
+    settings.setPopupShowAppName(true);
+    AppFolder f = folder(4, QStringLiteral("a\u202Ebc\nd"));
+    f.apps[0].name = QStringLiteral("\u2067Mail\u2069\u200F");
+    FolderPopupView view(f, DockEdge::bottom, [] {}, [](bool) {}, settings, icons, symbols, workspace, time,
+                         console);
+    EXPECT_EQ(view.elidedTitle(), QStringLiteral("abc d"));
+    ASSERT_EQ(view.cells().size(), 4);
+    EXPECT_EQ(view.cells()[0]->accessibleName(), QStringLiteral("Mail"));
+    EXPECT_EQ(view.cells()[0]->toolTip(), QStringLiteral("Mail"));
 }
 
 TEST_F(FolderPopupViewTest,

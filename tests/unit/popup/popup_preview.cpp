@@ -227,7 +227,7 @@ struct Preview {
             }
         }
         auto view = std::make_unique<FolderPopupView>(
-            folder, shot.edge, [] {}, [](bool) {}, settings, icons, symbols, workspace, time, parent);
+            folder, shot.edge, [] {}, [](bool) {}, settings, icons, symbols, workspace, time, console, parent);
         view->setCompositorIsRunning(compositor);
         if (shot.pinned && view->showsPinButton()) {
             // The pin as a user presses it.

@@ -148,6 +148,9 @@ public:
     [[nodiscard]] bool isFolderPinned(const QUuid& folderId);
     /// `isFolderPinned` and whether the helper runs, for many folders at once.
     [[nodiscard]] QHash<QUuid, HelperDockState> helperDockStates(const QList<QUuid>& folderIds);
+    /// This process's "TSGroupUUID", mirrored into the "group" default (removed when there is none) whenever
+    /// it differs from what this process mirrored last: the main application and its helpers share that
+    /// default and ask at every notification, and would otherwise take turns rewriting it.
     [[nodiscard]] std::optional<QString> helperGroupIdentifier();
     [[nodiscard]] bool isHelperProcess();
     void removeFile(const QString& path);
@@ -174,6 +177,8 @@ private:
     std::optional<QString> m_helpersDir;
     std::optional<QString> m_helperStateDir;
     std::map<QUuid, DelayedWork> m_offTimers;
+    /// What `helperGroupIdentifier` last mirrored into "group" (nothing: it removed the key); unset before.
+    std::optional<std::optional<QString>> m_mirroredGroup;
     ObserverToken m_tileObserver = 0;
     ObserverToken m_popupObserver = 0;
 };

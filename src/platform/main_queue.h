@@ -6,7 +6,7 @@
 //
 //     DelayedWork m_reconcile{queue};
 //     m_reconcile.start(0.2, [this] { reconcile(); });   // a second start within 0.2 s replaces this one
-//     m_redraw.startUnlessPending(0, [this] { redraw(); }); // once after the current event, however often asked
+//     m_redraw.startUnlessPending(0, [this] { redraw(); }); // once after this event, however often asked
 //
 // Every other closure handed to the queue must check that its owner still exists (a QPointer or weak_ptr
 // capture): the queue may run it after the owner is gone.

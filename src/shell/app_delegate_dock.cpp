@@ -149,7 +149,8 @@ void AppDelegate::handleDockTilePinStateChanged(const DistributedNotification& n
     // Only the folders there are: any process of the session may report identifiers by the hundred thousand,
     // and each would stay in the map until the next reconciliation.
     const QList<AppFolder>& folders = m_parts.store.folders();
-    if (std::none_of(folders.begin(), folders.end(), [&](const AppFolder& folder) { return folder.id == *id; })) {
+    if (std::none_of(folders.begin(), folders.end(),
+                     [&](const AppFolder& folder) { return folder.id == *id; })) {
         return;
     }
     const bool isPinned = *isPinnedValue->asBoolean();

@@ -127,7 +127,8 @@ TEST_F(DockTileBusTest, ImageViewArrivesOncePerDisplayAtTheTileSize) {
 // draws up to 1,024 pixels square and broadcasts them. A flood of sizes is answered by one tile, at the last
 // size, once the queue runs after them.
 TEST_F(DockTileBusTest, AFloodOfSizesIsAnsweredByOneTileAtTheLastSize) {
-    tile().setContent({tile().size(), DockTileImageView{std::make_shared<SolidImage>(QSizeF(8, 8), Qt::red)}});
+    tile().setContent(
+        {tile().size(), DockTileImageView{std::make_shared<SolidImage>(QSizeF(8, 8), Qt::red)}});
     (void)displayAndReceive(tile());
     QDBusConnection dock = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "tessly-sizes");
     const QString bundle = QFileInfo(root.filePath("Folder.app")).canonicalFilePath();

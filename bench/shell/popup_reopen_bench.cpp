@@ -102,7 +102,7 @@ public:
         m_defaults.emplace(m_paths, identifier, m_console);
         m_loginItems.emplace(m_home.path(), identifier, m_bundle->executablePath().value_or(QString()));
         m_application.emplace(m_helperPath);
-        m_dockTile.emplace(m_helperPath);
+        m_dockTile.emplace(m_helperPath, m_queue);
         const PlatformServices services{m_paths,
                                         *m_bundle,
                                         *m_defaults,

@@ -151,6 +151,9 @@ public:
     [[nodiscard]] bool isFolderPinned(const QUuid& folderId);
     /// `isFolderPinned` and whether the helper runs, for many folders at once.
     [[nodiscard]] QHash<QUuid, HelperDockState> helperDockStates(const QList<QUuid>& folderIds);
+    /// This process's "TSGroupUUID", mirrored into the "group" default (removed when there is none) whenever
+    /// it differs from what this process mirrored last: the main application and its helpers share that
+    /// default and ask at every notification, and would otherwise take turns rewriting it.
     [[nodiscard]] std::optional<QString> helperGroupIdentifier();
     [[nodiscard]] bool isHelperProcess();
     void removeFile(const QString& path);
@@ -185,6 +188,8 @@ private:
     std::map<QUuid, DelayedWork> m_offTimers;
     /// The folders whose helper could not be built or launched the last time it was tried.
     QSet<QUuid> m_failedToStart;
+    /// What `helperGroupIdentifier` last mirrored into "group" (nothing: it removed the key); unset before.
+    std::optional<std::optional<QString>> m_mirroredGroup;
     ObserverToken m_tileObserver = 0;
     ObserverToken m_popupObserver = 0;
 };

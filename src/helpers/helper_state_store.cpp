@@ -112,13 +112,20 @@ bool HelperManager::pinFileSaysPinned(const QUuid& folderId) {
 }
 
 std::optional<QString> HelperManager::helperGroupIdentifier() {
-    const auto value = m_env.mainBundle.infoString(QStringLiteral("TSGroupUUID"));
-    if (value && !value->isEmpty()) {
-        m_env.defaults.setString(QStringLiteral("group"), *value);
+    auto value = m_env.mainBundle.infoString(QStringLiteral("TSGroupUUID"));
+    if (value && value->isEmpty()) {
+        value.reset();
+    }
+    if (m_mirroredGroup && *m_mirroredGroup == value) {
         return value;
     }
-    m_env.defaults.removeObject(QStringLiteral("group"));
-    return std::nullopt;
+    if (value) {
+        m_env.defaults.setString(QStringLiteral("group"), *value);
+    } else {
+        m_env.defaults.removeObject(QStringLiteral("group"));
+    }
+    m_mirroredGroup = value;
+    return value;
 }
 
 bool HelperManager::isHelperProcess() {

@@ -6,6 +6,7 @@
 //
 //     DelayedWork m_reconcile{queue};
 //     m_reconcile.start(0.2, [this] { reconcile(); });   // a second start within 0.2 s replaces this one
+//     m_redraw.startUnlessPending(0, [this] { redraw(); }); // once after this event, however often asked
 //
 // Every other closure handed to the queue must check that its owner still exists (a QPointer or weak_ptr
 // capture): the queue may run it after the owner is gone.
@@ -83,6 +84,14 @@ public:
         stop();
         m_item = std::make_shared<WorkItem>(std::move(block));
         m_queue.schedule(m_item, delaySeconds);
+    }
+    /// Runs `block` `delaySeconds` from now unless a run is already pending, which then stands: work asked
+    /// for many times before it runs is done once. Unlike a debounce, a steady stream of requests never
+    /// postpones it.
+    void startUnlessPending(double delaySeconds, std::function<void()> block) {
+        if (!isPending()) {
+            start(delaySeconds, std::move(block));
+        }
     }
     /// Cancels the pending run, if any.
     void stop() {

@@ -195,6 +195,11 @@ private:
     [[nodiscard]] std::optional<double> consumeLaunchMarker(const AppFolder& folder);
     void applyPresentationMode();
     void registerObservers(bool mainApplication);
+    /// The notification handlers' work, done once after the current event however many notifications ask for
+    /// it: any process of the session can post them by the thousand, and each redraws or reloads files.
+    void scheduleDockTileUpdate();
+    void schedulePopupSettingsRefresh();
+    void scheduleThemeRefresh();
     void installOutsideClickMonitor();
     void removeOutsideClickMonitor();
     [[nodiscard]] PopupPlacementInput placementInput(const QSizeF& size) const;
@@ -244,6 +249,11 @@ private:
     QPointer<QWidget> m_popupView;
     /// The reconciliation 6.1 s after monitoring started, the first that may take a folder out of the Dock.
     DelayedWork m_postGraceReconcile{m_env.queue};
+    /// The pending `updateDockTile`, `refreshPopupSettings` and `refreshTheme` of the notifications that
+    /// arrived during the current event; cancelled when the process ends.
+    DelayedWork m_pendingDockTileUpdate{m_env.queue};
+    DelayedWork m_pendingPopupSettingsRefresh{m_env.queue};
+    DelayedWork m_pendingThemeRefresh{m_env.queue};
 };
 
 } // namespace tessly

@@ -12,6 +12,8 @@
 #include "model/uuid_text.h"
 #include "platform/clock.h"
 
+#include <algorithm>
+
 namespace tessly {
 
 namespace {
@@ -143,6 +145,13 @@ void AppDelegate::handleDockTilePinStateChanged(const DistributedNotification& n
     const std::optional<QUuid> id =
         folderText && folderText->asString() ? parseUuid(*folderText->asString()) : std::nullopt;
     if (!id || !isPinnedValue || !isPinnedValue->asBoolean()) {
+        return;
+    }
+    // Only the folders there are: any process of the session may report identifiers by the hundred thousand,
+    // and each would stay in the map until the next reconciliation.
+    const QList<AppFolder>& folders = m_parts.store.folders();
+    if (std::none_of(folders.begin(), folders.end(),
+                     [&](const AppFolder& folder) { return folder.id == *id; })) {
         return;
     }
     const bool isPinned = *isPinnedValue->asBoolean();

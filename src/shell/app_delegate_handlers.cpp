@@ -42,6 +42,18 @@ bool AppDelegate::applicationShouldHandleReopen(bool /*hasVisibleWindows*/) {
     return false;
 }
 
+void AppDelegate::scheduleDockTileUpdate() {
+    m_pendingDockTileUpdate.startUnlessPending(0.0, [this] { updateDockTile(); });
+}
+
+void AppDelegate::schedulePopupSettingsRefresh() {
+    m_pendingPopupSettingsRefresh.startUnlessPending(0.0, [this] { refreshPopupSettings(); });
+}
+
+void AppDelegate::scheduleThemeRefresh() {
+    m_pendingThemeRefresh.startUnlessPending(0.0, [this] { refreshTheme(); });
+}
+
 void AppDelegate::updateDockTile() {
     m_parts.settings.reloadFromDefaults();
     m_parts.store.load();

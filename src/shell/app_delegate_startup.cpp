@@ -167,16 +167,17 @@ void AppDelegate::registerObservers(bool mainApplication) {
         m_localObservers.push_back(m_env.notifications.addObserver(
             names::kShowMenuBarChanged, [this](const Notification&) { updateMainAppPresentationMode(); }));
         m_localObservers.push_back(m_env.notifications.addObserver(
-            names::kTileAppearanceChanged, [this](const Notification&) { updateDockTile(); }));
+            names::kTileAppearanceChanged, [this](const Notification&) { scheduleDockTileUpdate(); }));
     }
     auto observe = [this](const QString& name, std::function<void(const DistributedNotification&)> handler) {
         m_distributedObservers.push_back(
             m_env.distributedNotifications.addObserver(name, std::move(handler)));
     };
-    observe(names::kTSTileAppearanceChanged, [this](const DistributedNotification&) { updateDockTile(); });
+    observe(names::kTSTileAppearanceChanged,
+            [this](const DistributedNotification&) { scheduleDockTileUpdate(); });
     observe(names::kTSPopupSettingsChanged,
-            [this](const DistributedNotification&) { refreshPopupSettings(); });
-    observe(names::kTSThemeChanged, [this](const DistributedNotification&) { refreshTheme(); });
+            [this](const DistributedNotification&) { schedulePopupSettingsRefresh(); });
+    observe(names::kTSThemeChanged, [this](const DistributedNotification&) { scheduleThemeRefresh(); });
     observe(names::kTSCloseNonPinnedPopups,
             [this](const DistributedNotification& n) { handleClosePopupsNotification(n); });
     observe(names::kTSDockTilePinStateChanged,

@@ -101,7 +101,7 @@ int run(int argc, char** argv) {
     LinuxApplication application(bundle->bundlePath());
     LinuxScreens screens;
     LinuxPointer pointer;
-    LinuxDockTile dockTile(bundle->bundlePath());
+    LinuxDockTile dockTile(bundle->bundlePath(), queue);
     const QString resources = bundle->contentsPath() + QStringLiteral("/Resources");
     const LinuxSymbolImages symbols(resources);
     LinuxWorkspaceIcons icons(resources);

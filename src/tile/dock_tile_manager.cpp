@@ -67,12 +67,9 @@ ImagePtr DockTileManager::renderTileImage(const AppFolder& folder) const {
 
 void DockTileManager::apply(ImagePtr image) {
     m_lastIcon = image;
-    // Never inside the render call: the Dock tile changes after the current event.
-    m_queue.async([self = QPointer<DockTileManager>(this), image] {
-        if (self) {
-            self->applyToDockTile(image);
-        }
-    });
+    // Never inside the render call: the Dock tile changes after the current event, and once for all the
+    // updates of that event, with the last image (each application draws and publishes the whole tile).
+    m_tileApplication.startUnlessPending(0.0, [this] { applyToDockTile(m_lastIcon); });
     scheduleBundleIconWrite(std::move(image));
 }
 

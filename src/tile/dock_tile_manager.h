@@ -8,10 +8,10 @@
 //     tiles.showBadge("ON", systemColor(SystemColor::green), 2.0);
 //     tiles.refreshTile();                                       // on every tile-appearance notification
 //
-// The tile is applied to the Dock asynchronously, on the main queue after the current event; the bundle icon
-// is written once per burst of updates, 0.5 s after the last. While a badge shows, the tile shows the badge,
-// but refreshes keep the last image and the bundle icon current. When the folder cannot be found, the last
-// image is applied again.
+// The tile is applied to the Dock asynchronously, on the main queue after the current event, once for all
+// the updates of that event; the bundle icon is written once per burst of updates, 0.5 s after the last.
+// While a badge shows, the tile shows the badge, but refreshes keep the last image and the bundle icon
+// current. When the folder cannot be found, the last image is applied again.
 //
 // One instance per helper process, owned by the composition root. Main thread only; every queued closure
 // holds the manager weakly and does nothing once it is gone.
@@ -92,6 +92,8 @@ private:
     FolderIdentifierSource m_folderIdentifier;
     QString m_bundlePath;
 
+    /// The pending application of `m_lastIcon` (or the badge) to the Dock tile.
+    DelayedWork m_tileApplication{m_queue};
     /// The pending bundle icon write.
     DelayedWork m_bundleIconWrite{m_queue};
     /// Ends the current badge.

@@ -4,6 +4,7 @@
 #include "platform/gui/dock_tile.h"
 #include "platform/linux/application_linux.h"
 #include "platform/linux/dock_tile_linux.h"
+#include "platform/linux/system_linux.h"
 
 #include <QApplication>
 #include <QDir>
@@ -31,7 +32,8 @@ int main(int argc, char* argv[]) {
     LinuxApplication application(bundle);
     application.setReopenHandler([bundle] { note(bundle, QStringLiteral("reopen")); });
     application.setActivationPolicy(ActivationPolicy::regular);
-    LinuxDockTile tile(bundle);
+    QtMainQueue queue;
+    LinuxDockTile tile(bundle, queue);
     QImage image(64, 64, QImage::Format_ARGB32);
     image.fill(QColor::fromHsv(static_cast<int>(qHash(bundle) % 360), 200, 220));
     tile.setContent(DockTileContent{QSizeF(64, 64), DockTileImageView{makeBitmapImage(image)}});

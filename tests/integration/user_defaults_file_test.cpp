@@ -62,6 +62,28 @@ TEST(PlistFileUserDefaults, AnotherWritersChangesAreSeenAndKept) {
     EXPECT_DOUBLE_EQ(reader.doubleForKey("popupOpacity"), 0.5);
 }
 
+// The processes of the program share this file and write their settings again on every assignment: a write
+// that changes nothing, or a removal of a key that is not there, leaves the file as it is.
+TEST(PlistFileUserDefaults, AWriteThatChangesNothingLeavesTheFileInPlace) {
+    TempHome home;
+    RecordingConsole console;
+    PlistFileUserDefaults mainApp(home.paths(), kDomain, console);
+    PlistFileUserDefaults helper(home.paths(), kDomain, console);
+    mainApp.setDouble("tileOpacity", 0.5);
+    const auto inode = [&] {
+        struct stat info {};
+        return ::stat(QFile::encodeName(mainApp.filePath()).constData(), &info) == 0 ? info.st_ino : 0;
+    };
+    const ino_t written = inode();
+    ASSERT_NE(written, 0U);
+    helper.setDouble("tileOpacity", 0.5);
+    mainApp.setDouble("tileOpacity", 0.5);
+    helper.removeObject("group");
+    EXPECT_EQ(inode(), written);
+    helper.setDouble("tileOpacity", 0.25);
+    EXPECT_NE(inode(), written) << "a change replaces the file";
+}
+
 TEST(PlistFileUserDefaults, AnXmlFileStaysXml) {
     TempHome home;
     RecordingConsole console;

@@ -119,7 +119,8 @@ private:
     LinuxDockTile& m_tile;
 };
 
-LinuxDockTile::LinuxDockTile(const QString& bundlePath) : m_listener(std::make_unique<Listener>(*this)) {
+LinuxDockTile::LinuxDockTile(const QString& bundlePath, MainQueue& queue)
+    : m_sizeDisplay(queue), m_listener(std::make_unique<Listener>(*this)) {
     const QString resolved = bundlePath.isEmpty() ? QString() : QFileInfo(bundlePath).canonicalFilePath();
     m_bundlePath = resolved.isEmpty() ? bundlePath : resolved;
     QDBusConnection bus = QDBusConnection::sessionBus();
@@ -147,7 +148,9 @@ void LinuxDockTile::handleSizeFromDock(const QString& bundlePath, double side, d
     setDevicePixelRatio(ratio);
     // Nothing displayed yet: the process has no content to show, and its first display() uses the new size.
     if (!m_lastPublished.isNull()) {
-        display();
+        // Each display draws the tile (up to 1,024 pixels square) and broadcasts it: one for all the sizes
+        // that arrive meanwhile.
+        m_sizeDisplay.startUnlessPending(0.0, [this] { display(); });
     }
 }
 
@@ -166,6 +169,8 @@ void LinuxDockTile::setDevicePixelRatio(double ratio) {
 }
 
 void LinuxDockTile::display() {
+    // This display shows the size the Dock asked for as well.
+    m_sizeDisplay.stop();
     const double ratio = m_devicePixelRatio.value_or(screensPixelRatio());
     m_lastPublished = renderDockTileContent(m_content, pixelSizeOf(m_size, ratio));
     m_lastPublished.setDevicePixelRatio(ratio);

@@ -1,7 +1,7 @@
 // This process's Dock tile on Linux: the content is drawn here and published on the session D-Bus, where the
 // Dock shows it.
 //
-//     LinuxDockTile tile(bundle.bundlePath());
+//     LinuxDockTile tile(bundle.bundlePath(), queue);
 //     tile.setContent(content);
 //     tile.display();                     // one TileContentChanged signal with the drawn tile
 //
@@ -22,14 +22,17 @@
 // size). The pixel ratio is the highest of the application's screens until setDevicePixelRatio() says
 // otherwise. The Dock tells the size itself with the broadcast signal kDockTileSizeChangedMember (same path and
 // interface, signature "sdd": the bundle path as above, the side in points, the device pixel ratio of its
-// screen): a tile of that bundle takes both and, once it has displayed anything, displays again, so that a
-// Dock that starts after the process gets the tile at once. A Dock sends it for every tile it shows and
-// whenever the size changes. Without a session bus display() still draws, and the signal is lost.
+// screen): a tile of that bundle takes both and, once it has displayed anything, displays again after the
+// current event (on the main queue), so that a Dock that starts after the process gets the tile at once. A
+// Dock sends it for every tile it shows and whenever the size changes; any process of the session can send it
+// by the thousand, and all that arrive before that display are answered by it, at the last size. Without a
+// session bus display() still draws, and the signal is lost.
 //
 // Main thread only.
 #pragma once
 
 #include "platform/gui/dock_tile.h"
+#include "platform/main_queue.h"
 
 #include <QImage>
 #include <QString>
@@ -50,8 +53,9 @@ inline constexpr int kMaximumDockTilePixels = 1024;
 
 class LinuxDockTile final : public DockTile {
 public:
-    /// `bundlePath`: the bundle this process runs from (empty outside one).
-    explicit LinuxDockTile(const QString& bundlePath);
+    /// `bundlePath`: the bundle this process runs from (empty outside one). `queue` runs the displays that
+    /// the Dock's size changes ask for.
+    LinuxDockTile(const QString& bundlePath, MainQueue& queue);
     ~LinuxDockTile() override;
     LinuxDockTile(const LinuxDockTile&) = delete;
     LinuxDockTile& operator=(const LinuxDockTile&) = delete;
@@ -82,6 +86,8 @@ private:
     std::optional<double> m_devicePixelRatio;
     DockTileContent m_content;
     QImage m_lastPublished;
+    /// The display the Dock's size changes asked for.
+    DelayedWork m_sizeDisplay;
     std::unique_ptr<Listener> m_listener;
 };
 

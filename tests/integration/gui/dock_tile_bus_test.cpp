@@ -4,6 +4,7 @@
 #include "gui_test_support.h"
 #include "platform/linux/dock_tile_linux.h"
 #include "platform/linux/symbol_images_linux.h"
+#include "support/virtual_time.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -55,7 +56,7 @@ protected:
         ASSERT_TRUE(QDir().mkpath(root.filePath("Folder.app")));
         // The tile is made through a link; the Dock lists the bundle at its real path.
         ASSERT_TRUE(QFile::link(root.filePath("Folder.app"), root.filePath("Alias.app")));
-        tilePointer = std::make_unique<LinuxDockTile>(root.filePath("Alias.app"));
+        tilePointer = std::make_unique<LinuxDockTile>(root.filePath("Alias.app"), time);
     }
 
     /// display(), and the tile's image as the Dock decodes the signal.
@@ -77,6 +78,24 @@ protected:
         return image.convertToFormat(QImage::Format_ARGB32);
     }
 
+    /// Sends a marker on this process's connection and waits until the Dock has heard it: whatever the tile
+    /// published before has arrived too. The tiles among what arrived since `from`.
+    qsizetype tilesSince(qsizetype from) {
+        QDBusMessage marker =
+            QDBusMessage::createSignal(kDockTilePath, kDockTileInterface, kDockTileContentChangedMember);
+        EXPECT_TRUE(QDBusConnection::sessionBus().send(marker << QStringLiteral("marker")));
+        EXPECT_TRUE(runEventsUntil([&] {
+            return listener.received.size() > from &&
+                   listener.received.last().arguments().value(0).toString() == "marker";
+        }));
+        qsizetype tiles = 0;
+        for (qsizetype i = from; i < listener.received.size(); ++i) {
+            tiles += listener.received.at(i).arguments().size() == 3 ? 1 : 0;
+        }
+        return tiles;
+    }
+
+    testing::VirtualTime time;
     QTemporaryDir root;
     DockListener listener;
     std::unique_ptr<LinuxDockTile> tilePointer;
@@ -102,6 +121,33 @@ TEST_F(DockTileBusTest, ImageViewArrivesOncePerDisplayAtTheTileSize) {
     ASSERT_TRUE(runEventsUntil([&] { return listener.received.size() >= 2; }));
     EXPECT_EQ(listener.received.at(1).arguments().value(0).toString(), "marker");
     EXPECT_EQ(displayAndReceive(tile()).size(), QSize(64, 48));
+}
+
+// The Dock's size signal is a broadcast any process of the session can send by the thousand; each display
+// draws up to 1,024 pixels square and broadcasts them. A flood of sizes is answered by one tile, at the last
+// size, once the queue runs after them.
+TEST_F(DockTileBusTest, AFloodOfSizesIsAnsweredByOneTileAtTheLastSize) {
+    tile().setContent(
+        {tile().size(), DockTileImageView{std::make_shared<SolidImage>(QSizeF(8, 8), Qt::red)}});
+    (void)displayAndReceive(tile());
+    QDBusConnection dock = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "tessly-sizes");
+    const QString bundle = QFileInfo(root.filePath("Folder.app")).canonicalFilePath();
+    constexpr int kSizes = 2000;
+    const qsizetype beforeSizes = listener.received.size();
+    for (int side = 1; side <= kSizes; ++side) {
+        QDBusMessage size =
+            QDBusMessage::createSignal(kDockTilePath, kDockTileInterface, kDockTileSizeChangedMember);
+        // At 0.05 pixels per point, the last is drawn 100 pixels square.
+        ASSERT_TRUE(dock.send(size << bundle << static_cast<double>(side) << 0.05));
+    }
+    EXPECT_TRUE(runEventsUntil([&] { return tile().size() == QSizeF(kSizes, kSizes); }));
+    EXPECT_EQ(tilesSince(beforeSizes), 0) << "nothing is drawn while the sizes arrive";
+
+    const qsizetype afterSizes = listener.received.size();
+    time.runDue();
+    EXPECT_EQ(tilesSince(afterSizes), 1);
+    EXPECT_EQ(tile().lastPublishedImageForTesting().size(), QSize(100, 100));
+    QDBusConnection::disconnectFromBus("tessly-sizes");
 }
 
 TEST_F(DockTileBusTest, BadgeArrivesAsABlackPlateWithTheTintedSymbol) {

@@ -282,5 +282,24 @@ TEST_F(LifecycleTest, ProcessIdentityComesFromTheOwnInfoPlist) {
     }
 }
 
+// The main application and its helpers share the defaults and ask for their identity at every notification:
+// each mirrors it when it first asks, instead of their taking turns rewriting the key.
+TEST_F(LifecycleTest, EachProcessMirrorsItsIdentityOnceInsteadOfTakingTurns) {
+    PlistDictionary info = applicationInfo();
+    info.set("TSGroupUUID", uuidText(makeUuid()));
+    home.write("Helpers/Work.app/Contents/Info.plist", writePropertyList(info, PlistFormat::Xml));
+    const MainBundle helperBundle(home.path() + "/Helpers/Work.app", {});
+    HelperManager helper(HelperEnvironment{paths, helperBundle, defaults, workspace, processes, attributes,
+                                           dock, notifications, distributed, time, time, console, console,
+                                           "/usr/bin/codesign"});
+    const qsizetype before = defaults.writes.count("group");
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_TRUE(helper.isHelperProcess());
+        EXPECT_FALSE(manager.isHelperProcess());
+    }
+    EXPECT_EQ(defaults.writes.count("group") - before, 2);
+    EXPECT_FALSE(defaults.hasObject("group")) << "the main application asked last";
+}
+
 } // namespace
 } // namespace tessly::testing

@@ -38,6 +38,22 @@ TEST(DelayedWork, ANewStartReplacesThePendingRunAndDestructionCancelsIt) {
     EXPECT_EQ(time.pendingCount(), 0U);
 }
 
+TEST(DelayedWork, StartUnlessPendingKeepsThePendingRunSoRequestsNeverPostponeIt) {
+    VirtualTime time;
+    int runs = 0;
+    DelayedWork work(time);
+    work.startUnlessPending(0.1, [&] { runs += 1; });
+    for (int i = 0; i < 9; ++i) {
+        time.advance(0.01);
+        work.startUnlessPending(0.1, [&] { runs += 10; });
+    }
+    time.advance(0.01);
+    EXPECT_EQ(runs, 1) << "the first request's run, 0.1 s after it";
+    work.startUnlessPending(0.1, [&] { runs += 100; });
+    time.advance(0.1);
+    EXPECT_EQ(runs, 101) << "once it has run, the next request starts another";
+}
+
 TEST(DelayedWork, TheBlockMayStartItsOwnWorkAgainOrDestroyIt) {
     VirtualTime time;
     int ticks = 0;

@@ -1,6 +1,7 @@
 // The Dock tile's badge frames are y-up, as the content is written, on a bitmap that is y-down; the plate's
 // radius is limited by its sides; the tile is published at its screen's device pixels.
 #include "platform/linux/dock_tile_linux.h"
+#include "support/virtual_time.h"
 
 #include <QPainter>
 
@@ -41,7 +42,8 @@ TEST(DockTileDrawingTest, PlateRadiusBeyondHalfItsSideGivesARoundPlate) {
 }
 
 TEST(DockTileDrawingTest, TileIsPublishedAtTheDevicePixelsOfItsScreen) {
-    LinuxDockTile tile{QString()};
+    testing::VirtualTime time;
+    LinuxDockTile tile{QString(), time};
     tile.setSize(QSizeF(32, 32));
     tile.setDevicePixelRatio(2);
     DockTileBadgeView badge;

@@ -298,5 +298,78 @@ TEST_F(PopupTest, BadgesAndTerminationConcernOnlyTheirOwnFolder) {
     EXPECT_FALSE(QFileInfo::exists(preserve));
 }
 
+class NotificationFloodTest : public ShellWorld {
+protected:
+    /// A folder in the Dock whose tile shows its two applications: every drawing looks their icons up.
+    AppFolder saveFolderOfApplications() {
+        AppFolder folder{makeUuid(), "Work", "folder", {}, true, {}, time.now()};
+        for (const QString name : {"Mail", "Notes"}) {
+            folder.apps.append(AppItem{makeUuid(), name, "com.example." + name.toLower(),
+                                       QUrl::fromLocalFile("/Applications/" + name + ".app/")});
+        }
+        home.write("Library/Application Support/Tessly/folders.json", encodeFolderList({folder}));
+        return folder;
+    }
+    void postMany(const QString& name, int count) {
+        for (int i = 0; i < count; ++i) {
+            poster.post(name);
+        }
+    }
+
+    /// Any process of the session, posting by the thousand.
+    testing::InMemoryDistributedNotificationCenter poster{bus, time};
+};
+
+// What the settings notifications ask for is done once after the event that delivered them, however many
+// came: each would otherwise redraw and publish the tile, or lay the popup out again.
+TEST_F(NotificationFloodTest, ABurstIsAnsweredByOneRedrawAndOneLayout) {
+    const AppFolder work = saveFolderOfApplications();
+    SimulatedProcess& helper = startHelper(work, {"-group", uuidText(work.id)});
+    const qsizetype lookups = helper.icons.lookups.size();
+    const qsizetype contents = helper.tile.contents.size();
+    const int displays = helper.tile.displayCount;
+
+    postMany(notification_names::kTSTileAppearanceChanged, 2000);
+    time.runDue();
+    EXPECT_EQ(helper.icons.lookups.size(), lookups + 2) << "one drawing of the two icons";
+    EXPECT_EQ(helper.tile.contents.size(), contents + 1);
+    EXPECT_EQ(helper.tile.displayCount, displays + 1);
+    // The bundle icon is still written 0.5 s after that redraw.
+    const qsizetype writes = helper.icons.writes.size();
+    time.advance(0.499);
+    EXPECT_EQ(helper.icons.writes.size(), writes);
+    time.advance(0.001);
+    EXPECT_EQ(helper.icons.writes.size(), writes + 1);
+
+    helper.application.reopen();
+    ASSERT_TRUE(helper.popupVisible());
+    const std::size_t frames = helper.panel()->frames.size();
+    postMany(notification_names::kTSPopupSettingsChanged, 2000);
+    time.runDue();
+    EXPECT_EQ(helper.panel()->frames.size(), frames + 1);
+
+    // Later notifications are answered again.
+    poster.post(notification_names::kTSTileAppearanceChanged);
+    time.runDue();
+    EXPECT_EQ(helper.tile.displayCount, displays + 2);
+}
+
+TEST_F(NotificationFloodTest, WorkStillPendingWhenTheProcessEndsIsNotDone) {
+    const AppFolder work = saveFolderOfApplications();
+    SimulatedProcess& helper = startHelper(work, {"-group", uuidText(work.id)});
+    const qsizetype lookups = helper.icons.lookups.size();
+    qsizetype lookupsAtQuit = -1;
+
+    postMany(notification_names::kTSTileAppearanceChanged, 2000);
+    // The quit arrives right behind the burst, before the redraw it asked for.
+    time.async([&] {
+        lookupsAtQuit = helper.icons.lookups.size();
+        stop(helper);
+    });
+    time.advance(1.0);
+    EXPECT_EQ(lookupsAtQuit, lookups) << "nothing was drawn for the burst before the quit";
+    EXPECT_EQ(time.pendingCount(), 0U);
+}
+
 } // namespace
 } // namespace tessly

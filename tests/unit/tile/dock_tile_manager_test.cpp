@@ -109,6 +109,26 @@ TEST_F(DockTileManagerTest,
     EXPECT_EQ(icons.writes.size(), 1);
 }
 
+// Each application to the Dock tile draws and publishes the whole tile: the updates of one event reach it
+// once, after that event, with the last image.
+TEST_F(DockTileManagerTest, UpdatesWithinOneEventReachTheDockTileOnceWithTheLastImage) {
+    addHelperFolder(1);
+    for (int i = 0; i < 1000; ++i) {
+        manager->refreshTile();
+    }
+    time.runDue();
+    ASSERT_EQ(tile.contents.size(), 1);
+    EXPECT_EQ(tile.displayCount, 1);
+    ASSERT_NE(shownImage(), nullptr);
+    EXPECT_EQ(shownImage()->image, manager->lastIcon());
+
+    manager->refreshTile();
+    manager->showBadge("OFF", Qt::red, 2.0);
+    time.runDue();
+    ASSERT_EQ(tile.contents.size(), 2);
+    EXPECT_NE(shownBadge(), nullptr) << "the badge shown at the application, not the image before it";
+}
+
 TEST_F(DockTileManagerTest, BadgeShowsABlackPlateWithTheTintedSymbolInsteadOfTheImage) {
     struct Case {
         const char* text;

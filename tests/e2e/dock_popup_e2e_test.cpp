@@ -4,6 +4,7 @@
 // clicks) and by real pointer and key events. Each step leaves a screenshot in the build tree.
 #include "model/folder_json.h"
 #include "model/uuid_text.h"
+#include "platform/property_list.h"
 #include "support/temp_home.h"
 #include "support/test_application.h"
 #include "support/virtual_desktop.h"
@@ -14,6 +15,7 @@
 #include <QImage>
 #include <QJsonObject>
 #include <QProcess>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -108,6 +110,29 @@ protected:
         return QString::fromUtf8(TempHome::read(home.path() + "/Library/Application Support/Tessly/HelperState/" +
                                                 uuidText(folder) + ".pinned"));
     }
+    /// Whether the Dock's own preferences keep the bundle in "persistent-apps", which is what "Keep" changes:
+    /// a running helper's tile is held by the Dock (and reported pinned) kept or not.
+    [[nodiscard]] bool dockPreferencesKeep(const QString& bundle) const {
+        const auto file = readPropertyListFile(home.path() + "/Library/Preferences/com.apple.dock.plist");
+        const PlistValue* apps =
+            file && file->root.asDictionary() ? file->root.asDictionary()->find("persistent-apps") : nullptr;
+        if (!apps || !apps->asArray()) {
+            return false;
+        }
+        for (const PlistValue& entry : *apps->asArray()) {
+            const PlistDictionary* tile = entry.asDictionary();
+            const PlistValue* tileData = tile ? tile->find("tile-data") : nullptr;
+            const PlistValue* fileData =
+                tileData && tileData->asDictionary() ? tileData->asDictionary()->find("file-data") : nullptr;
+            const PlistValue* url =
+                fileData && fileData->asDictionary() ? fileData->asDictionary()->find("_CFURLString") : nullptr;
+            if (url && url->asString() &&
+                QFileInfo(QUrl(*url->asString()).path()).canonicalFilePath() == bundle) {
+                return true;
+            }
+        }
+        return false;
+    }
     /// The process started with the folder's identifier among its arguments (its helper), or 0.
     static qint64 helperProcess(const QUuid& folder) {
         QDirIterator it(QStringLiteral("/proc"), QDir::Dirs | QDir::NoDotAndDotDot);
@@ -176,8 +201,11 @@ TEST_F(DockAndTesslyTest, FoldersInTheDockShowTheirTilesOpenTheirPopupsAndLaunch
     EXPECT_TRUE(runEventsUntil([&] { return greenShare(badgedTile) < 0.002; })) << "and drops it again";
 
     for (const QString& name : {QStringLiteral("Work"), QStringLiteral("Play")}) {
+        EXPECT_FALSE(dockPreferencesKeep(helperBundle(name))) << "shown because it runs, not kept";
         EXPECT_TRUE(DockClient::call("Keep", {helperBundle(name)}).toBool());
         EXPECT_TRUE(runEventsUntil([&] { return DockClient::tile(helperBundle(name))["kept"].toBool(); }));
+        EXPECT_TRUE(runEventsUntil([&] { return dockPreferencesKeep(helperBundle(name)); }))
+            << "the Dock writes the kept tile into its preferences";
     }
     EXPECT_TRUE(runEventsUntil([&] { return pinFile(work.id) == "1" && pinFile(play.id) == "1"; }))
         << "the plug-ins in the Dock report both tiles held";

@@ -237,10 +237,12 @@ void FoldersListView::relayout() {
         const AppFolder& folder = folders.at(m_shown.at(row));
         const auto state = m_states.find(folder.id);
         FolderCardView* card = m_cards.value(folder.id);
-        // A card on screen knows its height while it animates; the others are settled.
-        const int height = card ? card->currentHeight(width)
-                                : (state == m_states.end() ? FolderCardView::heightFor(folder, {}, width)
-                                                           : FolderCardView::heightFor(folder, state->second, width));
+        const FolderCardState settled;
+        const FolderCardState& cardState = state == m_states.end() ? settled : state->second;
+        // A card on screen knows how far it has opened; its height is that of the folder it is about to show
+        // (applications added or removed since it was bound), not of the one it showed. The others are settled.
+        const int height = card ? card->currentHeight(folder, cardState, width)
+                                : FolderCardView::heightFor(folder, cardState, width);
         m_tops[static_cast<std::size_t>(row)] = y;
         m_heights[static_cast<std::size_t>(row)] = height;
         y += height + kCardSpacing;

@@ -392,7 +392,7 @@ class EmptyFolderAlertSheet final : public SheetContent {
 public:
     EmptyFolderAlertSheet(FolderStore& store, AppSettings& settings, const Localization& l10n)
         : SheetContent(settings, l10n), m_store(store), m_message(new QLabel(this)),
-          m_ok(new ActionButton(ActionButtonStyle::primary, QStringLiteral("OK"))) {
+          m_ok(new ActionButton(ActionButtonStyle::primary, QString())) {
         m_message->setWordWrap(true);
         m_message->setFont(settingsFont(SettingsFont::body));
         bodyLayout()->addWidget(m_message);
@@ -406,6 +406,7 @@ protected:
     void retranslate() override {
         setTitle(text(QStringLiteral("main.folder.empty_folder_alert.title")));
         m_message->setText(text(QStringLiteral("main.folder.empty_folder_alert.message")));
+        m_ok->setText(text(QStringLiteral("OK")));
     }
     void cancel() override { m_store.setShowingEmptyFolderAlert(false); }
 

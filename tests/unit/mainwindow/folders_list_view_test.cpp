@@ -299,6 +299,18 @@ TEST_F(FoldersListViewTest, ADeletedFolderInTheDockShowsItsBadgeAndItsHelperGoes
     EXPECT_FALSE(store.folderPendingDelete());
 }
 
+TEST_F(FoldersListViewTest, TheEmptyFolderAlertSpeaksTheChosenLanguageToTheLastButton) {
+    appSettings.setLanguage(AppLanguage::ukrainian);
+    store.setShowingEmptyFolderAlert(true);
+    std::unique_ptr<QWidget> alert(makeEmptyFolderAlertSheet(store, appSettings, l10n));
+    QAbstractButton* ok = buttonNamed(*alert, QString::fromUtf8("Гаразд"));
+    ASSERT_NE(ok, nullptr);
+    appSettings.setLanguage(AppLanguage::english);
+    EXPECT_EQ(ok->text(), "OK");
+    ok->click();
+    EXPECT_FALSE(store.showingEmptyFolderAlert());
+}
+
 // A drag in editing mode moves the dragged application to where the one under the pointer is, both ways, and
 // only the edit changes until Done.
 TEST_F(FoldersListViewTest, DraggingAnApplicationOverAnotherMovesItThere) {

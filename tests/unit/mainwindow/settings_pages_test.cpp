@@ -27,6 +27,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QMouseEvent>
 #include <QDir>
 #include <QFile>
@@ -364,6 +365,44 @@ TEST_F(SettingsPagesTest, AboutShowsTheBundlesVersionAndAsksTheUpdaterToCheck) {
     settings->setLanguage(AppLanguage::ukrainian);
     EXPECT_EQ(page.versionLabel()->text(), "Версія 2.4.1");
     expectAccessibleNames(page);
+}
+
+// The tagline says what Tessly does where it runs: no other platform's Dock.
+TEST_F(SettingsPagesTest, TheAboutTaglineNamesNoOtherPlatform) {
+    CountingUpdater updater;
+    AboutView page(*settings, l10n, bundle, updater);
+    EXPECT_EQ(page.taglineLabel()->text(), "Organize the Dock of your desktop with elegant app folders.");
+    settings->setLanguage(AppLanguage::ukrainian);
+    EXPECT_FALSE(page.taglineLabel()->text().contains("macOS")) << page.taglineLabel()->text().toStdString();
+    EXPECT_TRUE(page.taglineLabel()->text().contains("Dock"));
+}
+
+// Qt's own texts (a dialog's buttons) speak the chosen language, switched as the language changes; without
+// Qt's translation files they stay in English and nothing else happens.
+TEST_F(SettingsPagesTest, QtsOwnTextsFollowTheChosenLanguage) {
+    const auto cancelText = [] {
+        QDialogButtonBox box(QDialogButtonBox::Cancel);
+        return box.button(QDialogButtonBox::Cancel)->text().remove('&');
+    };
+    EXPECT_EQ(cancelText(), "Cancel");
+    EXPECT_FALSE(l10n.hasQtTranslation());
+    QDialogButtonBox shown(QDialogButtonBox::Cancel);
+    settings->setLanguage(AppLanguage::ukrainian);
+    ASSERT_TRUE(l10n.hasQtTranslation()) << "qtbase_uk.qm is installed with the program's dependencies";
+    EXPECT_EQ(cancelText(), QString::fromUtf8("Скасувати"));
+    QCoreApplication::processEvents(); // Qt tells its widgets of the change with a posted event
+    EXPECT_EQ(shown.button(QDialogButtonBox::Cancel)->text().remove('&'), QString::fromUtf8("Скасувати"))
+        << "a dialog already open follows too";
+    settings->setLanguage(AppLanguage::english);
+    EXPECT_FALSE(l10n.hasQtTranslation());
+    EXPECT_EQ(cancelText(), "Cancel");
+
+    // Where Qt's translations are missing.
+    Localization without(*settings, bundle, &console, home.path() + "/no-translations");
+    settings->setLanguage(AppLanguage::ukrainian);
+    EXPECT_FALSE(without.hasQtTranslation());
+    EXPECT_EQ(without.localizedString("settings.tab.general"), QString::fromUtf8("Загальні"))
+        << "the program's own texts do not depend on Qt's";
 }
 
 TEST_F(SettingsPagesTest, OnboardingRunsOnReturnAppliesTheWorkflowDefaultAndFinishesWithoutANewFolder) {

@@ -347,6 +347,8 @@ public:
           m_delete(new ActionButton(ActionButtonStyle::destructive, QString())) {
         m_message->setWordWrap(true);
         m_message->setFont(settingsFont(SettingsFont::body));
+        // In line with the title and the buttons' edges, which sit inside the room their focus rings keep.
+        m_message->setContentsMargins(settings_metrics::kFocusRingWidth + 1, 0, 0, 0);
         bodyLayout()->addWidget(m_message);
         buttonRow()->addWidget(m_cancel);
         buttonRow()->addWidget(m_delete);
@@ -395,6 +397,8 @@ public:
           m_ok(new ActionButton(ActionButtonStyle::primary, QString())) {
         m_message->setWordWrap(true);
         m_message->setFont(settingsFont(SettingsFont::body));
+        // In line with the title and the buttons' edges, which sit inside the room their focus rings keep.
+        m_message->setContentsMargins(settings_metrics::kFocusRingWidth + 1, 0, 0, 0);
         bodyLayout()->addWidget(m_message);
         buttonRow()->addWidget(m_ok);
         connect(m_ok, &QAbstractButton::clicked, this, [this] { cancel(); });

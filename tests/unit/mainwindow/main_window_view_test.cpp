@@ -407,6 +407,9 @@ TEST_F(MainWindowViewTest, TheCardsNameFieldAppliesTheNameRuleInTheRealWindow) {
     EXPECT_EQ(name->text(), "abcdefghijklmnopqrst") << "twenty characters at most";
     QTest::keyClick(name, Qt::Key_Return);
     EXPECT_EQ(store.folder(work.id)->name, "abcdefghijklmnopqrst");
+    auto* focused = qobject_cast<QAbstractButton*>(view.focusWidget());
+    ASSERT_NE(focused, nullptr) << "Return ends the edit and the keyboard stays in the card";
+    EXPECT_EQ(focused->text(), "Edit");
 }
 
 } // namespace

@@ -34,6 +34,7 @@ public:
     [[nodiscard]] QString titleKey() const override { return QStringLiteral("settings.tab.about"); }
     [[nodiscard]] ActionButton* checkForUpdatesButton() const { return m_checkForUpdates; }
     [[nodiscard]] QLabel* versionLabel() const { return m_version; }
+    [[nodiscard]] QLabel* taglineLabel() const { return m_tagline; }
 
 protected:
     void retranslate() override;

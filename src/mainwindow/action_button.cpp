@@ -32,6 +32,15 @@ ActionButton::ActionButton(ActionButtonStyle style, const QString& text, const S
 
 ActionButton::~ActionButton() = default;
 
+void ActionButton::setSymbolName(const QString& symbolName) {
+    if (symbolName == m_symbolName) {
+        return;
+    }
+    m_symbolName = symbolName;
+    updateGeometry();
+    update();
+}
+
 bool ActionButton::isIconStyle() const {
     return m_style == ActionButtonStyle::secondaryIcon || m_style == ActionButtonStyle::destructiveIcon;
 }
@@ -113,6 +122,13 @@ void ActionButton::paintEvent(QPaintEvent*) {
             const QRectF square(body.center() - QPointF(kSymbolSize / 2.0, kSymbolSize / 2.0),
                                 QSizeF(kSymbolSize, kSymbolSize));
             symbol->drawTinted(painter, square, ink);
+        } else if (!m_symbolName.isEmpty()) {
+            // A folder's glyph may be an emoji or a short text rather than a symbol, as its tile draws it.
+            QFont glyph = font();
+            glyph.setPixelSize(kSymbolSize);
+            painter.setFont(glyph);
+            painter.setPen(ink);
+            painter.drawText(body, Qt::AlignCenter, m_symbolName);
         }
     } else {
         QRectF textRect = body;

@@ -27,6 +27,9 @@ public:
     ~ActionButton() override;
 
     [[nodiscard]] ActionButtonStyle buttonStyle() const { return m_style; }
+    /// The symbol drawn (an icon button's face); a name that is no symbol (an emoji) is drawn as text.
+    void setSymbolName(const QString& symbolName);
+    [[nodiscard]] const QString& symbolName() const { return m_symbolName; }
     [[nodiscard]] QSize sizeHint() const override;
     [[nodiscard]] QSize minimumSizeHint() const override;
 

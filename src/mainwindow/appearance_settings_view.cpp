@@ -48,12 +48,13 @@ AppearanceSettingsView::AppearanceSettingsView(AppSettings& settings, const Loca
                                                QWidget* parent)
     : SettingsPage(settings, l10n, parent), m_store(store), m_preview(new TilePreviewView(settings, symbols, icons)),
       m_previewSection(new SettingsSection), m_tileSection(new SettingsSection), m_fillSection(new SettingsSection),
-      m_border(new ToggleSwitch), m_mode(new SegmentedPicker) {
+      m_folderIcon(new ToggleSwitch), m_border(new ToggleSwitch), m_mode(new SegmentedPicker) {
     SettingsPageBody* body = makePageBody();
 
     body->addSection(m_previewSection)->addRow(m_preview);
 
     body->addSection(m_tileSection);
+    m_folderIconRow = m_tileSection->addRow(new SettingsRow(m_folderIcon));
     m_cornerRadiusRow = m_tileSection->addRow(
         makeSliderRow(kCornerRadiusSlider, [this](double v) { change([v](auto& s) { s.cornerRadius = v; }); }));
     m_opacityRow = m_tileSection->addRow(
@@ -84,6 +85,8 @@ AppearanceSettingsView::AppearanceSettingsView(AppSettings& settings, const Loca
     circlesLayout->addStretch(1);
     m_colorsGroup = m_fillSection->addRow(new SettingsLabeledGroup(circles));
 
+    connect(m_folderIcon, &ToggleSwitch::toggledByUser, this,
+            [this](bool on) { change([on](auto& s) { s.displayFolderIcon = on; }); });
     connect(m_border, &ToggleSwitch::toggledByUser, this,
             [this](bool on) { change([on](auto& s) { s.borderEnabled = on; }); });
     connect(m_mode, &SegmentedPicker::selectedByUser, this, [this](int index) {
@@ -155,6 +158,8 @@ void AppearanceSettingsView::retranslate() {
     m_preview->setTexts(text(QStringLiteral("Create a folder to preview tile styles")),
                         text(QStringLiteral("settings.appearance.preview.previous")),
                         text(QStringLiteral("settings.appearance.preview.next")));
+    m_folderIconRow->setTitle(text(QStringLiteral("settings.tile.folder_icon")));
+    m_folderIconRow->setSubtitle(text(QStringLiteral("settings.tile.folder_icon.subtitle")));
     m_cornerRadiusRow->setTitle(text(QStringLiteral("settings.appearance.corner_radius")));
     m_opacityRow->setTitle(text(QStringLiteral("settings.appearance.tile_opacity")));
     m_borderRow->setTitle(text(QStringLiteral("settings.tile.border")));
@@ -193,6 +198,7 @@ void AppearanceSettingsView::refreshValues() {
     showSliderValue(m_opacityRow, style.opacity);
     showSliderValue(m_borderWidthRow, style.borderWidth);
     showSliderValue(m_borderOpacityRow, style.borderOpacity);
+    m_folderIcon->setCheckedSilently(style.displayFolderIcon);
     m_border->setCheckedSilently(style.borderEnabled);
     // The border's width and opacity mean nothing while there is no border.
     m_borderWidthRow->setEnabled(style.borderEnabled);

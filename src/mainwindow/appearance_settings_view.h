@@ -1,5 +1,6 @@
 // The tile appearance page: a live preview of one folder's Dock tile and the controls of that folder's tile
-// style (corner radius, opacity, border, fill and colour, with a custom colour picker).
+// style (its symbol or its applications' icons, corner radius, opacity, border, fill and colour, with a custom
+// colour picker).
 //
 //     auto* page = new AppearanceSettingsView(settings, l10n, store, symbols, icons);
 //
@@ -50,6 +51,8 @@ public:
     [[nodiscard]] SettingsRow* opacityRow() const { return m_opacityRow; }
     [[nodiscard]] SettingsRow* borderWidthRow() const { return m_borderWidthRow; }
     [[nodiscard]] ToggleSwitch* borderSwitch() const { return m_border; }
+    /// On: the tile shows the folder's symbol; off: its first applications' icons.
+    [[nodiscard]] ToggleSwitch* folderIconSwitch() const { return m_folderIcon; }
     [[nodiscard]] SegmentedPicker* backgroundModePicker() const { return m_mode; }
     /// One circle per background, in the order of the enumeration; the last opens the custom picker.
     [[nodiscard]] const QList<ColorCircle*>& colorCircles() const { return m_circles; }
@@ -72,11 +75,13 @@ private:
     SettingsSection* m_previewSection;
     SettingsSection* m_tileSection;
     SettingsSection* m_fillSection;
+    SettingsRow* m_folderIconRow;
     SettingsRow* m_cornerRadiusRow;
     SettingsRow* m_opacityRow;
     SettingsRow* m_borderRow;
     SettingsRow* m_borderWidthRow;
     SettingsRow* m_borderOpacityRow;
+    ToggleSwitch* m_folderIcon;
     ToggleSwitch* m_border;
     SegmentedPicker* m_mode;
     SettingsLabeledGroup* m_modeGroup;

@@ -2,6 +2,7 @@
 
 #include "mainwindow/action_button.h"
 #include "mainwindow/control_painting.h"
+#include "mainwindow/folder_editor_logic.h"
 #include "mainwindow/settings_style.h"
 #include "mainwindow/toggle_switch.h"
 #include "model/display_text.h"
@@ -81,6 +82,8 @@ protected:
         if (hasFocus()) {
             paintFocusRing(painter, QRectF(rect()).adjusted(2, 2, -2, -2), 6, palette().color(kAccentRole));
         }
+        // Dimmed while the card is being edited: it stays open until Done.
+        painter.setOpacity(isEnabled() ? 1.0 : 0.35);
         painter.translate(width() / 2.0, height() / 2.0);
         painter.rotate(90.0 * m_turn);
         if (m_symbol) {
@@ -126,11 +129,16 @@ FolderCardView::FolderCardView(const FolderCardContext& context, QWidget* parent
         }
         QPointer<FolderCardView> self(this);
         const QUuid id = m_folder.id;
-        m_context.pickSymbol(m_symbolButton, m_state->editingIcon, [self, id, this](const QString& symbol) {
-            if (FolderCardState* state = m_context.stateOf ? m_context.stateOf(id) : nullptr) {
+        const auto stateOf = m_context.stateOf;
+        m_context.pickSymbol(m_symbolButton, m_state->editingIcon, [self, id, stateOf](const QString& symbol) {
+            if (FolderCardState* state = stateOf ? stateOf(id) : nullptr) {
                 state->editingIcon = symbol;
+            } else if (self && self->m_folder.id == id) {
+                self->m_state->editingIcon = symbol;
             }
+            // The button and the tile show the symbol at once; the folder takes it with Done.
             if (self && self->m_folder.id == id) {
+                self->refreshTile(false);
                 self->layOutControls();
                 self->update();
             }
@@ -163,10 +171,6 @@ FolderCardView::~FolderCardView() = default;
 
 void FolderCardView::bind(const AppFolder& folder, FolderCardState* state) {
     const bool other = folder.id != m_folder.id || state != m_state;
-    // The list binds its cards again on every relayout (each frame of an opening card): the tile is drawn
-    // anew only when what it shows changed.
-    const bool tileChanged = other || !m_tile || folder.emoji != m_folder.emoji || folder.apps != m_folder.apps ||
-                             !(folder.tileStyle == m_folder.tileStyle);
     m_folder = folder;
     m_state = state ? state : &m_ownState;
     if (other) {
@@ -174,12 +178,7 @@ void FolderCardView::bind(const AppFolder& folder, FolderCardState* state) {
         m_expansionProgress = m_state->expanded ? 1.0 : 0.0;
         static_cast<ChevronButton*>(m_chevron)->setTurn(m_expansionProgress);
     }
-    if (tileChanged) {
-        const AppSettings* settings = &m_context.settings;
-        m_tile = makeFolderTileImage(m_folder, m_context.symbols, m_context.icons, [settings]() -> TileDrawSettings {
-            return TileDrawSettings{settings->tileIconPadding(), settings->appTheme()};
-        });
-    }
+    refreshTile(other);
     m_inDock->setCheckedSilently(m_folder.isInDock);
     m_inDock->setAccessibleName(text(QStringLiteral("main.folder.in_dock")) + QStringLiteral(": ") +
                               isolatedName(m_folder.name));
@@ -188,6 +187,25 @@ void FolderCardView::bind(const AppFolder& folder, FolderCardState* state) {
     }
     retranslate();
     layOutControls();
+    update();
+}
+
+void FolderCardView::refreshTile(bool force) {
+    AppFolder shown = m_folder;
+    if (m_state->editing) {
+        shown.emoji = m_state->editingIcon;
+    }
+    // The list binds its cards again on every relayout (each frame of an opening card): the tile is drawn
+    // anew only when what it shows changed.
+    if (!force && m_tile && shown.id == m_tileFolder.id && shown.emoji == m_tileFolder.emoji &&
+        shown.apps == m_tileFolder.apps && shown.tileStyle == m_tileFolder.tileStyle) {
+        return;
+    }
+    m_tileFolder = shown;
+    const AppSettings* settings = &m_context.settings;
+    m_tile = makeFolderTileImage(shown, m_context.symbols, m_context.icons, [settings]() -> TileDrawSettings {
+        return TileDrawSettings{settings->tileIconPadding(), settings->appTheme()};
+    });
     update();
 }
 
@@ -202,13 +220,15 @@ int FolderCardView::heightFor(const AppFolder& folder, const FolderCardState& st
     return kHeaderHeight + expandedExtra(state.editing ? state.editingApps.size() : folder.apps.size(), width);
 }
 
-int FolderCardView::currentHeight(int width) const {
+int FolderCardView::currentHeight(const AppFolder& folder, const FolderCardState& state, int width) const {
     const double progress = std::max(0.0, m_expansionProgress);
-    return kHeaderHeight + static_cast<int>(std::lround(progress * expandedExtra(shownApps().size(), width)));
+    const qsizetype count = state.editing ? state.editingApps.size() : folder.apps.size();
+    return kHeaderHeight + static_cast<int>(std::lround(progress * expandedExtra(count, width)));
 }
 
 void FolderCardView::setExpanded(bool expanded) {
-    if (m_state->expanded == expanded) {
+    // Closing would hide Done, the add button and the remove buttons with the edits still pending.
+    if (m_state->expanded == expanded || (m_state->editing && !expanded)) {
         return;
     }
     m_state->expanded = expanded;
@@ -228,6 +248,7 @@ void FolderCardView::beginEditing() {
     if (!m_state->expanded) {
         setExpanded(true);
     }
+    refreshTile(false);
     retranslate();
     layOutControls();
     m_nameField->setFocus(Qt::OtherFocusReason);
@@ -242,6 +263,7 @@ void FolderCardView::finishEditing() {
     const AppFolder edited = finishedEdit(m_folder, m_state->editingName, m_state->editingIcon, m_state->editingApps);
     m_state->editing = false;
     m_state->editingApps.clear();
+    refreshTile(false);
     retranslate();
     layOutControls();
     emit heightChanged();
@@ -317,6 +339,11 @@ void FolderCardView::layOutControls() {
                           switchSize.width(), switchSize.height());
 
     const bool editing = m_state->editing;
+    m_chevron->setEnabled(!editing);
+    if (editing) {
+        m_symbolButton->setSymbolName(m_state->editingIcon);
+        m_symbolButton->setAccessibleDescription(spokenSymbolName(m_state->editingIcon));
+    }
     m_nameField->setVisible(editing);
     if (editing) {
         m_nameField->setGeometry(kTextLeft, 10, std::min(240, m_inDock->x() - kTextLeft - 80), 26);
@@ -495,9 +522,7 @@ void FolderCardView::mousePressEvent(QMouseEvent* event) {
     m_pressedCell.reset();
     if (position.y() < kHeaderHeight) {
         // A press on the header opens or closes the card, as the chevron does.
-        if (!m_state->editing) {
-            setExpanded(!m_state->expanded);
-        }
+        setExpanded(!m_state->expanded);
         return;
     }
     if (!m_state->editing) {

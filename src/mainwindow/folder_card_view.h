@@ -27,6 +27,7 @@
 
 #include <functional>
 
+class QAbstractButton;
 class QLineEdit;
 
 namespace tessly {
@@ -86,9 +87,11 @@ public:
 
     /// The card's height for `folder` in `state` at `width`, settled (no animation).
     [[nodiscard]] static int heightFor(const AppFolder& folder, const FolderCardState& state, int width);
-    /// The height to lay the card out at now, while its expansion animates.
-    [[nodiscard]] int currentHeight(int width) const;
+    /// The height to lay the card out at now, while its expansion animates, showing `folder` in `state`: the
+    /// list asks before it binds a changed folder, so the height always fits what the card is about to show.
+    [[nodiscard]] int currentHeight(const AppFolder& folder, const FolderCardState& state, int width) const;
 
+    /// Opens or closes the card; a card being edited stays open until Done.
     void setExpanded(bool expanded);
     void beginEditing();
     void finishEditing();
@@ -98,6 +101,10 @@ public:
     [[nodiscard]] QRect cellRect(qsizetype index) const;
 
     [[nodiscard]] ToggleSwitch* inDockSwitch() const { return m_inDock; }
+    [[nodiscard]] QAbstractButton* chevron() const { return m_chevron; }
+    [[nodiscard]] ActionButton* symbolButton() const { return m_symbolButton; }
+    /// The miniature tile drawn in the header: the folder as stored, with the symbol being chosen while editing.
+    [[nodiscard]] const ImagePtr& tile() const { return m_tile; }
 
 signals:
     /// The card wants another height (expanded, collapsed, applications added or removed).
@@ -117,6 +124,8 @@ private:
     [[nodiscard]] QString text(const QString& key) const;
     void retranslate();
     void layOutControls();
+    /// Draws the header's tile anew when what it shows changed.
+    void refreshTile(bool force);
     void addApplications();
     void confirmDelete();
     void toggleInDock(bool on);
@@ -130,8 +139,10 @@ private:
     FolderCardState* m_state = nullptr;
     FolderCardState m_ownState;
     ImagePtr m_tile;
+    /// What the tile was drawn from.
+    AppFolder m_tileFolder;
     ToggleSwitch* m_inDock = nullptr;
-    QWidget* m_chevron = nullptr;
+    QAbstractButton* m_chevron = nullptr;
     QLineEdit* m_nameField = nullptr;
     ActionButton* m_symbolButton = nullptr;
     ActionButton* m_edit = nullptr;

@@ -238,10 +238,12 @@ void FoldersListView::relayout() {
         const AppFolder& folder = folders.at(m_shown.at(row));
         const auto state = m_states.find(folder.id);
         FolderCardView* card = m_cards.value(folder.id);
-        // A card on screen knows its height while it animates; the others are settled.
-        const int height = card ? card->currentHeight(width)
-                                : (state == m_states.end() ? FolderCardView::heightFor(folder, {}, width)
-                                                           : FolderCardView::heightFor(folder, state->second, width));
+        const FolderCardState settled;
+        const FolderCardState& cardState = state == m_states.end() ? settled : state->second;
+        // A card on screen knows how far it has opened; its height is that of the folder it is about to show
+        // (applications added or removed since it was bound), not of the one it showed. The others are settled.
+        const int height = card ? card->currentHeight(folder, cardState, width)
+                                : FolderCardView::heightFor(folder, cardState, width);
         m_tops[static_cast<std::size_t>(row)] = y;
         m_heights[static_cast<std::size_t>(row)] = height;
         y += height + kCardSpacing;
@@ -346,6 +348,8 @@ public:
           m_delete(new ActionButton(ActionButtonStyle::destructive, QString())) {
         m_message->setWordWrap(true);
         m_message->setFont(settingsFont(SettingsFont::body));
+        // In line with the title and the buttons' edges, which sit inside the room their focus rings keep.
+        m_message->setContentsMargins(settings_metrics::kFocusRingWidth + 1, 0, 0, 0);
         bodyLayout()->addWidget(m_message);
         buttonRow()->addWidget(m_cancel);
         buttonRow()->addWidget(m_delete);
@@ -391,9 +395,11 @@ class EmptyFolderAlertSheet final : public SheetContent {
 public:
     EmptyFolderAlertSheet(FolderStore& store, AppSettings& settings, const Localization& l10n)
         : SheetContent(settings, l10n), m_store(store), m_message(new QLabel(this)),
-          m_ok(new ActionButton(ActionButtonStyle::primary, QStringLiteral("OK"))) {
+          m_ok(new ActionButton(ActionButtonStyle::primary, QString())) {
         m_message->setWordWrap(true);
         m_message->setFont(settingsFont(SettingsFont::body));
+        // In line with the title and the buttons' edges, which sit inside the room their focus rings keep.
+        m_message->setContentsMargins(settings_metrics::kFocusRingWidth + 1, 0, 0, 0);
         bodyLayout()->addWidget(m_message);
         buttonRow()->addWidget(m_ok);
         connect(m_ok, &QAbstractButton::clicked, this, [this] { cancel(); });
@@ -405,6 +411,7 @@ protected:
     void retranslate() override {
         setTitle(text(QStringLiteral("main.folder.empty_folder_alert.title")));
         m_message->setText(text(QStringLiteral("main.folder.empty_folder_alert.message")));
+        m_ok->setText(text(QStringLiteral("OK")));
     }
     void cancel() override { m_store.setShowingEmptyFolderAlert(false); }
 

@@ -12,6 +12,27 @@
 
 namespace tessly {
 
+namespace {
+
+/// The window's sizes, kept by the window's controller: a closed window deletes itself, the controller lives as
+/// long as the process.
+class KeptMainWindowSizing final : public QObject {
+public:
+    explicit KeptMainWindowSizing(QObject* owner) : QObject(owner) {}
+    MainWindowSizing sizing;
+};
+
+MainWindowSizing& sizingKeptBy(MainWindowController& controller) {
+    for (QObject* child : controller.children()) {
+        if (auto* kept = dynamic_cast<KeptMainWindowSizing*>(child)) {
+            return kept->sizing;
+        }
+    }
+    return (new KeptMainWindowSizing(&controller))->sizing;
+}
+
+} // namespace
+
 MainWindowView* makeMainWindow(const MainWindowServices& services) {
     const MainWindowServices s = services;
     MainWindowParts parts{
@@ -22,6 +43,7 @@ MainWindowView* makeMainWindow(const MainWindowServices& services) {
         s.controller,
         s.queue,
         s.notifications,
+        sizingKeptBy(s.controller),
         [s] {
             return new FoldersListView(FolderCardContext{
                 s.store, s.settings, s.localization, s.symbols, s.icons, s.distributed, s.notifications, s.queue,

@@ -36,7 +36,8 @@ struct MainWindowServices {
     const Clock* clock = nullptr;
 };
 
-/// A new main window, not shown yet; it deletes itself when closed.
+/// A new main window, not shown yet; it deletes itself when closed. The folders page's size outlives it: the
+/// next window made with the same controller opens at the size the user gave this one.
 [[nodiscard]] MainWindowView* makeMainWindow(const MainWindowServices& services);
 
 } // namespace tessly

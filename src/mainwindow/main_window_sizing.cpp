@@ -9,6 +9,18 @@ QSizeF MainWindowSizing::minimumSize(NavigationPage page) {
                                               : QSizeF(kMainWindowMinimumWidth, kSettingsPageMinimumHeight);
 }
 
+std::optional<double> MainWindowSizing::heldHeight(NavigationPage page, std::optional<double> measuredHeight) {
+    if (page == NavigationPage::allFolders || !measuredHeight || !(*measuredHeight > 0)) {
+        return std::nullopt;
+    }
+    return std::max(*measuredHeight, minimumSize(page).height());
+}
+
+QSizeF MainWindowSizing::minimumSize(NavigationPage page, std::optional<double> measuredHeight) {
+    const QSizeF minimum = minimumSize(page);
+    return {minimum.width(), heldHeight(page, measuredHeight).value_or(minimum.height())};
+}
+
 std::optional<QRectF> MainWindowSizing::frameFor(NavigationPage page, const QRectF& current,
                                                  std::optional<double> measuredHeight, bool fullScreen,
                                                  bool minimised) const {
@@ -31,9 +43,14 @@ void MainWindowSizing::rememberFoldersPageSize(const QSizeF& size) {
     m_foldersPageSize = constrainedLiveSize(NavigationPage::allFolders, size);
 }
 
-QSizeF MainWindowSizing::constrainedLiveSize(NavigationPage page, const QSizeF& size) {
+QSizeF MainWindowSizing::constrainedLiveSize(NavigationPage page, const QSizeF& size,
+                                             std::optional<double> measuredHeight) {
     const QSizeF minimum = minimumSize(page);
-    return {std::max(size.width(), minimum.width()), std::max(size.height(), minimum.height())};
+    const double width = std::max(size.width(), minimum.width());
+    if (const std::optional<double> held = heldHeight(page, measuredHeight)) {
+        return {width, *held};
+    }
+    return {width, std::max(size.height(), minimum.height())};
 }
 
 } // namespace tessly

@@ -17,6 +17,8 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
+#include <cmath>
+
 namespace tessly {
 
 namespace {
@@ -74,7 +76,7 @@ private:
 } // namespace
 
 MainWindowView::MainWindowView(MainWindowParts parts, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_parts(std::move(parts)),
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_parts(std::move(parts)), m_sizing(m_parts.sizing),
       m_resize(this, "geometry") {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Tessly"));
@@ -127,7 +129,11 @@ MainWindowView::MainWindowView(MainWindowParts parts, QWidget* parent)
 
     m_resize.setDuration(kPageResizeMilliseconds);
     m_resize.setEasingCurve(QEasingCurve::InOutCubic);
-    connect(&m_resize, &QPropertyAnimation::finished, this, [this] { m_sizingItself = false; });
+    connect(&m_resize, &QPropertyAnimation::finished, this, [this] {
+        m_sizingItself = false;
+        // The page's limits hold from where the animation ends, not from where it starts.
+        applySizeLimits();
+    });
 
     applyTheme();
     if (m_parts.settings.hasCompletedOnboarding()) {
@@ -135,7 +141,7 @@ MainWindowView::MainWindowView(MainWindowParts parts, QWidget* parent)
     } else {
         showOnboarding();
     }
-    resize(kFoldersPageInitialSize.toSize());
+    resize(m_sizing.foldersPageSize().toSize());
     sizeToPage(false);
     if (m_parts.windowCreated) {
         m_parts.windowCreated(*this);
@@ -259,29 +265,62 @@ void MainWindowView::takePendingDestination() {
     }
 }
 
+std::optional<double> MainWindowView::settingsPageHeight(int windowWidth) const {
+    if (m_onboarding || m_selection == NavigationPage::allFolders) {
+        return std::nullopt;
+    }
+    const auto found = m_settingsPages.find(m_selection);
+    if (found == m_settingsPages.end()) {
+        return std::nullopt;
+    }
+    return found->second->preferredHeight(windowWidth - 2 * kResizeBand) + kTitleBarHeight + kResizeBand;
+}
+
+void MainWindowView::liftSizeLimits() {
+    const bool before = std::exchange(m_sizingItself, true);
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    m_sizingItself = before;
+}
+
+void MainWindowView::applySizeLimits() {
+    if (m_resize.state() == QAbstractAnimation::Running) {
+        return;
+    }
+    const NavigationPage page = m_onboarding ? NavigationPage::general : m_selection;
+    // In full screen the screen decides the size; minimised, nothing shows.
+    const bool free = isFullScreen() || isMinimized();
+    const std::optional<double> measured = free ? std::nullopt : settingsPageHeight(width());
+    const std::optional<double> held = MainWindowSizing::heldHeight(page, measured);
+    const QSize minimum = MainWindowSizing::minimumSize(page, measured).toSize();
+    const bool before = std::exchange(m_sizingItself, true);
+    // The maximum first, so that a new minimum above the old maximum is not refused.
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    setMinimumSize(free ? QSize(0, 0) : minimum);
+    if (held) {
+        setMaximumHeight(static_cast<int>(std::lround(*held)));
+    }
+    m_sizingItself = before;
+}
+
 void MainWindowView::sizeToPage(bool animated) {
     const QRect current = geometry();
     if (m_onboarding) {
         const QSize wanted = m_onboarding->sizeHint() + QSize(2 * kResizeBand, kTitleBarHeight + kResizeBand);
-        setMinimumSize(MainWindowSizing::minimumSize(NavigationPage::general).toSize());
+        m_resize.stop();
+        liftSizeLimits();
         if (!isFullScreen() && !isMinimized()) {
             m_sizingItself = true;
-            resize(wanted.expandedTo(minimumSize()));
+            resize(wanted.expandedTo(MainWindowSizing::minimumSize(NavigationPage::general).toSize()));
             m_sizingItself = false;
         }
+        applySizeLimits();
         return;
     }
-    std::optional<double> measured;
-    if (m_selection != NavigationPage::allFolders) {
-        if (const auto found = m_settingsPages.find(m_selection); found != m_settingsPages.end()) {
-            const int pageWidth = current.width() - 2 * kResizeBand;
-            measured = found->second->preferredHeight(pageWidth) + kTitleBarHeight + kResizeBand;
-        }
-    }
+    const std::optional<double> measured = settingsPageHeight(current.width());
     if (isFullScreen() || isMinimized()) {
         return;
     }
-    setMinimumSize(0, 0);
     const std::optional<QRectF> frame = m_sizing.frameFor(m_selection, QRectF(current), measured, false, false);
     if (!frame) {
         return;
@@ -289,17 +328,20 @@ void MainWindowView::sizeToPage(bool animated) {
     const QRect target = frame->toAlignedRect();
     // A newer size replaces a resize still under way.
     m_resize.stop();
+    // The old page's limits would pull the window to the new page's bounds before the animation begins: they
+    // are lifted for the way there and the new page's are set on arrival.
+    liftSizeLimits();
     if (animated && target != current) {
         m_sizingItself = true;
         m_resize.setStartValue(current);
         m_resize.setEndValue(target);
         m_resize.start();
-    } else {
-        m_sizingItself = true;
-        setGeometry(target);
-        m_sizingItself = false;
+        return;
     }
-    setMinimumSize(MainWindowSizing::minimumSize(m_selection).toSize());
+    m_sizingItself = true;
+    setGeometry(target);
+    m_sizingItself = false;
+    applySizeLimits();
 }
 
 void MainWindowView::showEvent(QShowEvent* event) {
@@ -327,9 +369,14 @@ void MainWindowView::showEvent(QShowEvent* event) {
 
 void MainWindowView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    if (!m_sizingItself && !m_onboarding && m_selection == NavigationPage::allFolders && isVisible() &&
-        !isFullScreen() && !isMinimized()) {
-        m_sizing.rememberFoldersPageSize(QSizeF(size()));
+    if (!m_sizingItself && !m_onboarding && isVisible() && !isFullScreen() && !isMinimized()) {
+        if (m_selection == NavigationPage::allFolders) {
+            m_sizing.rememberFoldersPageSize(QSizeF(size()));
+        } else if (event->size().width() != event->oldSize().width()) {
+            // Dragged wider or narrower, a settings page's content wraps anew: the window takes its height at
+            // the new width and holds it there.
+            applySizeLimits();
+        }
     }
     for (const Sheet& sheet : m_sheets) {
         if (sheet.scrim) {
@@ -340,6 +387,10 @@ void MainWindowView::resizeEvent(QResizeEvent* event) {
 
 void MainWindowView::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) {
+        // Full screen takes the screen's size whatever the page; back from it, the page's limits hold again.
+        applySizeLimits();
+    }
     if (event->type() == QEvent::ActivationChange) {
         // The window lights turn grey while another window has the keyboard.
         m_lights->update();

@@ -1,8 +1,10 @@
 // The main application's window: its own title bar (the window lights and a stretch that moves the window),
 // the tab bar, and the page of the selection; or, until the user has been through it, the onboarding. The
 // window follows the page in size (the folders page returns to the size the user gave it, a settings page is as
-// tall as its content, the top edge stays), can be resized at its edges, and presents the folder editor and
-// the application picker as sheets when the folder store asks for them.
+// tall as its content, the top edge stays), can be resized at its edges (a settings page only in width: its
+// height stays its content's at the width dragged to), and presents the folder editor and the application
+// picker as sheets when the folder store asks for them. The folders page's size lives in the `MainWindowSizing`
+// the parts hand over, which outlives the window, so a window opened again comes back at that size.
 //
 //     MainWindowView* window = new MainWindowView(parts);   // deletes itself when closed
 //     window->show();                                        // takes the page the controller holds for it
@@ -44,6 +46,8 @@ struct MainWindowParts {
     MainQueue& queue;
     /// The process's local notification centre.
     NotificationCenter& notifications;
+    /// The sizes kept for the life of the process: a closed window deletes itself, the folders page's size stays.
+    MainWindowSizing& sizing;
     /// The folders page (made once per window).
     std::function<QWidget*()> makeFoldersPage;
     /// A settings page: general, tile, popup or about (each made when first shown).
@@ -106,6 +110,13 @@ private:
     void applyTheme();
     void retranslate();
     void sizeToPage(bool animated);
+    /// The minimum and maximum size for the page shown, at the width the window has now; none while the window
+    /// animates to a page's size, so that the animation starts where the window is.
+    void applySizeLimits();
+    void liftSizeLimits();
+    /// The window's height for the settings page shown when the window is `windowWidth` wide; nothing on the
+    /// folders page or before the page exists.
+    [[nodiscard]] std::optional<double> settingsPageHeight(int windowWidth) const;
     void storeChanged(FolderStore::Field field);
     [[nodiscard]] QWidget* pageWidget(NavigationPage page);
     [[nodiscard]] Qt::Edges edgesAt(const QPoint& position) const;
@@ -114,7 +125,7 @@ private:
     MainWindowParts m_parts;
     NavigationPage m_selection = NavigationPage::allFolders;
     FolderVisibilityFilter m_filter = FolderVisibilityFilter::all;
-    MainWindowSizing m_sizing;
+    MainWindowSizing& m_sizing;
     QWidget* m_titleBar = nullptr;
     CustomTrafficLights* m_lights = nullptr;
     MainWindowTabBar* m_tabBar = nullptr;

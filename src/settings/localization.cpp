@@ -6,12 +6,15 @@
 #include "platform/main_bundle.h"
 #include "settings/app_settings.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonParseError>
+#include <QLibraryInfo>
 #include <QStringList>
+#include <QTranslator>
 
 #include <algorithm>
 #include <cctype>
@@ -412,10 +415,68 @@ QLocale localeForLanguage(AppLanguage language) {
     return QLocale(rawText(language));
 }
 
-Localization::Localization(const AppSettings& settings, const MainBundle& bundle, Console* console)
-    : m_settings(settings), m_bundle(bundle), m_console(console) {}
+/// Qt's translation of its own texts for one language, installed in the application while it is kept.
+class QtTranslation {
+public:
+    explicit QtTranslation(QString directory) : m_directory(std::move(directory)) {}
+    ~QtTranslation() { remove(); }
+    QtTranslation(const QtTranslation&) = delete;
+    QtTranslation& operator=(const QtTranslation&) = delete;
 
-Localization::~Localization() = default;
+    void follow(AppLanguage language) {
+        // Without the application object there are no dialogs to translate, and nowhere to install.
+        if (!QCoreApplication::instance() || language == m_language) {
+            return;
+        }
+        m_language = language;
+        remove();
+        if (language == AppLanguage::english) {
+            return; // Qt's texts are written in English
+        }
+        auto translator = std::make_unique<QTranslator>();
+        // The translations come in a package of their own: without the file Qt's texts stay in English.
+        if (!translator->load(QStringLiteral("qtbase_") + rawText(language), m_directory)) {
+            return;
+        }
+        QCoreApplication::installTranslator(translator.get());
+        m_installed = std::move(translator);
+    }
+    [[nodiscard]] bool isInstalled() const { return m_installed != nullptr; }
+
+private:
+    void remove() {
+        if (m_installed) {
+            QCoreApplication::removeTranslator(m_installed.get());
+            m_installed.reset();
+        }
+    }
+
+    QString m_directory;
+    std::optional<AppLanguage> m_language;
+    std::unique_ptr<QTranslator> m_installed;
+};
+
+Localization::Localization(const AppSettings& settings, const MainBundle& bundle, Console* console,
+                           const QString& qtTranslationsDirectory)
+    : m_settings(settings), m_bundle(bundle), m_console(console),
+      m_qtTranslation(std::make_unique<QtTranslation>(
+          qtTranslationsDirectory.isEmpty() ? QLibraryInfo::path(QLibraryInfo::TranslationsPath)
+                                            : qtTranslationsDirectory)) {
+    m_qtTranslation->follow(settings.language());
+    m_languageChanges = QObject::connect(&settings, &AppSettings::changed, [this](AppSettings::Field field) {
+        if (field == AppSettings::Field::language) {
+            m_qtTranslation->follow(m_settings.language());
+        }
+    });
+}
+
+Localization::~Localization() {
+    QObject::disconnect(m_languageChanges);
+}
+
+bool Localization::hasQtTranslation() const {
+    return m_qtTranslation->isInstalled();
+}
 
 AppLanguage Localization::language() const {
     return m_settings.language();

@@ -11,6 +11,10 @@
 // read the first time it is needed and kept, so that a lookup costs a hash probe; a missing key shows as
 // itself.
 //
+// Qt's own texts (the buttons of its dialogs) follow the same language: while the application object exists,
+// Qt's translation for the chosen language ("qtbase_uk.qm" in Qt's translations directory) is installed, and
+// replaced or removed as soon as the language changes. A language whose file is missing leaves them in English.
+//
 // Main thread only.
 #pragma once
 
@@ -19,6 +23,7 @@
 #include <QHash>
 #include <QList>
 #include <QLocale>
+#include <QMetaObject>
 #include <QString>
 #include <array>
 #include <concepts>
@@ -32,6 +37,7 @@ namespace tessly {
 class AppSettings;
 class Console;
 class MainBundle;
+class QtTranslation;
 
 /// One argument of a formatted text: an integer, a double or a text.
 class FormatArgument {
@@ -75,7 +81,9 @@ public:
     static constexpr const char* kStringTableFileName = "Localizable.json";
 
     /// `console`, when given, hears of a string table that exists but cannot be read (once per table).
-    Localization(const AppSettings& settings, const MainBundle& bundle, Console* console = nullptr);
+    /// `qtTranslationsDirectory` holds Qt's own translations; empty: where this Qt keeps them.
+    Localization(const AppSettings& settings, const MainBundle& bundle, Console* console = nullptr,
+                 const QString& qtTranslationsDirectory = {});
     ~Localization();
     Localization(const Localization&) = delete;
     Localization& operator=(const Localization&) = delete;
@@ -102,6 +110,9 @@ public:
 
     [[nodiscard]] AppLanguage language() const;
 
+    /// Whether Qt's own texts are translated now (into the current language, when it is not English).
+    [[nodiscard]] bool hasQtTranslation() const;
+
 private:
     using StringTable = QHash<QString, QString>;
     struct Resolved {
@@ -119,6 +130,8 @@ private:
     /// Tables by file path; a table that could not be read is kept as null so that it is not read again.
     mutable QHash<QString, std::shared_ptr<const StringTable>> m_tables;
     mutable std::array<std::optional<Resolved>, allCases<AppLanguage>().size()> m_resolved;
+    std::unique_ptr<QtTranslation> m_qtTranslation;
+    QMetaObject::Connection m_languageChanges;
 };
 
 } // namespace tessly

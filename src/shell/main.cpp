@@ -116,8 +116,9 @@ int run(int argc, char** argv) {
                      [&] { return text("update.title", QStringLiteral("Software Update")); },
                      [&] { return text("update.no_feed", QStringLiteral("This build has no update feed.")); },
                      [&](const QString& feed) {
-                         return text("update.unreachable",
-                                     QStringLiteral("The update feed could not be reached."),
+                         return text("update.not_checked",
+                                     QStringLiteral("This build does not look for updates itself. Its feed: ") +
+                                         feed,
                                      FormatArguments{feed});
                      }});
 

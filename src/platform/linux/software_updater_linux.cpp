@@ -32,8 +32,8 @@ void LinuxSoftwareUpdater::checkForUpdates() {
     }
     // An answered box waiting for its deferred deletion.
     delete m_box.data();
-    const QString message = m_feedAddress ? (m_texts.feedUnreachable ? m_texts.feedUnreachable(*m_feedAddress)
-                                                                      : QString())
+    const QString message = m_feedAddress ? (m_texts.feedNotChecked ? m_texts.feedNotChecked(*m_feedAddress)
+                                                                     : QString())
                                           : textOf(m_texts.noFeed);
     m_box = new QMessageBox(QMessageBox::Information, textOf(m_texts.title), message, QMessageBox::Ok);
     // Answering a dialog hides it without closing it, so WA_DeleteOnClose alone would keep it.

@@ -1,5 +1,6 @@
 // The folders page as a user drives it, on the offscreen platform: the filter and the search, the empty
 // states, cards made only for what is on screen, the in-Dock switch, editing, adding applications and deleting.
+#include "mainwindow/action_button.h"
 #include "mainwindow/folders_list_view.h"
 #include "mainwindow/toggle_switch.h"
 #include "model/notification_names.h"
@@ -11,6 +12,7 @@
 #include "support/run_events.h"
 #include "support/settings_harness.h"
 #include "support/string_table_bundle.h"
+#include "tile/tile_image.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -42,7 +44,7 @@ protected:
     FoldersListView& open(const QList<AppFolder>& folders) {
         store.setFolders(folders);
         view = std::make_unique<FoldersListView>(FolderCardContext{
-            store, appSettings, l10n, symbols, icons, distributed, center, time, {}, {}, {}, {}, {}});
+            store, appSettings, l10n, symbols, icons, distributed, center, time, pickSymbol, {}, {}, {}, {}});
         view->resize(560, 480);
         view->show();
         (void)QTest::qWaitForWindowExposed(view.get());
@@ -72,7 +74,14 @@ protected:
     FakeWorkspaceIcons icons;
     std::unique_ptr<FoldersListView> view;
     QList<DistributedNotification> badges;
+    std::function<void(QWidget*, const QString&, std::function<void(const QString&)>)> pickSymbol;
 };
+
+/// The glyph a card's miniature tile draws.
+QString tileGlyph(const FolderCardView& card) {
+    const auto* tile = dynamic_cast<const TileImage*>(card.tile().get());
+    return tile ? tile->recipe().glyph : QString();
+}
 
 TEST_F(FoldersListViewTest, TheFilterTheSearchAndTheEmptyStatesFollowWhatTheUserTypes) {
     const AppFolder work = folder("Work", false, {app("Calendar")});
@@ -176,6 +185,85 @@ TEST_F(FoldersListViewTest, ApplicationsChosenOutsideEditingReachTheStoreAtOnce)
     EXPECT_EQ(store.folder(work.id)->apps.size(), 2) << "Mail is not added twice";
 }
 
+// Seen on screen: applications added to an open, empty card left Edit, the add button and Delete cut by the
+// card's bottom edge until something else laid the list out again.
+TEST_F(FoldersListViewTest, AnOpenCardMakesRoomForTheApplicationsAddedToIt) {
+    const AppFolder empty = folder("Empty", false);
+    open({empty});
+    card(empty.id).setExpanded(true);
+    runEventsFor(400);
+    const auto expectButtonsInside = [&](const char* when) {
+        FolderCardView& shown = card(empty.id);
+        int buttons = 0;
+        for (QAbstractButton* button : shown.findChildren<QAbstractButton*>()) {
+            if (button->isVisibleTo(&shown) && button != shown.chevron() && button != shown.inDockSwitch()) {
+                ++buttons;
+                EXPECT_LE(button->geometry().bottom(), shown.height())
+                    << when << ": " << button->accessibleName().toStdString() << button->text().toStdString();
+            }
+        }
+        EXPECT_GE(buttons, 3) << when;
+    };
+    expectButtonsInside("empty");
+
+    buttonNamed(card(empty.id), "Add")->click();
+    QList<AppItem> eight;
+    for (const char* name : {"Mail", "Maps", "Notes", "Books", "Music", "Photos", "Clock", "Files"}) {
+        eight.append(app(name));
+    }
+    store.appPickerCallback()(eight);
+    ASSERT_EQ(store.folder(empty.id)->apps.size(), 8);
+    runEventsFor(50);
+    expectButtonsInside("eight applications added, two rows");
+}
+
+TEST_F(FoldersListViewTest, ACardBeingEditedStaysOpenUntilDone) {
+    const AppFolder work = folder("Work", false, {app("Mail")});
+    open({work});
+    card(work.id).beginEditing();
+    runEventsFor(400);
+    QTest::mouseClick(card(work.id).chevron(), Qt::LeftButton);
+    card(work.id).setExpanded(false); // the keyboard's way, through the same operation
+    runEventsFor(400);
+    QAbstractButton* done = buttonNamed(card(work.id), "Done");
+    ASSERT_NE(done, nullptr) << "Done, Add and the remove buttons stay in reach";
+    EXPECT_GT(card(work.id).height(), 64);
+
+    done->click();
+    runEventsFor(20);
+    QTest::mouseClick(card(work.id).chevron(), Qt::LeftButton);
+    runEventsFor(400);
+    EXPECT_EQ(buttonNamed(card(work.id), "Edit"), nullptr) << "after Done the chevron closes the card again";
+    EXPECT_EQ(card(work.id).height(), 64);
+}
+
+TEST_F(FoldersListViewTest, TheSymbolChosenWhileEditingShowsOnTheButtonAndTheTileAtOnce) {
+    QString offered;
+    std::function<void(const QString&)> chosen;
+    pickSymbol = [&](QWidget*, const QString& current, std::function<void(const QString&)> done) {
+        offered = current;
+        chosen = std::move(done);
+    };
+    AppFolder work = folder("Work", false, {app("Mail")});
+    work.tileStyle.displayFolderIcon = true;
+    open({work});
+    card(work.id).beginEditing();
+    runEventsFor(400);
+    EXPECT_EQ(card(work.id).symbolButton()->symbolName(), "folder.fill") << "the folder's own symbol first";
+    card(work.id).symbolButton()->click();
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(offered, "folder.fill");
+    chosen("star.fill");
+    runEventsFor(20); // the relayouts that bind the card again keep what was chosen
+    EXPECT_EQ(card(work.id).symbolButton()->symbolName(), "star.fill");
+    EXPECT_EQ(tileGlyph(card(work.id)), "star.fill");
+    EXPECT_EQ(store.folder(work.id)->emoji, "folder.fill") << "the folder takes it with Done";
+
+    card(work.id).finishEditing();
+    EXPECT_EQ(store.folder(work.id)->emoji, "star.fill");
+    EXPECT_EQ(tileGlyph(card(work.id)), "star.fill");
+}
+
 TEST_F(FoldersListViewTest, ADeletedFolderInTheDockShowsItsBadgeAndItsHelperGoesTwoSecondsLater) {
     const AppFolder docked = folder("Docked", true, {app("Mail")});
     const AppFolder loose = folder("Loose", false);
@@ -229,6 +317,18 @@ TEST_F(FoldersListViewTest, ANameWithDirectionalControlsIsShownIsolatedAndWithou
         named = named || label->text().contains(QStringLiteral("\u2068reportfdp.exe\u2069"));
     }
     EXPECT_TRUE(named);
+}
+
+TEST_F(FoldersListViewTest, TheEmptyFolderAlertSpeaksTheChosenLanguageToTheLastButton) {
+    appSettings.setLanguage(AppLanguage::ukrainian);
+    store.setShowingEmptyFolderAlert(true);
+    std::unique_ptr<QWidget> alert(makeEmptyFolderAlertSheet(store, appSettings, l10n));
+    QAbstractButton* ok = buttonNamed(*alert, QString::fromUtf8("Гаразд"));
+    ASSERT_NE(ok, nullptr);
+    appSettings.setLanguage(AppLanguage::english);
+    EXPECT_EQ(ok->text(), "OK");
+    ok->click();
+    EXPECT_FALSE(store.showingEmptyFolderAlert());
 }
 
 // A drag in editing mode moves the dragged application to where the one under the pointer is, both ways, and

@@ -65,5 +65,20 @@ TEST(PageTextsTest, EveryKeyThePagesUseIsInBothLanguages) {
     }
 }
 
+// A check for updates fetches nothing on this system: with a feed named, the message says where the feed is
+// and claims nothing of it.
+TEST(PageTextsTest, TheUpdateCheckSaysOnlyWhatItDid) {
+    for (const QString code : {"en", "uk"}) {
+        QFile file(QStringLiteral(TESSLY_SOURCE_DIR "/resources/") + code + ".lproj/Localizable.json");
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QJsonObject table = QJsonDocument::fromJson(file.readAll()).object();
+        EXPECT_FALSE(table.contains("update.unreachable")) << code.toStdString() << ": nothing was reached or not";
+        const QString named = table.value("update.not_checked").toString();
+        EXPECT_TRUE(named.contains("%@")) << code.toStdString() << ": the feed's address is shown";
+        EXPECT_FALSE(named.contains("could not") || named.contains(QString::fromUtf8("Не вдалося")))
+            << code.toStdString();
+    }
+}
+
 } // namespace
 } // namespace tessly

@@ -21,6 +21,7 @@
 #include "mainwindow/onboarding_view.h"
 #include "mainwindow/popup_settings_view.h"
 #include "mainwindow/settings_style.h"
+#include "mainwindow/toggle_switch.h"
 #include "model/folder_store.h"
 #include "platform/linux/symbol_images_linux.h"
 #include "platform/linux/system_linux.h"
@@ -185,6 +186,10 @@ int run(const QString& outputDirectory) {
             preview.useFolders(true);
             AppearanceSettingsView appearance(settings, preview.l10n, preview.store, preview.symbols, preview.icons);
             save(appearance, QStringLiteral("appearance") + suffix);
+            // The folder's tile with its applications' icons instead of its symbol.
+            appearance.folderIconSwitch()->click();
+            save(appearance, QStringLiteral("appearance-folder-symbol-off") + suffix);
+            appearance.folderIconSwitch()->click();
             appearance.setSelectedPreviewID(preview.store.folders().at(1).id);
             save(appearance, QStringLiteral("appearance-second-folder") + suffix);
             appearance.resize(appearance.sizeHint());
@@ -244,9 +249,52 @@ int run(const QString& outputDirectory) {
                     failures += window->grab().save(path) ? 0 : 1;
                     out << path << '\n';
                 }
+                // A symbol chosen while editing shows on the button and the tile before Done.
+                if (FolderCardView* card = list->cardOf(first)) {
+                    card->symbolButton()->click();
+                    if (auto* picker = card->findChild<IconPickerPopover*>()) {
+                        emit picker->iconSelected(QStringLiteral("star"));
+                        picker->close();
+                    }
+                    settle();
+                    const QString path =
+                        outputDirectory + QStringLiteral("/window-folders-card-editing-symbol") + suffix + ".png";
+                    failures += window->grab().save(path) ? 0 : 1;
+                    out << path << '\n';
+                }
                 if (FolderCardView* card = list->cardOf(first)) {
                     card->finishEditing();
                     card->setExpanded(false);
+                }
+                // Applications added to an open, empty card: the card grows to hold them and its buttons.
+                const QUuid second = preview.store.folders().at(1).id;
+                if (FolderCardView* card = list->cardOf(second)) {
+                    card->setExpanded(true);
+                    settle();
+                    preview.store.setAppPickerCallback({});
+                    for (QAbstractButton* button : card->findChildren<QAbstractButton*>()) {
+                        if (button->isVisible() && button->accessibleName() == preview.l10n.localizedString("Add")) {
+                            button->click();
+                        }
+                    }
+                    if (preview.store.appPickerCallback()) {
+                        QList<AppItem> chosen;
+                        for (const char* name : {"Mail", "Maps", "Notes", "Books", "Music", "Photos", "Clock"}) {
+                            chosen.append(AppItem{QUuid::createUuid(), QString::fromLatin1(name),
+                                                  QStringLiteral("app.example.") + name,
+                                                  QUrl::fromLocalFile(QStringLiteral("/nowhere/") + name + ".app")});
+                        }
+                        preview.store.appPickerCallback()(chosen);
+                    }
+                    preview.store.setShowingAppPicker(false);
+                    settle();
+                    const QString path =
+                        outputDirectory + QStringLiteral("/window-folders-card-apps-added") + suffix + ".png";
+                    failures += window->grab().save(path) ? 0 : 1;
+                    out << path << '\n';
+                    if (FolderCardView* shown = list->cardOf(second)) {
+                        shown->setExpanded(false);
+                    }
                 }
                 const auto grabAs = [&](const QString& name) {
                     settle();

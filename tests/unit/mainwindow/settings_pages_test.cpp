@@ -27,9 +27,13 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QMouseEvent>
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -48,6 +52,41 @@ public:
     void checkForUpdates() override { ++checks; }
     int checks = 0;
 };
+
+/// The control of the row or labelled group titled `title` on `page`.
+QWidget* controlTitled(QWidget& page, const QString& title) {
+    for (SettingsRow* row : page.findChildren<SettingsRow*>()) {
+        if (row->titleLabel()->text() == title) {
+            return row->control();
+        }
+    }
+    for (SettingsLabeledGroup* group : page.findChildren<SettingsLabeledGroup*>()) {
+        if (group->titleLabel()->text() == title) {
+            return group->content();
+        }
+    }
+    return nullptr;
+}
+
+/// Moves a control the way a user at the keyboard does: a switch flips, a slider or a choice goes to its far
+/// end (or back to the near one when it is there already).
+void driveByKeyboard(QWidget* control) {
+    if (qobject_cast<ToggleSwitch*>(control)) {
+        QTest::keyClick(control, Qt::Key_Space);
+    } else if (auto* slider = qobject_cast<NativeSlider*>(control)) {
+        const double before = slider->value();
+        QTest::keyClick(control, Qt::Key_End);
+        if (slider->value() == before) {
+            QTest::keyClick(control, Qt::Key_Home);
+        }
+    } else if (auto* picker = qobject_cast<SegmentedPicker*>(control)) {
+        const int before = picker->selectedIndex();
+        QTest::keyClick(control, Qt::Key_End);
+        if (picker->selectedIndex() == before) {
+            QTest::keyClick(control, Qt::Key_Home);
+        }
+    }
+}
 
 class SettingsPagesTest : public ::testing::Test, protected SettingsHarness {
 protected:
@@ -186,6 +225,77 @@ TEST_F(SettingsPagesTest, PopupColumnsOfferThreeToSixAndEachChoiceIsAnnouncedOnc
     expectAccessibleNames(page);
 }
 
+// Each control of the popup page writes its own setting, under its own key, and no other: a control wired to
+// its neighbour's setting fails here.
+TEST_F(SettingsPagesTest, EachPopupControlWritesItsOwnKey) {
+    PopupSettingsView page(*settings, l10n);
+    const QList<std::pair<const char*, const char*>> rows{
+        {"settings.popup.show_title", "popupShowTitle"},   {"settings.popup.show_names", "popupShowAppName"},
+        {"settings.popup.icon_size", "popupIconSize"},     {"settings.popup.columns", "popupColumns"},
+        {"settings.popup.opacity", "popupOpacity"},        {"settings.popup.position", "popupPosition"},
+        {"settings.popup.animation", "popupAnimationStyle"}, {"settings.popup.blur", "popupBlurStyle"}};
+    for (const auto& [title, key] : rows) {
+        QWidget* control = controlTitled(page, l10n.localizedString(QString::fromLatin1(title)));
+        ASSERT_NE(control, nullptr) << title;
+        const std::optional<PlistValue> before = defaults.object(QString::fromLatin1(key));
+        defaults.writes.clear();
+        driveByKeyboard(control);
+        EXPECT_EQ(defaults.writes, QStringList{QString::fromLatin1(key)}) << title;
+        EXPECT_TRUE(defaults.object(QString::fromLatin1(key)) != before) << title << ": a new value is stored";
+    }
+}
+
+// Each control of the tile page changes its own field of the shown folder's tile style in the folder file, and
+// no other.
+TEST_F(SettingsPagesTest, EachTileControlWritesItsOwnKeyOfTheFoldersTileStyle) {
+    addFolders();
+    AppFolder bordered = store.folders()[0];
+    bordered.tileStyle.borderEnabled = true; // so that the border's width and opacity can be moved
+    store.updateFolder(bordered);
+    AppearanceSettingsView page(*settings, l10n, store, symbols, icons);
+    const auto savedStyle = [this] {
+        const QJsonArray folders = QJsonDocument::fromJson(TempHome::read(store.saveURL())).array();
+        return folders.at(0).toObject().value("tileStyle").toObject();
+    };
+    const QList<std::pair<const char*, const char*>> rows{
+        {"settings.tile.folder_icon", "displayFolderIcon"},   {"settings.appearance.corner_radius", "cornerRadius"},
+        {"settings.appearance.tile_opacity", "opacity"},       {"settings.tile.border.width", "borderWidth"},
+        {"settings.tile.border.opacity", "borderOpacity"},     {"settings.tile.background_mode", "backgroundMode"},
+        {"settings.tile.border", "borderEnabled"}};
+    for (const auto& [title, key] : rows) {
+        QWidget* control = controlTitled(page, l10n.localizedString(QString::fromLatin1(title)));
+        ASSERT_NE(control, nullptr) << title;
+        const QJsonObject before = savedStyle();
+        driveByKeyboard(control);
+        const QJsonObject after = savedStyle();
+        QStringList changed;
+        for (auto it = after.begin(); it != after.end(); ++it) {
+            if (before.value(it.key()) != it.value()) {
+                changed.append(it.key());
+            }
+        }
+        EXPECT_EQ(changed, QStringList{QString::fromLatin1(key)}) << title;
+    }
+    page.colorCircles().at(static_cast<int>(TileBackground::green))->click();
+    EXPECT_EQ(savedStyle().value("backgroundStyle").toString(), "green");
+    EXPECT_EQ(store.folders()[1].tileStyle, TileStyleSettings{}) << "the other folder keeps its style";
+}
+
+// The switch for the folder's symbol shows the stored choice and the preview follows it.
+TEST_F(SettingsPagesTest, TheFolderSymbolSwitchShowsTheStoredChoiceOfEachFolder) {
+    addFolders();
+    AppFolder withSymbol = b;
+    withSymbol.tileStyle.displayFolderIcon = true;
+    store.updateFolder(withSymbol);
+    AppearanceSettingsView page(*settings, l10n, store, symbols, icons);
+    EXPECT_FALSE(page.folderIconSwitch()->isChecked());
+    QTest::keyClick(page.preview(), Qt::Key_Right);
+    EXPECT_TRUE(page.folderIconSwitch()->isChecked()) << "B's own choice";
+    EXPECT_EQ(page.folderIconSwitch()->accessibleName(), "Show folder symbol");
+    settings->setLanguage(AppLanguage::ukrainian);
+    EXPECT_EQ(page.folderIconSwitch()->accessibleName(), QString::fromUtf8("Показувати символ папки"));
+}
+
 TEST_F(SettingsPagesTest, ATileChangeReachesOnlyTheFolderThePreviewShows) {
     addFolders();
     AppearanceSettingsView page(*settings, l10n, store, symbols, icons);
@@ -255,6 +365,44 @@ TEST_F(SettingsPagesTest, AboutShowsTheBundlesVersionAndAsksTheUpdaterToCheck) {
     settings->setLanguage(AppLanguage::ukrainian);
     EXPECT_EQ(page.versionLabel()->text(), "Версія 2.4.1");
     expectAccessibleNames(page);
+}
+
+// The tagline says what Tessly does where it runs: no other platform's Dock.
+TEST_F(SettingsPagesTest, TheAboutTaglineNamesNoOtherPlatform) {
+    CountingUpdater updater;
+    AboutView page(*settings, l10n, bundle, updater);
+    EXPECT_EQ(page.taglineLabel()->text(), "Organize the Dock of your desktop with elegant app folders.");
+    settings->setLanguage(AppLanguage::ukrainian);
+    EXPECT_FALSE(page.taglineLabel()->text().contains("macOS")) << page.taglineLabel()->text().toStdString();
+    EXPECT_TRUE(page.taglineLabel()->text().contains("Dock"));
+}
+
+// Qt's own texts (a dialog's buttons) speak the chosen language, switched as the language changes; without
+// Qt's translation files they stay in English and nothing else happens.
+TEST_F(SettingsPagesTest, QtsOwnTextsFollowTheChosenLanguage) {
+    const auto cancelText = [] {
+        QDialogButtonBox box(QDialogButtonBox::Cancel);
+        return box.button(QDialogButtonBox::Cancel)->text().remove('&');
+    };
+    EXPECT_EQ(cancelText(), "Cancel");
+    EXPECT_FALSE(l10n.hasQtTranslation());
+    QDialogButtonBox shown(QDialogButtonBox::Cancel);
+    settings->setLanguage(AppLanguage::ukrainian);
+    ASSERT_TRUE(l10n.hasQtTranslation()) << "qtbase_uk.qm is installed with the program's dependencies";
+    EXPECT_EQ(cancelText(), QString::fromUtf8("Скасувати"));
+    QCoreApplication::processEvents(); // Qt tells its widgets of the change with a posted event
+    EXPECT_EQ(shown.button(QDialogButtonBox::Cancel)->text().remove('&'), QString::fromUtf8("Скасувати"))
+        << "a dialog already open follows too";
+    settings->setLanguage(AppLanguage::english);
+    EXPECT_FALSE(l10n.hasQtTranslation());
+    EXPECT_EQ(cancelText(), "Cancel");
+
+    // Where Qt's translations are missing.
+    Localization without(*settings, bundle, &console, home.path() + "/no-translations");
+    settings->setLanguage(AppLanguage::ukrainian);
+    EXPECT_FALSE(without.hasQtTranslation());
+    EXPECT_EQ(without.localizedString("settings.tab.general"), QString::fromUtf8("Загальні"))
+        << "the program's own texts do not depend on Qt's";
 }
 
 TEST_F(SettingsPagesTest, OnboardingRunsOnReturnAppliesTheWorkflowDefaultAndFinishesWithoutANewFolder) {

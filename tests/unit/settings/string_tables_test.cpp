@@ -105,7 +105,7 @@ QString expectedKinds(const QString& key) {
         key == "main.footer.in_dock") {
         return QStringLiteral("i");
     }
-    return key == "settings.about.version" || key == "update.unreachable" ? QStringLiteral("@") : QString();
+    return key == "settings.about.version" || key == "update.not_checked" ? QStringLiteral("@") : QString();
 }
 
 class StringTablesTest : public ::testing::TestWithParam<const char*> {

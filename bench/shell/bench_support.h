@@ -13,17 +13,17 @@
 #include "platform/paths.h"
 #include "platform/property_list.h"
 
+#include <QBuffer>
+#include <QColor>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QBuffer>
-#include <QColor>
 #include <QImage>
-#include <QtEndian>
-#include <QUrl>
-#include <QDeadlineTimer>
 #include <QTimer>
+#include <QUrl>
+#include <QtEndian>
 
 #include <algorithm>
 #include <cstdint>
@@ -112,11 +112,11 @@ inline bool runEventsUntil(const std::function<bool()>& done, int timeoutMs, int
 }
 
 /// `count` application bundles in the home's Applications folder, and a folder file holding them all in one
-/// folder. Without `icon` the bundles have no icon of their own (the generic one is drawn, as for most bundles
-/// made by tests); with it, each has that icns file.
+/// folder. Without `icon` the bundles have no icon of their own (the generic one is drawn, as for most
+/// bundles made by tests); with it, each has that icns file.
 [[nodiscard]] inline bool writeFolderOfApplications(const Paths& paths, const QString& home,
-                                                   const QUuid& folderId, int count = kApplicationsInFolder,
-                                                   const QByteArray& icon = {}) {
+                                                    const QUuid& folderId, int count = kApplicationsInFolder,
+                                                    const QByteArray& icon = {}) {
     AppFolder folder;
     folder.id = folderId;
     folder.name = QStringLiteral("Work");

@@ -310,7 +310,8 @@ void BM_HelperMemoryWithAFolderOf5000Applications(benchmark::State& state) {
             state.SkipWithError("the helper published no tile");
             return;
         }
-        state.counters["start_to_tile_ms"] = static_cast<double>(tiles.firstTileOf(helper.pid()) - start) / 1e6;
+        state.counters["start_to_tile_ms"] =
+            static_cast<double>(tiles.firstTileOf(helper.pid()) - start) / 1e6;
         (void)runEventsUntil([] { return false; }, kSettleMs, 100);
         reportMemory(state, "popup_open_", helper.pid());
         state.counters["popup_open_peak_rss_kB"] =

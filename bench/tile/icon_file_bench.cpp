@@ -44,7 +44,7 @@ QByteArray icns(const QList<std::pair<QByteArray, QByteArray>>& entries) {
 }
 
 QByteArray typicalIcns() {
-    const std::pair<const char*, int> sizes[] = {{"icp4", 16}, {"icp5", 32},  {"icp6", 64},  {"ic07", 128},
+    const std::pair<const char*, int> sizes[] = {{"icp4", 16},  {"icp5", 32},  {"icp6", 64},   {"ic07", 128},
                                                  {"ic08", 256}, {"ic09", 512}, {"ic10", 1024}, {"ic11", 32},
                                                  {"ic12", 64},  {"ic13", 256}};
     QList<std::pair<QByteArray, QByteArray>> entries;

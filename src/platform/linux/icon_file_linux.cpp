@@ -21,6 +21,9 @@ constexpr qsizetype kIcnsHeaderBytes = 8;
 constexpr int kMaximumIcnsBlocks = 256;
 /// Decoded images an icon keeps at most, besides the pixel limit: one per size it is drawn at, in practice.
 constexpr std::size_t kMaximumKeptImages = 4;
+/// An image of at most this many pixels (1 MB decoded) is decoded whole even when drawn smaller: the one
+/// decode then serves every size it is drawn at, and decoding it scaled would take as long each time.
+constexpr qint64 kWholeDecodePixels = 512 * 512;
 /// The side, in pixels, beyond which nothing is decoded (the square root of kMaximumIconImagePixels).
 constexpr int kMaximumIconSide = 2048;
 static_assert(qint64{kMaximumIconSide} * kMaximumIconSide == kMaximumIconImagePixels);
@@ -276,11 +279,16 @@ private:
                 return nullptr;
             }
             const QSize size = decodedSize(m_entries[*chosen], needed);
-            const auto kept = std::find_if(m_kept.begin(), m_kept.end(), [&](const Decoded& decoded) {
-                return decoded.entry == *chosen && decoded.size == size;
-            });
-            if (kept != m_kept.end()) {
-                return &*kept;
+            // Any bitmap of that image at least as large serves; the smallest of them.
+            const Decoded* kept = nullptr;
+            for (const Decoded& decoded : m_kept) {
+                if (decoded.entry == *chosen && sideOf(decoded.size) >= sideOf(size) &&
+                    (!kept || sideOf(decoded.size) < sideOf(kept->size))) {
+                    kept = &decoded;
+                }
+            }
+            if (kept) {
+                return kept;
             }
             if (const Decoded* decoded = decode(*chosen, size)) {
                 return decoded;
@@ -304,11 +312,12 @@ private:
         return largest;
     }
 
-    /// A vector image is rendered at the pixels needed, and an image whose reader decodes it scaled is
+    /// A vector image is rendered at the pixels needed, and a large image whose reader decodes it scaled is
     /// decoded no larger than they are; any other image at its own size.
     [[nodiscard]] static QSize decodedSize(const IconEntry& entry, double needed) {
         const int side = std::clamp(qCeil(needed), 1, kMaximumIconSide);
-        if (entry.vector || (entry.decodesScaled && sideOf(entry.size) > side)) {
+        if (entry.vector ||
+            (entry.decodesScaled && pixelsOf(entry.size) > kWholeDecodePixels && sideOf(entry.size) > side)) {
             return entry.size.scaled(side, side, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
         }
         return entry.size;

@@ -165,8 +165,17 @@ TEST(IconFileTest, WhatCanBeDecodedScaledIsDecodedAtTheSizeDrawn) {
     EXPECT_NEAR(drawn.blue(), 255, 2);
     EXPECT_EQ(iconDecodingForTesting(*large).decodedPixels - read, 64 * 64);
 
+    // A picture of 512 x 512 pixels or fewer is decoded whole, once, for every size it is drawn at.
+    const ImagePtr small = readIconData(png(256, Qt::red));
+    ASSERT_NE(small, nullptr);
+    EXPECT_EQ(iconDecodingForTesting(*small).decodedPixels, 256 * 256);
+    for (const int side : {64, 128, 256}) {
+        EXPECT_EQ(rasterize(*small, QSize(side, side)).pixel(side / 2, side / 2), qRgb(255, 0, 0));
+    }
+    EXPECT_EQ(iconDecodingForTesting(*small).decodes, 1);
+
     // Decoded scaled, a palette would lose its transparency: such an image is decoded whole.
-    QImage palette(256, 256, QImage::Format_Indexed8);
+    QImage palette(1024, 1024, QImage::Format_Indexed8);
     palette.setColorTable({qRgba(255, 0, 255, 128)});
     palette.fill(0);
     const ImagePtr indexed = readIconData(pngOf(palette));

@@ -3,11 +3,13 @@
 //
 //     auto* cell = new PopupAppIconView(app, icons, workspace, queue, [this] { onLaunch(); }, popup);
 //     cell->setGeometry(layout.cellRect(i).toRect());
-//     cell->setContent(iconRect, nameRect, elidedName, nameFont, nameColor);   // in the cell's coordinates
+//     cell->setContent(iconRect, nameRect, elidedName, nameFont, nameColor, focusRing);   // cell coordinates
 //
-// The icon is fetched once, when the cell is made. A click opens the application, activating it; when the
-// workspace reports success, `onLaunch` runs on the main queue (never while the cell is gone); on an error
-// nothing more happens. Main thread only.
+// The icon is fetched once, when the cell is made, and drawn into a bitmap of the icon's size, again only
+// when that size changes. A click opens the application, activating it; when the workspace reports success,
+// `onLaunch` runs on the main queue (never while the cell is gone); on an error nothing more happens. The
+// cell takes the keyboard focus by Tab (the popup moves it with the arrow keys), and shows it with a ring
+// around its icon, unless it came with the window's activation. Main thread only.
 #pragma once
 
 #include "model/app_folder.h"
@@ -38,9 +40,10 @@ public:
     ~PopupAppIconView() override;
 
     /// Where the icon and the name go, in the cell's coordinates; an empty `nameRect` shows no name.
-    /// `elidedName` is the name already cut to fit.
+    /// `elidedName` is the name already cut to fit; `focusRing` is drawn round the icon while the cell has
+    /// the keyboard focus.
     void setContent(const QRectF& iconRect, const QRectF& nameRect, const QString& elidedName,
-                    const QFont& nameFont, const QColor& nameColor);
+                    const QFont& nameFont, const QColor& nameColor, const QColor& focusRing);
 
     [[nodiscard]] const AppItem& app() const { return m_app; }
     /// The file path the cell opens and shows the icon of.
@@ -54,6 +57,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void launch();
@@ -70,7 +75,11 @@ private:
     QString m_elidedName;
     QFont m_nameFont;
     QColor m_nameColor;
+    QColor m_focusRing;
     double m_iconScale = 1.0;
+    /// Whether the focus ring shows: the cell has the focus, and it came from the keyboard (not the window's
+    /// activation).
+    bool m_showsFocus = false;
     QVariantAnimation* m_hoverAnimation = nullptr;
 };
 

@@ -61,6 +61,8 @@ struct PopupViewRequest {
     std::function<void()> onDismiss;
     /// Pins or unpins the popup; does nothing once the delegate or the panel is gone.
     std::function<void(bool)> onTogglePin;
+    /// The tallest the panel may be where it opens: the room its screen leaves it.
+    std::optional<double> maximumHeight;
 };
 using PopupViewFactory = std::function<std::unique_ptr<QWidget>(const PopupViewRequest&)>;
 /// Shows the main window at a page (the main window's controller); nothing while there is no window.

@@ -60,7 +60,8 @@ void AppDelegate::showPopup(const AppFolder& folder) {
                                  if (self) {
                                      self->setPopupPinned(pinned);
                                  }
-                             }};
+                             },
+                             popupMaximumHeight(placementInput(QSizeF()), m_dockMemory)};
     std::unique_ptr<QWidget> view = m_popupViewFactory ? m_popupViewFactory(request) : nullptr;
     m_popupView = view.get();
     m_popupPanel->setContent(std::move(view));

@@ -184,11 +184,6 @@ FolderPopupView::FolderPopupView(AppFolder folder, DockEdge dockEdge, std::optio
 
     // Cells are made as their rows come into view.
     m_cells.fill(nullptr, m_folder.apps.size());
-    m_scrollBar = new QScrollBar(Qt::Vertical, this);
-    m_scrollBar->setFocusPolicy(Qt::NoFocus);
-    m_scrollBar->setSingleStep(1);
-    m_scrollBar->hide();
-    connect(m_scrollBar, &QScrollBar::valueChanged, this, [this](int row) { scrollToRow(row); });
     auto* pin = new PopupPinButton(symbols, this);
     connect(pin, &QAbstractButton::clicked, this, [this] { togglePin(); });
     m_pinButton = pin;
@@ -382,14 +377,27 @@ void FolderPopupView::placeCells() {
         cell->setVisible(shown);
     }
     // Above the cells made since, whose widgets may reach into the inset.
-    m_scrollBar->raise();
+    if (m_scrollBar) {
+        m_scrollBar->raise();
+    }
 }
 
 void FolderPopupView::updateScrollBar() {
-    m_scrollBar->setVisible(m_layout.scrolls());
     if (!m_layout.scrolls()) {
+        if (m_scrollBar) {
+            m_scrollBar->hide();
+        }
         return;
     }
+    // Made the first time it is needed: most folders fit, and their popups open faster without it.
+    if (!m_scrollBar) {
+        m_scrollBar = new QScrollBar(Qt::Vertical, this);
+        m_scrollBar->setFocusPolicy(Qt::NoFocus);
+        m_scrollBar->setSingleStep(1);
+        connect(m_scrollBar, &QScrollBar::valueChanged, this, [this](int row) { scrollToRow(row); });
+    }
+    m_scrollBar->show();
+    m_scrollBar->raise();
     const QSignalBlocker quiet(m_scrollBar);
     m_scrollBar->setGeometry(m_layout.scrollBarRect.toRect());
     m_scrollBar->setRange(0, static_cast<int>(m_layout.maximumFirstRow()));
@@ -414,7 +422,7 @@ void FolderPopupView::scrollToRow(qsizetype row) {
         return;
     }
     m_firstRow = first;
-    {
+    if (m_scrollBar) {
         const QSignalBlocker quiet(m_scrollBar);
         m_scrollBar->setValue(static_cast<int>(m_firstRow));
     }
@@ -463,6 +471,10 @@ void FolderPopupView::wheelEvent(QWheelEvent* event) {
 }
 
 bool FolderPopupView::eventFilter(QObject* watched, QEvent* event) {
+    // Every event of every cell passes here: only these two are of interest.
+    if (event->type() != QEvent::FocusIn && event->type() != QEvent::KeyPress) {
+        return QWidget::eventFilter(watched, event);
+    }
     const auto* cell = qobject_cast<PopupAppIconView*>(watched);
     const qsizetype index = cell ? m_cells.indexOf(cell) : -1;
     if (index < 0) {
@@ -470,9 +482,6 @@ bool FolderPopupView::eventFilter(QObject* watched, QEvent* event) {
     }
     if (event->type() == QEvent::FocusIn) {
         scrollToCell(index);
-        return false;
-    }
-    if (event->type() != QEvent::KeyPress) {
         return false;
     }
     const auto* key = static_cast<const QKeyEvent*>(event);

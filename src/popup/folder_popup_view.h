@@ -108,7 +108,7 @@ public:
     void scrollToRow(qsizetype row);
     /// Scrolls the grid, as little as it takes, so that the cell of the application at `index` is shown.
     void scrollToCell(qsizetype index);
-    /// The grid's scroll bar: shown only when some rows are out of view.
+    /// The grid's scroll bar, shown while some rows are out of view; none until that first happens.
     [[nodiscard]] QScrollBar* scrollBar() const { return m_scrollBar; }
     /// The title as drawn: cut at its tail to fit.
     [[nodiscard]] const QString& elidedTitle() const { return m_elidedTitle; }

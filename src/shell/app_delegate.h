@@ -199,7 +199,11 @@ private:
     void registerObservers(bool mainApplication);
     void installOutsideClickMonitor();
     void removeOutsideClickMonitor();
-    [[nodiscard]] PopupPlacementInput placementInput(const QSizeF& size) const;
+    /// The Dock's values placement needs, read from its preferences (a file read each time).
+    [[nodiscard]] DockValues dockValues() const;
+    [[nodiscard]] PopupPlacementInput placementInput(const QSizeF& size, const DockValues& dock) const;
+    /// updatePopupFrame() with the Dock's values read already.
+    void updatePopupFrame(const DockValues& dock);
     void publishArrowOffset(std::optional<double> offset);
     [[nodiscard]] WindowAppearance popupAppearance() const;
     void startDockStateWatcher();

@@ -1,5 +1,5 @@
 // What the shell's benchmarks share: a monotonic clock, percentiles of samples, waiting for a condition with a
-// deadline while the event loop runs, and a temporary home's folder of nine applications and helper bundle.
+// deadline while the event loop runs, and a temporary home's folder of applications and helper bundle.
 //
 //     const std::int64_t start = monotonicNanoseconds();
 //     if (!runEventsUntil([&] { return painted; }, 5'000)) state.SkipWithError("never painted");
@@ -13,13 +13,17 @@
 #include "platform/paths.h"
 #include "platform/property_list.h"
 
+#include <QBuffer>
+#include <QColor>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QUrl>
-#include <QDeadlineTimer>
+#include <QImage>
 #include <QTimer>
+#include <QUrl>
+#include <QtEndian>
 
 #include <algorithm>
 #include <cstdint>
@@ -86,24 +90,54 @@ inline bool runEventsUntil(const std::function<bool()>& done, int timeoutMs, int
                                  PlistFormat::Xml);
 }
 
-/// Nine application bundles in the home's Applications folder (no icons of their own: the generic one is
-/// drawn) and a folder that holds them, in the folder file.
+/// An icns of four sizes (16, 32, 128 and 256 pixels, PNG entries), as small applications ship.
+[[nodiscard]] inline QByteArray smallApplicationIcns() {
+    const auto bigEndian = [](qsizetype value) {
+        QByteArray bytes(4, '\0');
+        qToBigEndian(static_cast<quint32>(value), bytes.data());
+        return bytes;
+    };
+    QByteArray body;
+    const std::pair<const char*, int> sizes[] = {{"icp4", 16}, {"icp5", 32}, {"ic07", 128}, {"ic08", 256}};
+    for (const auto& [type, side] : sizes) {
+        QImage image(side, side, QImage::Format_ARGB32);
+        image.fill(QColor(40, 120, 220));
+        QByteArray picture;
+        QBuffer buffer(&picture);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        body += QByteArray(type) + bigEndian(8 + picture.size()) + picture;
+    }
+    return "icns" + bigEndian(8 + body.size()) + body;
+}
+
+/// `count` application bundles in the home's Applications folder, and a folder file holding them all in one
+/// folder. Without `icon` the bundles have no icon of their own (the generic one is drawn, as for most
+/// bundles made by tests); with it, each has that icns file.
 [[nodiscard]] inline bool writeFolderOfApplications(const Paths& paths, const QString& home,
-                                                   const QUuid& folderId) {
+                                                    const QUuid& folderId, int count = kApplicationsInFolder,
+                                                    const QByteArray& icon = {}) {
     AppFolder folder;
     folder.id = folderId;
     folder.name = QStringLiteral("Work");
     folder.isInDock = true;
-    for (int i = 1; i <= kApplicationsInFolder; ++i) {
+    for (int i = 1; i <= count; ++i) {
         const QString name = QStringLiteral("Application %1").arg(i);
         const QString bundle = home + QStringLiteral("/Applications/") + name + QStringLiteral(".app");
         const QString identifier = QStringLiteral("app.example.application%1").arg(i);
+        PlistDictionary info{{"CFBundleIdentifier", identifier},
+                             {"CFBundleName", name},
+                             {"CFBundleExecutable", "application"}};
+        if (!icon.isEmpty()) {
+            info.set("CFBundleIconFile", QStringLiteral("application.icns"));
+            QDir().mkpath(bundle + QStringLiteral("/Contents/Resources"));
+            QFile file(bundle + QStringLiteral("/Contents/Resources/application.icns"));
+            if (!file.open(QIODevice::WriteOnly) || file.write(icon) != icon.size()) {
+                return false;
+            }
+        }
         if (!QDir().mkpath(bundle + QStringLiteral("/Contents/MacOS")) ||
-            !writePropertyListFile(bundle + QStringLiteral("/Contents/Info.plist"),
-                                   PlistDictionary{{"CFBundleIdentifier", identifier},
-                                                   {"CFBundleName", name},
-                                                   {"CFBundleExecutable", "application"}},
-                                   PlistFormat::Xml)) {
+            !writePropertyListFile(bundle + QStringLiteral("/Contents/Info.plist"), info, PlistFormat::Xml)) {
             return false;
         }
         folder.apps.push_back(AppItem{makeUuid(), name, identifier, QUrl::fromLocalFile(bundle + "/")});

@@ -6,9 +6,11 @@
 //   - a helper's idle memory: started as a click on its tile starts it (the popup opens at once), its popup
 //     closed by reopen requests on the bus, then Private_Dirty and Pss from /proc/PID/smaps_rollup;
 //   - the idle wake-ups of that helper and of a main application with an empty folder file: the context
-//     switches of all the process's threads over 20 s in which nothing happens.
+//     switches of all the process's threads over 20 s in which nothing happens;
+//   - the memory of a helper whose folder holds 5,000 applications, each with an icns of four sizes, with its
+//     popup open (started by a click) and its peak resident memory until then.
 // The helper bundle is a copy of the built Tessly.app in the home's Helpers folder with the folder's
-// identifier in its Info.plist; the folder holds nine applications.
+// identifier in its Info.plist; the folder holds nine applications unless said otherwise.
 //
 // Needs the session bus:
 //
@@ -51,6 +53,9 @@ constexpr int kSettleMs = 1'000;
 constexpr int kMainStartupSettleMs = 7'000;
 // The idle period whose wake-ups are counted.
 constexpr int kIdleMs = 20'000;
+// A folder of this many applications, each with an icns of four sizes; its helper may take long to start.
+constexpr int kLargeFolderApplications = 5'000;
+constexpr int kLargeFolderDeadlineMs = 120'000;
 
 /// The TileContentChanged signals on the session bus, by the process that sent them: when the first arrived.
 class TileListener final : public QObject {
@@ -86,16 +91,18 @@ private:
     QHash<qint64, std::int64_t> m_firstTile;
 };
 
-/// A temporary home with a folder of nine applications and its helper, a copy of the built bundle.
+/// A temporary home with a folder of applications (nine, without icons of their own, unless told otherwise)
+/// and its helper, a copy of the built bundle.
 class HelperHome {
 public:
-    HelperHome() : m_folderId(makeUuid()) {
+    explicit HelperHome(int applications = bench::kApplicationsInFolder, const QByteArray& icon = {})
+        : m_folderId(makeUuid()) {
         QDir().mkpath(m_paths.helpersDirectory());
         m_ready =
             QProcess::execute(QStringLiteral("cp"),
                               {QStringLiteral("-a"), QStringLiteral(TESSLY_BUNDLE_DIR), helperPath()}) == 0 &&
             bench::writeHelperInfo(helperPath(), m_folderId) &&
-            bench::writeFolderOfApplications(m_paths, m_home.path(), m_folderId) &&
+            bench::writeFolderOfApplications(m_paths, m_home.path(), m_folderId, applications, icon) &&
             // Pages of a file just written stay dirty in the page cache until written back, and smaps
             // counts the executable's mapped pages as the process's private dirty memory meanwhile
             // (some 700 kB): the copy is written out first, as a helper built a while ago would be.
@@ -288,6 +295,32 @@ void BM_HelperIdleMemoryAndWakeups(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_HelperIdleMemoryAndWakeups)->Iterations(1)->Unit(benchmark::kSecond);
+
+void BM_HelperMemoryWithAFolderOf5000Applications(benchmark::State& state) {
+    TileListener tiles;
+    HelperHome home(kLargeFolderApplications, bench::smallApplicationIcns());
+    if (!readyToMeasure(state, tiles, home)) {
+        return;
+    }
+    for (auto _ : state) {
+        const std::int64_t start = monotonicNanoseconds();
+        // As a click on its tile starts it: the popup opens at once.
+        ProgramProcess helper(home.home(), home.helperPath(), {});
+        if (!runEventsUntil([&] { return tiles.firstTileOf(helper.pid()) != 0 || !helper.isRunning(); },
+                            kLargeFolderDeadlineMs, 20) ||
+            !helper.isRunning()) {
+            state.SkipWithError("the helper published no tile");
+            return;
+        }
+        state.counters["start_to_tile_ms"] =
+            static_cast<double>(tiles.firstTileOf(helper.pid()) - start) / 1e6;
+        (void)runEventsUntil([] { return false; }, kSettleMs, 100);
+        reportMemory(state, "popup_open_", helper.pid());
+        state.counters["popup_open_peak_rss_kB"] =
+            static_cast<double>(procField(QStringLiteral("/proc/%1/status").arg(helper.pid()), "VmHWM"));
+    }
+}
+BENCHMARK(BM_HelperMemoryWithAFolderOf5000Applications)->Iterations(1)->Unit(benchmark::kSecond);
 
 void BM_MainApplicationIdleWakeups(benchmark::State& state) {
     QTemporaryDir home;

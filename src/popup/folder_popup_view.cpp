@@ -8,9 +8,13 @@
 #include <QAbstractButton>
 #include <QFontMetricsF>
 #include <QGraphicsEffect>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPolygon>
+#include <QScrollBar>
+#include <QSignalBlocker>
 #include <QVariantAnimation>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -166,21 +170,21 @@ private:
 
 } // namespace
 
-FolderPopupView::FolderPopupView(AppFolder folder, DockEdge dockEdge, std::function<void()> onDismiss,
-                                 std::function<void(bool)> onTogglePin, AppSettings& settings,
-                                 const WorkspaceIcons& icons, const SymbolImages& symbols,
-                                 Workspace& workspace, MainQueue& queue, Console& console, QWidget* parent)
-    : QWidget(parent), m_folder(std::move(folder)), m_dockEdge(dockEdge), m_onDismiss(std::move(onDismiss)),
-      m_onTogglePin(std::move(onTogglePin)), m_settings(settings), m_symbols(symbols),
+FolderPopupView::FolderPopupView(AppFolder folder, DockEdge dockEdge, std::optional<double> maximumHeight,
+                                 std::function<void()> onDismiss, std::function<void(bool)> onTogglePin,
+                                 AppSettings& settings, const WorkspaceIcons& icons,
+                                 const SymbolImages& symbols, Workspace& workspace, MainQueue& queue,
+                                 Console& console, QWidget* parent)
+    : QWidget(parent), m_folder(std::move(folder)), m_dockEdge(dockEdge), m_maximumHeight(maximumHeight),
+      m_onDismiss(std::move(onDismiss)), m_onTogglePin(std::move(onTogglePin)), m_settings(settings),
+      m_icons(icons), m_symbols(symbols), m_workspace(workspace), m_queue(queue), m_console(console),
       m_arrowAnimation(new QVariantAnimation(this)) {
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_NoSystemBackground);
     setAutoFillBackground(false);
 
-    for (const AppItem& app : m_folder.apps) {
-        m_cells.append(new PopupAppIconView(
-            app, icons, workspace, queue, console, [this] { onLaunch(); }, this));
-    }
+    // Cells are made as their rows come into view.
+    m_cells.fill(nullptr, m_folder.apps.size());
     auto* pin = new PopupPinButton(symbols, this);
     connect(pin, &QAbstractButton::clicked, this, [this] { togglePin(); });
     m_pinButton = pin;
@@ -211,7 +215,15 @@ FolderPopupView::FolderPopupView(AppFolder folder, DockEdge dockEdge, std::funct
     relayout();
 }
 
-FolderPopupView::~FolderPopupView() = default;
+FolderPopupView::~FolderPopupView() {
+    // The cells go with the view's children; their focus changes on the way must not reach this view's
+    // filter.
+    for (PopupAppIconView* cell : std::as_const(m_cells)) {
+        if (cell) {
+            cell->removeEventFilter(this);
+        }
+    }
+}
 
 QSize FolderPopupView::sizeHint() const {
     return {static_cast<int>(std::ceil(m_layout.panelSize.width())),
@@ -274,7 +286,11 @@ void FolderPopupView::relayout() {
     }
     input.position = m_settings.popupPosition();
     input.dockEdge = m_dockEdge;
+    input.maximumHeight = m_maximumHeight;
+    // The application first in view stays in view when the columns or the rows that fit change.
+    const qsizetype firstShown = m_firstRow * m_layout.columns;
     m_layout = popupLayout(input);
+    m_firstRow = std::clamp<qsizetype>(firstShown / m_layout.columns, 0, m_layout.maximumFirstRow());
     m_header =
         showsTitle ? popupHeaderLayout(m_layout.headerRect, titleLineHeight, showsPin) : PopupHeaderLayout{};
     m_elidedTitle =
@@ -283,23 +299,19 @@ void FolderPopupView::relayout() {
                                                           m_header.titleRect.width())
             : QString();
 
-    // A cell's widget reaches a little beyond its slot, into the gaps, so the grown icon of a hovered cell is
-    // not clipped; its hit area stays the slot (the gaps are at least 8 points).
-    const int growth = static_cast<int>(std::ceil(iconSize * (kPopupHoveredIconScale - 1) / 2));
-    const QFontMetricsF nameMetrics(nameFont);
-    for (qsizetype i = 0; i < m_cells.size(); ++i) {
-        const QRectF slot = m_layout.cellRect(i);
-        const QRect geometry = slot.toRect().adjusted(-growth, -growth, growth, growth);
-        const QPointF origin = geometry.topLeft();
-        const QRectF nameRect =
-            showsNames ? m_layout.nameRect(i, iconSize, nameLineHeight).translated(-origin) : QRectF();
-        m_cells[i]->setGeometry(geometry);
-        m_cells[i]->setContent(
-            m_layout.iconRect(i, iconSize).translated(-origin), nameRect,
-            showsNames ? nameMetrics.elidedText(displayedName(m_cells[i]->app().name), Qt::ElideRight, nameRect.width())
-                       : QString(),
-            nameFont, m_colors.appName);
-    }
+    // A cell's widget reaches a little beyond its slot, into the gaps, so neither the grown icon of a hovered
+    // cell nor the focus ring round an icon is clipped; no further than half the narrowest gap (8 points), so
+    // cells never overlap.
+    const int growth = std::max(static_cast<int>(std::ceil(iconSize * (kPopupHoveredIconScale - 1) / 2)),
+                                static_cast<int>(kPopupFocusRingReach));
+    m_cellStyle.iconSize = iconSize;
+    m_cellStyle.nameLineHeight = showsNames ? std::optional<double>(nameLineHeight) : std::nullopt;
+    m_cellStyle.nameFont = nameFont;
+    m_cellStyle.nameColor = m_colors.appName;
+    m_cellStyle.focusRing = m_colors.focusRing;
+    m_cellStyle.growth = growth;
+    placeCells();
+    updateScrollBar();
 
     m_closeButton->setVisible(showsTitle);
     m_closeButton->setGeometry(m_header.closeRect.toRect());
@@ -312,6 +324,204 @@ void FolderPopupView::relayout() {
     updateOutline();
     updateGeometry();
     resize(sizeHint());
+}
+
+void FolderPopupView::placeCells() {
+    const qsizetype count = m_cells.size();
+    const qsizetype columns = m_layout.columns;
+    const qsizetype firstShown = std::min(m_firstRow * columns, count);
+    const qsizetype endShown = std::min((m_firstRow + m_layout.shownRowCount) * columns, count);
+    // One row on either side is made ahead, so a scroll by a row shows icons at once.
+    const qsizetype firstMade = std::max<qsizetype>(firstShown - columns, 0);
+    const qsizetype endMade = std::min(endShown + columns, count);
+    for (qsizetype i = 0; i < count; ++i) {
+        PopupAppIconView*& cell = m_cells[i];
+        if (cell && (i < firstMade || i >= endMade)) {
+            // A focused cell scrolled away gives the focus up; hidden with it, it would pass it on to the
+            // next cell, which would scroll the grid back.
+            if (cell->hasFocus()) {
+                cell->clearFocus();
+            }
+            // Later, not now: the cell may be the one whose event (a wheel turn, a key) scrolled the grid.
+            cell->removeEventFilter(this);
+            cell->hide();
+            cell->deleteLater();
+            cell = nullptr;
+        }
+    }
+    const QPointF scrolled(0, -static_cast<double>(m_firstRow) * m_layout.rowPitch());
+    const CellStyle& style = m_cellStyle;
+    const QFontMetricsF nameMetrics(style.nameFont);
+    for (qsizetype i = firstMade; i < endMade; ++i) {
+        PopupAppIconView*& cell = m_cells[i];
+        if (!cell) {
+            cell = new PopupAppIconView(
+                m_folder.apps[i], m_icons, m_workspace, m_queue, m_console, [this] { onLaunch(); }, this);
+            cell->installEventFilter(this);
+        }
+        const QRectF slot = m_layout.cellRect(i).translated(scrolled);
+        const QRect geometry =
+            slot.toRect().adjusted(-style.growth, -style.growth, style.growth, style.growth);
+        const QPointF toCell = scrolled - QPointF(geometry.topLeft());
+        const QRectF nameRect =
+            style.nameLineHeight
+                ? m_layout.nameRect(i, style.iconSize, *style.nameLineHeight).translated(toCell)
+                : QRectF();
+        cell->setGeometry(geometry);
+        cell->setContent(m_layout.iconRect(i, style.iconSize).translated(toCell), nameRect,
+                         style.nameLineHeight
+                             ? nameMetrics.elidedText(displayedName(cell->app().name), Qt::ElideRight, nameRect.width())
+                             : QString(),
+                         style.nameFont, style.nameColor, style.focusRing);
+        const bool shown = i >= firstShown && i < endShown;
+        if (!shown && cell->hasFocus()) {
+            cell->clearFocus();
+        }
+        cell->setVisible(shown);
+    }
+    // Above the cells made since, whose widgets may reach into the inset.
+    if (m_scrollBar) {
+        m_scrollBar->raise();
+    }
+}
+
+void FolderPopupView::updateScrollBar() {
+    if (!m_layout.scrolls()) {
+        if (m_scrollBar) {
+            m_scrollBar->hide();
+        }
+        return;
+    }
+    // Made the first time it is needed: most folders fit, and their popups open faster without it.
+    if (!m_scrollBar) {
+        m_scrollBar = new QScrollBar(Qt::Vertical, this);
+        m_scrollBar->setFocusPolicy(Qt::NoFocus);
+        m_scrollBar->setSingleStep(1);
+        connect(m_scrollBar, &QScrollBar::valueChanged, this, [this](int row) { scrollToRow(row); });
+    }
+    m_scrollBar->show();
+    m_scrollBar->raise();
+    const QSignalBlocker quiet(m_scrollBar);
+    m_scrollBar->setGeometry(m_layout.scrollBarRect.toRect());
+    m_scrollBar->setRange(0, static_cast<int>(m_layout.maximumFirstRow()));
+    m_scrollBar->setPageStep(static_cast<int>(m_layout.shownRowCount));
+    m_scrollBar->setValue(static_cast<int>(m_firstRow));
+    const int radius = static_cast<int>(kPopupScrollBarWidth / 2);
+    // Only the knob is drawn: a slim rounded bar in the appearance's tint, without arrows or a track.
+    m_scrollBar->setStyleSheet(
+        QStringLiteral(
+            "QScrollBar:vertical { background: transparent; width: %1px; margin: 0; border: none; }"
+            "QScrollBar::handle:vertical { background: %2; border-radius: %3px; min-height: 24px; }"
+            "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; border: none; }"
+            "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }")
+            .arg(static_cast<int>(kPopupScrollBarWidth))
+            .arg(m_colors.scrollKnob.name(QColor::HexArgb))
+            .arg(radius));
+}
+
+void FolderPopupView::scrollToRow(qsizetype row) {
+    const qsizetype first = std::clamp<qsizetype>(row, 0, m_layout.maximumFirstRow());
+    if (first == m_firstRow) {
+        return;
+    }
+    m_firstRow = first;
+    if (m_scrollBar) {
+        const QSignalBlocker quiet(m_scrollBar);
+        m_scrollBar->setValue(static_cast<int>(m_firstRow));
+    }
+    placeCells();
+}
+
+void FolderPopupView::scrollToCell(qsizetype index) {
+    if (index < 0 || index >= m_cells.size()) {
+        return;
+    }
+    const qsizetype row = index / m_layout.columns;
+    if (row < m_firstRow) {
+        scrollToRow(row);
+    } else if (row >= m_firstRow + m_layout.shownRowCount) {
+        scrollToRow(row - m_layout.shownRowCount + 1);
+    }
+}
+
+void FolderPopupView::focusCell(qsizetype index) {
+    scrollToCell(index);
+    if (index >= 0 && index < m_cells.size() && m_cells[index]) {
+        m_cells[index]->setFocus(Qt::TabFocusReason);
+    }
+}
+
+void FolderPopupView::wheelEvent(QWheelEvent* event) {
+    if (!m_layout.scrolls()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    // A notch of a wheel (120 units) scrolls a row; a touchpad's small steps add up to one.
+    constexpr int kAnglePerRow = 120;
+    m_wheelAngle += event->angleDelta().y();
+    const int rows = m_wheelAngle / kAnglePerRow;
+    if (rows == 0) {
+        return;
+    }
+    m_wheelAngle -= rows * kAnglePerRow;
+    const qsizetype before = m_firstRow;
+    scrollToRow(m_firstRow - rows);
+    if (m_firstRow == before) {
+        // At an end of the grid, turns further on do not store up.
+        m_wheelAngle = 0;
+    }
+}
+
+bool FolderPopupView::eventFilter(QObject* watched, QEvent* event) {
+    // Every event of every cell passes here: only these two are of interest.
+    if (event->type() != QEvent::FocusIn && event->type() != QEvent::KeyPress) {
+        return QWidget::eventFilter(watched, event);
+    }
+    const auto* cell = qobject_cast<PopupAppIconView*>(watched);
+    const qsizetype index = cell ? m_cells.indexOf(cell) : -1;
+    if (index < 0) {
+        return QWidget::eventFilter(watched, event);
+    }
+    if (event->type() == QEvent::FocusIn) {
+        scrollToCell(index);
+        return false;
+    }
+    const auto* key = static_cast<const QKeyEvent*>(event);
+    const qsizetype columns = m_layout.columns;
+    const qsizetype last = m_cells.size() - 1;
+    switch (key->key()) {
+    case Qt::Key_Left:
+        focusCell(std::max<qsizetype>(index - 1, 0));
+        return true;
+    case Qt::Key_Right:
+        focusCell(std::min(index + 1, last));
+        return true;
+    case Qt::Key_Up:
+        focusCell(index - columns >= 0 ? index - columns : index);
+        return true;
+    case Qt::Key_Down:
+        focusCell(index + columns <= last ? index + columns : index);
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        m_cells[index]->click();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool FolderPopupView::focusNextPrevChild(bool next) {
+    // Tab runs through every application, made or not yet; past the first or the last it leaves the grid.
+    auto* focused = qobject_cast<PopupAppIconView*>(focusWidget());
+    const qsizetype index = focused ? m_cells.indexOf(focused) : -1;
+    const qsizetype target = index + (next ? 1 : -1);
+    if (index >= 0 && target >= 0 && target < m_cells.size()) {
+        focusCell(target);
+        return true;
+    }
+    return QWidget::focusNextPrevChild(next);
 }
 
 void FolderPopupView::updateOutline() {

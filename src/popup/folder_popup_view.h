@@ -2,7 +2,7 @@
 // above it), its shadows and border, the header with the folder's name, pin and close buttons, and the grid
 // of the folder's applications.
 //
-//     auto* view = new FolderPopupView(folder, dockEdge, [this] { closePopup(); },
+//     auto* view = new FolderPopupView(folder, dockEdge, roomOnScreen, [this] { closePopup(); },
 //                                      [this](bool pinned) { setPinned(pinned); }, settings, icons,
 //                                      symbols, workspace, queue, console, panel);
 //     view->setCompositorIsRunning(compositorOwnsSelection);   // the panel's answer
@@ -16,6 +16,12 @@
 // theme or the arrow offset lays the view out again, and sizeHint() follows (the panel resizes on
 // `windowShapeChanged`). All measurements come from popupLayout() and popupHeaderLayout(); the view only
 // places and draws.
+//
+// The panel is never taller than the room it is given: a grid with more rows than fit shows the rows that do
+// and scrolls by whole rows, with the mouse wheel, its slim scroll bar, or the keyboard (a cell that takes
+// the focus, by Tab or the arrow keys, is scrolled into view). Only the rows shown, and one on either side,
+// have cells: a cell reads its application's icon when it is made and is let go, icon and all, once its row
+// is further out of view.
 //
 // Two materials. Over a compositor the plate is translucent, its shadows fall into the transparent margin,
 // and the panel may ask the compositor to blur behind blurRegion(). Without one, translucent pixels would be
@@ -39,8 +45,10 @@
 #include <QRegion>
 #include <QWidget>
 #include <functional>
+#include <optional>
 
 class QAbstractButton;
+class QScrollBar;
 class QVariantAnimation;
 
 namespace tessly {
@@ -57,13 +65,14 @@ class FolderPopupView final : public QWidget {
     Q_OBJECT
 
 public:
-    /// `dockEdge` is the side of the arrow when the popup sits above the Dock. `onDismiss` closes the popup
-    /// (close button; after a launch unless pinned); `onTogglePin` hears each new pinned state. A launch that
-    /// fails is reported on `console` and leaves the popup open.
-    FolderPopupView(AppFolder folder, DockEdge dockEdge, std::function<void()> onDismiss,
-                    std::function<void(bool pinned)> onTogglePin, AppSettings& settings,
-                    const WorkspaceIcons& icons, const SymbolImages& symbols, Workspace& workspace,
-                    MainQueue& queue, Console& console, QWidget* parent = nullptr);
+    /// `dockEdge` is the side of the arrow when the popup sits above the Dock; `maximumHeight` the tallest
+    /// the panel may be (none: no limit). `onDismiss` closes the popup (close button; after a launch unless
+    /// pinned); `onTogglePin` hears each new pinned state. A launch that fails is reported on `console` and
+    /// leaves the popup open.
+    FolderPopupView(AppFolder folder, DockEdge dockEdge, std::optional<double> maximumHeight,
+                    std::function<void()> onDismiss, std::function<void(bool pinned)> onTogglePin,
+                    AppSettings& settings, const WorkspaceIcons& icons, const SymbolImages& symbols,
+                    Workspace& workspace, MainQueue& queue, Console& console, QWidget* parent = nullptr);
     ~FolderPopupView() override;
 
     /// The panel's fitting size: the plate and the 24-point margin around it.
@@ -94,8 +103,17 @@ public:
     /// The plate's outline in the view's coordinates.
     [[nodiscard]] const QPainterPath& outline() const { return m_outline; }
     [[nodiscard]] const PopupMaterial& material() const { return m_material; }
-    /// The grid's cells, in folder order.
+    /// The grid's cells by their application's place in the folder; null where no cell is made (a row more
+    /// than one away from those shown).
     [[nodiscard]] const QList<PopupAppIconView*>& cells() const { return m_cells; }
+    /// The first row the grid shows.
+    [[nodiscard]] qsizetype firstShownRow() const { return m_firstRow; }
+    /// Scrolls the grid so that `row` is the first shown, as far as the rows go.
+    void scrollToRow(qsizetype row);
+    /// Scrolls the grid, as little as it takes, so that the cell of the application at `index` is shown.
+    void scrollToCell(qsizetype index);
+    /// The grid's scroll bar, shown while some rows are out of view; none until that first happens.
+    [[nodiscard]] QScrollBar* scrollBar() const { return m_scrollBar; }
     /// The title as drawn: cut at its tail to fit.
     [[nodiscard]] const QString& elidedTitle() const { return m_elidedTitle; }
     /// Whether the header shows the pin button (only in the centred position).
@@ -108,9 +126,29 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
+    /// How a cell shows its application, as the last layout decided.
+    struct CellStyle {
+        double iconSize = 0;
+        std::optional<double> nameLineHeight;
+        QFont nameFont;
+        QColor nameColor;
+        QColor focusRing;
+        /// How far a cell's widget reaches beyond its slot: room for a hovered icon grown and a focus ring.
+        int growth = 0;
+    };
+
     void relayout();
+    /// Makes the cells of the rows shown and of one row on either side, lets go of the others, and places
+    /// them for the current scroll.
+    void placeCells();
+    void updateScrollBar();
+    /// Moves the keyboard focus to the cell of the application at `index`, scrolling it into view.
+    void focusCell(qsizetype index);
     void updateOutline();
     void togglePin();
     void onLaunch();
@@ -121,10 +159,15 @@ private:
 
     AppFolder m_folder;
     DockEdge m_dockEdge;
+    std::optional<double> m_maximumHeight;
     std::function<void()> m_onDismiss;
     std::function<void(bool)> m_onTogglePin;
     AppSettings& m_settings;
+    const WorkspaceIcons& m_icons;
     const SymbolImages& m_symbols;
+    Workspace& m_workspace;
+    MainQueue& m_queue;
+    Console& m_console;
 
     bool m_isPinned = false;
     bool m_isPresented = false;
@@ -142,7 +185,12 @@ private:
     QFont m_titleFont;
     QString m_elidedTitle;
 
+    CellStyle m_cellStyle;
     QList<PopupAppIconView*> m_cells;
+    qsizetype m_firstRow = 0;
+    /// Wheel turns not yet a whole row.
+    int m_wheelAngle = 0;
+    QScrollBar* m_scrollBar = nullptr;
     QAbstractButton* m_pinButton = nullptr;
     QAbstractButton* m_closeButton = nullptr;
     QVariantAnimation* m_arrowAnimation = nullptr;

@@ -9,6 +9,7 @@
 #include "popup/popup_layout.h"
 
 #include <QDir>
+#include <QFocusEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QVariantAnimation>
@@ -28,7 +29,7 @@ PopupAppIconView::PopupAppIconView(AppItem app, const WorkspaceIcons& icons, Wor
     // What assistive technology says of the cell: the application it opens.
     setAccessibleName(displayedName(m_app.name));
     setAttribute(Qt::WA_Hover);
-    setFocusPolicy(Qt::NoFocus);
+    setFocusPolicy(Qt::TabFocus);
     setToolTip(displayedName(m_app.name));
     // Critically damped, as the hover spring is: it settles without overshoot.
     m_hoverAnimation->setDuration(static_cast<int>(kPopupHoverDuration * 1000));
@@ -47,16 +48,22 @@ QString PopupAppIconView::applicationPath() const {
 }
 
 void PopupAppIconView::setContent(const QRectF& iconRect, const QRectF& nameRect, const QString& elidedName,
-                                  const QFont& nameFont, const QColor& nameColor) {
+                                  const QFont& nameFont, const QColor& nameColor, const QColor& focusRing) {
+    // Rasterised once per size, at the screen's pixels: every hover frame then only scales a bitmap, and a
+    // cell moved by a scroll keeps its bitmap.
+    const double ratio = devicePixelRatioF();
+    const QSize pixels = (iconRect.size() * ratio).toSize();
+    if (m_icon && (m_iconBitmap.isNull() || m_iconBitmap.size() != pixels ||
+                   !qFuzzyCompare(m_iconBitmap.devicePixelRatio(), ratio))) {
+        m_iconBitmap = rasterize(*m_icon, pixels);
+        m_iconBitmap.setDevicePixelRatio(ratio);
+    }
     m_iconRect = iconRect;
     m_nameRect = nameRect;
     m_elidedName = elidedName;
     m_nameFont = nameFont;
     m_nameColor = nameColor;
-    // Rasterised once per size, at the screen's pixels: every hover frame then only scales a bitmap.
-    const double ratio = devicePixelRatioF();
-    m_iconBitmap = m_icon ? rasterize(*m_icon, (iconRect.size() * ratio).toSize()) : QImage();
-    m_iconBitmap.setDevicePixelRatio(ratio);
+    m_focusRing = focusRing;
     update();
 }
 
@@ -71,6 +78,16 @@ void PopupAppIconView::paintEvent(QPaintEvent*) {
         painter.translate(-centre);
         painter.drawImage(m_iconRect, m_iconBitmap);
         painter.restore();
+    }
+    if (m_showsFocus) {
+        // A 2-point line whose outer edge is kPopupFocusRingReach beyond the icon.
+        constexpr double kRingWidth = 2.0;
+        constexpr double kRingRadius = 8.0;
+        const double offset = kPopupFocusRingReach - kRingWidth / 2;
+        painter.setPen(QPen(m_focusRing, kRingWidth));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(m_iconRect.adjusted(-offset, -offset, offset, offset), kRingRadius,
+                                kRingRadius);
     }
     if (!m_nameRect.isEmpty()) {
         painter.setFont(m_nameFont);
@@ -87,6 +104,18 @@ void PopupAppIconView::enterEvent(QEnterEvent* event) {
 void PopupAppIconView::leaveEvent(QEvent* event) {
     setHovered(false);
     QAbstractButton::leaveEvent(event);
+}
+
+void PopupAppIconView::focusInEvent(QFocusEvent* event) {
+    m_showsFocus = event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::MouseFocusReason;
+    update();
+    QAbstractButton::focusInEvent(event);
+}
+
+void PopupAppIconView::focusOutEvent(QFocusEvent* event) {
+    m_showsFocus = false;
+    update();
+    QAbstractButton::focusOutEvent(event);
 }
 
 void PopupAppIconView::setHovered(bool hovered) {

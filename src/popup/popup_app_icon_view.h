@@ -3,12 +3,14 @@
 //
 //     auto* cell = new PopupAppIconView(app, icons, workspace, queue, console, [this] { onLaunch(); }, popup);
 //     cell->setGeometry(layout.cellRect(i).toRect());
-//     cell->setContent(iconRect, nameRect, elidedName, nameFont, nameColor);   // in the cell's coordinates
+//     cell->setContent(iconRect, nameRect, elidedName, nameFont, nameColor, focusRing);   // cell coordinates
 //
-// The icon is fetched once, when the cell is made. A click opens the application, activating it; when the
-// workspace reports success, `onLaunch` runs on the main queue (never while the cell is gone); on an error the
-// console says why ("[FolderPopupView] Failed to launch <path>: <reason>") and nothing more happens, so the
-// popup stays open for another try. Main thread only.
+// The icon is fetched once, when the cell is made, and drawn into a bitmap of the icon's size, again only
+// when that size changes. A click opens the application, activating it; when the workspace reports success,
+// `onLaunch` runs on the main queue (never while the cell is gone); on an error the console says why
+// ("[FolderPopupView] Failed to launch <path>: <reason>") and nothing more happens, so the popup stays open for
+// another try. The cell takes the keyboard focus by Tab (the popup moves it with the arrow keys), and shows it
+// with a ring around its icon, unless it came with the window's activation. Main thread only.
 #pragma once
 
 #include "model/app_folder.h"
@@ -40,9 +42,10 @@ public:
     ~PopupAppIconView() override;
 
     /// Where the icon and the name go, in the cell's coordinates; an empty `nameRect` shows no name.
-    /// `elidedName` is the name already cut to fit.
+    /// `elidedName` is the name already cut to fit; `focusRing` is drawn round the icon while the cell has
+    /// the keyboard focus.
     void setContent(const QRectF& iconRect, const QRectF& nameRect, const QString& elidedName,
-                    const QFont& nameFont, const QColor& nameColor);
+                    const QFont& nameFont, const QColor& nameColor, const QColor& focusRing);
 
     [[nodiscard]] const AppItem& app() const { return m_app; }
     /// The file path the cell opens and shows the icon of.
@@ -56,6 +59,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void launch();
@@ -73,7 +78,11 @@ private:
     QString m_elidedName;
     QFont m_nameFont;
     QColor m_nameColor;
+    QColor m_focusRing;
     double m_iconScale = 1.0;
+    /// Whether the focus ring shows: the cell has the focus, and it came from the keyboard (not the window's
+    /// activation).
+    bool m_showsFocus = false;
     QVariantAnimation* m_hoverAnimation = nullptr;
 };
 

@@ -1,6 +1,7 @@
 #include "popup/popup_layout.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace tessly {
 
@@ -71,11 +72,6 @@ PopupLayout popupLayout(const PopupLayoutInput& input) {
     layout.cellCount = std::max<qsizetype>(input.appCount, 0);
     layout.rowCount = (layout.cellCount + layout.columns - 1) / layout.columns;
 
-    const double gridWidth = popupGridWidth(layout.columns, input.iconSize);
-    const double gridHeight =
-        static_cast<double>(layout.rowCount) * layout.rowHeight +
-        static_cast<double>(std::max<qsizetype>(layout.rowCount - 1, 0)) * kPopupRowSpacing;
-
     // Above the Dock, the outline takes the arrow's room out of the plate on the Dock's side; the content
     // moves away from that side by as much, so that it never runs into the outline's edge.
     const bool arrow = input.position == PopupPosition::aboveDock;
@@ -83,6 +79,23 @@ PopupLayout popupLayout(const PopupLayoutInput& input) {
     const double leftRoom = arrow && input.dockEdge == DockEdge::left ? arrowRoom : 0.0;
     const double rightRoom = arrow && input.dockEdge == DockEdge::right ? arrowRoom : 0.0;
     const double bottomRoom = arrow && input.dockEdge == DockEdge::bottom ? arrowRoom : 0.0;
+
+    layout.shownRowCount = layout.rowCount;
+    if (input.maximumHeight && layout.rowCount > 1) {
+        // What the panel holds besides the grid: margins, insets, the header and the arrow's room.
+        const double around = 2 * kPopupShadowMargin + 2 * kPopupContentInset + bottomRoom +
+                              (input.headerHeight ? *input.headerHeight + kPopupSectionSpacing : 0.0);
+        const double room = *input.maximumHeight - around;
+        // Whole rows only, each but the first with the spacing above it; a hair of slack for rounding.
+        const auto fitting =
+            static_cast<qsizetype>(std::floor((room + kPopupRowSpacing) / layout.rowPitch() + 1e-9));
+        layout.shownRowCount = std::clamp<qsizetype>(fitting, 1, layout.rowCount);
+    }
+
+    const double gridWidth = popupGridWidth(layout.columns, input.iconSize);
+    const double gridHeight =
+        static_cast<double>(layout.shownRowCount) * layout.rowHeight +
+        static_cast<double>(std::max<qsizetype>(layout.shownRowCount - 1, 0)) * kPopupRowSpacing;
 
     const QPointF content(kPopupShadowMargin + kPopupContentInset + leftRoom,
                           kPopupShadowMargin + kPopupContentInset);
@@ -92,6 +105,13 @@ PopupLayout popupLayout(const PopupLayoutInput& input) {
         gridTop += *input.headerHeight + kPopupSectionSpacing;
     }
     layout.gridRect = QRectF(content.x(), gridTop, gridWidth, gridHeight);
+    if (layout.scrolls()) {
+        // In the middle of the inset right of the grid: inside the plate's rounded corners, clear of the
+        // cells.
+        layout.scrollBarRect =
+            QRectF(layout.gridRect.right() + (kPopupContentInset - kPopupScrollBarWidth) / 2,
+                   layout.gridRect.top(), kPopupScrollBarWidth, layout.gridRect.height());
+    }
 
     const double plateWidth = popupPlateWidth(gridWidth) + leftRoom + rightRoom;
     const double plateHeight =
@@ -99,6 +119,10 @@ PopupLayout popupLayout(const PopupLayoutInput& input) {
     layout.plateRect = QRectF(kPopupShadowMargin, kPopupShadowMargin, plateWidth, plateHeight);
     layout.panelSize = QSizeF(plateWidth + 2 * kPopupShadowMargin, plateHeight + 2 * kPopupShadowMargin);
     return layout;
+}
+
+double PopupLayout::rowPitch() const {
+    return rowHeight + kPopupRowSpacing;
 }
 
 QRectF PopupLayout::cellRect(qsizetype index) const {
@@ -159,7 +183,9 @@ PopupColors popupColors(AppThemeMode appearance) {
                   {black(0.08), kTightShadowRadius, kTightShadowOffset}}},
                 kPinBlue,
                 white(1.0),
-                black(0.7)};
+                black(0.7),
+                black(0.28),
+                kPinBlue};
     }
     return {white(1.0),
             white(0.62),
@@ -169,7 +195,9 @@ PopupColors popupColors(AppThemeMode appearance) {
               {black(0.1), kTightShadowRadius, kTightShadowOffset}}},
             kPinBlue,
             white(0.92),
-            white(0.16)};
+            white(0.16),
+            white(0.32),
+            kPinBlue};
 }
 
 QString pinSymbolName(bool pinned) {

@@ -1,7 +1,7 @@
-// The folder popup's measurements: how many columns its grid has and how wide it is, where the plate, the
-// header and every application cell sit in the panel, the colours of light and dark appearance, and the
-// metrics of the pin and close buttons. The popup's widgets draw at these places; the panel is sized from
-// `PopupLayout::panelSize`.
+// The folder popup's measurements: how many columns its grid has and how wide it is, how many of its rows fit
+// the room the screen gives the panel, where the plate, the header, every application cell and the grid's
+// scroll bar sit in the panel, the colours of light and dark appearance, and the metrics of the pin and close
+// buttons. The popup's widgets draw at these places; the panel is sized from `PopupLayout::panelSize`.
 //
 //     PopupLayoutInput input;
 //     input.appCount = folder.apps.size();
@@ -10,9 +10,12 @@
 //     if (settings.popupShowAppName()) input.nameLineHeight = QFontMetricsF(nameFont).height();
 //     if (settings.popupShowTitle()) input.headerHeight = popupHeaderHeight(titleLineHeight, showsPin);
 //     input.position = settings.popupPosition();
+//     input.maximumHeight = roomOnScreen;
 //     const PopupLayout layout = popupLayout(input);
 //     panel.resize(layout.panelSize);
-//     for (qsizetype i = 0; i < folder.apps.size(); ++i) cells[i]->setGeometry(layout.cellRect(i));
+//     const QPointF scrolled(0, -firstRow * layout.rowPitch());   // 0 <= firstRow <=
+//     layout.maximumFirstRow() for (qsizetype i = 0; i < folder.apps.size(); ++i)
+//     cells[i]->setGeometry(layout.cellRect(i) + scrolled);
 //
 // Rectangles are in the panel's coordinates: origin at the top left, y pointing down, points. Plain functions
 // of plain values; use them from any thread.
@@ -51,6 +54,9 @@ inline constexpr double kPopupIconNameSpacing = 5.0;
 inline constexpr double kPopupDividerThickness = 1.0;
 /// Between the items of the header's title row.
 inline constexpr double kPopupTitleRowSpacing = 8.0;
+/// The width of the grid's scroll bar, which lies in the plate's inset beside the grid when not every row
+/// fits.
+inline constexpr double kPopupScrollBarWidth = 6.0;
 
 /// Text sizes (points) of the folder's name in the header and of the application names under the icons.
 inline constexpr double kPopupTitleFontSize = 14.0;
@@ -66,6 +72,8 @@ inline constexpr double kPopupCloseButtonSide = 18.0;
 inline constexpr double kPopupCloseFontSize = 10.0;
 inline constexpr double kPopupClosePressedOpacity = 0.78;
 
+/// The ring round the icon of the cell that has the keyboard focus reaches this far beyond the icon.
+inline constexpr double kPopupFocusRingReach = 4.0;
 /// An icon under the pointer grows about its centre by this factor.
 inline constexpr double kPopupHoveredIconScale = 1.08;
 /// A popup that is not yet presented is drawn at this scale when it animates in.
@@ -101,6 +109,9 @@ struct PopupLayoutInput {
     PopupPosition position = PopupPosition::center;
     /// The side of the arrow, for a popup above the Dock.
     DockEdge dockEdge = DockEdge::bottom;
+    /// The tallest the panel may be, its margin included: the room its screen gives it. None for no limit.
+    /// A grid that does not fit shows the rows that do (one at least) and scrolls through the rest.
+    std::optional<double> maximumHeight;
 };
 
 struct PopupLayout {
@@ -108,19 +119,32 @@ struct PopupLayout {
     double columnWidth = 0;
     double rowHeight = 0;
     qsizetype rowCount = 0;
+    /// The rows the grid shows at once: all of them, unless the panel would be taller than its room.
+    qsizetype shownRowCount = 0;
     qsizetype cellCount = 0;
     /// The plate, which the outline fills and strokes; the shadow margin around it.
     QRectF plateRect;
     /// The header's frame, exactly the grid's width: a long name is cut, never widening the popup. Empty when
     /// there is no header.
     QRectF headerRect;
-    /// The grid: G wide, as tall as its rows.
+    /// The grid: G wide, as tall as the rows it shows.
     QRectF gridRect;
+    /// The scroll bar's track: in the plate's inset right of the grid, as tall as the grid. Empty when every
+    /// row is shown.
+    QRectF scrollBarRect;
     /// The panel's fitting size.
     QSizeF panelSize;
 
-    /// The slot of the application at `index` (rows fill left to right, top to bottom): its column's full
-    /// width and the row's height. An empty rectangle for an index outside the folder.
+    /// Whether some rows are out of view, to scroll to.
+    [[nodiscard]] bool scrolls() const { return shownRowCount < rowCount; }
+    /// The first row shown when the grid is scrolled to its end.
+    [[nodiscard]] qsizetype maximumFirstRow() const { return rowCount - shownRowCount; }
+    /// From the top of one row to the top of the next: how far the grid moves when it scrolls by a row.
+    [[nodiscard]] double rowPitch() const;
+
+    /// The slot of the application at `index` (rows fill left to right, top to bottom) in the grid scrolled
+    /// to its first row: its column's full width and the row's height. An empty rectangle for an index
+    /// outside the folder.
     [[nodiscard]] QRectF cellRect(qsizetype index) const;
     /// The icon's square in the slot of `index`: centred in its column, at the top of the slot.
     [[nodiscard]] QRectF iconRect(qsizetype index, double iconSize) const;
@@ -161,6 +185,9 @@ struct PopupColors {
     QColor pinGlyph;
     QColor closeGlyph;
     QColor closeCircle;
+    /// The grid's scroll bar knob, and the ring around the icon of the cell that has the keyboard focus.
+    QColor scrollKnob;
+    QColor focusRing;
 };
 
 [[nodiscard]] PopupColors popupColors(AppThemeMode appearance);

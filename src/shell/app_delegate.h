@@ -61,6 +61,8 @@ struct PopupViewRequest {
     std::function<void()> onDismiss;
     /// Pins or unpins the popup; does nothing once the delegate or the panel is gone.
     std::function<void(bool)> onTogglePin;
+    /// The tallest the panel may be where it opens: the room its screen leaves it.
+    std::optional<double> maximumHeight;
 };
 using PopupViewFactory = std::function<std::unique_ptr<QWidget>(const PopupViewRequest&)>;
 /// Shows the main window at a page (the main window's controller); nothing while there is no window.
@@ -202,7 +204,11 @@ private:
     void scheduleThemeRefresh();
     void installOutsideClickMonitor();
     void removeOutsideClickMonitor();
-    [[nodiscard]] PopupPlacementInput placementInput(const QSizeF& size) const;
+    /// The Dock's values placement needs, read from its preferences (a file read each time).
+    [[nodiscard]] DockValues dockValues() const;
+    [[nodiscard]] PopupPlacementInput placementInput(const QSizeF& size, const DockValues& dock) const;
+    /// updatePopupFrame() with the Dock's values read already.
+    void updatePopupFrame(const DockValues& dock);
     void publishArrowOffset(std::optional<double> offset);
     [[nodiscard]] WindowAppearance popupAppearance() const;
     void startDockStateWatcher();

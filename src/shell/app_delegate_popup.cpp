@@ -60,12 +60,16 @@ void AppDelegate::showPopup(const AppFolder& folder) {
                                  if (self) {
                                      self->setPopupPinned(pinned);
                                  }
-                             }};
+                             },
+                             std::nullopt};
+    // Read once for the room and the frame: each read opens and parses the Dock's preferences.
+    const DockValues dock = dockValues();
+    request.maximumHeight = popupMaximumHeight(placementInput(QSizeF(), dock), m_dockMemory);
     std::unique_ptr<QWidget> view = m_popupViewFactory ? m_popupViewFactory(request) : nullptr;
     m_popupView = view.get();
     m_popupPanel->setContent(std::move(view));
     m_popupPanel->setAppearance(popupAppearance());
-    updatePopupFrame();
+    updatePopupFrame(dock);
     m_popupPanel->orderFrontRegardless();
     installOutsideClickMonitor();
 }
@@ -135,13 +139,17 @@ void AppDelegate::handleClosePopupsNotification(const DistributedNotification& n
 }
 
 void AppDelegate::updatePopupFrame() {
+    updatePopupFrame(dockValues());
+}
+
+void AppDelegate::updatePopupFrame(const DockValues& dock) {
     if (!m_popupPanel || !m_popupView || m_popupPanel->content() != m_popupView) {
         return;
     }
     const QSizeF size = m_popupPanel->fittingSize();
     const bool visible = m_popupPanel->isVisible();
     const PopupFrame frame =
-        popupFrame(placementInput(size),
+        popupFrame(placementInput(size, dock),
                    visible ? std::optional<QRectF>(m_popupPanel->frame()) : std::nullopt, m_dockMemory);
     m_popupPanel->setFrame(frame.frame, frame.animated);
     publishArrowOffset(frame.arrowOffset);
@@ -152,19 +160,21 @@ DockEdge AppDelegate::detectDockEdge(const ScreenGeometry& screen) {
 }
 
 QPointF AppDelegate::popupOrigin(double width, double height) {
-    const PopupPlacement placement = tessly::popupOrigin(placementInput(QSizeF(width, height)), m_dockMemory);
+    const PopupPlacement placement =
+        tessly::popupOrigin(placementInput(QSizeF(width, height), dockValues()), m_dockMemory);
     publishArrowOffset(placement.arrowOffset);
     return placement.origin;
 }
 
-PopupPlacementInput AppDelegate::placementInput(const QSizeF& size) const {
-    return PopupPlacementInput{m_env.screens.screens(),
-                               m_env.screens.mainScreenIndex(),
-                               m_absoluteArrowLocation,
-                               size,
-                               m_parts.settings.popupPosition(),
-                               DockValues{m_parts.helpers.dockTileSize(), m_parts.helpers.dockLargeSize(),
-                                          m_parts.helpers.dockMagnification()}};
+DockValues AppDelegate::dockValues() const {
+    return DockValues{m_parts.helpers.dockTileSize(), m_parts.helpers.dockLargeSize(),
+                      m_parts.helpers.dockMagnification()};
+}
+
+PopupPlacementInput AppDelegate::placementInput(const QSizeF& size, const DockValues& dock) const {
+    return PopupPlacementInput{m_env.screens.screens(),   m_env.screens.mainScreenIndex(),
+                               m_absoluteArrowLocation,   size,
+                               m_parts.settings.popupPosition(), dock};
 }
 
 void AppDelegate::publishArrowOffset(std::optional<double> offset) {

@@ -1,6 +1,7 @@
 #include "shell/popup_placement.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace tessly {
 
@@ -98,6 +99,32 @@ double magnificationExtra(const DockValues& dock) {
     return std::max(0.0, effective - *dock.tileSize);
 }
 
+struct BottomDockLift {
+    double dockHeight = 0;
+    /// The panel's bottom edge.
+    double y = 0;
+};
+
+// How high above a bottom Dock the panel's bottom edge goes: over the Dock's tiles, magnified or not, with
+// room for the arrow.
+BottomDockLift bottomDockLift(const ScreenGeometry& screen, const DockValues& dock,
+                              const DockMemory& memory) {
+    const QRectF& f = screen.frame;
+    const QRectF& v = screen.visibleFrame;
+    const double inset = minY(v) - minY(f);
+    const double dockHeight = bottomDockHeight(inset, dock, memory);
+    const double base = minY(f) + dockHeight;
+    const double lift =
+        std::max(base + kTileTopMargin + magnificationExtra(dock) + kArrowClearance - kPanelMargin,
+                 base + kMinimumLift);
+    return {dockHeight, lift + (inset > kDockTolerance ? kLiftOverVisibleDock : kLiftOverHiddenDock)};
+}
+
+// The screen a hidden centred panel opens on: the main screen, else the first one.
+ScreenGeometry screenForCentredPanel(const PopupPlacementInput& input) {
+    return mainScreen(input).value_or(input.screens.isEmpty() ? ScreenGeometry{} : input.screens.first());
+}
+
 } // namespace
 
 DockEdge detectDockEdge(const ScreenGeometry& screen, DockMemory& memory) {
@@ -122,7 +149,6 @@ DockEdge detectDockEdge(const ScreenGeometry& screen, DockMemory& memory) {
 
 PopupPlacement popupOrigin(const PopupPlacementInput& input, DockMemory& memory) {
     const ScreenGeometry screen = screenUnderArrow(input);
-    const QRectF& f = screen.frame;
     const QRectF& v = screen.visibleFrame;
     const double w = input.popupSize.width();
     const double h = input.popupSize.height();
@@ -141,15 +167,9 @@ PopupPlacement popupOrigin(const PopupPlacementInput& input, DockMemory& memory)
         // right side in, since the right bound is applied last.
         const double x =
             std::min(maxX(v) - w - kScreenMargin, std::max(ax - w * 0.5, minX(v) + kScreenMargin));
-        const double inset = minY(v) - minY(f);
-        const double dockHeight = bottomDockHeight(inset, input.dock, memory);
-        memory.cachedDockHeight = dockHeight;
-        const double base = minY(f) + dockHeight;
-        const double lift =
-            std::max(base + kTileTopMargin + magnificationExtra(input.dock) + kArrowClearance - kPanelMargin,
-                     base + kMinimumLift);
-        const double y = lift + (inset > kDockTolerance ? kLiftOverVisibleDock : kLiftOverHiddenDock);
-        placement.origin = QPointF(x, y);
+        const BottomDockLift lift = bottomDockLift(screen, input.dock, memory);
+        memory.cachedDockHeight = lift.dockHeight;
+        placement.origin = QPointF(x, lift.y);
         // How far right of the popup's centre the click lies.
         placement.arrowOffset = (ax - w * 0.5) - x;
         return placement;
@@ -186,10 +206,24 @@ PopupFrame popupFrame(const PopupPlacementInput& input, const std::optional<QRec
         return result;
     }
     // A hidden panel opens in the middle of the main screen, else the first one.
-    const ScreenGeometry screen =
-        mainScreen(input).value_or(input.screens.isEmpty() ? ScreenGeometry{} : input.screens.first());
-    result.frame = QRectF(centeredIn(screen.visibleFrame, size), size);
+    result.frame = QRectF(centeredIn(screenForCentredPanel(input).visibleFrame, size), size);
     return result;
+}
+
+double popupMaximumHeight(const PopupPlacementInput& input, DockMemory memory) {
+    if (input.position == PopupPosition::center) {
+        return std::max(std::floor(screenForCentredPanel(input).visibleFrame.height() - 2 * kScreenMargin),
+                        0.0);
+    }
+    const ScreenGeometry screen = screenUnderArrow(input);
+    const QRectF& v = screen.visibleFrame;
+    if (detectDockEdge(screen, memory) != DockEdge::bottom) {
+        // Beside a side Dock the panel moves up or down to stay 8 points inside the visible frame.
+        return std::max(std::floor(v.height() - 2 * kScreenMargin), 0.0);
+    }
+    // Above a bottom Dock its bottom edge is fixed; its top keeps 8 points under the top of the visible
+    // frame.
+    return std::max(std::floor(maxY(v) - kScreenMargin - bottomDockLift(screen, input.dock, memory).y), 0.0);
 }
 
 void seedCachedDockHeight(DockMemory& memory, std::optional<double> tileSize) {

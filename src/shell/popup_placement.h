@@ -1,5 +1,6 @@
 // Where the popup panel goes: which edge of its screen the Dock sits on, the panel's bottom-left corner above
-// the clicked tile (or centred on the screen), and how far the popup's arrow lies from the popup's middle.
+// the clicked tile (or centred on the screen), how far the popup's arrow lies from the popup's middle, and
+// how tall the panel may be there.
 //
 //     PopupPlacementInput input{screens, mainScreenIndex, mouseAtOpen, panelSize,
 //                               settings.popupPosition(), dockValues};
@@ -97,6 +98,11 @@ struct PopupFrame {
 /// screen, else the first screen.
 [[nodiscard]] PopupFrame popupFrame(const PopupPlacementInput& input,
                                     const std::optional<QRectF>& openPanelFrame, DockMemory& memory);
+
+/// The tallest the panel may be where it goes for `input` (its size aside), whole points: the height of the
+/// visible frame of its screen less 8 points at each end; above a bottom Dock, from the panel's fixed bottom
+/// edge to 8 points under the top of the visible frame. Learns nothing: `memory` is a copy.
+[[nodiscard]] double popupMaximumHeight(const PopupPlacementInput& input, DockMemory memory);
 
 /// The Dock height to start from before any popup was placed, from the Dock's tile size: the tile plus 18, or
 /// 64 when the Dock reports no tile size. A candidate that is not positive leaves `memory` as it was.

@@ -12,9 +12,9 @@ PopupViewMaker folderPopupViewMaker(const WorkspaceIcons& icons, const SymbolIma
                                     PopupWindowEffects effects, LocalizedText text) {
     return [&icons, &symbols, &workspace, &queue, &console, effects = std::move(effects), text = std::move(text)](
                const PopupViewRequest& request, AppSettings& settings) -> std::unique_ptr<QWidget> {
-        auto view = std::make_unique<FolderPopupView>(request.folder, request.dockEdge, request.onDismiss,
-                                                      request.onTogglePin, settings, icons, symbols,
-                                                      workspace, queue, console, nullptr);
+        auto view = std::make_unique<FolderPopupView>(request.folder, request.dockEdge, request.maximumHeight,
+                                                      request.onDismiss, request.onTogglePin, settings, icons,
+                                                      symbols, workspace, queue, console, nullptr);
         FolderPopupView* popup = view.get();
         popup->setCompositorIsRunning(effects.compositorIsRunning && effects.compositorIsRunning());
         popup->setButtonNames(text ? text(QStringLiteral("popup.close")) : QStringLiteral("Close"),

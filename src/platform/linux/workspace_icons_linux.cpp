@@ -3,6 +3,7 @@
 #include "platform/atomic_file.h"
 #include "platform/bounded_file.h"
 #include "platform/linux/desktop_applications_linux.h"
+#include "platform/linux/icon_file_linux.h"
 #include "platform/property_list.h"
 
 #include <QBuffer>
@@ -11,8 +12,6 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QImage>
-#include <QImageReader>
-#include <QPaintDevice>
 #include <QPainter>
 #include <QtMath>
 
@@ -21,7 +20,6 @@
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
-#include <vector>
 
 namespace tessly {
 
@@ -29,65 +27,6 @@ namespace {
 
 /// An Info.plist larger than this is not read (the largest seen in the wild has 67 KB).
 constexpr qint64 kMaximumInfoPlistBytes = 16 * 1024 * 1024;
-
-/// An icon with one or more bitmaps of the same picture at different sizes (an icns file holds up to ten).
-class IconImage final : public Image {
-public:
-    /// `bitmaps` is not empty and is sorted by width, smallest first.
-    explicit IconImage(std::vector<QImage> bitmaps) : m_bitmaps(std::move(bitmaps)) {}
-
-    QSizeF size() const override { return m_bitmaps.back().deviceIndependentSize(); }
-
-    void draw(QPainter& painter, const QRectF& target) const override {
-        if (target.isEmpty()) {
-            return;
-        }
-        // The smallest bitmap that covers the pixels the target takes on the device (the screen's pixel ratio
-        // included): scaled down, never up, unless even the largest is smaller.
-        const QTransform& toDevice = painter.deviceTransform();
-        const QRectF device = toDevice.mapRect(target);
-        const double needed = std::max(device.width(), device.height());
-        const auto chosen = std::find_if(m_bitmaps.begin(), m_bitmaps.end(), [needed](const QImage& bitmap) {
-            return std::max(bitmap.width(), bitmap.height()) >= needed;
-        });
-        const QImage& bitmap = chosen == m_bitmaps.end() ? m_bitmaps.back() : *chosen;
-        if (isUprightScale(toDevice) && !device.size().toSize().isEmpty()) {
-            // Placed on whole device pixels at its own size, the icon is blitted rather than resampled.
-            const QPaintDevice* paintDevice = painter.device();
-            const double ratio = paintDevice ? paintDevice->devicePixelRatio() : 1.0;
-            drawAtDevicePixels(painter, scaledFor(bitmap, device.size().toSize(), ratio),
-                               QPoint(qRound(device.x()), qRound(device.y())));
-            return;
-        }
-        painter.save();
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawImage(target, bitmap);
-        painter.restore();
-    }
-
-private:
-    /// The bitmap smoothly scaled to the pixels it covers, with the device's pixel ratio, kept for the next
-    /// draw at that size: the Dock draws the same icons at the same size again and again, and a smooth scale
-    /// (or a copy to set the ratio) on every draw would cost more than the rest of the tile.
-    const QImage& scaledFor(const QImage& bitmap, const QSize& pixels, double ratio) const {
-        if (pixels == bitmap.size() && ratio == bitmap.devicePixelRatio()) {
-            return bitmap;
-        }
-        if (m_scaledFrom != bitmap.constBits() || m_scaled.size() != pixels ||
-            m_scaled.devicePixelRatio() != ratio) {
-            m_scaled = pixels == bitmap.size()
-                           ? bitmap.copy()
-                           : bitmap.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-            m_scaled.setDevicePixelRatio(ratio);
-            m_scaledFrom = bitmap.constBits();
-        }
-        return m_scaled;
-    }
-
-    std::vector<QImage> m_bitmaps;
-    mutable QImage m_scaled;
-    mutable const uchar* m_scaledFrom = nullptr;
-};
 
 /// An icon of the icon theme, drawn from the theme's image nearest to the pixels it covers (scalable ones
 /// rendered at that size).
@@ -273,36 +212,10 @@ bool writeAttributeIcon(const QByteArray& data, const QString& file) {
 } // namespace
 
 ImagePtr readIconData(const QByteArray& data) {
-    if (data.isEmpty() || data.size() > kMaximumIconFileBytes) {
+    if (data.size() > kMaximumIconFileBytes) {
         return nullptr;
     }
-    QBuffer buffer;
-    buffer.setData(data);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    reader.setDecideFormatFromContent(true);
-    std::vector<QImage> bitmaps;
-    // A PNG holds one image; an icns file one per size it was made with (ten at most, and a few masks).
-    const int count = std::clamp(reader.imageCount(), 1, kMaximumIconImages);
-    for (int index = 0; index < count; ++index) {
-        if (index > 0 && !reader.jumpToImage(index)) {
-            break;
-        }
-        QImage bitmap = reader.read();
-        if (!bitmap.isNull()) {
-            // Icons are drawn far more often than read: converted once to the painter's own format, a draw
-            // blends them without converting each time.
-            bitmap.convertTo(QImage::Format_ARGB32_Premultiplied);
-            bitmap.setDevicePixelRatio(1.0);
-            bitmaps.push_back(std::move(bitmap));
-        }
-    }
-    if (bitmaps.empty()) {
-        return nullptr;
-    }
-    std::stable_sort(bitmaps.begin(), bitmaps.end(),
-                     [](const QImage& a, const QImage& b) { return a.width() < b.width(); });
-    return std::make_shared<IconImage>(std::move(bitmaps));
+    return readIconFileData(data);
 }
 
 ImagePtr readIconFile(const QString& path) {

@@ -19,11 +19,11 @@
 // cannot be read or whose icon is not found has the generic application icon. Without a desktop's platform
 // theme, Qt is given the XDG icon directories and the fallback theme at the first such icon.
 //
-// An icon file is PNG or icns (any format Qt's image readers know, by content); an icns file gives every
-// image it holds, and the icon draws the smallest one that is at least as large as it is drawn. A candidate
-// that cannot be read, is empty or larger than kMaximumIconFileBytes, or whose path leaves the bundle
-// (through ".." or a link), is passed over for the next one. A link at `path` is followed for reading: the
-// icon of a link is the icon of what it points at.
+// An icon file is PNG or icns (any format Qt's image readers know, by content); an icns file holds the icon
+// at several sizes, and a draw decodes only the smallest one that is at least as large as it is drawn, within
+// a bound of pixels (icon_file_linux.h). A candidate that cannot be read, is empty or larger than
+// kMaximumIconFileBytes, or whose path leaves the bundle (through ".." or a link), is passed over for the
+// next one. A link at `path` is followed for reading: the icon of a link is the icon of what it points at.
 //
 // setIcon() rasterises the image at kIconPixelSide pixels square and writes it as PNG where iconForFile()
 // reads a custom icon first: into "Icon\r" of a directory (a temporary file renamed over it, so a reader
@@ -36,6 +36,7 @@
 #pragma once
 
 #include "platform/gui/workspace_icons.h"
+#include "platform/linux/icon_file_linux.h"
 
 #include <QHash>
 
@@ -50,8 +51,6 @@ inline constexpr char kGenericDocumentIconFileName[] = "GenericDocumentIcon.png"
 inline constexpr int kIconPixelSide = 512;
 /// An icon file larger than this is not read (an icns of every size up to 1024 pixels takes a few MB).
 inline constexpr qint64 kMaximumIconFileBytes = 32 * 1024 * 1024;
-/// Images read from one icon file at most (an animated image is not an icon; its first frames stand for it).
-inline constexpr int kMaximumIconImages = 32;
 
 class LinuxWorkspaceIcons final : public WorkspaceIcons {
 public:
@@ -72,7 +71,8 @@ private:
     mutable bool m_iconThemePrepared = false;
 };
 
-/// Every image of the icon file (PNG, icns, ...) at `path`, as one icon; nullptr when it holds none.
+/// The icon file (PNG, icns, ...) at `path` as one icon, decoded as its drawing needs (see
+/// icon_file_linux.h); nullptr when it holds no image that can be drawn.
 [[nodiscard]] ImagePtr readIconFile(const QString& path);
 /// The same for the bytes of an icon file.
 [[nodiscard]] ImagePtr readIconData(const QByteArray& data);

@@ -1,5 +1,7 @@
 // Icon files as the workspace reads them: an icns container gives each of its sizes and the icon draws the
-// smallest that covers its target; broken data gives nothing.
+// smallest that covers its target, decoding only that one; images too large for an icon are passed over and
+// what an icon keeps decoded stays bounded; broken data gives nothing.
+#include "platform/linux/icon_file_linux.h"
 #include "platform/linux/workspace_icons_linux.h"
 
 #include <QBuffer>
@@ -38,6 +40,14 @@ QByteArray stripesPng(int side) {
             image.setPixel(x, y, x % 2 == 0 ? kEven : kOdd);
         }
     }
+    return pngOf(image);
+}
+
+/// One bit per pixel, so that the test itself stays small; decoded for drawing, `side` x `side` x 4 bytes.
+QByteArray monoPng(int side, QRgb color) {
+    QImage image(side, side, QImage::Format_Mono);
+    image.setColorTable({qRgb(0, 0, 0), color});
+    image.fill(1);
     return pngOf(image);
 }
 
@@ -89,6 +99,102 @@ TEST(IconFileTest, OnAScreenOfTwoPixelsPerPointTheIconTakesTheBitmapOfTheDeviceP
         }
         EXPECT_EQ(qAlpha(screen.pixel(first.x() + 32, first.y() + 16)), 0) << "no wider than 16 points";
     }
+}
+
+TEST(IconFileTest, AnIcnsOfHugeImagesDecodesOnlyTheImageItsDrawingNeeds) {
+    // Each of the two huge images is 5600 x 5600 pixels: 125 MB decoded, for a few kilobytes in the file.
+    const QByteArray huge = monoPng(5600, qRgb(255, 0, 255));
+    const ImagePtr icon = readIconData(icns({{"ic10", huge},
+                                             {"icp4", png(16, Qt::red)},
+                                             {"ic12", png(64, Qt::green)},
+                                             {"ic09", png(512, Qt::blue)},
+                                             {"ic10", huge}}));
+    ASSERT_NE(icon, nullptr);
+    EXPECT_EQ(icon->size(), QSizeF(512, 512)) << "the huge images are passed over";
+    const IconDecodingForTesting read = iconDecodingForTesting(*icon);
+    EXPECT_LE(read.decodedPixels, 16 * 16) << "reading decodes the smallest image at most";
+
+    const QImage drawn = rasterize(*icon, QSize(64, 64));
+    EXPECT_EQ(drawn.size(), QSize(64, 64));
+    EXPECT_EQ(drawn.pixel(32, 32), qRgb(0, 255, 0));
+    const IconDecodingForTesting at64 = iconDecodingForTesting(*icon);
+    EXPECT_EQ(at64.decodes - read.decodes, 1) << "one image: the one drawn";
+    EXPECT_EQ(at64.decodedPixels - read.decodedPixels, 64 * 64);
+    (void)rasterize(*icon, QSize(64, 64));
+    EXPECT_EQ(iconDecodingForTesting(*icon).decodes, at64.decodes) << "drawn again, nothing is decoded again";
+
+    // A file of huge images only has no icon to draw: the caller falls back to the generic one.
+    EXPECT_EQ(readIconData(icns({{"ic10", huge}, {"ic10", huge}, {"ic09", huge}, {"ic08", huge}})), nullptr);
+    EXPECT_EQ(readIconData(huge), nullptr);
+}
+
+TEST(IconFileTest, WhatAnIconKeepsDecodedStaysWithinTheLimitWhateverSizesItIsDrawnAt) {
+    // The largest image an icon may have, and three small ones.
+    const ImagePtr icon = readIconData(icns({{"icp4", png(16, Qt::red)},
+                                             {"ic10", monoPng(2048, qRgb(255, 0, 255))},
+                                             {"ic09", png(512, Qt::blue)},
+                                             {"ic12", png(64, Qt::green)}}));
+    ASSERT_NE(icon, nullptr);
+    EXPECT_EQ(icon->size(), QSizeF(2048, 2048));
+    const std::pair<int, QRgb> draws[] = {
+        {2048, qRgb(255, 0, 255)}, {512, qRgb(0, 0, 255)}, {64, qRgb(0, 255, 0)}, {2000, qRgb(255, 0, 255)}};
+    for (const auto& [side, color] : draws) {
+        EXPECT_EQ(rasterize(*icon, QSize(side, side)).pixel(side / 2, side / 2), color) << side;
+        EXPECT_LE(iconDecodingForTesting(*icon).keptPixels, kMaximumIconImagePixels) << side;
+    }
+}
+
+TEST(IconFileTest, WhatCanBeDecodedScaledIsDecodedAtTheSizeDrawn) {
+    // A vector icon, whatever size it claims.
+    const QByteArray svg = R"(<svg xmlns="http://www.w3.org/2000/svg" width="100000" height="100000")"
+                           R"( viewBox="0 0 10 10"><rect width="10" height="10" fill="#00ff00"/></svg>)";
+    const ImagePtr vector = readIconData(svg);
+    ASSERT_NE(vector, nullptr);
+    qint64 read = iconDecodingForTesting(*vector).decodedPixels;
+    EXPECT_EQ(rasterize(*vector, QSize(64, 64)).pixel(32, 32), qRgb(0, 255, 0));
+    EXPECT_EQ(iconDecodingForTesting(*vector).decodedPixels - read, 64 * 64);
+
+    // A large picture of full colour, half transparent.
+    QImage picture(1024, 1024, QImage::Format_ARGB32);
+    picture.fill(QColor(0, 0, 255, 128));
+    const ImagePtr large = readIconData(pngOf(picture));
+    ASSERT_NE(large, nullptr);
+    read = iconDecodingForTesting(*large).decodedPixels;
+    const QColor drawn = rasterize(*large, QSize(64, 64)).pixelColor(32, 32);
+    EXPECT_NEAR(drawn.alpha(), 128, 2);
+    EXPECT_NEAR(drawn.blue(), 255, 2);
+    EXPECT_EQ(iconDecodingForTesting(*large).decodedPixels - read, 64 * 64);
+
+    // A picture of 512 x 512 pixels or fewer is decoded whole, once, for every size it is drawn at.
+    const ImagePtr small = readIconData(png(256, Qt::red));
+    ASSERT_NE(small, nullptr);
+    EXPECT_EQ(iconDecodingForTesting(*small).decodedPixels, 256 * 256);
+    for (const int side : {64, 128, 256}) {
+        EXPECT_EQ(rasterize(*small, QSize(side, side)).pixel(side / 2, side / 2), qRgb(255, 0, 0));
+    }
+    EXPECT_EQ(iconDecodingForTesting(*small).decodes, 1);
+
+    // Decoded scaled, a palette would lose its transparency: such an image is decoded whole.
+    QImage palette(1024, 1024, QImage::Format_Indexed8);
+    palette.setColorTable({qRgba(255, 0, 255, 128)});
+    palette.fill(0);
+    const ImagePtr indexed = readIconData(pngOf(palette));
+    ASSERT_NE(indexed, nullptr);
+    EXPECT_NEAR(qAlpha(rasterize(*indexed, QSize(64, 64)).pixel(32, 32)), 128, 2);
+}
+
+TEST(IconFileTest, AnOlderIcnsOf32BitColoursAndAMaskStillDraws) {
+    // 16 x 16 pixels of four bytes each, and a mask that leaves the left half transparent.
+    const QByteArray colours(16 * 16 * 4, static_cast<char>(200));
+    QByteArray mask;
+    for (int y = 0; y < 16; ++y) {
+        mask += QByteArray(8, '\0') + QByteArray(8, static_cast<char>(255));
+    }
+    const ImagePtr icon = readIconData(icns({{"is32", colours}, {"s8mk", mask}}));
+    ASSERT_NE(icon, nullptr);
+    const QImage drawn = rasterize(*icon, QSize(16, 16));
+    EXPECT_EQ(drawn.pixel(12, 8), qRgb(200, 200, 200));
+    EXPECT_EQ(qAlpha(drawn.pixel(3, 8)), 0);
 }
 
 TEST(IconFileTest, BrokenDataGivesNothing) {

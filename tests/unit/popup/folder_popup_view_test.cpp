@@ -1,5 +1,6 @@
-// The folder popup's widgets on the offscreen platform: the size the panel is given, live settings, launching
-// and dismissing, the pin and close buttons, and the pixels of the plate, its margin and its arrow.
+// The folder popup's widgets on the offscreen platform: the size the panel is given, a grid that scrolls when
+// it does not fit, live settings, launching and dismissing, the pin and close buttons, and the pixels of the
+// plate, its margin and its arrow.
 #include "popup/folder_popup_view.h"
 
 #include "platform/gui/symbol_images.h"
@@ -20,9 +21,11 @@
 #include <QAbstractButton>
 #include <QImage>
 #include <QPainter>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QUuid>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -94,10 +97,12 @@ protected:
     }
 
     std::unique_ptr<FolderPopupView> make(int apps, DockEdge edge = DockEdge::bottom,
-                                          QString name = QStringLiteral("Work")) {
+                                          QString name = QStringLiteral("Work"),
+                                          std::optional<double> maximumHeight = std::nullopt) {
         return std::make_unique<FolderPopupView>(
-            folder(apps, std::move(name)), edge, [this] { ++dismissals; },
-            [this](bool pinned) { pinReports.append(pinned); }, settings, icons, symbols, workspace, time, console);
+            folder(apps, std::move(name)), edge, maximumHeight, [this] { ++dismissals; },
+            [this](bool pinned) { pinReports.append(pinned); }, settings, icons, symbols, workspace, time,
+            console);
     }
 
     /// Shows the view as its own window, so that clicks reach the child under the pointer.
@@ -191,6 +196,119 @@ TEST_F(FolderPopupViewTest, AnOpenPopupFollowsTheSettings) {
     // Icons are fetched once per cell, by the path of the application, whatever changes.
     EXPECT_EQ(icons.lookups.size(), 9);
     EXPECT_EQ(icons.lookups.front(), QStringLiteral("/Applications/App 0.app"));
+}
+
+/// The cells made, and of those the ones shown.
+std::pair<qsizetype, qsizetype> madeAndShown(const FolderPopupView& view) {
+    qsizetype made = 0;
+    qsizetype shown = 0;
+    for (const PopupAppIconView* cell : view.cells()) {
+        made += cell ? 1 : 0;
+        shown += cell && cell->isVisibleTo(&view) ? 1 : 0;
+    }
+    return {made, shown};
+}
+
+/// Turns the wheel over `widget` by `angle` (a notch is 120, negative towards the user); whether it took it.
+/// (What it leaves goes to its parent only when the window system sends it.)
+bool turnWheel(QWidget& widget, int angle) {
+    const QPointF at = QRectF(widget.rect()).center();
+    QWheelEvent wheel(at, widget.mapToGlobal(at), QPoint(), QPoint(0, angle), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(&widget, &wheel);
+    return wheel.isAccepted();
+}
+
+TEST_F(FolderPopupViewTest, AFolderTallerThanItsRoomShowsWhatFitsAndReadsIconsOnlyNearTheRowsShown) {
+    settings.setPopupColumns(5);
+    settings.setPopupIconSize(48);
+    auto view = make(5000, DockEdge::bottom, QStringLiteral("Work"), 700);
+    const PopupLayout& layout = view->layout();
+    ASSERT_EQ(layout.columns, 5);
+    ASSERT_TRUE(layout.scrolls());
+    EXPECT_LE(view->sizeHint().height(), 700);
+    EXPECT_GT(view->sizeHint().height(), 700 - layout.rowPitch()) << "as many rows as fit";
+    const qsizetype shownRows = layout.shownRowCount;
+    // The rows shown and the one under them, and not one icon more.
+    EXPECT_EQ(madeAndShown(*view), std::make_pair((shownRows + 1) * 5, shownRows * 5));
+    EXPECT_EQ(icons.lookups.size(), (shownRows + 1) * 5);
+    EXPECT_TRUE(view->scrollBar()->isVisibleTo(view.get()));
+    EXPECT_EQ(view->scrollBar()->geometry(), layout.scrollBarRect.toRect());
+    EXPECT_EQ(view->scrollBar()->maximum(), layout.maximumFirstRow());
+
+    // Scrolled to the end, the last application sits in the last row shown, where the pointer finds it.
+    view->scrollToRow(100'000);
+    EXPECT_EQ(view->firstShownRow(), layout.maximumFirstRow());
+    EXPECT_EQ(view->scrollBar()->value(), layout.maximumFirstRow());
+    const QPointF up(0, -static_cast<double>(view->firstShownRow()) * layout.rowPitch());
+    const QRectF last = layout.cellRect(4999).translated(up);
+    EXPECT_EQ(last.bottom(), layout.gridRect.bottom());
+    EXPECT_EQ(view->childAt(last.center().toPoint()), view->cells()[4999]);
+    EXPECT_EQ(view->cells()[0], nullptr) << "let go far out of view";
+    EXPECT_EQ(madeAndShown(*view), std::make_pair((shownRows + 1) * 5, shownRows * 5)) << "the row above";
+    EXPECT_EQ(icons.lookups.size(), 2 * (shownRows + 1) * 5);
+
+    // A folder that fits its room is shown whole, without a scroll bar.
+    auto small = make(9, DockEdge::bottom, QStringLiteral("Work"), 700);
+    EXPECT_FALSE(small->layout().scrolls());
+    EXPECT_EQ(small->scrollBar(), nullptr);
+    EXPECT_EQ(small->sizeHint(), make(9)->sizeHint());
+}
+
+TEST_F(FolderPopupViewTest, TheGridScrollsByRowsWithTheWheelTheScrollBarAndTheKeyboardFocus) {
+    settings.setPopupColumns(5);
+    auto view = make(500, DockEdge::bottom, QStringLiteral("Work"), 600);
+    show(*view);
+    const PopupLayout& layout = view->layout();
+    const qsizetype shown = layout.shownRowCount;
+    ASSERT_GE(shown, 2);
+
+    // A cell leaves the wheel to the grid under it. A notch scrolls a row; a touchpad's small steps add up to
+    // one.
+    EXPECT_FALSE(turnWheel(*view->cells()[0], -120));
+    EXPECT_TRUE(turnWheel(*view, -120));
+    EXPECT_EQ(view->firstShownRow(), 1);
+    EXPECT_EQ(view->scrollBar()->value(), 1);
+    turnWheel(*view, -60);
+    EXPECT_EQ(view->firstShownRow(), 1);
+    turnWheel(*view, -60);
+    EXPECT_EQ(view->firstShownRow(), 2);
+    turnWheel(*view, 3 * 120);
+    EXPECT_EQ(view->firstShownRow(), 0) << "up past the top stays at the top";
+    turnWheel(*view, -120);
+    EXPECT_EQ(view->firstShownRow(), 1) << "and turns past the top are not stored up";
+
+    // The scroll bar moves the grid, and the cells come with it.
+    view->scrollBar()->setValue(40);
+    EXPECT_EQ(view->firstShownRow(), 40);
+    ASSERT_NE(view->cells()[40 * 5], nullptr);
+    EXPECT_EQ(view->childAt(layout.gridRect.topLeft().toPoint() + QPoint(32, 10)), view->cells()[40 * 5]);
+
+    // The keyboard focus moving to a cell out of view scrolls it in: down from the last row shown, Tab past
+    // the last cell, up above the first row.
+    view->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
+    const qsizetype lastShown = (40 + shown) * 5 - 1;
+    view->cells()[lastShown]->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(view->cells()[lastShown], Qt::Key_Down);
+    ASSERT_NE(view->cells()[lastShown + 5], nullptr);
+    EXPECT_TRUE(view->cells()[lastShown + 5]->hasFocus());
+    EXPECT_EQ(view->firstShownRow(), 41);
+    QTest::keyClick(view->cells()[lastShown + 5], Qt::Key_Tab);
+    EXPECT_TRUE(view->cells()[lastShown + 6]->hasFocus());
+    EXPECT_EQ(view->firstShownRow(), 42);
+    view->cells()[42 * 5]->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(view->cells()[42 * 5], Qt::Key_Up);
+    EXPECT_TRUE(view->cells()[41 * 5]->hasFocus());
+    EXPECT_EQ(view->firstShownRow(), 41);
+    QTest::keyClick(view->cells()[41 * 5], Qt::Key_Backtab);
+    EXPECT_TRUE(view->cells()[41 * 5 - 1]->hasFocus());
+    EXPECT_EQ(view->firstShownRow(), 40);
+
+    // Return opens the focused application.
+    QTest::keyClick(view->cells()[41 * 5 - 1], Qt::Key_Return);
+    ASSERT_EQ(workspace.opens.size(), 1);
+    EXPECT_EQ(workspace.opens[0].path, QStringLiteral("/Applications/App %1.app").arg(41 * 5 - 1));
 }
 
 TEST_F(FolderPopupViewTest, ALaunchOpensTheApplicationActivatedAndDismissesOnlyAfterSuccess) {

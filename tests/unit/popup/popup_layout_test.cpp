@@ -1,6 +1,9 @@
-// The popup's layout arithmetic: columns and widths from the settings, the panel's fitting size, the cells of
-// the grid, the header's parts, and the colours of both appearances.
+// The popup's layout arithmetic: columns and widths from the settings, the panel's fitting size, the rows
+// that fit the panel's room and the scroll bar of a grid that does not, the cells of the grid, the header's
+// parts, and the colours of both appearances.
 #include "popup/popup_layout.h"
+
+#include "popup/popup_shape.h"
 
 #include <gtest/gtest.h>
 
@@ -72,6 +75,60 @@ TEST(PopupLayoutTest, FittingSizeStacksInsetsHeaderGridAndMargin) {
     EXPECT_TRUE(plain.headerRect.isNull());
     EXPECT_EQ(plain.gridRect, QRectF(36, 36, 280, 48 + 12 + 48));
     EXPECT_EQ(plain.panelSize, QSizeF(352, 108 + 24 + 48));
+}
+
+TEST(PopupLayoutTest, AGridTallerThanThePanelsRoomShowsTheRowsThatFitAndScrollsTheRest) {
+    // 5,000 applications in 7 columns of rows 79 points apart (67 and the 12 between); around the grid the
+    // margins (48), the insets (24) and the header with its spacing (52) take 124 points.
+    PopupLayoutInput input = fiveAppsInFourColumns(PopupPosition::center);
+    input.appCount = 5000;
+    input.maximumColumns = 7;
+    input.maximumHeight = 795;
+    const PopupLayout tall = popupLayout(input);
+    EXPECT_EQ(tall.rowCount, 715);
+    EXPECT_EQ(tall.shownRowCount, 8) << "(795 - 124 + 12) / 79 = 8.6";
+    EXPECT_TRUE(tall.scrolls());
+    EXPECT_EQ(tall.maximumFirstRow(), 707);
+    EXPECT_EQ(tall.rowPitch(), 79);
+    EXPECT_EQ(tall.gridRect, QRectF(36, 88, 496, 8 * 67 + 7 * 12));
+    EXPECT_EQ(tall.panelSize, QSizeF(496 + 72, 124 + 620));
+    // The slim bar lies in the middle of the inset right of the grid, as tall as the grid, inside the plate.
+    EXPECT_EQ(tall.scrollBarRect, QRectF(532 + 3, 88, 6, 620));
+    EXPECT_LT(tall.scrollBarRect.right(), tall.plateRect.right());
+    EXPECT_GE(tall.scrollBarRect.top(), tall.plateRect.top() + kPopupCornerRadius);
+    // Cells keep their places in the whole grid; the view moves them up as it scrolls.
+    EXPECT_EQ(tall.cellRect(4999), QRectF(36 + 1 * 72, 88 + 714 * 79, 64, 67));
+
+    // Exactly the room of nine rows shows nine; a point less, eight. Above the Dock the arrow's 16 points go
+    // first.
+    input.maximumHeight = 124 + 9 * 67 + 8 * 12;
+    EXPECT_EQ(popupLayout(input).shownRowCount, 9);
+    input.maximumHeight = *input.maximumHeight - 1;
+    EXPECT_EQ(popupLayout(input).shownRowCount, 8);
+    input.position = PopupPosition::aboveDock;
+    input.maximumHeight = 124 + 16 + 9 * 67 + 8 * 12;
+    EXPECT_EQ(popupLayout(input).shownRowCount, 9);
+    // However little room there is, one row shows.
+    input.maximumHeight = 50;
+    EXPECT_EQ(popupLayout(input).shownRowCount, 1);
+}
+
+TEST(PopupLayoutTest, AGridThatFitsItsRoomIsLaidOutAsWithoutALimit) {
+    for (const PopupPosition position : {PopupPosition::center, PopupPosition::aboveDock}) {
+        PopupLayoutInput input = fiveAppsInFourColumns(position);
+        const PopupLayout free = popupLayout(input);
+        // The panel exactly as tall as its room, and with room to spare.
+        for (const double room : {free.panelSize.height(), 2000.0}) {
+            input.maximumHeight = room;
+            const PopupLayout limited = popupLayout(input);
+            EXPECT_FALSE(limited.scrolls());
+            EXPECT_EQ(limited.shownRowCount, limited.rowCount);
+            EXPECT_EQ(limited.gridRect, free.gridRect);
+            EXPECT_EQ(limited.plateRect, free.plateRect);
+            EXPECT_EQ(limited.panelSize, free.panelSize);
+            EXPECT_TRUE(limited.scrollBarRect.isNull());
+        }
+    }
 }
 
 TEST(PopupLayoutTest, EmptyFolderHasOneEmptyColumnInsideTheInsets) {

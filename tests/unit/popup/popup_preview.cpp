@@ -1,6 +1,6 @@
 // Writes PNGs of folder popups for a person to look at: 3, 4 and 9 applications; header and names on and off;
 // centred and above a Dock at the bottom, left and right; light and dark; the three materials; pinned and
-// not; a name too long for its row.
+// not; a name too long for its row; 60 and 5,000 applications in a grid that scrolls.
 //
 //   popup_preview [--capture] [--compositor] [output folder]     (default: popup-preview in the build tree)
 //
@@ -41,6 +41,7 @@
 #include <QWindow>
 
 #include <cstdlib>
+#include <optional>
 
 namespace tessly {
 namespace {
@@ -105,6 +106,9 @@ struct Shot {
     QString folderName = QStringLiteral("Work");
     /// The applications under Ukrainian names, as a Ukrainian user's folder shows them.
     bool ukrainian = false;
+    /// The room the screen leaves the panel, and the grid's first row shown when it scrolls.
+    std::optional<double> maximumHeight = std::nullopt;
+    qsizetype firstRow = 0;
 };
 
 const QStringList kUkrainianNames = {
@@ -174,6 +178,20 @@ QList<Shot> shots() {
         Shot longName{QStringLiteral("long-name-") + t, 3, theme};
         longName.folderName = QStringLiteral("Everything I open on a Monday morning before coffee");
         list.append(longName);
+        // Far more applications than fit on the screen: the grid scrolls, here part of the way down.
+        for (const PopupPosition position : {PopupPosition::aboveDock, PopupPosition::center}) {
+            Shot many{QStringLiteral("%1-5000apps-scrolled-%2")
+                          .arg(position == PopupPosition::center ? "center" : "bottom", t),
+                      5000, theme, position};
+            many.maximumHeight = 560;
+            many.firstRow = 300;
+            list.append(many);
+        }
+        Shot manyBare{QStringLiteral("bottom-60apps-notitle-nonames-top-") + t, 60, theme};
+        manyBare.showTitle = false;
+        manyBare.showNames = false;
+        manyBare.maximumHeight = 300;
+        list.append(manyBare);
     }
     return list;
 }
@@ -220,15 +238,25 @@ struct Preview {
         AppFolder folder;
         folder.id = QUuid::createUuid();
         folder.name = shot.folderName;
-        folder.apps = apps.mid(0, shot.apps);
+        // Past the sample applications, they come round again under numbered names.
+        for (int i = 0; i < shot.apps; ++i) {
+            AppItem app = apps.at(i % apps.size());
+            if (i >= apps.size()) {
+                app.id = QUuid::createUuid();
+                app.name += QStringLiteral(" %1").arg(i / apps.size() + 1);
+            }
+            folder.apps.append(app);
+        }
         if (shot.ukrainian) {
             for (qsizetype i = 0; i < folder.apps.size() && i < kUkrainianNames.size(); ++i) {
                 folder.apps[i].name = kUkrainianNames.at(i);
             }
         }
         auto view = std::make_unique<FolderPopupView>(
-            folder, shot.edge, [] {}, [](bool) {}, settings, icons, symbols, workspace, time, console, parent);
+            folder, shot.edge, shot.maximumHeight, [] {}, [](bool) {}, settings, icons, symbols, workspace,
+            time, console, parent);
         view->setCompositorIsRunning(compositor);
+        view->scrollToRow(shot.firstRow);
         if (shot.pinned && view->showsPinButton()) {
             // The pin as a user presses it.
             if (auto* pin = view->childAt(view->headerLayout().pinRect.center().toPoint())) {

@@ -159,6 +159,25 @@ TEST_F(PopupTest, AboveTheDockThePanelSitsOverTheClickAndTheArrowOffsetIsPublish
     EXPECT_EQ(helper.popupView()->request.dockEdge, DockEdge::bottom);
 }
 
+TEST_F(PopupTest, TheViewIsToldTheRoomItsScreenLeavesThePanel) {
+    const AppFolder work = saveFolder("Work");
+    pointer.location = QPointF(500, 30);
+    SimulatedProcess& helper = startHelper(work);
+    ASSERT_TRUE(helper.popupVisible());
+    // From the panel's bottom, 85 points up, to 8 points under the menu bar at 875.
+    EXPECT_EQ(helper.popupView()->request.maximumHeight, 875 - 8 - 85);
+
+    helper.application.reopen(); // swallowed
+    helper.application.reopen(); // closes
+    time.advance(1);
+    defaults.setString("popupPosition", "center");
+    helper.distributed.post(notification_names::kTSPopupSettingsChanged);
+    time.advance(0);
+    helper.application.reopen();
+    ASSERT_TRUE(helper.popupVisible());
+    EXPECT_EQ(helper.popupView()->request.maximumHeight, 811 - 16) << "the visible frame less 8 at each end";
+}
+
 TEST_F(PopupTest, CentredThePanelKeepsItsCentreWhenItsContentGrows) {
     defaults.setString("popupPosition", "center");
     const AppFolder work = saveFolder("Work");

@@ -1,6 +1,7 @@
 // Where the popup goes: the Dock's edge told from the screen's frames and what that teaches the memory, the
 // panel's corner above a bottom Dock (visible, hidden, magnifying) or beside a side Dock, the screen chosen
-// for the click, the arrow offset that keeps the arrow on the click, and the centred position.
+// for the click, the arrow offset that keeps the arrow on the click, the centred position, and the room the
+// panel has there.
 #include "shell/popup_placement.h"
 
 #include "popup/popup_layout.h"
@@ -127,6 +128,30 @@ TEST(PopupOriginTest, SideDocksKeepThePopupBesideThemLevelWithTheClick) {
     EXPECT_EQ(p.edge, DockEdge::right);
     EXPECT_EQ(p.origin, QPointF(1370 - 300 - 11, 300));
     EXPECT_EQ(memory.lastDockEdge, DockEdge::right);
+}
+
+TEST(PopupMaximumHeightTest, ThePanelMayTakeTheVisibleFrameLessItsMarginsWhereItGoes) {
+    const DockMemory memory;
+    // Above a 64-point Dock the panel's bottom is at 85; its top may reach 8 points under the menu bar.
+    PopupPlacementInput input = clickOn(kBottomDock, {500, 30});
+    EXPECT_EQ(popupMaximumHeight(input, memory), 875 - 8 - 85);
+    input.popupSize = QSizeF(300, 875 - 8 - 85);
+    DockMemory placed;
+    EXPECT_EQ(popupOrigin(input, placed).origin.y() + input.popupSize.height(), 875 - 8);
+    // A magnifying Dock lifts the panel and leaves less; a hidden one starts it at its tiles' height.
+    input.dock.largeSize = 128;
+    input.dock.magnification = true;
+    EXPECT_EQ(popupMaximumHeight(input, memory), 875 - 8 - (64 + 79 + 20));
+    EXPECT_EQ(popupMaximumHeight(clickOn(kHiddenDock, {500, 30}), memory), 875 - 8 - 86);
+    // Beside a side Dock, and centred, the panel moves to stay 8 points inside: the frame's height less 16.
+    EXPECT_EQ(popupMaximumHeight(clickOn(kLeftDock, {30, 400}), memory), 875 - 16);
+    EXPECT_EQ(popupMaximumHeight(clickOn(kRightDock, {1400, 400}), memory), 875 - 16);
+    input = clickOn(kBottomDock, {500, 30});
+    input.position = PopupPosition::center;
+    EXPECT_EQ(popupMaximumHeight(input, memory), 811 - 16);
+    // Whole points, and never below nothing.
+    EXPECT_EQ(popupMaximumHeight(clickOn({kFrame, QRectF(0, 64, 1440, 811.6)}, {500, 30}), memory), 782);
+    EXPECT_EQ(popupMaximumHeight(clickOn({kFrame, QRectF(0, 64, 1440, 10)}, {500, 30}), memory), 0);
 }
 
 // The arrow's tip in global y-up points, from the outline drawn in the panel with the published offset.

@@ -346,7 +346,7 @@ TEST_F(FolderPopupViewTest, ALaunchOpensTheApplicationActivatedAndDismissesOnlyA
 TEST_F(FolderPopupViewTest, AFailedLaunchSaysWhyAndLeavesThePopupOpenForAnotherTry) {
     RecordingWorkspace recording(time);
     recording.openError = QStringLiteral("The executable lies outside its bundle.");
-    FolderPopupView view(folder(3), DockEdge::bottom, [this] { ++dismissals; }, [](bool) {}, settings, icons,
+    FolderPopupView view(folder(3), DockEdge::bottom, std::nullopt, [this] { ++dismissals; }, [](bool) {}, settings, icons,
                          symbols, recording, time, console);
     show(view);
     clickAt(view, view.layout().cellRect(1).center());
@@ -429,7 +429,7 @@ TEST_F(FolderPopupViewTest, NamesAreShownWithoutDirectionalOverridesOrLineBreaks
     settings.setPopupShowAppName(true);
     AppFolder f = folder(4, QStringLiteral("a\u202Ebc\nd"));
     f.apps[0].name = QStringLiteral("\u2067Mail\u2069\u200F");
-    FolderPopupView view(f, DockEdge::bottom, [] {}, [](bool) {}, settings, icons, symbols, workspace, time,
+    FolderPopupView view(f, DockEdge::bottom, std::nullopt, [] {}, [](bool) {}, settings, icons, symbols, workspace, time,
                          console);
     EXPECT_EQ(view.elidedTitle(), QStringLiteral("abc d"));
     ASSERT_EQ(view.cells().size(), 4);

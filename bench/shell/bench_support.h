@@ -21,11 +21,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <QTimer>
 #include <QUrl>
 #include <QtEndian>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdint>
 #include <ctime>
 #include <functional>
@@ -146,5 +149,47 @@ inline bool runEventsUntil(const std::function<bool()>& done, int timeoutMs, int
     return QDir().mkpath(QFileInfo(paths.folderFile()).absolutePath()) && file.open(QIODevice::WriteOnly) &&
            file.write(encodeFolderList({folder})) > 0;
 }
+
+/// A program started from a bundle with HOME set to the temporary home, on the offscreen platform; ended with
+/// SIGTERM (the program's normal quit) when the benchmark is done with it, killed if it does not end.
+class ProgramProcess {
+public:
+    ProgramProcess(const QString& home, const QString& bundle, const QStringList& arguments) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("HOME"), home);
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        m_process.setProcessEnvironment(environment);
+        // Nobody reads its output: a full pipe must not stall it.
+        m_process.setStandardOutputFile(QProcess::nullDevice());
+        m_process.setStandardErrorFile(QProcess::nullDevice());
+        m_process.start(bundle + QStringLiteral("/Contents/MacOS/Tessly"), arguments);
+        (void)m_process.waitForStarted();
+    }
+    ~ProgramProcess() {
+        if (m_process.state() != QProcess::NotRunning && terminate(10'000) < 0) {
+            m_process.kill();
+            m_process.waitForFinished();
+        }
+    }
+    ProgramProcess(const ProgramProcess&) = delete;
+    ProgramProcess& operator=(const ProgramProcess&) = delete;
+
+    [[nodiscard]] qint64 pid() const { return m_process.processId(); }
+    [[nodiscard]] bool isRunning() const { return m_process.state() == QProcess::Running; }
+
+    /// Sends SIGTERM and waits for the end: milliseconds until it ended, or -1 when it had not after
+    /// `deadlineMs`.
+    double terminate(int deadlineMs) {
+        const std::int64_t start = monotonicNanoseconds();
+        ::kill(static_cast<pid_t>(m_process.processId()), SIGTERM);
+        if (!m_process.waitForFinished(deadlineMs)) {
+            return -1;
+        }
+        return static_cast<double>(monotonicNanoseconds() - start) / 1e6;
+    }
+
+private:
+    QProcess m_process;
+};
 
 } // namespace tessly::bench

@@ -45,6 +45,7 @@ namespace {
 
 using bench::monotonicNanoseconds;
 using bench::procField;
+using bench::ProgramProcess;
 using bench::runEventsUntil;
 namespace names = notification_names;
 
@@ -233,53 +234,13 @@ private:
     bool m_ready = false;
 };
 
-/// A program started from a bundle with HOME set to the temporary home, on the offscreen platform.
-class Program {
-public:
-    Program(const QString& home, const QString& bundle, const QStringList& arguments) {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("HOME"), home);
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        m_process.setProcessEnvironment(environment);
-        m_process.setStandardOutputFile(QProcess::nullDevice());
-        m_process.setStandardErrorFile(QProcess::nullDevice());
-        m_process.start(bundle + QStringLiteral("/Contents/MacOS/Tessly"), arguments);
-        (void)m_process.waitForStarted();
-    }
-    ~Program() {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished();
-        }
-    }
-    Program(const Program&) = delete;
-    Program& operator=(const Program&) = delete;
-
-    [[nodiscard]] qint64 pid() const { return m_process.processId(); }
-    [[nodiscard]] bool isRunning() const { return m_process.state() == QProcess::Running; }
-
-    /// Sends SIGTERM, the program's normal quit, and waits for the end: milliseconds until it ended, or -1
-    /// when it had not after the drain deadline.
-    double terminate() {
-        const std::int64_t start = monotonicNanoseconds();
-        ::kill(static_cast<pid_t>(m_process.processId()), SIGTERM);
-        if (!m_process.waitForFinished(kDrainDeadlineMs)) {
-            return -1;
-        }
-        return msSince(start, monotonicNanoseconds());
-    }
-
-private:
-    QProcess m_process;
-};
-
 /// Starts the helper of `home` as the main application does and waits for its first tile.
-std::unique_ptr<Program> startHelper(benchmark::State& state, const FloodHome& home, const BusWatch& bus) {
+std::unique_ptr<ProgramProcess> startHelper(benchmark::State& state, const FloodHome& home, const BusWatch& bus) {
     if (!home.writeFreshLaunchMarker()) {
         state.SkipWithError("the launch marker could not be written");
         return nullptr;
     }
-    auto helper = std::make_unique<Program>(home.home(), home.helperPath(),
+    auto helper = std::make_unique<ProgramProcess>(home.home(), home.helperPath(),
                                             QStringList{QStringLiteral("-group"), home.folderIdText()});
     if (!runEventsUntil([&] { return bus.tilesOf(helper->pid()) > 0 || !helper->isRunning(); },
                         kStartDeadlineMs, 20) ||
@@ -313,7 +274,7 @@ void measureHelperFlood(benchmark::State& state, const std::function<void(const 
         return;
     }
     for (auto _ : state) {
-        const std::unique_ptr<Program> helper = startHelper(state, home, bus);
+        const std::unique_ptr<ProgramProcess> helper = startHelper(state, home, bus);
         if (!helper) {
             return;
         }
@@ -335,7 +296,7 @@ void measureHelperFlood(benchmark::State& state, const std::function<void(const 
         // A call that waits for its answer: the flood has left the bench's connection before the signal.
         (void)QDBusConnection::sessionBus().interface()->isServiceRegistered(
             QDBusConnection::sessionBus().baseService());
-        state.counters["sigterm_in_flood_ms"] = helper->terminate();
+        state.counters["sigterm_in_flood_ms"] = helper->terminate(kDrainDeadlineMs);
         state.SetIterationTime(popupMs / 1000.0);
     }
 }
@@ -360,8 +321,8 @@ void BM_HelperTileAppearanceFlood(benchmark::State& state) {
 BENCHMARK(BM_HelperTileAppearanceFlood)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 
 /// Starts the main application of `home` and waits until its start-up is done.
-std::unique_ptr<Program> startMainApplication(benchmark::State& state, const FloodHome& home) {
-    auto main = std::make_unique<Program>(home.home(), bundleDir(), QStringList{});
+std::unique_ptr<ProgramProcess> startMainApplication(benchmark::State& state, const FloodHome& home) {
+    auto main = std::make_unique<ProgramProcess>(home.home(), bundleDir(), QStringList{});
     const QString preferences = home.home() + QStringLiteral("/Library/Preferences/app.tessly.Tessly.plist");
     if (!runEventsUntil([&] { return QFileInfo::exists(preferences) || !main->isRunning(); },
                         kStartDeadlineMs, 20) ||
@@ -380,7 +341,7 @@ void BM_MainTileAppearanceFlood(benchmark::State& state) {
         return;
     }
     for (auto _ : state) {
-        const std::unique_ptr<Program> main = startMainApplication(state, home);
+        const std::unique_ptr<ProgramProcess> main = startMainApplication(state, home);
         if (!main) {
             return;
         }
@@ -412,7 +373,7 @@ void BM_MainPinStatesFlood(benchmark::State& state) {
         return;
     }
     for (auto _ : state) {
-        const std::unique_ptr<Program> main = startMainApplication(state, home);
+        const std::unique_ptr<ProgramProcess> main = startMainApplication(state, home);
         if (!main) {
             return;
         }
@@ -498,11 +459,11 @@ void BM_DefaultsRewritesPerBroadcast(benchmark::State& state) {
     FileReplacements replacements(home.home() +
                                   QStringLiteral("/Library/Preferences/app.tessly.Tessly.plist"));
     for (auto _ : state) {
-        const std::unique_ptr<Program> main = startMainApplication(state, home);
+        const std::unique_ptr<ProgramProcess> main = startMainApplication(state, home);
         if (!main) {
             return;
         }
-        Program helper(home.home(), helperPath, {QStringLiteral("-group"), home.folderIdText()});
+        ProgramProcess helper(home.home(), helperPath, {QStringLiteral("-group"), home.folderIdText()});
         if (!runEventsUntil([&] { return bus.tilesOf(helper.pid()) > 0 || !helper.isRunning(); },
                             kStartDeadlineMs, 20) ||
             waitUntilIdle(helper.pid()) == 0) {

@@ -44,6 +44,7 @@ namespace {
 using bench::monotonicNanoseconds;
 using bench::percentile;
 using bench::procField;
+using bench::ProgramProcess;
 using bench::runEventsUntil;
 
 constexpr int kStartDeadlineMs = 20'000;
@@ -130,41 +131,6 @@ private:
     Paths m_paths{m_home.path()};
     QUuid m_folderId;
     bool m_ready = false;
-};
-
-/// A program started from a bundle with HOME set to the temporary home, on the offscreen platform; ended with
-/// SIGTERM (the program's normal quit) when the benchmark is done with it.
-class ProgramProcess {
-public:
-    ProgramProcess(const QString& home, const QString& bundle, const QStringList& arguments) {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("HOME"), home);
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        m_process.setProcessEnvironment(environment);
-        // Nobody reads its output: a full pipe must not stall it.
-        m_process.setStandardOutputFile(QProcess::nullDevice());
-        m_process.setStandardErrorFile(QProcess::nullDevice());
-        m_process.start(bundle + QStringLiteral("/Contents/MacOS/Tessly"), arguments);
-        (void)m_process.waitForStarted();
-    }
-    ~ProgramProcess() {
-        if (m_process.state() == QProcess::NotRunning) {
-            return;
-        }
-        ::kill(static_cast<pid_t>(m_process.processId()), SIGTERM);
-        if (!m_process.waitForFinished(10'000)) {
-            m_process.kill();
-            m_process.waitForFinished();
-        }
-    }
-    ProgramProcess(const ProgramProcess&) = delete;
-    ProgramProcess& operator=(const ProgramProcess&) = delete;
-
-    [[nodiscard]] qint64 pid() const { return m_process.processId(); }
-    [[nodiscard]] bool isRunning() const { return m_process.state() == QProcess::Running; }
-
-private:
-    QProcess m_process;
 };
 
 /// The context switches of each thread of `pid`, voluntary and not, by thread name and number.

@@ -207,8 +207,8 @@ private:
     /// The Dock's values placement needs, read from its preferences (a file read each time).
     [[nodiscard]] DockValues dockValues() const;
     [[nodiscard]] PopupPlacementInput placementInput(const QSizeF& size, const DockValues& dock) const;
-    /// updatePopupFrame() with the Dock's values read already.
-    void updatePopupFrame(const DockValues& dock);
+    /// updatePopupFrame() with the screens and the Dock's values read already; the size is the panel's.
+    void updatePopupFrame(PopupPlacementInput where);
     void publishArrowOffset(std::optional<double> offset);
     [[nodiscard]] WindowAppearance popupAppearance() const;
     void startDockStateWatcher();

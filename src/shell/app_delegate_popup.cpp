@@ -62,14 +62,14 @@ void AppDelegate::showPopup(const AppFolder& folder) {
                                  }
                              },
                              std::nullopt};
-    // Read once for the room and the frame: each read opens and parses the Dock's preferences.
-    const DockValues dock = dockValues();
-    request.maximumHeight = popupMaximumHeight(placementInput(QSizeF(), dock), m_dockMemory);
+    // Read once for the room and the frame: a read of the Dock's values opens and parses its preferences.
+    const PopupPlacementInput where = placementInput(QSizeF(), dockValues());
+    request.maximumHeight = popupMaximumHeight(where, m_dockMemory);
     std::unique_ptr<QWidget> view = m_popupViewFactory ? m_popupViewFactory(request) : nullptr;
     m_popupView = view.get();
     m_popupPanel->setContent(std::move(view));
     m_popupPanel->setAppearance(popupAppearance());
-    updatePopupFrame(dock);
+    updatePopupFrame(where);
     m_popupPanel->orderFrontRegardless();
     installOutsideClickMonitor();
 }
@@ -139,18 +139,19 @@ void AppDelegate::handleClosePopupsNotification(const DistributedNotification& n
 }
 
 void AppDelegate::updatePopupFrame() {
-    updatePopupFrame(dockValues());
+    if (m_popupPanel && m_popupView && m_popupPanel->content() == m_popupView) {
+        updatePopupFrame(placementInput(QSizeF(), dockValues()));
+    }
 }
 
-void AppDelegate::updatePopupFrame(const DockValues& dock) {
+void AppDelegate::updatePopupFrame(PopupPlacementInput where) {
     if (!m_popupPanel || !m_popupView || m_popupPanel->content() != m_popupView) {
         return;
     }
-    const QSizeF size = m_popupPanel->fittingSize();
+    where.popupSize = m_popupPanel->fittingSize();
     const bool visible = m_popupPanel->isVisible();
-    const PopupFrame frame =
-        popupFrame(placementInput(size, dock),
-                   visible ? std::optional<QRectF>(m_popupPanel->frame()) : std::nullopt, m_dockMemory);
+    const PopupFrame frame = popupFrame(
+        where, visible ? std::optional<QRectF>(m_popupPanel->frame()) : std::nullopt, m_dockMemory);
     m_popupPanel->setFrame(frame.frame, frame.animated);
     publishArrowOffset(frame.arrowOffset);
 }

@@ -16,6 +16,7 @@
 #include <QBuffer>
 #include <QColor>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -148,6 +149,14 @@ inline bool runEventsUntil(const std::function<bool()>& done, int timeoutMs, int
     QFile file(paths.folderFile());
     return QDir().mkpath(QFileInfo(paths.folderFile()).absolutePath()) && file.open(QIODevice::WriteOnly) &&
            file.write(encodeFolderList({folder})) > 0;
+}
+
+/// The marker the main application writes just before it starts a helper: the time now, as decimal text.
+[[nodiscard]] inline bool writeFreshLaunchMarker(const Paths& paths, const QString& folderIdText) {
+    QDir().mkpath(paths.helperStateDirectory());
+    QFile marker(paths.helperStateDirectory() + QLatin1Char('/') + folderIdText + QStringLiteral(".launch"));
+    const double now = static_cast<double>(QDateTime::currentMSecsSinceEpoch()) / 1000.0;
+    return marker.open(QIODevice::WriteOnly) && marker.write(QByteArray::number(now, 'f', 3)) > 0;
 }
 
 /// A program started from a bundle with HOME set to the temporary home, on the offscreen platform; ended with

@@ -197,11 +197,7 @@ public:
     [[nodiscard]] QString folderIdText() const { return uuidText(m_folderId); }
 
     [[nodiscard]] bool writeFreshLaunchMarker() const {
-        QDir().mkpath(m_paths.helperStateDirectory());
-        QFile marker(m_paths.helperStateDirectory() + QLatin1Char('/') + folderIdText() +
-                     QStringLiteral(".launch"));
-        const double now = static_cast<double>(QDateTime::currentMSecsSinceEpoch()) / 1000.0;
-        return marker.open(QIODevice::WriteOnly) && marker.write(QByteArray::number(now, 'f', 3)) > 0;
+        return bench::writeFreshLaunchMarker(m_paths, folderIdText());
     }
 
 private:

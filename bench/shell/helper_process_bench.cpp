@@ -119,11 +119,7 @@ public:
 
     /// The marker the main application writes just before it starts a helper: the time, as decimal text.
     [[nodiscard]] bool writeFreshLaunchMarker() const {
-        QDir().mkpath(m_paths.helperStateDirectory());
-        QFile marker(m_paths.helperStateDirectory() + QLatin1Char('/') + folderIdText() +
-                     QStringLiteral(".launch"));
-        const double now = static_cast<double>(QDateTime::currentMSecsSinceEpoch()) / 1000.0;
-        return marker.open(QIODevice::WriteOnly) && marker.write(QByteArray::number(now, 'f', 3)) > 0;
+        return bench::writeFreshLaunchMarker(m_paths, folderIdText());
     }
 
 private:

@@ -290,6 +290,10 @@ QHash<QString, QString> HelperManager::helperOfEachFolder() {
             bundlesOf[*identifier].append(bundle);
         }
     }
+    return helperOfEachFolder(std::move(bundlesOf));
+}
+
+QHash<QString, QString> HelperManager::helperOfEachFolder(QHash<QString, QStringList> bundlesOf) {
     // Two bundles can carry one folder's identifier: a copy the user made, a removal cut short. Its helper
     // is then the one that runs, else the one the Dock keeps, else the first by name, whatever order the
     // directory lists them in: judging an idle copy would take a kept folder out of the Dock. The processes

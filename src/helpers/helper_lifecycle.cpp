@@ -103,15 +103,17 @@ void HelperManager::syncHelpers(const QList<AppFolder>& folders) {
     for (const QString& link : links) {
         removeTree(link); // the link itself, never what it leads to
     }
+    QHash<QString, QStringList> keptBundlesOf;
     for (const QString& bundle : bundles) {
         const auto owner = helperGroupUUID(bundle);
         if (owner && inDock.contains(*owner)) {
+            keptBundlesOf[*owner].append(bundle);
             continue;
         }
         quitRunningApplications(bundle);
         removeTree(bundle);
     }
-    const QHash<QString, QString> helperOf = helperOfEachFolder();
+    const QHash<QString, QString> helperOf = helperOfEachFolder(std::move(keptBundlesOf));
     const QSet<QString> running = runningBundlePaths();
     for (const AppFolder& folder : folders) {
         if (!folder.isInDock) {

@@ -168,6 +168,8 @@ private:
     /// The helper of every folder that has one, by the folder's UUID text: the one rule by which
     /// `findHelper`, `syncHelpers` and `helperDockStates` tell a folder's helper.
     [[nodiscard]] QHash<QString, QString> helperOfEachFolder();
+    /// The same, from the bundles already read for each identifier.
+    [[nodiscard]] QHash<QString, QString> helperOfEachFolder(QHash<QString, QStringList> bundlesOf);
     /// Chooses the helper path for a folder: its name, or the name with a number when another folder's
     /// helper holds it.
     [[nodiscard]] QString helperPathFor(const AppFolder& folder);

@@ -225,6 +225,7 @@ std::optional<QString> HelperManager::tilePath(const PlistValue& entry) {
 }
 
 void HelperManager::removeDockTile(const AppFolder& folder) {
+    removeLauncher(folder.id);
     std::optional<QString> helperPath;
     if (const auto helper = findHelper(folder.id)) {
         helperPath = canonicalPath(*helper);

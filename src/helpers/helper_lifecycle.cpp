@@ -18,11 +18,18 @@ HelperManager::HelperManager(const HelperEnvironment& environment, QObject* pare
                                                      [this](const Notification&) { updateAllHelperTiles(); });
     m_popupObserver = m_env.notifications.addObserver(
         notification_names::kPopupSettingsChanged, [this](const Notification&) { refreshAllHelperPopups(); });
+    // The tile's colours follow the theme; a launcher's icon file has to be drawn again for it.
+    m_themeObserver = m_env.notifications.addObserver(notification_names::kThemeChanged, [this](const Notification&) {
+        if (m_launcherSupport && m_launcherSupport->folders && !isHelperProcess()) {
+            refreshLaunchers(m_launcherSupport->folders());
+        }
+    });
 }
 
 HelperManager::~HelperManager() {
     m_env.notifications.removeObserver(m_tileObserver);
     m_env.notifications.removeObserver(m_popupObserver);
+    m_env.notifications.removeObserver(m_themeObserver);
 }
 
 void HelperManager::noteLaunch(const QUuid& folderId) {
@@ -61,12 +68,21 @@ void HelperManager::launchHelper(const QString& helperPath, const QUuid& folderI
 
 void HelperManager::installHelper(const AppFolder& folder) {
     removeHelper(folder.id, true);
-    writeLaunchMarker(folder.id);
+    // A launcher dock starts the helper itself, on the user's click: no marker may make that start look like
+    // one of the main application's.
+    const bool launcherDockKeepsIt = launcherDock() != nullptr;
+    if (!launcherDockKeepsIt) {
+        writeLaunchMarker(folder.id);
+    }
     const auto helper = buildHelper(folder);
     if (!helper) {
         // The launch marker stays; the next synchronisation tries again. Meanwhile the folder stays in the
         // Dock: the user put it there, and Dock monitoring does not take it out for a helper that failed.
         m_failedToStart.insert(folder.id);
+        return;
+    }
+    if (launcherDockKeepsIt) {
+        putInLauncherDock(folder, *helper);
         return;
     }
     launchHelper(*helper, folder.id);
@@ -113,8 +129,10 @@ void HelperManager::syncHelpers(const QList<AppFolder>& folders) {
         quitRunningApplications(bundle);
         removeTree(bundle);
     }
+    removeLaunchersOtherThan(inDock);
     const QHash<QString, QString> helperOf = helperOfEachFolder(std::move(keptBundlesOf));
     const QSet<QString> running = runningBundlePaths();
+    const bool launcherDockKeepsThem = launcherDock() != nullptr;
     for (const AppFolder& folder : folders) {
         if (!folder.isInDock) {
             continue;
@@ -129,6 +147,11 @@ void HelperManager::syncHelpers(const QList<AppFolder>& folders) {
         const bool stale = isHelperStale(helper, m_env.mainBundle.bundlePath());
         rebuildHelperIfStale(folder, helper);
         const QString current = stale ? findHelper(folder.id).value_or(helper) : helper;
+        if (launcherDockKeepsThem) {
+            // The dock starts the helper when the user clicks its launcher, and the helper quits once idle.
+            putInLauncherDock(folder, current);
+            continue;
+        }
         if (running.contains(canonicalPath(current))) {
             continue;
         }
@@ -158,6 +181,10 @@ void HelperManager::cancelHelperOff(const AppFolder& folder) {
 
 void HelperManager::updateAllHelperTiles() {
     m_env.distributedNotifications.post(notification_names::kTSTileAppearanceChanged);
+    // A launcher dock draws the tile from the launcher's icon file, which only the main application redraws.
+    if (m_launcherSupport && m_launcherSupport->folders && !isHelperProcess()) {
+        refreshLaunchers(m_launcherSupport->folders());
+    }
 }
 
 void HelperManager::refreshAllHelperPopups() {

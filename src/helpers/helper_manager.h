@@ -24,6 +24,7 @@
 #include "platform/console.h"
 #include "platform/distributed_notification_center.h"
 #include "platform/extended_attributes.h"
+#include "platform/launcher_dock.h"
 #include "platform/main_bundle.h"
 #include "platform/main_queue.h"
 #include "platform/notification_center.h"
@@ -37,7 +38,9 @@
 #include <QSet>
 #include <QString>
 #include <QUuid>
+#include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 
 namespace tessly {
@@ -61,6 +64,21 @@ struct HelperEnvironment {
     /// The code-signing tool ("/usr/bin/codesign" on macOS, the bundled stand-in on Linux).
     QString codesignPath;
 };
+
+/// What a helper manager needs to keep folders in a dock of launchers (Plank, the GNOME dash): there a folder
+/// is a desktop entry of Tessly's pointing at its helper bundle, and no helper runs to be seen.
+struct LauncherSupport {
+    /// Which dock the session uses. Not owned.
+    DockDiscovery* docks = nullptr;
+    /// Where the folders' desktop entries go: "$XDG_DATA_HOME/applications".
+    QString entriesDirectory;
+    /// The folder's tile as PNG bytes, for its launcher's icon; empty when it cannot be drawn.
+    std::function<QByteArray(const AppFolder&)> renderIcon;
+    /// The folders as the store has them now, for redrawing the launchers when the tiles' look changes.
+    std::function<QList<AppFolder>()> folders;
+};
+
+class LauncherEntries;
 
 /// The name of a folder's helper bundle: the first 30 user-perceived characters of the name, without the
 /// characters a file name must not hold, "Group" when nothing is left, then ".app". The whole name stays
@@ -98,6 +116,9 @@ public:
 
     /// Where helper launches are noted; null while the shell has none. Not owned.
     void setHelperLaunchRecorder(HelperLaunchRecorder* recorder) { m_launchRecorder = recorder; }
+    /// Lets the manager keep folders in a launcher dock whenever the session uses one; without it, every dock
+    /// is followed as one that shows the helpers' own tiles.
+    void setLauncherSupport(LauncherSupport support);
 
     // Directories.
     /// Application Support/"Tessly/Helpers", canonical: the paths of helpers are those their processes
@@ -131,6 +152,20 @@ public:
     [[nodiscard]] bool hasOffTimerForTesting(const QUuid& folderId) const {
         return m_offTimers.contains(folderId);
     }
+
+    // Launcher docks.
+    /// The session's dock when it keeps launchers; null when the helpers' tiles are what the Dock shows.
+    [[nodiscard]] LauncherDock* launcherDock() const;
+    /// The path of the folder's desktop entry; nothing without launcher support.
+    [[nodiscard]] std::optional<QString> launcherEntryPath(const QUuid& folderId) const;
+    /// Writes the folder's desktop entry (its tile drawn as the icon) pointing at the helper, and keeps it in
+    /// the launcher dock. A failure is logged and counts as a failed start.
+    void putInLauncherDock(const AppFolder& folder, const QString& helperPath);
+    void removeLauncher(const QUuid& folderId) override;
+    /// Draws each launcher of `folders` in the Dock again; only the changed ones are rewritten.
+    void refreshLaunchers(const QList<AppFolder>& folders);
+    /// Removes the launcher of every folder whose UUID text is not in `keptFolders`.
+    void removeLaunchersOtherThan(const QSet<QString>& keptFolders);
 
     // Dock preferences.
     [[nodiscard]] std::optional<double> dockTileSize();
@@ -192,8 +227,11 @@ private:
     QSet<QUuid> m_failedToStart;
     /// What `helperGroupIdentifier` last mirrored into "group" (nothing: it removed the key); unset before.
     std::optional<std::optional<QString>> m_mirroredGroup;
+    std::optional<LauncherSupport> m_launcherSupport;
+    std::unique_ptr<LauncherEntries> m_launchers;
     ObserverToken m_tileObserver = 0;
     ObserverToken m_popupObserver = 0;
+    ObserverToken m_themeObserver = 0;
 };
 
 } // namespace tessly

@@ -5,15 +5,37 @@
 #include "mainwindow/settings_style.h"
 #include "mainwindow/settings_values.h"
 #include "mainwindow/toggle_switch.h"
+#include "model/notification_names.h"
 
 #include <QComboBox>
 #include <QSignalBlocker>
 
 namespace tessly {
 
-GeneralSettingsView::GeneralSettingsView(AppSettings& settings, const Localization& l10n, QWidget* parent)
+QString dockTitleKey(std::optional<DockKind> dock) {
+    if (!dock) {
+        return QStringLiteral("settings.general.dock.none");
+    }
+    switch (*dock) {
+    case DockKind::standIn:
+        return QStringLiteral("settings.general.dock.stand_in");
+    case DockKind::plank:
+        return QStringLiteral("settings.general.dock.plank");
+    case DockKind::gnome:
+        return QStringLiteral("settings.general.dock.gnome");
+    }
+    return QStringLiteral("settings.general.dock.none");
+}
+
+QString dockSubtitleKey(std::optional<DockKind> dock) {
+    return dock ? QStringLiteral("settings.general.dock.subtitle")
+                : QStringLiteral("settings.general.dock.none.subtitle");
+}
+
+GeneralSettingsView::GeneralSettingsView(AppSettings& settings, const Localization& l10n, DockStatus dockStatus,
+                                         QWidget* parent)
     : SettingsPage(settings, l10n, parent), m_launchAtLogin(new ToggleSwitch), m_showMenuBar(new ToggleSwitch),
-      m_language(new QComboBox) {
+      m_language(new QComboBox), m_dockStatus(dockStatus) {
     SettingsPageBody* body = makePageBody();
     auto* section = body->addSection(new SettingsSection);
     m_launchRow = section->addRow(new SettingsRow(m_launchAtLogin));
@@ -27,6 +49,13 @@ GeneralSettingsView::GeneralSettingsView(AppSettings& settings, const Localizati
         m_language->addItem(languageDisplayName(language), rawText(language));
     }
     m_languageRow = section->addRow(new SettingsRow(m_language));
+    // A line of its own: which dock the folders go to is the session's, not a setting.
+    auto* dockSection = body->addSection(new SettingsSection);
+    m_dockRow = dockSection->addRow(new SettingsRow);
+    if (m_dockStatus.notifications) {
+        m_dockObserver = m_dockStatus.notifications->addObserver(notification_names::kDockChanged,
+                                                                 [this](const Notification&) { retranslate(); });
+    }
 
     connect(m_launchAtLogin, &ToggleSwitch::toggledByUser, &settings, &AppSettings::setLaunchAtLogin);
     connect(m_showMenuBar, &ToggleSwitch::toggledByUser, &settings, &AppSettings::setShowMenuBar);
@@ -38,7 +67,11 @@ GeneralSettingsView::GeneralSettingsView(AppSettings& settings, const Localizati
     finishSetup();
 }
 
-GeneralSettingsView::~GeneralSettingsView() = default;
+GeneralSettingsView::~GeneralSettingsView() {
+    if (m_dockStatus.notifications) {
+        m_dockStatus.notifications->removeObserver(m_dockObserver);
+    }
+}
 
 void GeneralSettingsView::retranslate() {
     m_launchRow->setTitle(text(QStringLiteral("settings.general.launch_at_login")));
@@ -46,6 +79,10 @@ void GeneralSettingsView::retranslate() {
     m_menuBarRow->setTitle(text(QStringLiteral("settings.general.show_menu_bar")));
     m_menuBarRow->setSubtitle(text(QStringLiteral("Access from the menu bar")));
     m_languageRow->setTitle(text(QStringLiteral("settings.general.language")));
+    const std::optional<DockKind> dock =
+        m_dockStatus.docks ? m_dockStatus.docks->currentDock() : std::nullopt;
+    m_dockRow->setTitle(text(dockTitleKey(dock)));
+    m_dockRow->setSubtitle(text(dockSubtitleKey(dock)));
 }
 
 void GeneralSettingsView::refreshValues() {

@@ -1,12 +1,15 @@
-// The general settings page: launch at login, the menu bar icon, and the interface language.
+// The general settings page: launch at login, the menu bar icon, the interface language, and which dock the
+// folders go to.
 //
-//     auto* page = new GeneralSettingsView(settings, l10n);
+//     auto* page = new GeneralSettingsView(settings, l10n, DockStatus{&discovery, &notifications});
 //
 // Each control writes its setting at once; the settings store it and tell whoever follows it. Main thread
 // only.
 #pragma once
 
 #include "mainwindow/settings_page.h"
+#include "platform/launcher_dock.h"
+#include "platform/notification_center.h"
 
 class QComboBox;
 
@@ -15,11 +18,23 @@ namespace tessly {
 class SettingsRow;
 class ToggleSwitch;
 
+/// Where the page learns which dock the folders go to; without a discovery it says none was found.
+struct DockStatus {
+    const DockDiscovery* docks = nullptr;
+    /// Tells the page when the dock changes; not owned.
+    NotificationCenter* notifications = nullptr;
+};
+
+/// The text key of the dock line's title and subtitle for `dock` (none: no dock was found).
+[[nodiscard]] QString dockTitleKey(std::optional<DockKind> dock);
+[[nodiscard]] QString dockSubtitleKey(std::optional<DockKind> dock);
+
 class GeneralSettingsView final : public SettingsPage {
     Q_OBJECT
 
 public:
-    GeneralSettingsView(AppSettings& settings, const Localization& l10n, QWidget* parent = nullptr);
+    GeneralSettingsView(AppSettings& settings, const Localization& l10n, DockStatus dockStatus = {},
+                        QWidget* parent = nullptr);
     ~GeneralSettingsView() override;
 
     [[nodiscard]] QString titleKey() const override { return QStringLiteral("settings.tab.general"); }
@@ -27,6 +42,7 @@ public:
     [[nodiscard]] ToggleSwitch* launchAtLoginSwitch() const { return m_launchAtLogin; }
     [[nodiscard]] ToggleSwitch* showMenuBarSwitch() const { return m_showMenuBar; }
     [[nodiscard]] QComboBox* languagePicker() const { return m_language; }
+    [[nodiscard]] SettingsRow* dockRow() const { return m_dockRow; }
 
 protected:
     void retranslate() override;
@@ -40,6 +56,9 @@ private:
     SettingsRow* m_launchRow;
     SettingsRow* m_menuBarRow;
     SettingsRow* m_languageRow;
+    SettingsRow* m_dockRow;
+    DockStatus m_dockStatus;
+    ObserverToken m_dockObserver = 0;
 };
 
 } // namespace tessly

@@ -60,7 +60,7 @@ MainWindowView* makeMainWindow(const MainWindowServices& services) {
         [s](NavigationPage page) -> SettingsPage* {
             switch (page) {
             case NavigationPage::general:
-                return new GeneralSettingsView(s.settings, s.localization);
+                return new GeneralSettingsView(s.settings, s.localization, DockStatus{s.docks, &s.notifications});
             case NavigationPage::tile:
                 return new AppearanceSettingsView(s.settings, s.localization, s.store, s.symbols, s.icons);
             case NavigationPage::popup:

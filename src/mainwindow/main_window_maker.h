@@ -10,6 +10,7 @@
 #include "mainwindow/main_window_view.h"
 #include "platform/distributed_notification_center.h"
 #include "platform/gui/workspace_icons.h"
+#include "platform/launcher_dock.h"
 #include "platform/main_bundle.h"
 #include "platform/software_updater.h"
 #include "tile/app_discovery.h"
@@ -34,6 +35,8 @@ struct MainWindowServices {
     const AppDiscovery* discovery = nullptr;
     /// The current date, for the creation date of a folder made in the editor.
     const Clock* clock = nullptr;
+    /// Which dock the session uses, for the general page; null: it says none was found.
+    const DockDiscovery* docks = nullptr;
 };
 
 /// A new main window, not shown yet; it deletes itself when closed. The folders page's size outlives it: the

@@ -245,6 +245,8 @@ void FolderStore::deleteFolder(const QUuid& id, double delaySeconds) {
         return;
     }
     const AppFolder removed = m_folders.at(index);
+    // At once, whatever the delay: a launcher dock would otherwise offer the folder until the helper goes.
+    m_helpers.removeLauncher(removed.id);
     if (delaySeconds > 0) {
         // The helper shows its delete badge meanwhile; the store may be gone by then.
         m_queue.asyncAfter(delaySeconds, [self = QPointer<FolderStore>(this), folderId = removed.id] {

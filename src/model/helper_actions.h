@@ -28,6 +28,9 @@ public:
     virtual void scheduleHelperOff(const AppFolder& folder, double delaySeconds) = 0;
     /// Cancels a pending retirement of the folder's helper.
     virtual void cancelHelperOff(const AppFolder& folder) = 0;
+    /// Takes the folder's launcher out of a dock that keeps launchers and removes its desktop entry; nothing
+    /// in a Dock that shows the helpers' own tiles.
+    virtual void removeLauncher(const QUuid& folderId) = 0;
 };
 
 /// The shell's map of recent helper launch times, which Dock monitoring respects for a short while.

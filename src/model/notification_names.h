@@ -49,10 +49,12 @@ inline const QString kTileAppearanceChanged = QStringLiteral("tileAppearanceChan
 inline const QString kPopupSettingsChanged = QStringLiteral("popupSettingsChanged");
 /// Settings → the shell's presentation mode.
 inline const QString kShowMenuBarChanged = QStringLiteral("showMenuBarChanged");
-/// Settings; no receiver relies on it.
+/// Settings → the helper manager, which redraws the launchers of a launcher dock.
 inline const QString kThemeChanged = QStringLiteral("themeChanged");
 /// Settings; no receiver relies on it.
 inline const QString kLanguageChanged = QStringLiteral("languageChanged");
+/// The shell's Dock monitoring → the general settings page: the session's dock changed.
+inline const QString kDockChanged = QStringLiteral("dockChanged");
 /// The main window controller → the main window's view: move to the requested page.
 inline const QString kMainWindowNavigationRequested = QStringLiteral("mainWindowNavigationRequested");
 

@@ -23,6 +23,7 @@
 #include "platform/file_watcher.h"
 #include "platform/gui/application.h"
 #include "platform/gui/screens.h"
+#include "platform/launcher_dock.h"
 #include "platform/main_queue.h"
 #include "platform/notification_center.h"
 #include "platform/paths.h"
@@ -34,6 +35,7 @@
 #include <QObject>
 #include <QPointF>
 #include <QPointer>
+#include <QSet>
 #include <QStringList>
 #include <QUuid>
 #include <QWidget>
@@ -83,6 +85,8 @@ struct AppDelegateEnvironment {
     QStringList arguments;
     /// Opens the watchers of Dock monitoring; null: no watchers.
     FileWatcherFactory* fileWatchers = nullptr;
+    /// Which dock the session uses; null: the stand-in Dock's path only.
+    DockDiscovery* docks = nullptr;
 };
 
 /// The program's objects of this process that the delegate drives; the updater only in a process that may
@@ -152,6 +156,13 @@ public:
     void reconcileDockState(bool afterGrace);
     /// Clears the folder's `isInDock` and removes its helper.
     void markFolderRemovedFromDock(const QUuid& folderId);
+    /// In a launcher dock: takes out of the Dock every folder whose launcher the dock kept and keeps no more.
+    void reconcileLaunchers();
+    /// A dock appeared or went away: the folders are put in the new one, and it is followed from now on.
+    void dockChanged();
+    /// Whether the stand-in Dock's rules judge the folders now: its own Dock runs, or no dock of launchers was
+    /// ever seen this session. After a launcher dock went away nothing judges them until a dock is back.
+    [[nodiscard]] bool followsStandInDock() const;
 
     // State, for the views and the tests.
     [[nodiscard]] const std::map<QUuid, bool>& dockPinnedStateByFolderID() const {
@@ -187,6 +198,7 @@ public:
     [[nodiscard]] bool isPopupPinned() const { return m_isPopupPinned; }
     [[nodiscard]] bool hasOutsideClickMonitor() const { return m_outsideClickMonitor.has_value(); }
     [[nodiscard]] Date lastPopupCloseTime() const { return m_lastPopupCloseTime; }
+    [[nodiscard]] bool hasPendingIdleQuit() const { return m_idleQuit.isPending(); }
 
 private:
     /// The folder this process is the helper of: its identifier parses and the folder is in the store.
@@ -220,6 +232,14 @@ private:
     void runHelperTerminationCheck(QUuid folderId);
     /// Teardown: the watchers closed, every pending check and the post-grace reconciliation cancelled.
     void stopDockStateMonitoring();
+    /// Follows the current launcher dock's list, if there is one.
+    void followLauncherDock();
+    /// Puts the folders in the launcher dock once it answers, asking again a while later when it does not yet.
+    void syncLauncherDockWhenReady(int attemptsLeft);
+    /// A helper in a launcher dock is not needed while its popup is closed: it quits a while later.
+    void scheduleIdleQuitIfUnneeded();
+    /// Where the popup's arrow points in a launcher dock that can say where the folder's launcher is.
+    [[nodiscard]] std::optional<LauncherPosition> ownLauncherPosition(const AppFolder& folder) const;
 
     AppDelegateEnvironment m_env;
     AppDelegateParts m_parts;
@@ -260,6 +280,20 @@ private:
     DelayedWork m_pendingDockTileUpdate{m_env.queue};
     DelayedWork m_pendingPopupSettingsRefresh{m_env.queue};
     DelayedWork m_pendingThemeRefresh{m_env.queue};
+
+    /// The folders whose launcher the current launcher dock was seen to keep; only those can be taken out by
+    /// the dock's dropping them. Cleared when the dock changes.
+    QSet<QUuid> m_launchersSeenKept;
+    /// A launcher dock was in use at some time in this session.
+    bool m_sawLauncherDock = false;
+    /// One reconciliation for the dock's burst of change reports.
+    DelayedWork m_pendingLauncherReconcile{m_env.queue};
+    /// The next look at a launcher dock that did not answer yet.
+    DelayedWork m_launcherDockReadyCheck{m_env.queue};
+    /// The helper's quit after its popup closed in a launcher dock.
+    DelayedWork m_idleQuit{m_env.queue};
+    /// The popup's arrow points at the launcher's side facing away from the dock, not at the pointer.
+    std::optional<DockEdge> m_anchoredDockEdge;
 };
 
 } // namespace tessly

@@ -31,11 +31,27 @@ constexpr double kStateDirectorySettleSeconds = 0.05;
 constexpr double kDockPreferencesSettleSeconds = 0.03;
 // 0.08 s: the plug-in reports "not pinned" briefly while the Dock rearranges tiles.
 constexpr double kUnpinRecheckSeconds = 0.08;
+// 0.05 s: a launcher dock reports one change of its list several times over (Plank once per item it
+// rearranges); one look at the list follows the burst.
+constexpr double kLauncherChangeSettleSeconds = 0.05;
+// A dock that has just taken its bus name may not answer yet (Plank makes its items object a moment later):
+// it is asked again every 0.25 s, for 10 s at most, before the folders are put in it.
+constexpr double kLauncherDockReadyRetrySeconds = 0.25;
+constexpr int kLauncherDockReadyAttempts = 40;
 
 } // namespace
 
 void AppDelegate::startDockStateMonitoring() {
     m_dockStateStartupGraceUntil = m_env.clock.now().addingTimeInterval(kStartupGraceSeconds);
+    if (m_env.docks) {
+        m_env.docks->setChangeHandler([this] { dockChanged(); });
+        followLauncherDock();
+        LauncherDock* dock = m_env.docks->launcherDock();
+        if (dock && !dock->keptLaunchers()) {
+            // The start-up's synchronisation found the dock not answering yet: the folders go in once it does.
+            syncLauncherDockWhenReady(kLauncherDockReadyAttempts);
+        }
+    }
     reconcileDockState(false);
     startDockStateWatcher();
     startDockPreferencesWatcher();
@@ -43,6 +59,14 @@ void AppDelegate::startDockStateMonitoring() {
 }
 
 void AppDelegate::stopDockStateMonitoring() {
+    if (m_env.docks) {
+        m_env.docks->setChangeHandler({});
+        if (LauncherDock* dock = m_env.docks->launcherDock()) {
+            dock->setChangeHandler({});
+        }
+    }
+    m_pendingLauncherReconcile.stop();
+    m_launcherDockReadyCheck.stop();
     m_postGraceReconcile.stop();
     m_pendingHelperTerminationChecks.clear(); // each DelayedWork cancels its check
     m_dockStateWatcher.reset();
@@ -82,7 +106,100 @@ void AppDelegate::dockPreferencesFileChanged() {
     seedCachedDockHeight(m_dockMemory, m_parts.helpers.dockTileSize());
 }
 
+void AppDelegate::followLauncherDock() {
+    LauncherDock* dock = m_env.docks ? m_env.docks->launcherDock() : nullptr;
+    if (!dock) {
+        return;
+    }
+    m_sawLauncherDock = true;
+    dock->setChangeHandler([this] {
+        m_pendingLauncherReconcile.startUnlessPending(kLauncherChangeSettleSeconds, [this] { reconcileLaunchers(); });
+    });
+}
+
+void AppDelegate::dockChanged() {
+    m_launchersSeenKept.clear();
+    m_pendingLauncherReconcile.stop();
+    m_launcherDockReadyCheck.stop();
+    followLauncherDock();
+    m_env.notifications.post(notification_names::kDockChanged);
+    // With no dock at all nothing is put anywhere; the folders wait, in the Dock, for one to come back.
+    if (!m_env.docks || !m_env.docks->currentDock()) {
+        return;
+    }
+    if (m_env.docks->launcherDock()) {
+        syncLauncherDockWhenReady(kLauncherDockReadyAttempts);
+        return;
+    }
+    m_parts.store.syncHelpers();
+    reconcileDockState(m_env.clock.now() >= m_dockStateStartupGraceUntil);
+}
+
+void AppDelegate::syncLauncherDockWhenReady(int attemptsLeft) {
+    LauncherDock* dock = m_env.docks ? m_env.docks->launcherDock() : nullptr;
+    if (!dock) {
+        return;
+    }
+    if (!dock->keptLaunchers()) {
+        if (attemptsLeft > 1) {
+            m_launcherDockReadyCheck.start(kLauncherDockReadyRetrySeconds,
+                                           [this, attemptsLeft] { syncLauncherDockWhenReady(attemptsLeft - 1); });
+        }
+        return;
+    }
+    m_parts.store.syncHelpers();
+    reconcileLaunchers();
+}
+
+bool AppDelegate::followsStandInDock() const {
+    if (!m_env.docks) {
+        return true;
+    }
+    const std::optional<DockKind> dock = m_env.docks->currentDock();
+    return dock ? *dock == DockKind::standIn : !m_sawLauncherDock;
+}
+
+void AppDelegate::reconcileLaunchers() {
+    LauncherDock* dock = m_env.docks ? m_env.docks->launcherDock() : nullptr;
+    const std::optional<QStringList> kept = dock ? dock->keptLaunchers() : std::nullopt;
+    if (!kept) {
+        return; // the dock cannot say now: nothing is judged on silence
+    }
+    QSet<QString> keptEntries;
+    for (const QString& entry : *kept) {
+        keptEntries.insert(canonicalPath(entry));
+    }
+    // A copy: taking a folder out of the Dock saves the store while the list is walked.
+    const QList<AppFolder> folders = m_parts.store.folders();
+    for (const AppFolder& folder : folders) {
+        if (!folder.isInDock) {
+            continue;
+        }
+        const std::optional<QString> entry = m_parts.helpers.launcherEntryPath(folder.id);
+        if (!entry) {
+            continue;
+        }
+        if (keptEntries.contains(canonicalPath(*entry))) {
+            m_launchersSeenKept.insert(folder.id);
+            m_dockPinnedStateByFolderID[folder.id] = true;
+            continue;
+        }
+        // Only a launcher the dock was seen keeping is gone because of the user: one not added yet, or one
+        // the dock refused, leaves the folder where the folder file has it.
+        if (m_launchersSeenKept.remove(folder.id)) {
+            markFolderRemovedFromDock(folder.id);
+        }
+    }
+}
+
 void AppDelegate::reconcileDockState(bool afterGrace) {
+    if (m_env.docks && m_env.docks->launcherDock()) {
+        reconcileLaunchers();
+        return;
+    }
+    if (!followsStandInDock()) {
+        return;
+    }
     const Date now = m_env.clock.now();
     // A copy: taking a folder out of the Dock saves the store while the list is walked.
     const QList<AppFolder> folders = m_parts.store.folders();
@@ -180,7 +297,7 @@ void AppDelegate::runHelperTerminationCheck(QUuid folderId) {
     // By value: the entry erased here owns the closure that called us.
     m_pendingHelperTerminationChecks.erase(folderId);
     const std::optional<AppFolder> folder = m_parts.store.folder(folderId);
-    if (!folder || !folder->isInDock) {
+    if (!folder || !folder->isInDock || !followsStandInDock()) {
         return;
     }
     if (m_parts.helpers.isFolderPinned(folderId)) {

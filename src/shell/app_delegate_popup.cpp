@@ -17,6 +17,25 @@ namespace {
 constexpr double kReopenDebounceSeconds = 0.15;
 // The panel is made once, at this size, and then sized to its content.
 constexpr QSizeF kInitialPanelSize(260, 300);
+// 5 s: in a launcher dock a helper is needed only while its popup shows. Quitting at once would make the
+// common second look (closed by mistake, opened again) a cold start; lingering longer only holds memory,
+// since a cold start to the painted popup takes a small fraction of a second.
+constexpr double kLauncherHelperIdleSeconds = 5.0;
+
+std::optional<DockEdge> dockEdgeOf(ScreenEdge edge) {
+    switch (edge) {
+    case ScreenEdge::bottom:
+        return DockEdge::bottom;
+    case ScreenEdge::left:
+        return DockEdge::left;
+    case ScreenEdge::right:
+        return DockEdge::right;
+    case ScreenEdge::top:
+        break;
+    }
+    // The popup has no arrow on its top side: beside a top dock it opens from the pointer as elsewhere.
+    return std::nullopt;
+}
 
 } // namespace
 
@@ -36,12 +55,22 @@ void AppDelegate::showPopup(const AppFolder& folder) {
     if (!m_popupPanel) {
         m_popupPanel = m_env.application.makePanel(kInitialPanelSize);
     }
+    m_idleQuit.stop();
     m_isPopupPinned = false;
     m_absoluteArrowLocation = m_env.pointer.mouseLocation();
+    m_anchoredDockEdge.reset();
+    if (const std::optional<LauncherPosition> launcher = ownLauncherPosition(folder)) {
+        if (const std::optional<DockEdge> anchored = dockEdgeOf(launcher->edge)) {
+            m_absoluteArrowLocation = launcher->point;
+            m_anchoredDockEdge = anchored;
+        }
+    }
     m_popupPanel->setLevel(WindowLevel::floating);
 
     DockEdge edge = DockEdge::bottom;
-    if (m_parts.settings.popupPosition() == PopupPosition::aboveDock) {
+    if (m_anchoredDockEdge && m_parts.settings.popupPosition() == PopupPosition::aboveDock) {
+        edge = *m_anchoredDockEdge;
+    } else if (m_parts.settings.popupPosition() == PopupPosition::aboveDock) {
         const QList<ScreenGeometry> screens = m_env.screens.screens();
         const std::optional<qsizetype> main = m_env.screens.mainScreenIndex();
         const ScreenGeometry screen = main && *main < screens.size() ? screens.at(*main)
@@ -83,6 +112,30 @@ void AppDelegate::closePopup() {
     m_isPopupPinned = false;
     m_shouldIgnoreNextHelperReopen = false;
     m_lastPopupCloseTime = m_env.clock.now();
+    scheduleIdleQuitIfUnneeded();
+}
+
+void AppDelegate::scheduleIdleQuitIfUnneeded() {
+    if (!m_env.docks || !m_env.docks->launcherDock() || !m_parts.helpers.isHelperProcess() ||
+        (m_popupPanel && m_popupPanel->isVisible())) {
+        return;
+    }
+    m_idleQuit.start(kLauncherHelperIdleSeconds, [this] {
+        // The popup may have opened meanwhile without this work being stopped: a pinned or open popup stays.
+        if (m_popupPanel && m_popupPanel->isVisible()) {
+            return;
+        }
+        m_env.application.terminate();
+    });
+}
+
+std::optional<LauncherPosition> AppDelegate::ownLauncherPosition(const AppFolder& folder) const {
+    LauncherDock* dock = m_env.docks ? m_env.docks->launcherDock() : nullptr;
+    const std::optional<QString> entry = dock ? m_parts.helpers.launcherEntryPath(folder.id) : std::nullopt;
+    if (!entry) {
+        return std::nullopt;
+    }
+    return dock->launcherPosition(*entry);
 }
 
 void AppDelegate::setPopupPinned(bool pinned) {
@@ -173,9 +226,13 @@ DockValues AppDelegate::dockValues() const {
 }
 
 PopupPlacementInput AppDelegate::placementInput(const QSizeF& size, const DockValues& dock) const {
-    return PopupPlacementInput{m_env.screens.screens(),   m_env.screens.mainScreenIndex(),
-                               m_absoluteArrowLocation,   size,
-                               m_parts.settings.popupPosition(), dock};
+    return PopupPlacementInput{m_env.screens.screens(),
+                               m_env.screens.mainScreenIndex(),
+                               m_absoluteArrowLocation,
+                               size,
+                               m_parts.settings.popupPosition(),
+                               dock,
+                               m_anchoredDockEdge};
 }
 
 void AppDelegate::publishArrowOffset(std::optional<double> offset) {

@@ -33,6 +33,9 @@ AppDelegate::AppDelegate(AppDelegateEnvironment environment, AppDelegateParts pa
 AppDelegate::~AppDelegate() {
     // Dock monitoring ends first: no check or reconciliation may run against a delegate being torn down.
     stopDockStateMonitoring();
+    if (m_env.docks) {
+        m_env.docks->setChangeHandler({});
+    }
     removeOutsideClickMonitor();
     for (const ObserverToken token : m_localObservers) {
         m_env.notifications.removeObserver(token);
@@ -118,8 +121,14 @@ void AppDelegate::helperStartup(const AppFolder& folder) {
     if (launchedByMainApplication) {
         m_parts.tile.showBadge(QStringLiteral("ON"), systemColor(SystemColor::green), kBadgeSeconds);
     }
+    if (m_env.docks) {
+        // A dock of launchers appearing while the popup is closed makes this helper unneeded.
+        m_env.docks->setChangeHandler([this] { scheduleIdleQuitIfUnneeded(); });
+    }
     if (launchedByMainApplication || m_env.arguments.contains(QStringLiteral("-group"))) {
-        // Started by the main application: the helper comes up silently.
+        // Started by the main application: the helper comes up silently, and in a launcher dock, where the
+        // dock starts helpers itself, goes again.
+        scheduleIdleQuitIfUnneeded();
         return;
     }
     // Started by a click on its Dock tile: the popup opens at once, and the reopen that belongs to this very

@@ -1,4 +1,5 @@
 // The composition root: picks the Linux adapters, builds the process of the program on them and runs it.
+#include "helpers/launcher_entries.h"
 #include "model/uuid_text.h"
 #include "platform/instance_lock.h"
 #include "platform/linux/application_linux.h"
@@ -6,6 +7,7 @@
 #include "platform/linux/compositor_linux.h"
 #include "platform/linux/dbus_notification_center_linux.h"
 #include "platform/linux/desktop_applications_linux.h"
+#include "platform/linux/dock_discovery_linux.h"
 #include "platform/linux/dock_tile_linux.h"
 #include "platform/linux/extended_attributes_linux.h"
 #include "platform/linux/file_watcher_linux.h"
@@ -68,6 +70,13 @@ int run(int argc, char** argv) {
         return 1;
     }
     const QString bundleIdentifier = *bundle->bundleIdentifier();
+    if (const std::optional<QString> group = bundle->infoString(QStringLiteral("TSGroupUUID"))) {
+        if (const std::optional<QUuid> folderId = parseUuid(*group)) {
+            // Before the first window: its window class is what a launcher dock matches to the folder's
+            // launcher ("StartupWMClass"), and each folder's helper needs its own.
+            qputenv("RESOURCE_NAME", launcherWindowClass(bundleIdentifier, *folderId).toUtf8());
+        }
+    }
     QCoreApplication::setApplicationName(
         bundle->infoString(QStringLiteral("CFBundleName")).value_or("Tessly"));
     QCoreApplication::setApplicationVersion(
@@ -105,6 +114,8 @@ int run(int argc, char** argv) {
     const QString resources = bundle->contentsPath() + QStringLiteral("/Resources");
     const LinuxSymbolImages symbols(resources);
     LinuxWorkspaceIcons icons(resources);
+    const QString launcherEntriesDirectory = userApplicationsDirectory(paths);
+    LinuxDockDiscovery docks(launcherEntriesDirectory, qEnvironmentVariable("XDG_CURRENT_DESKTOP"));
     // The update texts follow the language chosen since; the localisation exists once the settings do.
     std::unique_ptr<Localization> localization;
     auto text = [&localization](const char* key, const QString& fallback,
@@ -147,7 +158,9 @@ int run(int argc, char** argv) {
                                     icons,
                                     &updater,
                                     QCoreApplication::arguments().mid(1),
-                                    &fileWatchers};
+                                    &fileWatchers,
+                                    &docks,
+                                    launcherEntriesDirectory};
     // The main application's window controller exists once the process's settings do; until then (and in a
     // helper) a reveal does nothing.
     std::unique_ptr<MainWindowController> windowController;
@@ -186,7 +199,7 @@ int run(int argc, char** argv) {
                 process.settings(), process.store(), *localization, *bundle, symbols, icons, updater,
                 *windowController, queue, notifications, distributedNotifications,
                 [&](QWidget& made) { setWindowIdentifier(made, QString::fromLatin1(kMainWindowIdentifier)); },
-                &discovery, &clock});
+                &discovery, &clock, &docks});
             window->show();
             windowController->registerMainWindow(windowController->findMainWindow());
         };

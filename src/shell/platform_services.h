@@ -19,6 +19,7 @@ class ChildProcessRunner;
 class Clock;
 class Console;
 class DistributedNotificationCenter;
+class DockDiscovery;
 class DockTile;
 class ExtendedAttributes;
 class FileWatcherFactory;
@@ -67,6 +68,10 @@ struct PlatformServices {
     /// Opens the file-system event sources of the main application's Dock monitoring; null where there are
     /// none (the Dock is then followed through the plug-in's reports and the post-grace check only).
     FileWatcherFactory* fileWatchers = nullptr;
+    /// Which dock the session uses; null: the stand-in Dock's path only, as without the docks of a desktop.
+    DockDiscovery* docks = nullptr;
+    /// Where the folders' launchers go in a launcher dock: "$XDG_DATA_HOME/applications".
+    QString launcherEntriesDirectory;
 };
 
 } // namespace tessly

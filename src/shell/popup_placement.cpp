@@ -125,6 +125,30 @@ ScreenGeometry screenForCentredPanel(const PopupPlacementInput& input) {
     return mainScreen(input).value_or(input.screens.isEmpty() ? ScreenGeometry{} : input.screens.first());
 }
 
+// Beside a launcher whose place the dock told: the arrow's tip, which lies on the plate's edge inside the
+// transparent margin, on the launcher's outer side; along the dock, as for a click, 8 points inside the
+// visible frame.
+PopupPlacement anchoredPlacement(const PopupPlacementInput& input, const QRectF& v) {
+    const double w = input.popupSize.width();
+    const double h = input.popupSize.height();
+    const double ax = input.arrowLocation.x();
+    const double ay = input.arrowLocation.y();
+    PopupPlacement placement;
+    placement.edge = *input.anchoredEdge;
+    if (placement.edge == DockEdge::bottom) {
+        const double x =
+            std::min(maxX(v) - w - kScreenMargin, std::max(ax - w * 0.5, minX(v) + kScreenMargin));
+        placement.origin = QPointF(x, ay - kPanelMargin);
+        placement.arrowOffset = (ax - w * 0.5) - x;
+        return placement;
+    }
+    const double y = std::min(maxY(v) - h - kScreenMargin, std::max(ay - h * 0.5, minY(v) + kScreenMargin));
+    const double x = placement.edge == DockEdge::left ? ax - kPanelMargin : ax - w + kPanelMargin;
+    placement.origin = QPointF(x, y);
+    placement.arrowOffset = y - (ay - h * 0.5);
+    return placement;
+}
+
 } // namespace
 
 DockEdge detectDockEdge(const ScreenGeometry& screen, DockMemory& memory) {
@@ -160,6 +184,9 @@ PopupPlacement popupOrigin(const PopupPlacementInput& input, DockMemory& memory)
     if (input.position == PopupPosition::center) {
         placement.origin = centeredIn(v, input.popupSize);
         return placement;
+    }
+    if (input.anchoredEdge) {
+        return anchoredPlacement(input, v);
     }
 
     if (placement.edge == DockEdge::bottom) {
@@ -217,7 +244,10 @@ double popupMaximumHeight(const PopupPlacementInput& input, DockMemory memory) {
     }
     const ScreenGeometry screen = screenUnderArrow(input);
     const QRectF& v = screen.visibleFrame;
-    if (detectDockEdge(screen, memory) != DockEdge::bottom) {
+    if (input.anchoredEdge == DockEdge::bottom) {
+        return std::max(std::floor(maxY(v) - kScreenMargin - (input.arrowLocation.y() - kPanelMargin)), 0.0);
+    }
+    if (input.anchoredEdge || detectDockEdge(screen, memory) != DockEdge::bottom) {
         // Beside a side Dock the panel moves up or down to stay 8 points inside the visible frame.
         return std::max(std::floor(v.height() - 2 * kScreenMargin), 0.0);
     }

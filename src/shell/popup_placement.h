@@ -59,6 +59,10 @@ struct PopupPlacementInput {
     QSizeF popupSize;
     PopupPosition position = PopupPosition::aboveDock;
     DockValues dock;
+    /// A dock that says where the folder's launcher is: its edge, with `arrowLocation` the middle of the
+    /// launcher's side facing away from it. The arrow's tip then touches that point, whatever room the dock
+    /// takes on its screen.
+    std::optional<DockEdge> anchoredEdge;
 };
 
 struct PopupPlacement {

@@ -1,9 +1,35 @@
 #include "shell/tessly_process.h"
 
 #include "platform/gui/application.h"
+#include "platform/gui/image.h"
 #include "platform/main_bundle.h"
 
+#include <QBuffer>
+#include <QImage>
+
 namespace tessly {
+
+namespace {
+
+// 256 pixels: the largest a dock shows a launcher sharply asks for, Plank's 128-point icons on a 2x screen
+// (the GNOME dash's 64 on 2x is half that); larger only slows every redraw and grows every icon file.
+constexpr int kLauncherIconPixels = 256;
+
+QByteArray pngOf(const ImagePtr& image) {
+    if (!image) {
+        return {};
+    }
+    const QImage bitmap = rasterize(*image, QSize(kLauncherIconPixels, kLauncherIconPixels));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!bitmap.save(&buffer, "PNG")) {
+        return {};
+    }
+    return bytes;
+}
+
+} // namespace
 
 TesslyProcess::TesslyProcess(const PlatformServices& services, PopupViewMaker makePopupView,
                              MainWindowReveal revealMainWindow)
@@ -25,7 +51,7 @@ TesslyProcess::TesslyProcess(const PlatformServices& services, PopupViewMaker ma
           AppDelegateEnvironment{m_services.paths, m_services.defaults, m_services.queue, m_services.clock,
                                  m_services.notifications, m_services.distributedNotifications,
                                  m_services.application, m_services.screens, m_services.pointer,
-                                 m_services.arguments, m_services.fileWatchers},
+                                 m_services.arguments, m_services.fileWatchers, m_services.docks},
           AppDelegateParts{m_settings, m_store, m_helpers, m_tile, m_services.updater},
           [this, make = std::move(makePopupView)](const PopupViewRequest& request)
               -> std::unique_ptr<QWidget> { return make ? make(request, m_settings) : nullptr; },
@@ -33,6 +59,12 @@ TesslyProcess::TesslyProcess(const PlatformServices& services, PopupViewMaker ma
     // Every helper launch of this process is noted where Dock monitoring can see it.
     m_helpers.setHelperLaunchRecorder(&m_delegate);
     m_store.setHelperLaunchRecorder(&m_delegate);
+    if (m_services.docks) {
+        m_helpers.setLauncherSupport(LauncherSupport{
+            m_services.docks, m_services.launcherEntriesDirectory,
+            [this](const AppFolder& folder) { return pngOf(m_tile.renderTileImage(folder)); },
+            [this] { return m_store.folders(); }});
+    }
 }
 
 TesslyProcess::~TesslyProcess() {

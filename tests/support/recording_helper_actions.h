@@ -36,6 +36,8 @@ public:
     void cancelHelperOff(const AppFolder& folder) override {
         calls.append(QStringLiteral("cancelHelperOff ") + uuidText(folder.id));
     }
+    /// Kept apart from `calls`: every deletion takes the launcher out, whatever the dock.
+    void removeLauncher(const QUuid& folderId) override { removedLaunchers.append(folderId); }
     void noteHelperLaunch(const QUuid& folderId, Date when) override {
         calls.append(QStringLiteral("noteHelperLaunch ") + uuidText(folderId));
         launchTimes.append(when);
@@ -44,6 +46,7 @@ public:
     /// Called at each install, to look at what the caller had done by then.
     std::function<void(const AppFolder&)> onInstall;
     QStringList calls;
+    QList<QUuid> removedLaunchers;
     QList<AppFolder> installed;
     QList<QList<AppFolder>> synced;
     QList<Date> launchTimes;

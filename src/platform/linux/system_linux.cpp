@@ -1,6 +1,7 @@
 #include "platform/linux/system_linux.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QTimer>
 
 #include <cmath>
@@ -36,6 +37,13 @@ Paths currentUserPaths() {
         return Paths(QString::fromLocal8Bit(entry->pw_dir));
     }
     return Paths(QStringLiteral("/"));
+}
+
+QString userApplicationsDirectory(const Paths& paths) {
+    const QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
+    const QString base =
+        QDir::isAbsolutePath(dataHome) ? QDir::cleanPath(dataHome) : paths.home() + QStringLiteral("/.local/share");
+    return base + QStringLiteral("/applications");
 }
 
 void StdoutConsole::printLine(const QString& line) {

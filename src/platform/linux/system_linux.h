@@ -35,6 +35,10 @@ public:
 /// The paths of the user running the process ($HOME, else the password database's home).
 [[nodiscard]] Paths currentUserPaths();
 
+/// Where the user's own desktop entries go: "$XDG_DATA_HOME/applications" when that is an absolute path,
+/// else "<home>/.local/share/applications".
+[[nodiscard]] QString userApplicationsDirectory(const Paths& paths);
+
 class StdoutConsole final : public Console {
 public:
     void printLine(const QString& line) override;

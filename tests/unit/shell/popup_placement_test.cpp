@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace tessly {
 namespace {
 
@@ -196,6 +198,37 @@ TEST(PopupOriginTest, ArrowPointsAtTheClickWhenThePopupWasShiftedAwayFromIt) {
             EXPECT_DOUBLE_EQ(tip.y(), c.click.y());
         }
     }
+}
+
+// A dock that says where the launcher is: the arrow's tip lands on that point on either axis, whatever room
+// the dock leaves on the screen (none, for a dock that hides), also when the popup is shifted along the dock
+// to stay on the screen; the room it may take is measured from there.
+TEST(PopupOriginTest, AnAnchoredPopupPutsTheArrowsTipOnTheLauncher) {
+    const QSizeF size(300, 200);
+    struct Case {
+        const char* name;
+        DockEdge edge;
+        QPointF launcher;
+    };
+    for (const Case& c : {Case{"bottom, mid screen", DockEdge::bottom, {700, 69}},
+                          Case{"bottom, near the right", DockEdge::bottom, {1350, 69}},
+                          Case{"left, near the top", DockEdge::left, {64, 800}},
+                          Case{"right", DockEdge::right, {1376, 450}}}) {
+        SCOPED_TRACE(c.name);
+        DockMemory memory;
+        PopupPlacementInput input = clickOn(kHiddenDock, c.launcher, size);
+        input.anchoredEdge = c.edge;
+        const PopupPlacement p = popupOrigin(input, memory);
+        EXPECT_EQ(p.edge, c.edge);
+        const QPointF tip = arrowTip(p, size);
+        EXPECT_NEAR(tip.x(), c.launcher.x(), 0.01);
+        EXPECT_NEAR(tip.y(), c.launcher.y(), 0.01);
+        EXPECT_GE(p.origin.x(), kHiddenDock.visibleFrame.left());
+        EXPECT_LE(p.origin.x() + size.width(), kHiddenDock.visibleFrame.right());
+    }
+    PopupPlacementInput input = clickOn(kHiddenDock, {700, 69}, size);
+    input.anchoredEdge = DockEdge::bottom;
+    EXPECT_EQ(popupMaximumHeight(input, DockMemory{}), std::floor(875 - 8 - (69 - kPopupShadowMargin)));
 }
 
 TEST(PopupOriginTest, TheScreenHoldingTheClickElseTheMainOne) {

@@ -12,6 +12,7 @@
 #include "support/gui_doubles.h"
 #include "support/helper_doubles.h"
 #include "support/in_memory_notification_bus.h"
+#include "support/launcher_dock_doubles.h"
 #include "support/in_memory_user_defaults.h"
 #include "support/recording_console.h"
 #include "support/recording_login_items.h"
@@ -72,6 +73,8 @@ struct SimulatedProcess {
     FakeSymbolImages symbols;
     FakeWorkspaceIcons icons;
     RecordingUpdater updater;
+    /// Present only in a world with a launcher dock.
+    std::unique_ptr<FakeDockDiscovery> docks;
     QList<NavigationPage> revealedPages;
     std::unique_ptr<TesslyProcess> process;
 };
@@ -145,6 +148,23 @@ protected:
     RecordingConsole console;
     ScriptedFileWatchers fileWatchers;
     QString mainBundlePath;
+    /// The launcher dock every process sees once `useLauncherDock` was called; before, no process has a
+    /// discovery and the stand-in Dock's path is all there is.
+    FakeLauncherDock launcherDock;
+    std::optional<std::optional<DockKind>> sessionDock;
+
+    /// From now on each process started finds `dock` in the session.
+    void useLauncherDock(std::optional<DockKind> dock = DockKind::plank) { sessionDock = dock; }
+    /// The dock of the session changes; every running process notices.
+    void switchDock(std::optional<DockKind> dock) {
+        sessionDock = dock;
+        for (SimulatedProcess& process : m_processes) {
+            if (process.docks) {
+                process.docks->switchTo(dock);
+            }
+        }
+    }
+    [[nodiscard]] QString applicationsDirectory() const { return home.path() + "/.local/share/applications"; }
 
 private:
     friend struct SimulatedProcess;
@@ -154,6 +174,9 @@ private:
 inline SimulatedProcess::SimulatedProcess(const QString& bundlePath, const QStringList& arguments,
                                           ShellWorld& world)
     : bundle(bundlePath, arguments), distributed(world.bus, world.time), workspace(world.time) {
+    if (world.sessionDock) {
+        docks = std::make_unique<FakeDockDiscovery>(world.launcherDock, *world.sessionDock);
+    }
     PlatformServices services{world.home.paths(),
                               bundle,
                               world.defaults,
@@ -177,7 +200,9 @@ inline SimulatedProcess::SimulatedProcess(const QString& bundlePath, const QStri
                               icons,
                               &updater,
                               arguments,
-                              &world.fileWatchers};
+                              &world.fileWatchers,
+                              docks.get(),
+                              world.applicationsDirectory()};
     process = std::make_unique<TesslyProcess>(
         services,
         [](const PopupViewRequest& request, AppSettings&) {

@@ -1,5 +1,6 @@
 #include "helper_manager_fixture.h"
 #include "support/file_size_limit.h"
+#include "support/without_permission_override.h"
 
 #include "support/xml_reader.h"
 
@@ -7,9 +8,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <linux/capability.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace tessly::testing {
@@ -283,30 +282,6 @@ TEST_F(BuilderTest, LongNamesOfManyBytesStillMakeBundles) {
     EXPECT_TRUE(QFileInfo(*second).fileName().endsWith(" 2.app"));
     EXPECT_EQ(helperInfoValue(*second, "CFBundleName"), name) << "the name itself is not shortened";
 }
-
-// Root reads any folder whatever its permissions; without that power it is held to them like anyone.
-class WithoutPermissionOverride {
-public:
-    WithoutPermissionOverride() {
-        m_header.version = _LINUX_CAPABILITY_VERSION_3;
-        if (::syscall(SYS_capget, &m_header, m_saved) != 0) {
-            return;
-        }
-        __user_cap_data_struct lowered[2] = {m_saved[0], m_saved[1]};
-        lowered[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
-        m_lowered = ::syscall(SYS_capset, &m_header, lowered) == 0;
-    }
-    ~WithoutPermissionOverride() {
-        if (m_lowered) {
-            ::syscall(SYS_capset, &m_header, m_saved);
-        }
-    }
-
-private:
-    __user_cap_header_struct m_header{};
-    __user_cap_data_struct m_saved[2]{};
-    bool m_lowered = false;
-};
 
 TEST_F(BuilderTest, ScrubbingGoesOnPastUnreadableFoldersAndSaysSo) {
     const auto built = manager.buildHelper(folder("Work"));

@@ -2,7 +2,7 @@
 // (both are watched, so a dock that starts or quits later is noticed), else the GNOME dash of a GNOME
 // session.
 //
-//     LinuxDockDiscovery discovery(paths.xdgDataHome() + "/applications");
+//     LinuxDockDiscovery discovery(QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation));
 //     discovery.setChangeHandler([this] { dockChanged(); });
 //     if (LauncherDock* dock = discovery.launcherDock()) { ... }
 //

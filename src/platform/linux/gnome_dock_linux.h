@@ -1,7 +1,7 @@
 // The GNOME Shell dash: the "favorite-apps" key of the "org.gnome.shell" schema, read and written through
 // GSettings (dconf, in a GNOME session). The key holds desktop-file ids ("org.gnome.Nautilus.desktop").
 //
-//     GnomeDock dash(paths.xdgDataHome() + "/applications");
+//     GnomeDock dash(QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation));
 //     dash.setChangeHandler([this] { reconcileLaunchers(); });   // any writer's change of the key
 //     dash.keep(dash.applicationsDirectory() + "/app.tessly.folder-1.desktop");
 //

@@ -25,6 +25,7 @@ public:
     void syncHelpers(const QList<AppFolder>&) override {}
     void scheduleHelperOff(const AppFolder&, double) override {}
     void cancelHelperOff(const AppFolder&) override {}
+    void removeLauncher(const QUuid&) override {}
 };
 
 QList<AppFolder> makeFolders(int count, int appsEach) {

@@ -17,6 +17,7 @@
 // preferences, state files.
 #pragma once
 
+#include "helpers/launcher_entries.h"
 #include "model/app_folder.h"
 #include "model/helper_actions.h"
 #include "platform/child_process.h"
@@ -77,8 +78,6 @@ struct LauncherSupport {
     /// The folders as the store has them now, for redrawing the launchers when the tiles' look changes.
     std::function<QList<AppFolder>()> folders;
 };
-
-class LauncherEntries;
 
 /// The name of a folder's helper bundle: the first 30 user-perceived characters of the name, without the
 /// characters a file name must not hold, "Group" when nothing is left, then ".app". The whole name stays

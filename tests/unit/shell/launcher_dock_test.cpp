@@ -52,7 +52,8 @@ TEST_F(LauncherDockTest, TheMainApplicationKeepsALauncherPerFolderAndStartsNoHel
     EXPECT_TRUE(QFileInfo(helperPath(work)).isDir());
     EXPECT_FALSE(launchMarkerExists(work));
     const QByteArray text = testing::TempHome::read(entry(work));
-    EXPECT_TRUE(text.contains("Exec=" + helperPath(work).toUtf8() + "/Contents/MacOS/Tessly")) << text.constData();
+    EXPECT_TRUE(text.contains("Exec=\"" + helperPath(work).toUtf8() + "/Contents/MacOS/Tessly\"\n"))
+        << text.constData();
     EXPECT_TRUE(text.contains("Name=Work"));
 
     // Past the stand-in Dock's grace nothing is judged by running processes and pin files.
@@ -170,7 +171,8 @@ TEST_F(LauncherDockTest, WithTheStandInDockAHelperStaysAfterItsPopupCloses) {
     SimulatedProcess& main = startMainApplication();
     EXPECT_EQ(main.workspace.opens.size(), 2) << "the stand-in Dock's path: the helpers are started";
     EXPECT_TRUE(launcherDock.keepRequests.isEmpty());
-    SimulatedProcess& helper = startHelper(work);
+    SimulatedProcess& helper = startHelper(work, {"-group", uuidText(work.id)});
+    helper->delegate().showPopup(*helper->store().folder(work.id));
     ASSERT_TRUE(helper.popupVisible());
     helper->delegate().closePopup();
     time.advance(60.0);

@@ -238,6 +238,8 @@ private:
     void syncLauncherDockWhenReady(int attemptsLeft);
     /// A helper in a launcher dock is not needed while its popup is closed: it quits a while later.
     void scheduleIdleQuitIfUnneeded();
+    /// Moves the open popup after its launcher when the dock has moved it since the popup opened.
+    void followLauncher(const AppFolder& folder);
     /// Where the popup's arrow points in a launcher dock that can say where the folder's launcher is.
     [[nodiscard]] std::optional<LauncherPosition> ownLauncherPosition(const AppFolder& folder) const;
 
@@ -290,6 +292,8 @@ private:
     DelayedWork m_pendingLauncherReconcile{m_env.queue};
     /// The next look at a launcher dock that did not answer yet.
     DelayedWork m_launcherDockReadyCheck{m_env.queue};
+    /// The second look at where the launcher is, once the dock's animation of a start is over.
+    DelayedWork m_launcherSettleCheck{m_env.queue};
     /// The helper's quit after its popup closed in a launcher dock.
     DelayedWork m_idleQuit{m_env.queue};
     /// The popup's arrow points at the launcher's side facing away from the dock, not at the pointer.

@@ -21,6 +21,9 @@ constexpr QSizeF kInitialPanelSize(260, 300);
 // common second look (closed by mistake, opened again) a cold start; lingering longer only holds memory,
 // since a cold start to the painted popup takes a small fraction of a second.
 constexpr double kLauncherHelperIdleSeconds = 5.0;
+// 0.7 s: a dock may animate the launcher it just started (Plank bounces it for 0.6 s), so the place it gave
+// at the click is looked at once more when that is over, and the popup follows the launcher back to rest.
+constexpr double kLauncherSettleSeconds = 0.7;
 
 std::optional<DockEdge> dockEdgeOf(ScreenEdge edge) {
     switch (edge) {
@@ -101,9 +104,26 @@ void AppDelegate::showPopup(const AppFolder& folder) {
     updatePopupFrame(where);
     m_popupPanel->orderFrontRegardless();
     installOutsideClickMonitor();
+    if (m_anchoredDockEdge) {
+        m_launcherSettleCheck.start(kLauncherSettleSeconds, [this, folder] { followLauncher(folder); });
+    }
+}
+
+void AppDelegate::followLauncher(const AppFolder& folder) {
+    if (!m_popupPanel || !m_popupPanel->isVisible() || !m_anchoredDockEdge) {
+        return;
+    }
+    const std::optional<LauncherPosition> launcher = ownLauncherPosition(folder);
+    if (!launcher || dockEdgeOf(launcher->edge) != m_anchoredDockEdge ||
+        launcher->point == m_absoluteArrowLocation) {
+        return;
+    }
+    m_absoluteArrowLocation = launcher->point;
+    updatePopupFrame();
 }
 
 void AppDelegate::closePopup() {
+    m_launcherSettleCheck.stop();
     removeOutsideClickMonitor();
     m_closingPressIsHeld = false;
     if (m_popupPanel) {

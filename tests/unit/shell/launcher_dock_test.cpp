@@ -150,9 +150,16 @@ TEST_F(LauncherDockTest, AHelperTheDockStartsOpensBesideTheLauncherAndQuitsOnceC
     EXPECT_DOUBLE_EQ(frame.y() + 24, 69) << "the arrow's tip on the launcher (y-up: y is the lowest edge)";
     EXPECT_DOUBLE_EQ(frame.center().x(), 700);
     EXPECT_FALSE(helper->delegate().hasPendingIdleQuit());
+    // The dock bounced the launcher it started: the click's place was a raised one, and the popup follows
+    // the launcher back down once the animation is over.
+    launcherDock.positions.insert(entry(work), LauncherPosition{QPointF(700, 52), ScreenEdge::bottom});
+    time.advance(0.6999);
+    EXPECT_DOUBLE_EQ(helper.panel()->frame().y() + 24, 69);
+    time.advance(0.0001);
+    EXPECT_DOUBLE_EQ(helper.panel()->frame().y() + 24, 52);
 
     helper->delegate().closePopup();
-    time.advance(4.0);
+    time.advance(3.3);
     helper->delegate().showPopup(*helper->store().folder(work.id));
     ASSERT_TRUE(helper.popupVisible());
     time.advance(10.0);

@@ -40,4 +40,8 @@ QString Paths::mainApplicationLockFile() const {
     return applicationSupport() + QStringLiteral("/Tessly/Main.lock");
 }
 
+QString Paths::helperLockFile(const QString& folderIdentifier) const {
+    return helperStateDirectory() + QLatin1Char('/') + folderIdentifier + QStringLiteral(".lock");
+}
+
 } // namespace tessly

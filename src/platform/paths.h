@@ -34,6 +34,8 @@ public:
     [[nodiscard]] QString helperStateDirectory() const;
     /// "…/Tessly/Main.lock", held by the one running main application.
     [[nodiscard]] QString mainApplicationLockFile() const;
+    /// "…/Tessly/HelperState/<folder>.lock", held by the one running helper of the folder (its UUID text).
+    [[nodiscard]] QString helperLockFile(const QString& folderIdentifier) const;
 
 private:
     QString m_home;

@@ -34,6 +34,7 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QFileInfo>
 
 namespace tessly {
 namespace {
@@ -44,9 +45,21 @@ bool isHelperBundle(const MainBundle& bundle) {
     return group && parseUuid(*group).has_value();
 }
 
-/// Asks the main application that already runs to reopen (it shows its window), and waits until the request
-/// is out.
-void handOverToRunningMainApplication(Workspace& workspace, const QString& bundlePath) {
+/// Whether another process than this one runs from the bundle.
+bool anotherInstanceRuns(const Workspace& workspace, const QString& bundlePath) {
+    const QString bundle = QFileInfo(bundlePath).canonicalFilePath();
+    const qint64 self = QCoreApplication::applicationPid();
+    for (const RunningApplication& application : workspace.runningApplications()) {
+        if (application.bundlePath == bundle && application.processIdentifier != self) {
+            return true;
+        }
+    }
+    return false;
+}
+
+/// Asks the instance of the bundle that already runs to reopen (the main application shows its window, a
+/// helper its popup), and waits until the request is out.
+void handOverToRunningInstance(Workspace& workspace, const QString& bundlePath) {
     QEventLoop loop;
     OpenConfiguration configuration;
     configuration.activates = true;
@@ -91,7 +104,19 @@ int run(int argc, char** argv) {
     if (!isHelperBundle(*bundle)) {
         mainLock = InstanceLock::tryAcquire(paths.mainApplicationLockFile());
         if (!mainLock) {
-            handOverToRunningMainApplication(workspace, bundle->bundlePath());
+            handOverToRunningInstance(workspace, bundle->bundlePath());
+            return 0;
+        }
+    }
+    // One helper per folder: a launcher dock starts the helper's program at every click on its launcher, and a
+    // click while the helper runs is a reopen of the running one. A lock that cannot be taken for another
+    // reason than a running helper (an unwritable state folder) does not keep the helper from starting.
+    std::optional<InstanceLock> helperLock;
+    const std::optional<QString> group = bundle->infoString(QStringLiteral("TSGroupUUID"));
+    if (const std::optional<QUuid> folderId = group ? parseUuid(*group) : std::nullopt) {
+        helperLock = InstanceLock::tryAcquire(paths.helperLockFile(uuidText(*folderId)));
+        if (!helperLock && anotherInstanceRuns(workspace, bundle->bundlePath())) {
+            handOverToRunningInstance(workspace, bundle->bundlePath());
             return 0;
         }
     }

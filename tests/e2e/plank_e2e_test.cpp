@@ -202,6 +202,25 @@ TEST_F(PlankAndTesslyTest, AFolderInTheDockIsAPlankLauncherThatOpensItsPopupAndL
         << "the window class the launcher names: " << windowClass.toStdString();
     screenshot("plank-2-popup-above-the-launcher");
 
+    // Plank starts the launcher's program at every click: while the helper runs, the new process hands the
+    // click over to it and ends. The first click closes the open popup, the next opens it again, in the same
+    // helper.
+    auto clickLauncher = [&] {
+        desktop.run("xdotool",
+                    {"mousemove", QString::number(above.x()), QString::number(above.y() + 33), "click", "1"});
+    };
+    clickLauncher();
+    EXPECT_TRUE(runEventsUntil([&] { return desktop.visibleWindowsOf(helper).isEmpty(); }))
+        << "a click on the launcher closes its open popup";
+    clickLauncher();
+    EXPECT_TRUE(runEventsUntil([&] { return desktop.visibleWindowsOf(helper).size() == 1; }))
+        << "and the next opens it again";
+    EXPECT_EQ(processesOf(helperPath("Work")), QList<qint64>({helper})) << "one helper, the same";
+    EXPECT_TRUE(runEventsUntil([&] {
+        popup = desktop.geometry(desktop.visibleWindowsOf(helper).value(0));
+        return std::abs(popup["Y"] + popup["HEIGHT"] - 24 - above.y()) <= 2;
+    }));
+
     const int iconX = popup["X"] + popup["WIDTH"] / 2;
     const int iconY = popup["Y"] + popup["HEIGHT"] - 24 - 16 - 12 - 14 - 5 - 26;
     // Plank labels the item under the pointer, over whatever is above it: the label goes when the pointer

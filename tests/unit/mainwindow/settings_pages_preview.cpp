@@ -17,6 +17,7 @@
 #include "tile/app_discovery.h"
 #include "mainwindow/folders_list_view.h"
 #include "mainwindow/general_settings_view.h"
+#include "support/launcher_dock_doubles.h"
 #include "mainwindow/main_window_maker.h"
 #include "mainwindow/onboarding_view.h"
 #include "mainwindow/popup_settings_view.h"
@@ -176,8 +177,12 @@ int run(const QString& outputDirectory) {
             const QString suffix =
                 QStringLiteral("-%1-%2").arg(rawText(language), theme == AppThemeMode::light ? "light" : "dark");
 
-            GeneralSettingsView general(settings, preview.l10n);
+            testing::FakeLauncherDock plank;
+            testing::FakeDockDiscovery docks(plank, DockKind::plank);
+            GeneralSettingsView general(settings, preview.l10n, DockStatus{&docks, nullptr});
             save(general, QStringLiteral("general") + suffix);
+            GeneralSettingsView noDock(settings, preview.l10n);
+            save(noDock, QStringLiteral("general-no-dock") + suffix);
             PopupSettingsView popup(settings, preview.l10n);
             save(popup, QStringLiteral("popup") + suffix);
             AboutView about(settings, preview.l10n, preview.bundle, preview.updater);

@@ -7,6 +7,7 @@
 #include "model/notification_names.h"
 
 #include <QFileInfo>
+#include <QUrl>
 
 namespace tessly {
 namespace {
@@ -134,6 +135,38 @@ TEST_F(LauncherDockTest, SwitchingOffAndDeletingTakeTheLauncherOut) {
     main->store().deleteFolder(play.id, 2.0);
     EXPECT_FALSE(launcherDock.kept.contains(entry(play)));
     EXPECT_FALSE(QFileInfo::exists(entry(play)));
+}
+
+// The launcher's icon follows the tile: a new application, or a look the settings change, draws the icon
+// again under a new file name (docks keep icons by path), and the old file goes; the entry keeps its name,
+// so the dock keeps its item where it was.
+TEST_F(LauncherDockTest, TheLaunchersIconFollowsTheTileUnderANewName) {
+    SimulatedProcess& main = startMainApplication();
+    auto iconOf = [&](const AppFolder& folder) {
+        for (const QByteArray& line : testing::TempHome::read(entry(folder)).split('\n')) {
+            if (line.startsWith("Icon=")) {
+                return QString::fromUtf8(line.mid(5));
+            }
+        }
+        return QString();
+    };
+    const QString first = iconOf(work);
+    ASSERT_TRUE(QFileInfo::exists(first)) << first.toStdString();
+
+    AppFolder more = *main->store().folder(work.id);
+    more.apps.append(AppItem{makeUuid(), "Notes", "test.notes", QUrl::fromLocalFile(home.path() + "/Notes.app")});
+    main->store().updateFolder(more);
+    const QString second = iconOf(work);
+    EXPECT_NE(second, first);
+    EXPECT_TRUE(QFileInfo::exists(second));
+    EXPECT_FALSE(QFileInfo::exists(first));
+    EXPECT_EQ(launcherDock.kept, QStringList({entry(work), entry(play)})) << "the same item, in its place";
+
+    main->settings().setTileIconPadding(main->settings().tileIconPadding() + 8);
+    time.advance(0);
+    EXPECT_NE(iconOf(work), second) << "the applications' icons drawn with the new padding";
+    EXPECT_TRUE(QFileInfo::exists(iconOf(work)));
+    EXPECT_TRUE(main.workspace.opens.isEmpty()) << "drawn by the main application: no helper started for it";
 }
 
 // Started by the dock's click: the popup opens at once, its arrow on the launcher's outer side (the dock said

@@ -5,12 +5,14 @@
 //     (Plank's label of it shown), then from the click (xdotool, so its start-up is included; the counter
 //     xdotool_ms says how long one takes) until a pixel inside where the popup shows has changed on the screen,
 //     read back from the X server. Between samples the popup is closed by a click on the empty desktop and the
-//     helper is left to quit by itself; helper_quit_s is how long it took after its popup went.
+//     helper is left to quit by itself; helper_quit_s is how long it took after its popup went, and
+//     helper_started_ms when the helper's process began after the click (to the kernel's 10 ms tick).
 //   - Memory with 30 folders kept in Plank, once settled: Private_Dirty and Pss from /proc/PID/smaps_rollup of
 //     every process of Tessly (the main application alone, helpers counted apart) and of Plank.
 //   - A tile change to the new icon in Plank: the user clicks the theme switch of the main window's title bar
 //     (the folders' glass tiles follow the theme, so the main application redraws every launcher's icon), and
-//     the time runs until the pixels of the last folder's item in Plank have changed.
+//     the time runs until the pixels of the last folder's item in Plank have changed; entry_written_ms is when
+//     that folder's desktop entry on disk named the new icon.
 //
 //   dbus-run-session -- build/bench/desktop/plank_path_bench
 //   dbus-run-session -- build/bench/desktop/plank_path_bench --benchmark_filter=Click
@@ -70,16 +72,43 @@ const QString kBundleIdentifier = QStringLiteral("app.tessly.Tessly");
 void nap() { ::usleep(1'000); }
 
 /// Waits, reading `current` every millisecond, until it differs from `before`: the nanoseconds since `start`,
-/// or -1 past the deadline.
+/// or -1 past the deadline. `alongside` runs at every reading.
 template <typename Value>
-std::int64_t untilChanged(const Value& before, const std::function<Value()>& current, std::int64_t start) {
+std::int64_t untilChanged(const Value& before, const std::function<Value()>& current, std::int64_t start,
+                          const std::function<void()>& alongside = {}) {
     while (current() == before) {
         if (monotonicNanoseconds() - start > kDeadlineNanoseconds) {
             return -1;
         }
+        if (alongside) {
+            alongside();
+        }
         nap();
     }
     return monotonicNanoseconds() - start;
+}
+
+/// The time since boot, in nanoseconds: the clock a process's start time in /proc/PID/stat counts on.
+[[nodiscard]] std::int64_t bootTimeNanoseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_BOOTTIME, &now);
+    return static_cast<std::int64_t>(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+}
+
+/// When the process started, in nanoseconds since boot (to the kernel's clock tick, 10 ms here); -1 when
+/// unknown.
+[[nodiscard]] std::int64_t processStartNanoseconds(qint64 pid) {
+    QFile file(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return -1;
+    }
+    // After the parenthesised name: the state is the third field, the start time the twenty-second.
+    const QByteArray stat = file.readAll();
+    const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 20) {
+        return -1;
+    }
+    return fields.at(19).toLongLong() * (1'000'000'000 / sysconf(_SC_CLK_TCK));
 }
 
 /// Plank and Tessly running on a desktop of their own, with `folderCount` folders in the Dock.
@@ -175,6 +204,11 @@ public:
 
     /// Where Plank said the folder's item is once it came to rest: the point just above it (y down).
     [[nodiscard]] QPoint place(int index) const { return m_places.value(index); }
+    /// The folder's desktop entry as it is on disk now.
+    [[nodiscard]] QByteArray entry(int index) const {
+        return testing::TempHome::read(m_home.path() + "/.local/share/applications/" +
+                                       launcherEntryId(kBundleIdentifier, m_folders.value(index).id));
+    }
     [[nodiscard]] int folderCount() const { return static_cast<int>(m_folders.size()); }
     [[nodiscard]] const VirtualDesktop& desktop() const { return m_desktop; }
     [[nodiscard]] const ScreenPixel& screen() const { return *m_screen; }
@@ -368,11 +402,13 @@ void BM_PlankClickOnALauncherToItsPopupOnScreen_Cold(benchmark::State& state) {
 
         std::vector<double> samples;
         std::vector<double> quits;
+        std::vector<double> helperStarts;
         for (int sample = 0; sample < kClickSamples; ++sample) {
             // On the item, its label shown, before the press.
             session.pointAt(item, false);
             bench::runEventsUntil([] { return false; }, 600);
             const std::uint32_t closed = session.screen().at(x, y);
+            const std::int64_t bootStart = bootTimeNanoseconds();
             const std::int64_t start = monotonicNanoseconds();
             session.click();
             const std::int64_t elapsed = untilChanged<std::uint32_t>(
@@ -385,6 +421,10 @@ void BM_PlankClickOnALauncherToItsPopupOnScreen_Cold(benchmark::State& state) {
             if (!bench::runEventsUntil([&] { return helperWindow(session).has_value(); }, kDeadlineMs)) {
                 state.SkipWithError("what changed on screen was not the helper's popup");
                 return;
+            }
+            if (const std::int64_t started = processStartNanoseconds(session.helperProcesses().value(0));
+                started >= 0) {
+                helperStarts.push_back(static_cast<double>(started - bootStart) / 1e6);
             }
             const double quit = closePopupAndWaitForTheHelperToQuit(session);
             if (quit < 0) {
@@ -405,6 +445,7 @@ void BM_PlankClickOnALauncherToItsPopupOnScreen_Cold(benchmark::State& state) {
         state.counters["min_ms"] = percentile(samples, 0.0);
         state.counters["max_ms"] = percentile(samples, 1.0);
         state.counters["helper_quit_s"] = percentile(quits, 0.5);
+        state.counters["helper_started_ms"] = percentile(helperStarts, 0.5);
         state.counters["xdotool_ms"] = percentile(runs, 0.5);
     }
 }
@@ -457,6 +498,7 @@ void BM_PlankTileChangeToTheNewIconShown(benchmark::State& state) {
         session.pointAt(themeSwitch, false);
 
         std::vector<double> samples;
+        std::vector<double> entryWrites;
         for (int sample = 0; sample < kTileChangeSamples; ++sample) {
             // The item at rest: unchanged for half a second.
             QByteArray before;
@@ -473,20 +515,31 @@ void BM_PlankTileChangeToTheNewIconShown(benchmark::State& state) {
                 },
                 kDeadlineMs, 20);
             const QString theme = session.storedTheme();
+            const QByteArray entryBefore = session.entry(folderCount - 1);
+            std::int64_t written = -1;
             const std::int64_t start = monotonicNanoseconds();
             session.click();
-            const std::int64_t elapsed = untilChanged<QByteArray>(before, iconPixels, start);
+            const std::int64_t elapsed = untilChanged<QByteArray>(before, iconPixels, start, [&] {
+                if (written < 0 && session.entry(folderCount - 1) != entryBefore) {
+                    written = monotonicNanoseconds() - start;
+                }
+            });
             if (elapsed < 0) {
                 state.SkipWithError(session.storedTheme() == theme ? "the click did not reach the theme switch"
                                                                    : "Plank never showed the new icon");
                 return;
             }
             samples.push_back(static_cast<double>(elapsed) / 1e6);
+            if (written >= 0) {
+                entryWrites.push_back(static_cast<double>(written) / 1e6);
+            }
         }
         state.counters["median_ms"] = percentile(samples, 0.5);
         state.counters["p90_ms"] = percentile(samples, 0.9);
         state.counters["min_ms"] = percentile(samples, 0.0);
         state.counters["max_ms"] = percentile(samples, 1.0);
+        state.counters["entry_written_ms"] = percentile(entryWrites, 0.5);
+        state.counters["entry_seen_written"] = static_cast<double>(entryWrites.size());
     }
 }
 BENCHMARK(BM_PlankTileChangeToTheNewIconShown)

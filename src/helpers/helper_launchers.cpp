@@ -29,7 +29,18 @@ std::optional<QString> HelperManager::launcherEntryPath(const QUuid& folderId) c
     return m_launchers->entryPath(folderId);
 }
 
-void HelperManager::putInLauncherDock(const AppFolder& folder, const QString& helperPath) {
+QSet<QString> HelperManager::keptLauncherEntries() const {
+    QSet<QString> kept;
+    if (LauncherDock* dock = launcherDock()) {
+        for (const QString& entry : dock->keptLaunchers().value_or(QStringList())) {
+            kept.insert(entry);
+        }
+    }
+    return kept;
+}
+
+void HelperManager::putInLauncherDock(const AppFolder& folder, const QString& helperPath,
+                                      const QSet<QString>* keptEntries) {
     LauncherDock* dock = launcherDock();
     if (!dock || !m_launchers) {
         return;
@@ -44,6 +55,11 @@ void HelperManager::putInLauncherDock(const AppFolder& folder, const QString& he
         return;
     }
     const QString entry = m_launchers->entryPath(folder.id);
+    // A dock asked to keep what it keeps already may answer "no" and be asked for its whole list again.
+    if (keptEntries && keptEntries->contains(entry)) {
+        m_failedToStart.remove(folder.id);
+        return;
+    }
     if (!dock->keep(entry)) {
         // Put together, not substituted: the dock's name is another program's text.
         logFailure(dock->name() + QStringLiteral(" did not keep the launcher ") + entry);
@@ -67,12 +83,14 @@ void HelperManager::refreshLaunchers(const QList<AppFolder>& folders) {
     if (!launcherDock()) {
         return;
     }
+    const QSet<QString> kept = keptLauncherEntries();
+    const QHash<QString, QString> helperOf = helperOfEachFolder();
     for (const AppFolder& folder : folders) {
         if (!folder.isInDock) {
             continue;
         }
-        if (const auto helper = findHelper(folder.id)) {
-            putInLauncherDock(folder, *helper);
+        if (const auto helper = helperOf.constFind(uuidText(folder.id)); helper != helperOf.constEnd()) {
+            putInLauncherDock(folder, *helper, &kept);
         }
     }
 }

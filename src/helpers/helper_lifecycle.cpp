@@ -133,6 +133,7 @@ void HelperManager::syncHelpers(const QList<AppFolder>& folders) {
     const QHash<QString, QString> helperOf = helperOfEachFolder(std::move(keptBundlesOf));
     const QSet<QString> running = runningBundlePaths();
     const bool launcherDockKeepsThem = launcherDock() != nullptr;
+    const QSet<QString> keptLaunchers = launcherDockKeepsThem ? keptLauncherEntries() : QSet<QString>();
     for (const AppFolder& folder : folders) {
         if (!folder.isInDock) {
             continue;
@@ -149,7 +150,7 @@ void HelperManager::syncHelpers(const QList<AppFolder>& folders) {
         const QString current = stale ? findHelper(folder.id).value_or(helper) : helper;
         if (launcherDockKeepsThem) {
             // The dock starts the helper when the user clicks its launcher, and the helper quits once idle.
-            putInLauncherDock(folder, current);
+            putInLauncherDock(folder, current, &keptLaunchers);
             continue;
         }
         if (running.contains(canonicalPath(current))) {

@@ -159,7 +159,11 @@ public:
     [[nodiscard]] std::optional<QString> launcherEntryPath(const QUuid& folderId) const;
     /// Writes the folder's desktop entry (its tile drawn as the icon) pointing at the helper, and keeps it in
     /// the launcher dock. A failure is logged and counts as a failed start.
-    void putInLauncherDock(const AppFolder& folder, const QString& helperPath);
+    /// `keptEntries`, when given, is what the dock keeps already (read once for many folders).
+    void putInLauncherDock(const AppFolder& folder, const QString& helperPath,
+                           const QSet<QString>* keptEntries = nullptr);
+    /// The desktop entries the launcher dock keeps now, as it names them; none without one.
+    [[nodiscard]] QSet<QString> keptLauncherEntries() const;
     void removeLauncher(const QUuid& folderId) override;
     /// Draws each launcher of `folders` in the Dock again; only the changed ones are rewritten.
     void refreshLaunchers(const QList<AppFolder>& folders);

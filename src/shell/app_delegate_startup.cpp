@@ -113,7 +113,12 @@ void AppDelegate::helperStartup(const AppFolder& folder) {
     m_hasHandledInitialReopen = false;
     m_shouldIgnoreNextHelperReopen = false;
     m_lastPopupCloseTime = Date::distantPast();
-    m_parts.tile.updateTile(folder);
+    // A launcher dock draws the launcher's own icon file: a tile published from here would be drawn for
+    // nobody, before the popup the user is waiting for.
+    const bool inLauncherDock = m_env.docks && m_env.docks->launcherDock();
+    if (!inLauncherDock) {
+        m_parts.tile.updateTile(folder);
+    }
 
     const std::optional<double> elapsed = consumeLaunchMarker(folder);
     // A time in the future counts as fresh too: the clock may have been set back since.

@@ -72,6 +72,10 @@ public:
         m_environment.insert("DISPLAY", ":" + QString::fromLatin1(m_server.readLine().trimmed()));
         m_environment.insert("QT_QPA_PLATFORM", "xcb");
         m_environment.remove("WAYLAND_DISPLAY");
+        // Not the desktop the tests run from: a GNOME session's dash, and the user's settings behind it, stay
+        // out of the programs started here.
+        m_environment.remove("XDG_CURRENT_DESKTOP");
+        m_environment.insert("GSETTINGS_BACKEND", "memory");
         m_home = home;
         const QString openbox = QStandardPaths::findExecutable("openbox");
         m_windowManager.setProcessEnvironment(m_environment);

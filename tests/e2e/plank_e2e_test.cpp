@@ -139,6 +139,21 @@ protected:
         }
         return QPoint(answer.at(0).toInt(), answer.at(1).toInt());
     }
+    /// A folder whose tile is a plate of solid red.
+    static void makeRed(AppFolder& folder) {
+        folder.tileStyle.backgroundStyle = TileBackground::red;
+        folder.tileStyle.backgroundMode = TileBackgroundMode::solid;
+        folder.tileStyle.opacity = 1.0;
+    }
+    /// Plank shows the launcher of a red folder, fully drawn (it fades a new item in).
+    [[nodiscard]] bool redLauncherShown(const QString& uri) const {
+        const std::optional<QPoint> above = hoverPoint(uri);
+        if (!above) {
+            return false;
+        }
+        const QColor centre = desktop.grab().pixelColor(above->x() - 12, above->y() + 33);
+        return centre.red() > centre.green() + 150 && centre.red() > centre.blue() + 150;
+    }
     void screenshot(const QString& name) const {
         desktop.screenshot(QStringLiteral(TESSLY_E2E_SCREENSHOTS "/") + name + ".png");
     }
@@ -156,9 +171,7 @@ protected:
 // keeps the folder.
 TEST_F(PlankAndTesslyTest, AFolderInTheDockIsAPlankLauncherThatOpensItsPopupAndLeavesWithIt) {
     AppFolder work = folderInDock("Work", {"Notes"});
-    work.tileStyle.backgroundStyle = TileBackground::red;
-    work.tileStyle.backgroundMode = TileBackgroundMode::solid;
-    work.tileStyle.opacity = 1.0;
+    makeRed(work);
     writeFolders({work});
     startPlank();
     startTessly();
@@ -177,9 +190,8 @@ TEST_F(PlankAndTesslyTest, AFolderInTheDockIsAPlankLauncherThatOpensItsPopupAndL
     EXPECT_TRUE(processesOf(helperPath("Work")).isEmpty()) << "no helper runs to be seen";
     EXPECT_EQ(QProcess::execute("desktop-file-validate", {entryPath(work)}), 0);
     // Plank's items stand on its 48-point icons: the launcher's is the folder's red tile.
-    const QColor centre = desktop.grab().pixelColor(above.x() - 12, above.y() + 33);
-    EXPECT_GT(centre.red(), centre.green() + 80) << "the folder's red tile at the launcher";
-    EXPECT_GT(centre.red(), centre.blue() + 80);
+    EXPECT_TRUE(runEventsUntil([&] { return redLauncherShown(entryUri(work)); }))
+        << "the folder's red tile at the launcher";
     screenshot("plank-1-folder-launcher");
 
     desktop.run("xdotool", {"mousemove", QString::number(above.x()), QString::number(above.y() + 33), "click", "1"});
@@ -250,7 +262,8 @@ TEST_F(PlankAndTesslyTest, AFolderInTheDockIsAPlankLauncherThatOpensItsPopupAndL
 // in the Dock; nothing was lost.
 TEST_F(PlankAndTesslyTest, PlankKilledAndStartedAgainLosesNothing) {
     const AppFolder work = folderInDock("Work", {"Notes"});
-    const AppFolder play = folderInDock("Play", {"Paint", "Chess"});
+    AppFolder play = folderInDock("Play", {"Paint", "Chess"});
+    makeRed(play);
     writeFolders({work, play});
     startPlank();
     startTessly();
@@ -264,11 +277,45 @@ TEST_F(PlankAndTesslyTest, PlankKilledAndStartedAgainLosesNothing) {
     startPlank();
     ASSERT_TRUE(runEventsUntil([&] { return hoverPoint(entryUri(work)) && hoverPoint(entryUri(play)); }))
         << "both launchers back in the dock";
+    EXPECT_TRUE(runEventsUntil([&] { return redLauncherShown(entryUri(play)); }))
+        << "Plank shows the launchers again";
     EXPECT_TRUE(savedFolder(work.id)->isInDock);
     EXPECT_TRUE(savedFolder(play.id)->isInDock);
     EXPECT_TRUE(QFileInfo::exists(entryPath(work)));
     EXPECT_TRUE(QFileInfo::exists(helperPath("Play")));
     screenshot("plank-5-after-a-restart");
+}
+
+// Switched on in the window with the real pointer, a folder appears among Plank's items; switched off, it goes.
+TEST_F(PlankAndTesslyTest, AFolderSwitchedIntoTheDockInTheWindowAppearsInPlank) {
+    AppFolder work = folderInDock("Work", {"Notes"});
+    makeRed(work);
+    work.isInDock = false;
+    writeFolders({work});
+    startPlank();
+    startTessly();
+    QStringList windows;
+    ASSERT_TRUE(runEventsUntil([&] {
+        windows = desktop.visibleWindowsOf(m_tessly.processId());
+        return windows.size() == 1;
+    })) << "the main window opens";
+    // The card's in-Dock switch: 458 points right of the window's middle-left and 130 below its top, as the
+    // folders page lays out its first card at the window's opening size.
+    const QHash<QString, int> window = desktop.geometry(windows.first());
+    auto clickSwitch = [&] {
+        desktop.run("xdotool", {"mousemove", QString::number(window["X"] + 458), QString::number(window["Y"] + 130),
+                                "click", "1"});
+    };
+    clickSwitch();
+    EXPECT_TRUE(runEventsUntil([&] { return plankItems().contains(entryUri(work)); })) << "in Plank";
+    EXPECT_TRUE(savedFolder(work.id)->isInDock);
+    EXPECT_TRUE(runEventsUntil([&] { return redLauncherShown(entryUri(work)); }));
+    screenshot("plank-6-switched-on-in-the-window");
+
+    clickSwitch();
+    EXPECT_TRUE(runEventsUntil([&] { return !plankItems().contains(entryUri(work)); })) << "out of Plank again";
+    EXPECT_FALSE(savedFolder(work.id)->isInDock);
+    EXPECT_TRUE(runEventsUntil([&] { return !QFileInfo::exists(entryPath(work)); }));
 }
 
 } // namespace

@@ -39,10 +39,10 @@
 namespace tessly {
 namespace {
 
-/// A helper bundle carries its folder's identifier; the main application's bundle carries none.
-bool isHelperBundle(const MainBundle& bundle) {
+/// The folder of a helper bundle; the main application's bundle carries none.
+std::optional<QUuid> helperFolderOf(const MainBundle& bundle) {
     const std::optional<QString> group = bundle.infoString(QStringLiteral("TSGroupUUID"));
-    return group && parseUuid(*group).has_value();
+    return group ? parseUuid(*group) : std::nullopt;
 }
 
 /// Whether another process than this one runs from the bundle.
@@ -83,12 +83,11 @@ int run(int argc, char** argv) {
         return 1;
     }
     const QString bundleIdentifier = *bundle->bundleIdentifier();
-    if (const std::optional<QString> group = bundle->infoString(QStringLiteral("TSGroupUUID"))) {
-        if (const std::optional<QUuid> folderId = parseUuid(*group)) {
-            // Before the first window: its window class is what a launcher dock matches to the folder's
-            // launcher ("StartupWMClass"), and each folder's helper needs its own.
-            qputenv("RESOURCE_NAME", launcherWindowClass(bundleIdentifier, *folderId).toUtf8());
-        }
+    const std::optional<QUuid> helperFolder = helperFolderOf(*bundle);
+    if (helperFolder) {
+        // Before the first window: its window class is what a launcher dock matches to the folder's launcher
+        // ("StartupWMClass"), and each folder's helper needs its own.
+        qputenv("RESOURCE_NAME", launcherWindowClass(bundleIdentifier, *helperFolder).toUtf8());
     }
     QCoreApplication::setApplicationName(
         bundle->infoString(QStringLiteral("CFBundleName")).value_or("Tessly"));
@@ -101,7 +100,7 @@ int run(int argc, char** argv) {
     // One main application per user: two would both synchronise the helpers, watch the Dock and write the
     // folder file. A second start hands over to the first and ends.
     std::optional<InstanceLock> mainLock;
-    if (!isHelperBundle(*bundle)) {
+    if (!helperFolder) {
         mainLock = InstanceLock::tryAcquire(paths.mainApplicationLockFile());
         if (!mainLock) {
             handOverToRunningInstance(workspace, bundle->bundlePath());
@@ -112,9 +111,8 @@ int run(int argc, char** argv) {
     // click while the helper runs is a reopen of the running one. A lock that cannot be taken for another
     // reason than a running helper (an unwritable state folder) does not keep the helper from starting.
     std::optional<InstanceLock> helperLock;
-    const std::optional<QString> group = bundle->infoString(QStringLiteral("TSGroupUUID"));
-    if (const std::optional<QUuid> folderId = group ? parseUuid(*group) : std::nullopt) {
-        helperLock = InstanceLock::tryAcquire(paths.helperLockFile(uuidText(*folderId)));
+    if (helperFolder) {
+        helperLock = InstanceLock::tryAcquire(paths.helperLockFile(uuidText(*helperFolder)));
         if (!helperLock && anotherInstanceRuns(workspace, bundle->bundlePath())) {
             handOverToRunningInstance(workspace, bundle->bundlePath());
             return 0;

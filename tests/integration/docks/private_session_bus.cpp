@@ -11,6 +11,10 @@
 
 namespace {
 
+// The shell that keeps the bus, held from a global for as long as the process lives: the test framework
+// deletes its environments before the process ends, and the shell must not end (nor be counted as lost) then.
+QProcess* g_busShell = nullptr;
+
 class PrivateSessionBus final : public ::testing::Environment {
 public:
     void SetUp() override {
@@ -33,18 +37,15 @@ public:
         // dconf's client ends the process (SIGTERM) when its bus closes, so the bus must outlive the process:
         // a shell keeps it until its standard input, a pipe from this process, closes as the process ends.
         // The QProcess is never deleted, so that nothing kills the shell sooner.
-        m_shell = new QProcess;
-        m_shell->start(QStringLiteral("/bin/sh"),
+        g_busShell = new QProcess;
+        g_busShell->start(QStringLiteral("/bin/sh"),
                        {QStringLiteral("-c"),
                         QStringLiteral("\"$0\" --session --nofork --print-address=1 & "
                                        "cat >/dev/null; kill $!"),
                         daemon});
-        ASSERT_TRUE(m_shell->waitForReadyRead(15'000)) << "no private bus";
-        qputenv("DBUS_SESSION_BUS_ADDRESS", m_shell->readLine().trimmed());
+        ASSERT_TRUE(g_busShell->waitForReadyRead(15'000)) << "no private bus";
+        qputenv("DBUS_SESSION_BUS_ADDRESS", g_busShell->readLine().trimmed());
     }
-
-private:
-    QProcess* m_shell = nullptr;
 };
 
 [[maybe_unused]] ::testing::Environment* const kPrivateSessionBus =

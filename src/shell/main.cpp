@@ -109,9 +109,10 @@ int run(int argc, char** argv) {
     }
     // One helper per folder: a launcher dock starts the helper's program at every click on its launcher, and a
     // click while the helper runs is a reopen of the running one. A lock that cannot be taken for another
-    // reason than a running helper (an unwritable state folder) does not keep the helper from starting.
+    // reason than a running helper (an unwritable state folder) does not keep the helper from starting. The
+    // main application's own launches ("-group") are not handed over: it starts a helper only when none runs.
     std::optional<InstanceLock> helperLock;
-    if (helperFolder) {
+    if (helperFolder && !QCoreApplication::arguments().contains(QStringLiteral("-group"))) {
         helperLock = InstanceLock::tryAcquire(paths.helperLockFile(uuidText(*helperFolder)));
         if (!helperLock && anotherInstanceRuns(workspace, bundle->bundlePath())) {
             handOverToRunningInstance(workspace, bundle->bundlePath());

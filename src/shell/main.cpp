@@ -69,6 +69,7 @@ void handOverToRunningInstance(Workspace& workspace, const QString& bundlePath) 
 }
 
 int run(int argc, char** argv) {
+    ignoreClosedOutput();
     ensureXcbOnWayland();
     QApplication app(argc, argv);
     // Before the first file is touched: whatever is found in the home folder, Ctrl-C and SIGTERM end the

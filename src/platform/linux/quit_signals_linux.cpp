@@ -37,8 +37,9 @@ QuitSignals::QuitSignals() {
     action.sa_flags = SA_RESTART;
     ::sigaction(SIGTERM, &action, nullptr);
     ::sigaction(SIGINT, &action, nullptr);
-    // Helpers keep the standard output of whatever started their main application (a terminal, a test, a
-    // dock) and outlive it: a line written once that reader has gone must fail, not end the helper.
+}
+
+void ignoreClosedOutput() {
     ::signal(SIGPIPE, SIG_IGN);
 }
 

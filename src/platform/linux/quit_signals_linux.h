@@ -23,4 +23,9 @@ private:
     std::unique_ptr<QSocketNotifier> m_notifier;
 };
 
+/// A write to a pipe nobody reads any more fails instead of ending the process. Helpers keep the standard
+/// output of whatever started their main application (a terminal, a test, a dock) and outlive it; Qt itself
+/// writes to it while it starts. Call first thing in main.
+void ignoreClosedOutput();
+
 } // namespace tessly

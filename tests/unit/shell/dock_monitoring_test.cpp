@@ -58,15 +58,6 @@ protected:
             return application.bundlePath == helperPath(folder);
         });
     }
-    [[nodiscard]] bool inDockOnDisk(const AppFolder& folder) const {
-        const auto folders = decodeFolderList(testing::TempHome::read(home.paths().folderFile()), time.now()).folders;
-        for (const AppFolder& saved : folders.value_or(QList<AppFolder>{})) {
-            if (saved.id == folder.id) {
-                return saved.isInDock;
-            }
-        }
-        return false;
-    }
     [[nodiscard]] static std::optional<bool> recorded(SimulatedProcess& main, const AppFolder& folder) {
         const auto& map = main->delegate().dockPinnedStateByFolderID();
         const auto found = map.find(folder.id);

@@ -29,15 +29,6 @@ protected:
     [[nodiscard]] QString helperPath(const AppFolder& folder) const {
         return home.paths().helpersDirectory() + "/" + folder.name + ".app";
     }
-    [[nodiscard]] bool inDockOnDisk(const AppFolder& folder) const {
-        const auto folders = decodeFolderList(testing::TempHome::read(home.paths().folderFile()), time.now()).folders;
-        for (const AppFolder& saved : folders.value_or(QList<AppFolder>{})) {
-            if (saved.id == folder.id) {
-                return saved.isInDock;
-            }
-        }
-        return false;
-    }
 
     AppFolder work;
     AppFolder play;

@@ -111,6 +111,17 @@ protected:
         return folder;
     }
 
+    /// Whether the folder file on disk has the folder in the Dock.
+    [[nodiscard]] bool inDockOnDisk(const AppFolder& folder) const {
+        const auto folders = decodeFolderList(TempHome::read(home.paths().folderFile()), time.now()).folders;
+        for (const AppFolder& saved : folders.value_or(QList<AppFolder>{})) {
+            if (saved.id == folder.id) {
+                return saved.isInDock;
+            }
+        }
+        return false;
+    }
+
     /// Writes the folder's launch marker with a time `secondsAgo` before now.
     void writeLaunchMarker(const AppFolder& folder, double secondsAgo) {
         home.write("Library/Application Support/Tessly/HelperState/" + uuidText(folder.id) + ".launch",

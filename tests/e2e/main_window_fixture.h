@@ -73,22 +73,31 @@ protected:
         const QHash<QString, int> frame = desktop.geometry(mainWindow());
         return desktop.grab().copy(frame["X"], frame["Y"], frame["WIDTH"], frame["HEIGHT"]);
     }
-    /// Waits until the window shows something else than `before`, and then until it holds still (whatever
-    /// animates has ended): what a key stroke did has been done.
+    /// Waits until the window shows something else than `before`, and then until it settles (whatever
+    /// animates has ended): what a key stroke did has been done. Settled is still for 300 ms, or showing no
+    /// picture it has not shown since the change for longer than a text caret's blink: under load a grab of
+    /// the screen can take as long as half a blink, and a blinking caret would then never look still.
     bool waitForChangeFrom(const QImage& before) const {
         if (!testing::runEventsUntil([&] { return windowImage() != before; })) {
             return false;
         }
         QImage last;
+        QList<QImage> shown;
         QElapsedTimer still;
+        QElapsedTimer nothingNew;
         still.start();
+        nothingNew.start();
         return testing::runEventsUntil([&] {
             const QImage now = windowImage();
             if (now != last) {
                 last = now;
                 still.restart();
             }
-            return still.elapsed() > 300;
+            if (!shown.contains(now)) {
+                shown.append(now);
+                nothingNew.restart();
+            }
+            return still.elapsed() > 300 || nothingNew.elapsed() > 1'200;
         });
     }
     /// Key strokes, and the wait until the window has taken them in.

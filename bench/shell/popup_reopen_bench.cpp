@@ -100,7 +100,8 @@ public:
                                                    uuidText(m_folderId)});
         const QString identifier = m_bundle->bundleIdentifier().value_or(QStringLiteral("app.tessly.Tessly"));
         m_defaults.emplace(m_paths, identifier, m_console);
-        m_loginItems.emplace(m_home.path(), identifier, m_bundle->executablePath().value_or(QString()));
+        m_loginItems.emplace(m_home.path(), identifier, QStringLiteral("Tessly"),
+                             m_bundle->executablePath().value_or(QString()));
         m_application.emplace(m_helperPath);
         m_dockTile.emplace(m_helperPath, m_queue);
         const PlatformServices services{m_paths,

@@ -126,8 +126,11 @@ int run(int argc, char** argv) {
     Syslog systemLog(QCoreApplication::applicationName());
     NotificationCenter notifications;
     DBusDistributedNotificationCenter distributedNotifications(console);
-    XdgAutostartLoginItemService loginItems(paths.home(), bundleIdentifier,
-                                            bundle->executablePath().value_or(""));
+    // Installed, the login item names the installed command, which outlives the bundle's place in a package's
+    // updates; from a build tree it names the bundle's executable.
+    const QString executable = bundle->executablePath().value_or(QString());
+    XdgAutostartLoginItemService loginItems(paths.home(), bundleIdentifier, QCoreApplication::applicationName(),
+                                            installedCommandOf(bundle->bundlePath(), executable).value_or(executable));
     QtChildProcessRunner processes;
     LinuxExtendedAttributes attributes;
     InotifyFileWatcherFactory fileWatchers;

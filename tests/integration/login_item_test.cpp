@@ -15,7 +15,7 @@ TEST(XdgAutostartLoginItem, RegisterWritesAnEntryForTheExecutableAndUnregisterRe
     TempHome home;
     const QString executable = home.write("Apps/My $Apps/Tessly.app/Contents/MacOS/Tessly", "#!/bin/sh\n");
     QFile::setPermissions(executable, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    XdgAutostartLoginItemService loginItems(home.path(), "app.tessly.Tessly", executable);
+    XdgAutostartLoginItemService loginItems(home.path(), "app.tessly.Tessly", "My Tessly", executable);
 
     EXPECT_EQ(loginItems.unregisterMainApplication(), std::nullopt) << "not registered is no error";
     EXPECT_EQ(loginItems.registerMainApplication(), std::nullopt);
@@ -24,6 +24,7 @@ TEST(XdgAutostartLoginItem, RegisterWritesAnEntryForTheExecutableAndUnregisterRe
     const QString text = QString::fromUtf8(TempHome::read(entry));
     EXPECT_TRUE(text.startsWith("[Desktop Entry]\n"));
     EXPECT_TRUE(text.contains("Type=Application\n"));
+    EXPECT_TRUE(text.contains("Name=My Tessly\n")) << "the name given, not the executable's";
     const QString quotedPath = QString(executable).replace("$", "\\\\$");
     EXPECT_TRUE(text.contains("Exec=\"" + quotedPath + "\"\n")) << text.toStdString();
 
@@ -34,7 +35,7 @@ TEST(XdgAutostartLoginItem, RegisterWritesAnEntryForTheExecutableAndUnregisterRe
 
 TEST(XdgAutostartLoginItem, FailuresComeBackAsText) {
     TempHome home;
-    XdgAutostartLoginItemService missing(home.path(), "app.tessly.Tessly", home.path() + "/nowhere/Tessly");
+    XdgAutostartLoginItemService missing(home.path(), "app.tessly.Tessly", "Tessly", home.path() + "/nowhere/Tessly");
     const auto error = missing.registerMainApplication();
     ASSERT_TRUE(error);
     EXPECT_TRUE(error->contains("nowhere"));
@@ -42,10 +43,10 @@ TEST(XdgAutostartLoginItem, FailuresComeBackAsText) {
     home.write(".config/autostart", "a file where the folder should be");
     const QString executable = home.write("Tessly", "#!/bin/sh\n");
     QFile::setPermissions(executable, QFile::ReadOwner | QFile::ExeOwner);
-    XdgAutostartLoginItemService blocked(home.path(), "app.tessly.Tessly", executable);
+    XdgAutostartLoginItemService blocked(home.path(), "app.tessly.Tessly", "Tessly", executable);
     EXPECT_TRUE(blocked.registerMainApplication());
 
-    XdgAutostartLoginItemService hostile(home.path(), "../../escape", executable);
+    XdgAutostartLoginItemService hostile(home.path(), "../../escape", "Tessly", executable);
     EXPECT_TRUE(hostile.registerMainApplication());
     EXPECT_FALSE(QFileInfo::exists(home.path() + "/../escape.desktop"));
 }

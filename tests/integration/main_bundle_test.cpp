@@ -1,4 +1,7 @@
 #include "platform/linux/main_bundle_linux.h"
+#include "support/temp_home.h"
+
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -30,6 +33,29 @@ TEST(MainBundle, TheEnclosingBundleOfAnExecutable) {
     const MainBundle missing("/nonexistent/Nothing.app", {});
     EXPECT_FALSE(missing.bundleIdentifier());
     EXPECT_FALSE(missing.executablePath());
+}
+
+// Installed as a package installs it, the bundle is started by a command in the prefix's bin; the login item
+// names that command, but only where it really starts this bundle.
+TEST(MainBundle, TheInstalledCommandIsTheOneBesideTheBundleThatLeadsToItsExecutable) {
+    testing::TempHome root;
+    const QString executable = root.write("usr/lib/tessly/Tessly.app/Contents/MacOS/Tessly", "#!/bin/sh\n");
+    const QString bundle = root.path() + "/usr/lib/tessly/Tessly.app";
+    EXPECT_FALSE(installedCommandOf(bundle, executable)) << "no command installed";
+
+    const QString command = root.path() + "/usr/bin/tessly";
+    root.write("usr/bin/.keep", "");
+    ASSERT_TRUE(QFile::link("../lib/tessly/Tessly.app/Contents/MacOS/Tessly", command));
+    EXPECT_EQ(installedCommandOf(bundle, executable), command);
+
+    // A copy of the bundle elsewhere (a helper, a build tree) is not what the command starts.
+    const QString copy = root.write("home/Helpers/Tessly.app/Contents/MacOS/Tessly", "#!/bin/sh\n");
+    EXPECT_FALSE(installedCommandOf(root.path() + "/home/Helpers/Tessly.app", copy));
+    const QString other = root.write("opt/lib/tessly/Tessly.app/Contents/MacOS/Tessly", "#!/bin/sh\n");
+    root.write("opt/bin/.keep", "");
+    ASSERT_TRUE(QFile::link("/bin/true", root.path() + "/opt/bin/tessly"));
+    EXPECT_FALSE(installedCommandOf(root.path() + "/opt/lib/tessly/Tessly.app", other))
+        << "a command that starts something else";
 }
 
 } // namespace

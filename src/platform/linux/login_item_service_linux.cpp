@@ -17,9 +17,9 @@ bool isSafeFileName(const QString& name) {
 } // namespace
 
 XdgAutostartLoginItemService::XdgAutostartLoginItemService(const QString& home, QString bundleIdentifier,
-                                                           QString executablePath)
+                                                           QString name, QString command)
     : m_autostartDirectory(home + QStringLiteral("/.config/autostart")),
-      m_bundleIdentifier(std::move(bundleIdentifier)), m_executablePath(std::move(executablePath)) {}
+      m_bundleIdentifier(std::move(bundleIdentifier)), m_name(std::move(name)), m_command(std::move(command)) {}
 
 QString XdgAutostartLoginItemService::entryPath() const {
     return m_autostartDirectory + QLatin1Char('/') + m_bundleIdentifier + QStringLiteral(".desktop");
@@ -48,13 +48,13 @@ std::optional<QString> XdgAutostartLoginItemService::registerMainApplication() {
     if (!isSafeFileName(m_bundleIdentifier)) {
         return QStringLiteral("The application has no usable bundle identifier.");
     }
-    if (!QFileInfo(m_executablePath).isExecutable()) {
-        return QStringLiteral("The application's executable was not found at %1.").arg(m_executablePath);
+    if (!QFileInfo(m_command).isExecutable()) {
+        return QStringLiteral("The application's executable was not found at %1.").arg(m_command);
     }
     if (!QDir().mkpath(m_autostartDirectory)) {
         return QStringLiteral("The folder %1 could not be created.").arg(m_autostartDirectory);
     }
-    QString name = m_executablePath.section(QLatin1Char('/'), -1);
+    QString name = m_name.isEmpty() ? m_command.section(QLatin1Char('/'), -1) : m_name;
     name.remove(QLatin1Char('\n'));
     const QString entry = QStringLiteral("[Desktop Entry]\n"
                                          "Type=Application\n"
@@ -62,7 +62,7 @@ std::optional<QString> XdgAutostartLoginItemService::registerMainApplication() {
                                          "Exec=%2\n"
                                          "X-GNOME-Autostart-enabled=true\n"
                                          "NoDisplay=true\n")
-                              .arg(name, desktopEntryQuoted(m_executablePath));
+                              .arg(name, desktopEntryQuoted(m_command));
     if (const auto error =
             writeFileAtomically(entryPath(), entry.toUtf8(), LinkAtDestination::writeThrough)) {
         return QStringLiteral("The autostart entry %1 could not be written: %2").arg(entryPath(), *error);

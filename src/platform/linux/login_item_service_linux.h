@@ -1,8 +1,9 @@
 // The login item as an XDG autostart entry: "~/.config/autostart/<bundle identifier>.desktop", starting the
-// main application's executable.
+// main application by the command given: the installed command ("/usr/bin/tessly") where there is one, else the
+// bundle's executable.
 //
-//     XdgAutostartLoginItemService loginItems(paths.home(), "app.tessly.Tessly",
-//     "/…/Tessly.app/Contents/MacOS/Tessly");
+//     XdgAutostartLoginItemService loginItems(paths.home(), "app.tessly.Tessly", "Tessly",
+//                                             "/…/Tessly.app/Contents/MacOS/Tessly");
 //
 // Main thread only.
 #pragma once
@@ -13,7 +14,8 @@ namespace tessly {
 
 class XdgAutostartLoginItemService final : public LoginItemService {
 public:
-    XdgAutostartLoginItemService(const QString& home, QString bundleIdentifier, QString executablePath);
+    /// `name` is what the desktop's list of start-up programs shows.
+    XdgAutostartLoginItemService(const QString& home, QString bundleIdentifier, QString name, QString command);
 
     [[nodiscard]] std::optional<QString> registerMainApplication() override;
     [[nodiscard]] std::optional<QString> unregisterMainApplication() override;
@@ -23,7 +25,8 @@ public:
 private:
     QString m_autostartDirectory;
     QString m_bundleIdentifier;
-    QString m_executablePath;
+    QString m_name;
+    QString m_command;
 };
 
 /// Quotes `argument` for the Exec key of a desktop entry.

@@ -16,6 +16,17 @@ std::optional<QString> enclosingBundlePath(const QString& executablePath) {
     return parts.mid(0, n - 3).join(QLatin1Char('/'));
 }
 
+std::optional<QString> installedCommandOf(const QString& bundlePath, const QString& executablePath) {
+    const QString command = QDir::cleanPath(bundlePath + QStringLiteral("/../../../bin/") +
+                                            QFileInfo(executablePath).fileName().toLower());
+    const QString leadsTo = QFileInfo(command).canonicalFilePath();
+    if (leadsTo.isEmpty() || leadsTo != QFileInfo(executablePath).canonicalFilePath() ||
+        QFileInfo(QDir::cleanPath(bundlePath + QStringLiteral("/../.."))).fileName() != QLatin1String("lib")) {
+        return std::nullopt;
+    }
+    return command;
+}
+
 std::optional<MainBundle> locateMainBundle(const QStringList& arguments) {
     const QString executable = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
     if (executable.isEmpty()) {

@@ -3,6 +3,9 @@
 //
 //   dbus-run-session -- build/bench/helpers/helpers_bench --benchmark_repetitions=5
 //       --benchmark_report_aggregates_only=true
+//
+// TESSLY_BENCH_BUNDLE=<a bundle> builds the helpers from that bundle instead (an installed one, say:
+// /usr/lib/tessly/Tessly.app).
 #include "helpers/helper_manager.h"
 #include "model/uuid_text.h"
 #include "platform/linux/child_process_linux.h"
@@ -34,7 +37,7 @@ struct MainApplication {
     QTemporaryDir home;
     Paths paths{home.path()};
     SilentConsole console;
-    MainBundle bundle{QStringLiteral(TESSLY_BUNDLE_DIR), {}};
+    MainBundle bundle{qEnvironmentVariable("TESSLY_BENCH_BUNDLE", QStringLiteral(TESSLY_BUNDLE_DIR)), {}};
     PlistFileUserDefaults defaults{paths, QStringLiteral("app.tessly.Tessly"), console};
     QtMainQueue queue;
     LinuxWorkspace workspace{queue};

@@ -23,6 +23,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFileInfo>
 
 #include <cstdio>
 #include <memory>
@@ -40,9 +41,13 @@ int main(int argc, char* argv[]) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("A stand-in Dock for Tessly on Linux."));
     parser.addHelpOption();
-    const QCommandLineOption resourcesOption(QStringLiteral("resources"),
-                                             QStringLiteral("Directory of the generic icons."),
-                                             QStringLiteral("dir"), QStringLiteral(TESSLY_DOCK_RESOURCES));
+    // Installed, the Dock lies beside Tessly's bundle and takes the generic icons from it; in the build tree it
+    // takes them from the sources.
+    const QString installedResources =
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Tessly.app/Contents/Resources"));
+    const QCommandLineOption resourcesOption(
+        QStringLiteral("resources"), QStringLiteral("Directory of the generic icons."), QStringLiteral("dir"),
+        QFileInfo(installedResources).isDir() ? installedResources : QStringLiteral(TESSLY_DOCK_RESOURCES));
     parser.addOption(resourcesOption);
     const QCommandLineOption controlOption(
         QString::fromLatin1(kDockTestControlOption),

@@ -67,7 +67,9 @@ protected:
         desktop.screenshot(QStringLiteral(TESSLY_E2E_SCREENSHOTS "/") + name + ".png");
     }
 
-    void startTessly() { m_tessly.start(QStringLiteral(TESSLY_BUNDLE_DIR "/Contents/MacOS/Tessly"), {}); }
+    void startTessly(const QString& program = QStringLiteral(TESSLY_BUNDLE_DIR "/Contents/MacOS/Tessly")) {
+        m_tessly.start(program, {});
+    }
     /// The window as the screen shows it now.
     [[nodiscard]] QImage windowImage() const {
         const QHash<QString, int> frame = desktop.geometry(mainWindow());

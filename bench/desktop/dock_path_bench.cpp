@@ -10,13 +10,13 @@
 //
 //   dbus-run-session -- build/bench/desktop/dock_path_bench
 //   dbus-run-session -- build/bench/desktop/dock_path_bench --benchmark_filter=Click
+#include "desktop/screen_pixel.h"
 #include "model/folder_json.h"
 #include "model/uuid_text.h"
 #include "platform/paths.h"
 #include "shell/bench_support.h"
 #include "support/temp_home.h"
 #include "support/virtual_desktop.h"
-#include "desktop/screen_pixel.h"
 
 #include <QDirIterator>
 
@@ -104,8 +104,9 @@ public:
         return shown;
     }
     [[nodiscard]] QString helperBundle(int index) const {
-        return QFileInfo(m_home.path() + QStringLiteral("/Library/Application Support/Tessly/Helpers/Folder %1.app")
-                             .arg(index + 1))
+        return QFileInfo(
+                   m_home.path() +
+                   QStringLiteral("/Library/Application Support/Tessly/Helpers/Folder %1.app").arg(index + 1))
             .canonicalFilePath();
     }
     /// The processes whose program lies in the helpers' folder.
@@ -114,7 +115,8 @@ public:
     }
     /// The Dock's plug-in hosts.
     [[nodiscard]] QList<qint64> plugInHosts() const {
-        return processesWhere([](const QString& program) { return program.endsWith("/tessly-dock-plugin-host"); });
+        return processesWhere(
+            [](const QString& program) { return program.endsWith("/tessly-dock-plugin-host"); });
     }
     [[nodiscard]] qint64 dockProcess() const { return m_dock.processId(); }
     [[nodiscard]] qint64 mainProcess() const { return m_tessly.processId(); }
@@ -126,7 +128,8 @@ private:
         QDirIterator it(QStringLiteral("/proc"), QDir::Dirs | QDir::NoDotAndDotDot);
         while (it.hasNext()) {
             it.next();
-            if (it.fileName().toLongLong() > 0 && matches(QFileInfo(it.filePath() + "/exe").symLinkTarget())) {
+            if (it.fileName().toLongLong() > 0 &&
+                matches(QFileInfo(it.filePath() + "/exe").symLinkTarget())) {
                 processes.append(it.fileName().toLongLong());
             }
         }
@@ -172,7 +175,8 @@ void BM_ThirtyHelpersInTheDock_Memory(benchmark::State& state) {
 BENCHMARK(BM_ThirtyHelpersInTheDock_Memory)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 void BM_ClickOnATileToItsPopupOnScreen(benchmark::State& state) {
-    const auto compositor = state.range(0) != 0 ? VirtualDesktop::withCompositor : VirtualDesktop::withoutCompositor;
+    const auto compositor =
+        state.range(0) != 0 ? VirtualDesktop::withCompositor : VirtualDesktop::withoutCompositor;
     for (auto _ : state) {
         Session session;
         if (const QString error = session.start(1, compositor); !error.isEmpty()) {
@@ -186,7 +190,8 @@ void BM_ClickOnATileToItsPopupOnScreen(benchmark::State& state) {
 
         // Where the popup shows: learnt from a first opening.
         DockClient::call(QStringLiteral("Click"), {helper});
-        if (!bench::runEventsUntil([&] { return desktop.visibleWindowsOf(helperPid).size() == 1; }, kDeadlineMs)) {
+        if (!bench::runEventsUntil([&] { return desktop.visibleWindowsOf(helperPid).size() == 1; },
+                                   kDeadlineMs)) {
             state.SkipWithError("the popup did not open");
             return;
         }

@@ -1,11 +1,11 @@
-// The main application's window as a user meets it, on a virtual desktop (Xvfb and a window manager), from the
-// built bundle, in a temporary home whose onboarding is done and whose three folders are not in the Dock (so no
-// helper starts):
+// The main application's window as a user meets it, on a virtual desktop (Xvfb and a window manager), from
+// the built bundle, in a temporary home whose onboarding is done and whose three folders are not in the Dock
+// (so no helper starts):
 //   - cold start: from starting the program until its window shows painted in the middle of the screen;
 //   - reveal: the window closed with its close light, then a click on the program's Dock tile (the reopen
 //     request on the bus), until the new window shows painted.
-// "Painted" is a pixel in the window's middle, read back from the X server, showing what the window shows there
-// once settled (learnt from a first start that is not counted).
+// "Painted" is a pixel in the window's middle, read back from the X server, showing what the window shows
+// there once settled (learnt from a first start that is not counted).
 //
 //   dbus-run-session -- build/bench/desktop/main_window_start_bench
 #include "desktop/screen_pixel.h"
@@ -89,8 +89,8 @@ public:
         }
         const QHash<QString, int> frame = m_desktop.geometry(windows.first());
         // The close light: 5 points of resize band, 9 of margin, half the 12-point light; level with the bar.
-        m_desktop.run("xdotool", {"mousemove", QString::number(frame["X"] + 20), QString::number(frame["Y"] + 23),
-                                  "click", "1", "mousemove", "10", "10"});
+        m_desktop.run("xdotool", {"mousemove", QString::number(frame["X"] + 20),
+                                  QString::number(frame["Y"] + 23), "click", "1", "mousemove", "10", "10"});
         return bench::runEventsUntil([&] { return m_screen->at(kMiddleX, kMiddleY) == m_empty; }, 5'000);
     }
     /// A click on the program's Dock tile: the milliseconds until the window is painted again.

@@ -3,16 +3,18 @@
 // hold nine applications. Folders in the Dock are Plank launchers; no helper runs until one is clicked.
 //   - A click on a launcher to its popup on screen, cold (no helper running): the pointer rests on the item
 //     (Plank's label of it shown), then from the click (xdotool, so its start-up is included; the counter
-//     xdotool_ms says how long one takes) until a pixel inside where the popup shows has changed on the screen,
-//     read back from the X server. Between samples the popup is closed by a click on the empty desktop and the
-//     helper is left to quit by itself; helper_quit_s is how long it took after its popup went, and
-//     helper_started_ms when the helper's process began after the click (to the kernel's 10 ms tick).
-//   - Memory with 30 folders kept in Plank, once settled: Private_Dirty and Pss from /proc/PID/smaps_rollup of
+//     xdotool_ms says how long one takes) until a pixel inside where the popup shows has changed on the
+//     screen, read back from the X server. Between samples the popup is closed by a click on the empty
+//     desktop and the helper is left to quit by itself; helper_quit_s is how long it took after its popup
+//     went, and helper_started_ms when the helper's process began after the click (to the kernel's 10 ms
+//     tick).
+//   - Memory with 30 folders kept in Plank, once settled: Private_Dirty and Pss from /proc/PID/smaps_rollup
+//   of
 //     every process of Tessly (the main application alone, helpers counted apart) and of Plank.
 //   - A tile change to the new icon in Plank: the user clicks the theme switch of the main window's title bar
 //     (the folders' glass tiles follow the theme, so the main application redraws every launcher's icon), and
-//     the time runs until the pixels of the last folder's item in Plank have changed; entry_written_ms is when
-//     that folder's desktop entry on disk named the new icon.
+//     the time runs until the pixels of the last folder's item in Plank have changed; entry_written_ms is
+//     when that folder's desktop entry on disk named the new icon.
 //
 //   dbus-run-session -- build/bench/desktop/plank_path_bench
 //   dbus-run-session -- build/bench/desktop/plank_path_bench --benchmark_filter=Click
@@ -69,7 +71,9 @@ const QString kPlankService = QStringLiteral("net.launchpad.plank");
 const QString kBundleIdentifier = QStringLiteral("app.tessly.Tessly");
 
 /// Sleeps about a millisecond: the screen is read often, yet the two cores stay free for the programs.
-void nap() { ::usleep(1'000); }
+void nap() {
+    ::usleep(1'000);
+}
 
 /// Waits, reading `current` every millisecond, until it differs from `before`: the nanoseconds since `start`,
 /// or -1 past the deadline. `alongside` runs at every reading.
@@ -167,8 +171,9 @@ public:
         if (!bench::runEventsUntil(
                 [&] {
                     const QStringList kept = keptLaunchers();
-                    return std::all_of(m_folders.cbegin(), m_folders.cend(),
-                                       [&](const AppFolder& folder) { return kept.contains(entryUri(folder)); });
+                    return std::all_of(m_folders.cbegin(), m_folders.cend(), [&](const AppFolder& folder) {
+                        return kept.contains(entryUri(folder));
+                    });
                 },
                 kDeadlineMs)) {
             return QStringLiteral("not every folder's launcher is among Plank's items");
@@ -217,7 +222,8 @@ public:
 
     /// The processes whose program lies in a helper bundle.
     [[nodiscard]] QList<qint64> helperProcesses() const {
-        const QString helpers = QFileInfo(m_home.path()).canonicalFilePath() + "/Library/Application Support/Tessly/Helpers/";
+        const QString helpers =
+            QFileInfo(m_home.path()).canonicalFilePath() + "/Library/Application Support/Tessly/Helpers/";
         return processesWhere([&](const QString& program) { return program.startsWith(helpers); });
     }
     /// Every process of Tessly's: the main application's bundle and the helpers.
@@ -241,8 +247,8 @@ public:
     /// Asks the main application to show its window, as a click on its icon does; its frame once steady, or
     /// nothing when it did not show.
     std::optional<QHash<QString, int>> openMainWindow() const {
-        QDBusMessage reopen = QDBusMessage::createSignal(kApplicationPath, kApplicationInterface,
-                                                         kApplicationReopenMember);
+        QDBusMessage reopen =
+            QDBusMessage::createSignal(kApplicationPath, kApplicationInterface, kApplicationReopenMember);
         reopen << QFileInfo(QStringLiteral(TESSLY_BUNDLE_DIR)).canonicalFilePath();
         QDBusConnection::sessionBus().send(reopen);
         if (!bench::runEventsUntil([&] { return m_desktop.visibleWindowsOf(mainProcess()).size() == 1; },
@@ -271,8 +277,9 @@ public:
     [[nodiscard]] QString storedTheme() const {
         const auto defaults =
             readPropertyListFile(m_home.path() + "/Library/Preferences/" + kBundleIdentifier + ".plist");
-        const PlistValue* theme =
-            defaults && defaults->root.asDictionary() ? defaults->root.asDictionary()->find("appTheme") : nullptr;
+        const PlistValue* theme = defaults && defaults->root.asDictionary()
+                                      ? defaults->root.asDictionary()->find("appTheme")
+                                      : nullptr;
         return theme && theme->asString() ? *theme->asString() : QString();
     }
 
@@ -304,7 +311,8 @@ private:
         QDirIterator it(QStringLiteral("/proc"), QDir::Dirs | QDir::NoDotAndDotDot);
         while (it.hasNext()) {
             it.next();
-            if (it.fileName().toLongLong() > 0 && matches(QFileInfo(it.filePath() + "/exe").symLinkTarget())) {
+            if (it.fileName().toLongLong() > 0 &&
+                matches(QFileInfo(it.filePath() + "/exe").symLinkTarget())) {
                 processes.append(it.fileName().toLongLong());
             }
         }
@@ -383,7 +391,8 @@ void BM_PlankClickOnALauncherToItsPopupOnScreen_Cold(benchmark::State& state) {
         steady.start();
         bench::runEventsUntil(
             [&] {
-                const QHash<QString, int> now = session.desktop().geometry(helperWindow(session).value_or(""));
+                const QHash<QString, int> now =
+                    session.desktop().geometry(helperWindow(session).value_or(""));
                 if (now != frame) {
                     frame = now;
                     steady.restart();
@@ -525,8 +534,9 @@ void BM_PlankTileChangeToTheNewIconShown(benchmark::State& state) {
                 }
             });
             if (elapsed < 0) {
-                state.SkipWithError(session.storedTheme() == theme ? "the click did not reach the theme switch"
-                                                                   : "Plank never showed the new icon");
+                state.SkipWithError(session.storedTheme() == theme
+                                        ? "the click did not reach the theme switch"
+                                        : "Plank never showed the new icon");
                 return;
             }
             samples.push_back(static_cast<double>(elapsed) / 1e6);

@@ -1,5 +1,5 @@
-// One pixel, or a small rectangle, of a virtual desktop's screen, read back from its X server: how the desktop
-// benchmarks see that something has been painted on screen, whatever process painted it.
+// One pixel, or a small rectangle, of a virtual desktop's screen, read back from its X server: how the
+// desktop benchmarks see that something has been painted on screen, whatever process painted it.
 //
 //     const ScreenPixel screen(desktop.environment().value("DISPLAY"));
 //     const std::uint32_t before = screen.at(x, y);
@@ -23,7 +23,8 @@ namespace tessly::bench {
 
 class ScreenPixel {
 public:
-    explicit ScreenPixel(const QString& display) : m_connection(xcb_connect(display.toLatin1().constData(), nullptr)) {
+    explicit ScreenPixel(const QString& display)
+        : m_connection(xcb_connect(display.toLatin1().constData(), nullptr)) {
         if (xcb_connection_has_error(m_connection) == 0) {
             m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
         }
@@ -36,8 +37,8 @@ public:
         std::unique_ptr<xcb_get_image_reply_t, decltype(&std::free)> reply(
             xcb_get_image_reply(m_connection,
                                 xcb_get_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, m_root,
-                                              static_cast<std::int16_t>(x), static_cast<std::int16_t>(y), 1, 1,
-                                              ~0U),
+                                              static_cast<std::int16_t>(x), static_cast<std::int16_t>(y), 1,
+                                              1, ~0U),
                                 nullptr),
             &std::free);
         if (!reply || xcb_get_image_data_length(reply.get()) < 4) {

@@ -33,14 +33,17 @@ constexpr int kRuns = 15;
 void writeMachine(const QString& root) {
     QImage icon(256, 256, QImage::Format_ARGB32_Premultiplied);
     for (int i = 0; i < kApplications; ++i) {
-        const QString name = QStringLiteral("%1 App %2").arg(i % 3 == 0 ? "Studio" : "Tool").arg(i, 3, 10, QLatin1Char('0'));
-        const QString contents = root + QStringLiteral("/Applications/") + name + QStringLiteral(".app/Contents");
+        const QString name =
+            QStringLiteral("%1 App %2").arg(i % 3 == 0 ? "Studio" : "Tool").arg(i, 3, 10, QLatin1Char('0'));
+        const QString contents =
+            root + QStringLiteral("/Applications/") + name + QStringLiteral(".app/Contents");
         QDir().mkpath(contents + QStringLiteral("/Resources"));
-        (void)writePropertyListFile(contents + QStringLiteral("/Info.plist"),
-                                    PlistDictionary{{"CFBundleIdentifier", QStringLiteral("bench.app.%1").arg(i)},
-                                                    {"CFBundleName", name},
-                                                    {"CFBundleIconFile", QStringLiteral("AppIcon")}},
-                                    PlistFormat::Xml);
+        (void)writePropertyListFile(
+            contents + QStringLiteral("/Info.plist"),
+            PlistDictionary{{"CFBundleIdentifier", QStringLiteral("bench.app.%1").arg(i)},
+                            {"CFBundleName", name},
+                            {"CFBundleIconFile", QStringLiteral("AppIcon")}},
+            PlistFormat::Xml);
         icon.fill(QColor::fromHsv(i * 7 % 360, 160, 220));
         icon.save(contents + QStringLiteral("/Resources/AppIcon.png"));
     }
@@ -75,7 +78,8 @@ struct Machine : bench::MainWindowBenchProcess {
 
 void BM_AppPickerOpenToFirstPaint(benchmark::State& state) {
     Machine machine;
-    AppDiscovery discovery(machine.harness.home.path(), machine.queue, [] { return QLocale(QStringLiteral("en")); });
+    AppDiscovery discovery(machine.harness.home.path(), machine.queue,
+                           [] { return QLocale(QStringLiteral("en")); });
     discovery.setSystemRootForTesting(machine.harness.home.path() + QStringLiteral("/machine"));
     std::vector<double> firstPaint;
     std::vector<double> iconsPainted;
@@ -103,8 +107,8 @@ void BM_AppPickerOpenToFirstPaint(benchmark::State& state) {
             firstPaint.push_back(static_cast<double>(listed - begin) / 1e6);
             // Then the icons of the cells on screen, read after the frame.
             const AppIconCache* cache = picker->findChild<AppIconCache*>();
-            (void)bench::runEventsUntil([&] { return cache && cache->pendingPaths().isEmpty() && counter.paints > 1; },
-                                        10'000, 1);
+            (void)bench::runEventsUntil(
+                [&] { return cache && cache->pendingPaths().isEmpty() && counter.paints > 1; }, 10'000, 1);
             iconsPainted.push_back(static_cast<double>(monotonicNanoseconds() - begin) / 1e6);
 
             const std::int64_t typed = monotonicNanoseconds();

@@ -30,8 +30,19 @@ struct Page : bench::MainWindowBenchProcess {
     Page() { store.setFolders(bench::benchFolders(kFolders, kAppsPerFolder)); }
     [[nodiscard]] FoldersListView* make() {
         // The page's own work (reading icons after a frame) on the real main queue.
-        return new FoldersListView(FolderCardContext{store, settings, l10n, symbols, icons, harness.distributed,
-                                                     harness.center, queue, {}, {}, {}, {}, {}});
+        return new FoldersListView(FolderCardContext{store,
+                                                     settings,
+                                                     l10n,
+                                                     symbols,
+                                                     icons,
+                                                     harness.distributed,
+                                                     harness.center,
+                                                     queue,
+                                                     {},
+                                                     {},
+                                                     {},
+                                                     {},
+                                                     {}});
     }
 };
 

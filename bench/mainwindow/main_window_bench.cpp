@@ -26,7 +26,8 @@ using bench::procField;
 /// The steps of a resize animation of a quarter of a second at 60 frames a second.
 constexpr int kFramesPerChange = 15;
 constexpr std::array<NavigationPage, 5> kPages{NavigationPage::allFolders, NavigationPage::general,
-                                               NavigationPage::tile, NavigationPage::popup, NavigationPage::about};
+                                               NavigationPage::tile, NavigationPage::popup,
+                                               NavigationPage::about};
 
 class QuietUpdater final : public SoftwareUpdater {
 public:
@@ -40,8 +41,18 @@ struct Program : bench::MainWindowBenchProcess {
         store.setFolders(bench::benchFolders(3, 0));
     }
     [[nodiscard]] MainWindowView* makeWindow() {
-        return makeMainWindow(MainWindowServices{settings, store, l10n, bundle, symbols, icons, updater, controller,
-                                                 queue, harness.center, harness.distributed, {}});
+        return makeMainWindow(MainWindowServices{settings,
+                                                 store,
+                                                 l10n,
+                                                 bundle,
+                                                 symbols,
+                                                 icons,
+                                                 updater,
+                                                 controller,
+                                                 queue,
+                                                 harness.center,
+                                                 harness.distributed,
+                                                 {}});
     }
 
     QuietUpdater updater;
@@ -74,9 +85,10 @@ void BM_TabChangeResizeFrame(benchmark::State& state) {
                 // The frames of that change again, one by one, each laid out and painted at once.
                 for (int frame = 1; frame <= kFramesPerChange; ++frame) {
                     const double t = static_cast<double>(frame) / kFramesPerChange;
-                    const QRect step(start.topLeft(),
-                                     QSize(start.width() + static_cast<int>(t * (end.width() - start.width())),
-                                           start.height() + static_cast<int>(t * (end.height() - start.height()))));
+                    const QRect step(
+                        start.topLeft(),
+                        QSize(start.width() + static_cast<int>(t * (end.width() - start.width())),
+                              start.height() + static_cast<int>(t * (end.height() - start.height()))));
                     const std::int64_t begin = monotonicNanoseconds();
                     window->setGeometry(step);
                     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
@@ -101,10 +113,9 @@ void BM_MainWindowMemoryByPage(benchmark::State& state) {
         window->show();
         bench::runEventsUntil([] { return false; }, 500);
         state.counters["folders_added_kB"] = static_cast<double>(privateDirtyKilobytes() - before);
-        for (const auto& [page, name] : {std::pair{NavigationPage::general, "general"},
-                                         std::pair{NavigationPage::tile, "appearance"},
-                                         std::pair{NavigationPage::popup, "popup"},
-                                         std::pair{NavigationPage::about, "about"}}) {
+        for (const auto& [page, name] :
+             {std::pair{NavigationPage::general, "general"}, std::pair{NavigationPage::tile, "appearance"},
+              std::pair{NavigationPage::popup, "popup"}, std::pair{NavigationPage::about, "about"}}) {
             window->select(page);
             bench::runEventsUntil([] { return false; }, 500);
             state.counters[std::string("with_") + name + "_added_kB"] =

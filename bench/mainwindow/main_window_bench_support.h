@@ -26,7 +26,8 @@ struct MainWindowBenchProcess {
     MainBundle bundle{testing::makeStringTableBundle(harness.home), {}};
     Localization l10n{settings, bundle};
     testing::RecordingHelperActions helpers;
-    FolderStore store{harness.home.paths(), helpers, harness.center, harness.time, harness.time, harness.console};
+    FolderStore store{harness.home.paths(), helpers,      harness.center,
+                      harness.time,         harness.time, harness.console};
     LinuxSymbolImages symbols{QStringLiteral(TESSLY_SOURCE_DIR "/resources/symbols.tsv"),
                               QStringLiteral(TESSLY_SYMBOL_FONT)};
     LinuxWorkspaceIcons icons{QStringLiteral(TESSLY_SOURCE_DIR "/resources/images")};
@@ -44,7 +45,8 @@ struct MainWindowBenchProcess {
         folder.isInDock = index % 3 == 0;
         for (int app = 0; app < applications; ++app) {
             const QString name = QStringLiteral("Application %1-%2").arg(index).arg(app);
-            folder.apps.append(AppItem{QUuid::createUuid(), name, QStringLiteral("app.example.%1.%2").arg(index).arg(app),
+            folder.apps.append(AppItem{QUuid::createUuid(), name,
+                                       QStringLiteral("app.example.%1.%2").arg(index).arg(app),
                                        QUrl::fromLocalFile(QStringLiteral("/nowhere/") + name + ".app")});
         }
         folders.append(folder);

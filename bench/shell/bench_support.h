@@ -1,5 +1,5 @@
-// What the shell's benchmarks share: a monotonic clock, percentiles of samples, waiting for a condition with a
-// deadline while the event loop runs, and a temporary home's folder of applications and helper bundle.
+// What the shell's benchmarks share: a monotonic clock, percentiles of samples, waiting for a condition with
+// a deadline while the event loop runs, and a temporary home's folder of applications and helper bundle.
 //
 //     const std::int64_t start = monotonicNanoseconds();
 //     if (!runEventsUntil([&] { return painted; }, 5'000)) state.SkipWithError("never painted");

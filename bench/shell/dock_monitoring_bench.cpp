@@ -153,7 +153,8 @@ public:
     bool writeDockPreferences(std::int64_t tileSize) {
         PlistArray entries;
         for (const AppFolder& folder : m_folders) {
-            const QString path = m_paths.helpersDirectory() + QLatin1Char('/') + helperBundleName(folder.name);
+            const QString path =
+                m_paths.helpersDirectory() + QLatin1Char('/') + helperBundleName(folder.name);
             const PlistDictionary fileData{
                 {"_CFURLString", QString::fromLatin1(QUrl::fromLocalFile(path + "/").toEncoded())},
                 {"_CFURLStringType", 15}};
@@ -236,7 +237,8 @@ void BM_DockPreferencesChangedToReconciliationDone(benchmark::State& state) {
             state.SkipWithError("no reconciliation, or the watcher did not come back");
             return;
         }
-        state.SetIterationTime(static_cast<double>(main.timing().reportEnd - main.timing().reportStart) / 1e9);
+        state.SetIterationTime(static_cast<double>(main.timing().reportEnd - main.timing().reportStart) /
+                               1e9);
         reports.push_back(static_cast<double>(main.timing().reportEnd - main.timing().reportStart) / 1e6);
         writeToDone.push_back(static_cast<double>(main.timing().reportEnd - written) / 1e6 -
                               kDockPreferencesSettleSeconds * 1e3);

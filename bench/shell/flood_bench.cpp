@@ -231,13 +231,14 @@ private:
 };
 
 /// Starts the helper of `home` as the main application does and waits for its first tile.
-std::unique_ptr<ProgramProcess> startHelper(benchmark::State& state, const FloodHome& home, const BusWatch& bus) {
+std::unique_ptr<ProgramProcess> startHelper(benchmark::State& state, const FloodHome& home,
+                                            const BusWatch& bus) {
     if (!home.writeFreshLaunchMarker()) {
         state.SkipWithError("the launch marker could not be written");
         return nullptr;
     }
-    auto helper = std::make_unique<ProgramProcess>(home.home(), home.helperPath(),
-                                            QStringList{QStringLiteral("-group"), home.folderIdText()});
+    auto helper = std::make_unique<ProgramProcess>(
+        home.home(), home.helperPath(), QStringList{QStringLiteral("-group"), home.folderIdText()});
     if (!runEventsUntil([&] { return bus.tilesOf(helper->pid()) > 0 || !helper->isRunning(); },
                         kStartDeadlineMs, 20) ||
         !helper->isRunning()) {

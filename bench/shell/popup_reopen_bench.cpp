@@ -1,7 +1,8 @@
-// From a reopen request (a click on a running helper's Dock tile) to the folder's popup painted, in a helper's
-// process built here on the real Linux adapters: the application, screens, pointer, Dock tile, workspace and
-// its icons, the symbols of the built bundle's resources, and the popup view the composition root makes. A
-// temporary home holds the folder file with one folder of nine applications (bundles with generic icons).
+// From a reopen request (a click on a running helper's Dock tile) to the folder's popup painted, in a
+// helper's process built here on the real Linux adapters: the application, screens, pointer, Dock tile,
+// workspace and its icons, the symbols of the built bundle's resources, and the popup view the composition
+// root makes. A temporary home holds the folder file with one folder of nine applications (bundles with
+// generic icons).
 //
 // The time runs from the delegate's reopen handler, as the application calls it, until the popup view's
 // paintEvent has returned for the first time (the window's flush follows in the same pass; the "frame"
@@ -130,16 +131,16 @@ public:
         PopupViewMaker maker =
             folderPopupViewMaker(m_icons, m_symbols, m_workspace, m_queue, m_console,
                                  PopupWindowEffects{compositorIsRunning, requestBlurBehind});
-        m_process.emplace(services,
-                          [this, make = std::move(maker)](const PopupViewRequest& request,
-                                                          AppSettings& settings) {
-                              std::unique_ptr<QWidget> view = make(request, settings);
-                              if (view) {
-                                  m_paint.watch(*view);
-                              }
-                              return view;
-                          },
-                          MainWindowReveal{});
+        m_process.emplace(
+            services,
+            [this, make = std::move(maker)](const PopupViewRequest& request, AppSettings& settings) {
+                std::unique_ptr<QWidget> view = make(request, settings);
+                if (view) {
+                    m_paint.watch(*view);
+                }
+                return view;
+            },
+            MainWindowReveal{});
         m_process->launch();
     }
     ~HelperInProcess() {

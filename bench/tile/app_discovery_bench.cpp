@@ -1,7 +1,7 @@
 // Application discovery over a machine with 500 application bundles spread over the six scanned directories,
-// each with a real application's Info.plist (its identifier made unique), alone and with 2,000 desktop entries
-// in a user's and a system's application directory, copies of the entries installed on this machine (their
-// identifiers made unique), read through the Linux adapter.
+// each with a real application's Info.plist (its identifier made unique), alone and with 2,000 desktop
+// entries in a user's and a system's application directory, copies of the entries installed on this machine
+// (their identifiers made unique), read through the Linux adapter.
 //
 //   build/bench/tile/app_discovery_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 #include "platform/linux/desktop_applications_linux.h"

@@ -2,7 +2,8 @@
 // each round asks the workspace icons for every entry's icon, as a tile or a popup does when it is made, and
 // draws it. The entries are the ones installed on this machine, copied under 20 names.
 //
-//   build/bench/tile/desktop_entry_icons_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+//   build/bench/tile/desktop_entry_icons_bench --benchmark_repetitions=5
+//   --benchmark_report_aggregates_only=true
 #include "platform/linux/workspace_icons_linux.h"
 
 #include <QDir>

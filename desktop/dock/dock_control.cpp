@@ -54,8 +54,8 @@ bool claimDockServiceName() {
 
 bool DockControl::registerOnSessionBus() {
     QDBusConnection bus = QDBusConnection::sessionBus();
-    return bus.isConnected() &&
-           bus.registerObject(QString::fromLatin1(kDockControlPath), this, QDBusConnection::ExportScriptableSlots);
+    return bus.isConnected() && bus.registerObject(QString::fromLatin1(kDockControlPath), this,
+                                                   QDBusConnection::ExportScriptableSlots);
 }
 
 QString DockControl::ListTiles() const {
@@ -65,16 +65,16 @@ QString DockControl::ListTiles() const {
     for (qsizetype index = 0; index < items.size(); ++index) {
         const DockTileItem& item = items.at(index);
         const QRectF frame = index < layout.tiles.size() ? layout.tiles.at(index) : QRectF();
-        tiles.append(QJsonObject{{QStringLiteral("bundlePath"), item.bundlePath},
-                                 {QStringLiteral("kept"), item.kept},
-                                 {QStringLiteral("running"), item.running},
-                                 {QStringLiteral("hasContent"), !item.content.isNull()},
-                                 {QStringLiteral("contentSize"),
-                                  QJsonObject{{QStringLiteral("width"), item.content.width()},
-                                              {QStringLiteral("height"), item.content.height()}}},
-                                 {QStringLiteral("plugIn"), plugInStateText(m_controller.plugInState(item.bundlePath))},
-                                 {QStringLiteral("frame"), frameObject(frame)},
-                                 {QStringLiteral("frameYUp"), frameObject(toYUp(frame))}});
+        tiles.append(QJsonObject{
+            {QStringLiteral("bundlePath"), item.bundlePath},
+            {QStringLiteral("kept"), item.kept},
+            {QStringLiteral("running"), item.running},
+            {QStringLiteral("hasContent"), !item.content.isNull()},
+            {QStringLiteral("contentSize"), QJsonObject{{QStringLiteral("width"), item.content.width()},
+                                                        {QStringLiteral("height"), item.content.height()}}},
+            {QStringLiteral("plugIn"), plugInStateText(m_controller.plugInState(item.bundlePath))},
+            {QStringLiteral("frame"), frameObject(frame)},
+            {QStringLiteral("frameYUp"), frameObject(toYUp(frame))}});
     }
     return QString::fromUtf8(QJsonDocument(tiles).toJson(QJsonDocument::Compact));
 }

@@ -1,22 +1,22 @@
-// The stand-in Dock's control interface on the session bus, for end-to-end tests and scripts, and the bus name
-// that makes one Dock per session bus.
+// The stand-in Dock's control interface on the session bus, for end-to-end tests and scripts, and the bus
+// name that makes one Dock per session bus.
 //
 //     tessly-dock --test-control &
 //     gdbus call --session --dest app.tessly.Dock --object-path /app/tessly/Dock
 //               --method app.tessly.Dock.ListTiles
 //
-// Whoever calls it acts as the person in front of the Dock: a kept bundle's plug-in is loaded into the plug-in
-// host at once and at every start, and a click runs the bundle's executable. Every process of the session may
-// call it, so the Dock offers it only when started for tests (kDockTestControlOption); otherwise it only owns
-// the name.
+// Whoever calls it acts as the person in front of the Dock: a kept bundle's plug-in is loaded into the
+// plug-in host at once and at every start, and a click runs the bundle's executable. Every process of the
+// session may call it, so the Dock offers it only when started for tests (kDockTestControlOption); otherwise
+// it only owns the name.
 //
 // Service kDockControlService, object kDockControlPath, interface kDockControlInterface; methods:
 //   ListTiles() -> s             a JSON array, one object per tile in Dock order: "bundlePath", "kept",
 //                                "running", "hasContent" (a published tile is shown), "contentSize" {width,
-//                                height} of it in pixels (0 × 0 without one), "plugIn" (starting, loaded, none,
-//                                failed), "frame" {x, y, width, height} at rest in global coordinates with y
-//                                down (as X and xdotool count), and "frameYUp", the same in the program's y-up
-//                                global coordinates
+//                                height} of it in pixels (0 × 0 without one), "plugIn" (starting, loaded,
+//                                none, failed), "frame" {x, y, width, height} at rest in global coordinates
+//                                with y down (as X and xdotool count), and "frameYUp", the same in the
+//                                program's y-up global coordinates
 //   Click(s bundlePath) -> b     moves the real pointer to the tile's centre, then acts as a click there
 //   Keep(s bundlePath) -> b      keeps the bundle (false when kept already or not a bundle)
 //   Remove(s bundlePath) -> b    takes it out of the Dock (false when it was not kept)

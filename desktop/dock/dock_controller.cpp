@@ -54,15 +54,17 @@ DockController::~DockController() {
 }
 
 void DockController::start() {
-    m_preferencesObserver = m_env.notifications.addObserver(
-        QString::fromLatin1(kDockPreferencesChangedNotification), [this](const DistributedNotification&) { reload(); });
+    m_preferencesObserver =
+        m_env.notifications.addObserver(QString::fromLatin1(kDockPreferencesChangedNotification),
+                                        [this](const DistributedNotification&) { reload(); });
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (bus.isConnected()) {
-        bus.connect(QString(), QString::fromLatin1(kApplicationPath), QString::fromLatin1(kApplicationInterface),
-                    QString::fromLatin1(kApplicationPresenceChangedMember), this,
-                    SLOT(handlePresence(QDBusMessage)));
+        bus.connect(
+            QString(), QString::fromLatin1(kApplicationPath), QString::fromLatin1(kApplicationInterface),
+            QString::fromLatin1(kApplicationPresenceChangedMember), this, SLOT(handlePresence(QDBusMessage)));
         bus.connect(QString(), QString::fromLatin1(kDockTilePath), QString::fromLatin1(kDockTileInterface),
-                    QString::fromLatin1(kDockTileContentChangedMember), this, SLOT(handleContent(QDBusMessage)));
+                    QString::fromLatin1(kDockTileContentChangedMember), this,
+                    SLOT(handleContent(QDBusMessage)));
         bus.connect(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
                     QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameOwnerChanged"), this,
                     SLOT(handleNameOwnerChanged(QString, QString, QString)));
@@ -99,9 +101,9 @@ void DockController::tilesChanged() {
 
 void DockController::sendTileSize(const QString& bundlePath) {
     // The largest the tile is ever drawn: magnified tiles stay sharp.
-    const double side = std::clamp(m_settings.magnification ? std::max(m_settings.tileSize, m_settings.largeSize)
-                                                            : m_settings.tileSize,
-                                   kDockMinimumTileSize, kDockMaximumTileSize);
+    const double side = std::clamp(
+        m_settings.magnification ? std::max(m_settings.tileSize, m_settings.largeSize) : m_settings.tileSize,
+        kDockMinimumTileSize, kDockMaximumTileSize);
     if (m_toldSizes.value(bundlePath) == side) {
         return;
     }
@@ -136,7 +138,8 @@ void DockController::handlePresence(const QDBusMessage& message) {
     const QString bundlePath = arguments.at(0).toString();
     const qint64 processIdentifier = arguments.at(1).toLongLong();
     const bool present = arguments.at(2).toBool();
-    // A withdrawal needs no check: it ends only a presence the same connection announced for the same process.
+    // A withdrawal needs no check: it ends only a presence the same connection announced for the same
+    // process.
     if (present && !isOwnPresence(message, bundlePath, processIdentifier)) {
         return;
     }
@@ -236,13 +239,15 @@ void DockController::setOrientation(DockOrientation orientation) {
 }
 
 void DockController::setTileSize(double size) {
-    writeAndReload(QStringLiteral("tilesize"),
-                   PlistValue(static_cast<std::int64_t>(std::clamp(size, kDockMinimumTileSize, kDockMaximumTileSize))));
+    writeAndReload(
+        QStringLiteral("tilesize"),
+        PlistValue(static_cast<std::int64_t>(std::clamp(size, kDockMinimumTileSize, kDockMaximumTileSize))));
 }
 
 void DockController::setMagnification(bool on, double largeSize) {
-    m_env.preferences.setValue(QStringLiteral("largesize"), PlistValue(static_cast<std::int64_t>(std::clamp(
-                                                                 largeSize, kDockMinimumTileSize, kDockMaximumTileSize))));
+    m_env.preferences.setValue(QStringLiteral("largesize"),
+                               PlistValue(static_cast<std::int64_t>(
+                                   std::clamp(largeSize, kDockMinimumTileSize, kDockMaximumTileSize))));
     writeAndReload(QStringLiteral("magnification"), PlistValue(on));
 }
 

@@ -5,18 +5,18 @@
 //     DockWindow window(controller, icons);
 //     controller.start();          // reads the preferences, asks running applications to announce themselves
 //
-// On the bus (signals of application_linux.h and dock_tile_linux.h): it hears PresenceChanged, the end of each
-// announcing connection (NameOwnerChanged), and TileContentChanged; it sends PresenceRequested at start,
+// On the bus (signals of application_linux.h and dock_tile_linux.h): it hears PresenceChanged, the end of
+// each announcing connection (NameOwnerChanged), and TileContentChanged; it sends PresenceRequested at start,
 // TileSizeChanged to every running application when it appears and whenever the tile size changes (which also
 // makes it publish its tile again), and Reopen on a click on a running application.
 //
-// A presence counts only when the bus says its connection belongs to the process it names and that process runs
-// from the bundle it names; a tile's content counts only from a connection that announced the bundle's
+// A presence counts only when the bus says its connection belongs to the process it names and that process
+// runs from the bundle it names; a tile's content counts only from a connection that announced the bundle's
 // presence. Whatever else is on the session bus can neither draw a tile nor be quit or reopened in another's
 // name.
 //
-// Keep and remove rewrite "persistent-apps" through the preferences domain, which keeps the file's format, and
-// post "com.apple.dock.prefchanged"; the Dock reloads its preferences when anyone posts that.
+// Keep and remove rewrite "persistent-apps" through the preferences domain, which keeps the file's format,
+// and post "com.apple.dock.prefchanged"; the Dock reloads its preferences when anyone posts that.
 //
 // Main thread only.
 #pragma once
@@ -61,7 +61,9 @@ public:
 
     [[nodiscard]] const DockSettings& settings() const { return m_settings; }
     [[nodiscard]] const DockModel& model() const { return m_model; }
-    [[nodiscard]] PlugInState plugInState(const QString& bundlePath) const { return m_plugIns.state(bundlePath); }
+    [[nodiscard]] PlugInState plugInState(const QString& bundlePath) const {
+        return m_plugIns.state(bundlePath);
+    }
 
     /// A click on the tile: open the bundle when it does not run, else ask it to reopen. False for no tile.
     bool activate(const QString& bundlePath);

@@ -117,12 +117,14 @@ DockLayout layoutDock(const DockLayoutInput& input) {
     }
     // Grown tiles spread from the strip's centre, so the row stays centred on the screen.
     const double length = std::max(restingLength, grownLength);
-    along = (vertical ? input.screen.center().y() : input.screen.center().x()) - grownLength / 2 + kDockPadding;
+    along =
+        (vertical ? input.screen.center().y() : input.screen.center().x()) - grownLength / 2 + kDockPadding;
     for (int index = 0; index < count; ++index) {
         if (hasSeparator && index == input.keptCount) {
             const double middle = along - kDockTileSpacing / 2 + kDockSeparatorGap / 2;
-            layout.separator = vertical ? QRectF(layout.strip.left() + kDockPadding, middle - 0.5, tileSize, 1)
-                                        : QRectF(middle - 0.5, layout.strip.top() + kDockPadding, 1, tileSize);
+            layout.separator = vertical
+                                   ? QRectF(layout.strip.left() + kDockPadding, middle - 0.5, tileSize, 1)
+                                   : QRectF(middle - 0.5, layout.strip.top() + kDockPadding, 1, tileSize);
             along += kDockSeparatorGap;
         }
         layout.tiles.append(tileRect(input.screen, input.orientation, along, sizes.at(index)));
@@ -168,7 +170,8 @@ std::optional<int> tileAt(const DockLayout& layout, const QPointF& point) {
     return std::nullopt;
 }
 
-std::array<std::uint32_t, 12> strutPartial(const QRect& strip, const QRect& root, DockOrientation orientation) {
+std::array<std::uint32_t, 12> strutPartial(const QRect& strip, const QRect& root,
+                                           DockOrientation orientation) {
     std::array<std::uint32_t, 12> strut{};
     const auto at = [](int value) { return static_cast<std::uint32_t>(std::max(0, value)); };
     switch (orientation) {

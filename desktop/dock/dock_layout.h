@@ -6,9 +6,10 @@
 //     const DockLayout layout = layoutDock(input);
 //     const auto strut = strutPartial(layout.strip, rootGeometry, input.orientation);
 //
-// All rectangles are in Qt's global coordinates (y down, logical pixels). The strip lies on the screen's edge,
-// centred along it, tileSize + 2 * kDockPadding thick; tiles sit kDockPadding from the edge and grow away from
-// it when magnified. The window is the strip, made thicker and longer while magnified tiles need the room.
+// All rectangles are in Qt's global coordinates (y down, logical pixels). The strip lies on the screen's
+// edge, centred along it, tileSize + 2 * kDockPadding thick; tiles sit kDockPadding from the edge and grow
+// away from it when magnified. The window is the strip, made thicker and longer while magnified tiles need
+// the room.
 //
 // Any thread: nothing here touches Qt's GUI state.
 #pragma once

@@ -4,10 +4,10 @@
 //
 //     tessly-dock [--resources DIR] [--test-control]
 //
-// DIR holds the generic icons drawn for bundles without one (the program's Contents/Resources); by default the
-// images of the source tree it was built from. --test-control offers the control interface of dock_control.h,
-// through which any process of the session can keep, click and remove tiles: for tests and scripts only. The
-// plug-in host is looked for beside this program.
+// DIR holds the generic icons drawn for bundles without one (the program's Contents/Resources); by default
+// the images of the source tree it was built from. --test-control offers the control interface of
+// dock_control.h, through which any process of the session can keep, click and remove tiles: for tests and
+// scripts only. The plug-in host is looked for beside this program.
 #include "dock_control.h"
 #include "dock_controller.h"
 #include "dock_window.h"
@@ -41,18 +41,19 @@ int main(int argc, char* argv[]) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("A stand-in Dock for Tessly on Linux."));
     parser.addHelpOption();
-    // Installed, the Dock lies beside Tessly's bundle and takes the generic icons from it; in the build tree it
-    // takes them from the sources.
-    const QString installedResources =
-        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Tessly.app/Contents/Resources"));
+    // Installed, the Dock lies beside Tessly's bundle and takes the generic icons from it; in the build tree
+    // it takes them from the sources.
+    const QString installedResources = QDir(QCoreApplication::applicationDirPath())
+                                           .filePath(QStringLiteral("Tessly.app/Contents/Resources"));
     const QCommandLineOption resourcesOption(
         QStringLiteral("resources"), QStringLiteral("Directory of the generic icons."), QStringLiteral("dir"),
         QFileInfo(installedResources).isDir() ? installedResources : QStringLiteral(TESSLY_DOCK_RESOURCES));
     parser.addOption(resourcesOption);
     const QCommandLineOption controlOption(
         QString::fromLatin1(kDockTestControlOption),
-        QStringLiteral("Offers the control interface on the session bus, for tests: any process of the session "
-                       "can then keep, click and remove tiles."));
+        QStringLiteral(
+            "Offers the control interface on the session bus, for tests: any process of the session "
+            "can then keep, click and remove tiles."));
     parser.addOption(controlOption);
     parser.process(application);
 
@@ -73,14 +74,16 @@ int main(int argc, char* argv[]) {
         control = std::make_unique<DockControl>(controller, window);
         // Before the name is taken: whoever sees the name may call at once.
         if (!control->registerOnSessionBus()) {
-            std::fputs("tessly-dock: cannot offer the control interface on the session bus; ending.\n", stderr);
+            std::fputs("tessly-dock: cannot offer the control interface on the session bus; ending.\n",
+                       stderr);
             return 1;
         }
     }
     if (!claimDockServiceName()) {
-        std::fputs("tessly-dock: another Dock owns app.tessly.Dock on this session bus, or there is no session "
-                   "bus; ending.\n",
-                   stderr);
+        std::fputs(
+            "tessly-dock: another Dock owns app.tessly.Dock on this session bus, or there is no session "
+            "bus; ending.\n",
+            stderr);
         return 1;
     }
     window.winId(); // the native window exists before the hints are set and the window maps

@@ -8,8 +8,8 @@
 //     model.setContent(":1.42", "/home/me/Applications/Mail.app", pngBytes);
 //     for (const DockTileItem& tile : model.tiles()) { ... }
 //
-// A running application is known by the bus connection that announced it; its presence ends when it says so or
-// when that connection goes. A tile's content comes only from a connection that announced the bundle's
+// A running application is known by the bus connection that announced it; its presence ends when it says so
+// or when that connection goes. A tile's content comes only from a connection that announced the bundle's
 // presence: any other process on the bus could otherwise draw over another application's tile. Content is
 // kept only while the bundle runs: a tile of an application that quit shows the bundle's icon again.
 //

@@ -3,12 +3,12 @@
 //
 // The Dock writes one command per line on standard input: "hold" (the Dock holds the application's tile:
 // setDockTile with a tile) and "drop" (the tile went away: setDockTile with none). After "drop" the Dock
-// closes standard input and the host deletes the plug-in and ends. When standard input ends without "drop" the
-// Dock went away (quit or killed): the tile did not go away, so the plug-in is not told, only deleted.
-// On standard output the host says "loaded" once the plug-in's instance exists.
+// closes standard input and the host deletes the plug-in and ends. When standard input ends without "drop"
+// the Dock went away (quit or killed): the tile did not go away, so the plug-in is not told, only deleted. On
+// standard output the host says "loaded" once the plug-in's instance exists.
 //
-// Exit status: 0 after a normal end, kExitNoPlugIn when the application names no plug-in, kExitRefused when the
-// plug-in is not one (see dock_plugin_loading.h), not loadable, or speaks another protocol version.
+// Exit status: 0 after a normal end, kExitNoPlugIn when the application names no plug-in, kExitRefused when
+// the plug-in is not one (see dock_plugin_loading.h), not loadable, or speaks another protocol version.
 #include "dock_plugin_host_protocol.h"
 #include "dock_plugin_loading.h"
 
@@ -53,7 +53,8 @@ int main(int argc, char* argv[]) {
     }
     std::uint32_t version = 0;
     const QByteArray principal = location.principalClass.toUtf8();
-    std::unique_ptr<DockTilePlugIn> plugIn(create(kDockTilePlugInProtocolVersion, principal.constData(), &version));
+    std::unique_ptr<DockTilePlugIn> plugIn(
+        create(kDockTilePlugInProtocolVersion, principal.constData(), &version));
     if (!plugIn) {
         std::fprintf(stderr, "%s: protocol %u or class %s not offered\n", qPrintable(location.executable),
                      kDockTilePlugInProtocolVersion, principal.constData());

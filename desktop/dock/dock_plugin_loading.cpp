@@ -55,12 +55,14 @@ PlugInLocation locatePlugIn(const QString& applicationBundlePath) {
     const QString bundleRoot = QFileInfo(plugInBundle).canonicalFilePath();
     const QString resolved =
         QFileInfo(plugInBundle + QStringLiteral("/Contents/MacOS/") + *executable).canonicalFilePath();
-    if (bundleRoot.isEmpty() || resolved.isEmpty() ||
-        !resolved.startsWith(bundleRoot + QLatin1Char('/')) || !QFileInfo(resolved).isFile()) {
+    if (bundleRoot.isEmpty() || resolved.isEmpty() || !resolved.startsWith(bundleRoot + QLatin1Char('/')) ||
+        !QFileInfo(resolved).isFile()) {
         return refused(QStringLiteral("the plug-in's executable is missing or outside its bundle"));
     }
     QFile file(resolved);
-    if (!file.open(QIODevice::ReadOnly) || file.read(4) != QByteArray("\x7f" "ELF", 4)) {
+    if (!file.open(QIODevice::ReadOnly) || file.read(4) != QByteArray("\x7f"
+                                                                      "ELF",
+                                                                      4)) {
         return refused(QStringLiteral("the plug-in's executable is not a shared object"));
     }
     PlugInLocation location;

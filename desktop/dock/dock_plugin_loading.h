@@ -5,10 +5,10 @@
 //     if (location.status == PlugInStatus::found) { dlopen(location.executable...) }
 //
 // The application's Info.plist names the plug-in bundle under "NSDockTilePlugIn", a plain name inside
-// Contents/PlugIns; the plug-in's Info.plist names its shared object ("CFBundleExecutable", a plain name inside
-// Contents/MacOS) and its principal class ("NSPrincipalClass"). The shared object must resolve, links followed,
-// to a file inside the plug-in bundle, and begin as an ELF file does: an Info.plist cannot make the Dock load a
-// library from anywhere else, and a text file is refused before the dynamic loader sees it.
+// Contents/PlugIns; the plug-in's Info.plist names its shared object ("CFBundleExecutable", a plain name
+// inside Contents/MacOS) and its principal class ("NSPrincipalClass"). The shared object must resolve, links
+// followed, to a file inside the plug-in bundle, and begin as an ELF file does: an Info.plist cannot make the
+// Dock load a library from anywhere else, and a text file is refused before the dynamic loader sees it.
 //
 // Any thread.
 #pragma once

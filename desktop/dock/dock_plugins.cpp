@@ -69,28 +69,33 @@ void DockPlugIns::start(const QString& bundlePath) {
     connect(process, &QProcess::readyReadStandardOutput, this, [this, bundlePath, process] {
         const QByteArray output = process->readAllStandardOutput();
         const auto found = m_hosts.find(bundlePath);
-        if (output.contains(kHostLoadedLine) && found != m_hosts.end() && found->second.process.get() == process) {
+        if (output.contains(kHostLoadedLine) && found != m_hosts.end() &&
+            found->second.process.get() == process) {
             found->second.state = PlugInState::loaded;
             emit stateChanged(bundlePath);
         }
     });
-    connect(process, &QProcess::finished, this, [this, bundlePath, process](int code, QProcess::ExitStatus status) {
-        const auto found = m_hosts.find(bundlePath);
-        if (found == m_hosts.end() || found->second.process.get() != process) {
-            return;
-        }
-        found->second.state = status == QProcess::NormalExit && code == kExitNoPlugIn ? PlugInState::none
-                              : status == QProcess::NormalExit && code == 0            ? found->second.state
-                                                                                       : PlugInState::failed;
-        emit stateChanged(bundlePath);
-    });
-    connect(process, &QProcess::errorOccurred, this, [this, bundlePath, process](QProcess::ProcessError error) {
-        const auto found = m_hosts.find(bundlePath);
-        if (error == QProcess::FailedToStart && found != m_hosts.end() && found->second.process.get() == process) {
-            found->second.state = PlugInState::failed;
-            emit stateChanged(bundlePath);
-        }
-    });
+    connect(process, &QProcess::finished, this,
+            [this, bundlePath, process](int code, QProcess::ExitStatus status) {
+                const auto found = m_hosts.find(bundlePath);
+                if (found == m_hosts.end() || found->second.process.get() != process) {
+                    return;
+                }
+                found->second.state = status == QProcess::NormalExit && code == kExitNoPlugIn
+                                          ? PlugInState::none
+                                      : status == QProcess::NormalExit && code == 0 ? found->second.state
+                                                                                    : PlugInState::failed;
+                emit stateChanged(bundlePath);
+            });
+    connect(process, &QProcess::errorOccurred, this,
+            [this, bundlePath, process](QProcess::ProcessError error) {
+                const auto found = m_hosts.find(bundlePath);
+                if (error == QProcess::FailedToStart && found != m_hosts.end() &&
+                    found->second.process.get() == process) {
+                    found->second.state = PlugInState::failed;
+                    emit stateChanged(bundlePath);
+                }
+            });
     process->start();
     process->write(QByteArray(kHostHoldCommand) + '\n');
 }

@@ -1,13 +1,13 @@
-// The Dock tile plug-ins of the tiles the stand-in Dock shows, each loaded in a plug-in host process of its own
-// (tessly-dock-plugin-host), so that a plug-in that is missing, is no plug-in, or crashes while loading or
-// later costs its own tile's pin reports and nothing else.
+// The Dock tile plug-ins of the tiles the stand-in Dock shows, each loaded in a plug-in host process of its
+// own (tessly-dock-plugin-host), so that a plug-in that is missing, is no plug-in, or crashes while loading
+// or later costs its own tile's pin reports and nothing else.
 //
 //     DockPlugIns plugIns(hostProgramPath);
 //     plugIns.setShownTiles({"/home/me/Applications/Mail.app"});   // host started, told "hold"
 //     plugIns.setShownTiles({});                                   // told "drop", then ends
 //
-// A host is started for every bundle that gains a tile, kept or only running, and told that the Dock holds the
-// tile; when the tile goes away it is told so and ends. A host that ends by itself (no plug-in, refused,
+// A host is started for every bundle that gains a tile, kept or only running, and told that the Dock holds
+// the tile; when the tile goes away it is told so and ends. A host that ends by itself (no plug-in, refused,
 // crashed) is not started again until its tile goes and comes back. When the Dock ends, the hosts see their
 // input close and end without telling their plug-ins anything: the tiles did not go away, the Dock did.
 //

@@ -56,6 +56,7 @@ struct DockSettings {
 [[nodiscard]] std::optional<PlistArray> withBundleKept(const PlistArray& entries, const QString& bundlePath);
 
 /// `entries` without those for `bundlePath`; nothing when none was there.
-[[nodiscard]] std::optional<PlistArray> withBundleRemoved(const PlistArray& entries, const QString& bundlePath);
+[[nodiscard]] std::optional<PlistArray> withBundleRemoved(const PlistArray& entries,
+                                                          const QString& bundlePath);
 
 } // namespace tessly::dock

@@ -32,15 +32,15 @@ QRect devicePixels(const QRectF& rect, double ratio) {
 } // namespace
 
 DockWindow::DockWindow(DockController& controller, const WorkspaceIcons& icons)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                           Qt::WindowDoesNotAcceptFocus),
+    : QWidget(nullptr,
+              Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus),
       m_controller(controller), m_icons(icons) {
     setWindowTitle(QStringLiteral("Dock"));
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setMouseTracking(true);
-    // The dock type is Qt's own xcb window type flag, set before the window maps: window managers read the type
-    // once, when they take the window in.
+    // The dock type is Qt's own xcb window type flag, set before the window maps: window managers read the
+    // type once, when they take the window in.
     setProperty("_q_xcb_wm_window_type", 0x000004);
     connect(&m_controller, &DockController::changed, this, &DockWindow::relayout);
 }
@@ -146,7 +146,8 @@ void DockWindow::paintEvent(QPaintEvent*) {
         if (!tile.content.isNull()) {
             // The application's bitmap, fitted into the tile with its aspect kept.
             const QSizeF size = QSizeF(tile.content.size()).scaled(rect.size(), Qt::KeepAspectRatio);
-            painter.drawImage(QRectF(rect.center() - QPointF(size.width(), size.height()) / 2, size), tile.content);
+            painter.drawImage(QRectF(rect.center() - QPointF(size.width(), size.height()) / 2, size),
+                              tile.content);
         } else if (const ImagePtr icon = m_icons.iconForFile(tile.bundlePath)) {
             icon->draw(painter, rect);
         }

@@ -2,8 +2,8 @@
 // Dock (PopupDock.png) and in the middle of the screen (PopupCenter.png), 432 x 270 pixels each (twice the
 // size they are shown at).
 //
-//     g++ -std=c++20 -fPIC draw_onboarding_images.cpp $(pkg-config --cflags --libs Qt6Gui) -o draw_onboarding_images
-//     QT_QPA_PLATFORM=offscreen ./draw_onboarding_images ../images
+//     g++ -std=c++20 -fPIC draw_onboarding_images.cpp $(pkg-config --cflags --libs Qt6Gui) -o
+//     draw_onboarding_images QT_QPA_PLATFORM=offscreen ./draw_onboarding_images ../images
 //
 // Plain shapes, so that the artwork is the project's own and can be drawn again at any time.
 #include <QDir>
@@ -49,8 +49,8 @@ void drawFolderTile(QPainter& painter, const QRectF& rect) {
     const double gap = rect.width() * 0.08;
     const double cell = (rect.width() - 2 * pad - gap) / 2;
     for (int i = 0; i < 4; ++i) {
-        const QRectF r(rect.left() + pad + (i % 2) * (cell + gap), rect.top() + pad + (i / 2) * (cell + gap), cell,
-                       cell);
+        const QRectF r(rect.left() + pad + (i % 2) * (cell + gap), rect.top() + pad + (i / 2) * (cell + gap),
+                       cell, cell);
         QPainterPath mini;
         mini.addRoundedRect(r, cell * 0.25, cell * 0.25);
         painter.fillPath(mini, kAppColors[i]);
@@ -115,7 +115,8 @@ void drawPopup(QPainter& painter, const QPainterPath& outline, const QRectF& gri
         const int r = i / columns;
         const QRectF cell(grid.left() + c * (tile + gapX), grid.top() + r * (tile + 14), tile, tile);
         drawAppTile(painter, cell, kAppColors[i]);
-        painter.fillRect(QRectF(cell.left() + tile * 0.15, cell.bottom() + 4, tile * 0.7, 3), QColor(60, 60, 70, 90));
+        painter.fillRect(QRectF(cell.left() + tile * 0.15, cell.bottom() + 4, tile * 0.7, 3),
+                         QColor(60, 60, 70, 90));
     }
 }
 
@@ -127,8 +128,8 @@ QImage popupAboveDock() {
     constexpr double kPopupWidth = 150;
     constexpr double kPopupHeight = 104;
     constexpr double kArrow = 9;
-    const QRectF plate(tile.center().x() - kPopupWidth / 2, tile.top() - 16 - kArrow - kPopupHeight, kPopupWidth,
-                       kPopupHeight);
+    const QRectF plate(tile.center().x() - kPopupWidth / 2, tile.top() - 16 - kArrow - kPopupHeight,
+                       kPopupWidth, kPopupHeight);
     QPainterPath outline;
     outline.addRoundedRect(plate, 14, 14);
     QPainterPath arrow;

@@ -45,7 +45,8 @@ void HelperManager::putInLauncherDock(const AppFolder& folder, const QString& he
     if (!dock || !m_launchers) {
         return;
     }
-    const QByteArray icon = m_launcherSupport->renderIcon ? m_launcherSupport->renderIcon(folder) : QByteArray();
+    const QByteArray icon =
+        m_launcherSupport->renderIcon ? m_launcherSupport->renderIcon(folder) : QByteArray();
     const QString executableName =
         QFileInfo(m_env.mainBundle.executablePath().value_or(QStringLiteral("Tessly"))).fileName();
     const QString executable = helperPath + QStringLiteral("/Contents/MacOS/") + executableName;

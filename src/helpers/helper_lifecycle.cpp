@@ -19,11 +19,12 @@ HelperManager::HelperManager(const HelperEnvironment& environment, QObject* pare
     m_popupObserver = m_env.notifications.addObserver(
         notification_names::kPopupSettingsChanged, [this](const Notification&) { refreshAllHelperPopups(); });
     // The tile's colours follow the theme; a launcher's icon file has to be drawn again for it.
-    m_themeObserver = m_env.notifications.addObserver(notification_names::kThemeChanged, [this](const Notification&) {
-        if (m_launcherSupport && m_launcherSupport->folders && !isHelperProcess()) {
-            refreshLaunchers(m_launcherSupport->folders());
-        }
-    });
+    m_themeObserver =
+        m_env.notifications.addObserver(notification_names::kThemeChanged, [this](const Notification&) {
+            if (m_launcherSupport && m_launcherSupport->folders && !isHelperProcess()) {
+                refreshLaunchers(m_launcherSupport->folders());
+            }
+        });
 }
 
 HelperManager::~HelperManager() {

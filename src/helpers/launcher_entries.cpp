@@ -156,14 +156,16 @@ QByteArray launcherEntryText(const LauncherEntryContent& content) {
     text += QStringLiteral("Terminal=false\n"
                            "StartupNotify=false\n");
     text += QStringLiteral("StartupWMClass=") + escapedValue(content.windowClass) + QLatin1Char('\n');
-    // A folder's launcher is for the dock only: no menu, no application list (Tessly's own included) shows it.
+    // A folder's launcher is for the dock only: no menu, no application list (Tessly's own included) shows
+    // it.
     text += QStringLiteral("NoDisplay=true\n");
     text += kFolderKey + QLatin1Char('=') + uuidText(content.folderId) + QLatin1Char('\n');
     return text.toUtf8();
 }
 
 LauncherEntries::LauncherEntries(QString applicationsDirectory, QString bundleIdentifier)
-    : m_applicationsDirectory(std::move(applicationsDirectory)), m_bundleIdentifier(std::move(bundleIdentifier)) {}
+    : m_applicationsDirectory(std::move(applicationsDirectory)),
+      m_bundleIdentifier(std::move(bundleIdentifier)) {}
 
 QString LauncherEntries::entryPath(const QUuid& folderId) const {
     return m_applicationsDirectory + QLatin1Char('/') + launcherEntryId(m_bundleIdentifier, folderId);
@@ -233,8 +235,8 @@ QList<QUuid> LauncherEntries::folderIdsWithEntries() const {
         if (!id || launcherEntryId(m_bundleIdentifier, *id) != name) {
             continue;
         }
-        const BoundedFileRead read = readBoundedFile(m_applicationsDirectory + QLatin1Char('/') + name,
-                                                     kEntryFileLimit);
+        const BoundedFileRead read =
+            readBoundedFile(m_applicationsDirectory + QLatin1Char('/') + name, kEntryFileLimit);
         if (read.status != BoundedFileRead::Status::Read) {
             continue;
         }

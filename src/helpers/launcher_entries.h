@@ -7,12 +7,13 @@
 //         console.printLine("[Launchers] " + *error);
 //     }
 //     dock.keep(entries.entryPath(folder.id));
-//     for (const QUuid& id : entries.folderIdsWithEntries()) { if (!folders.contains(id)) entries.remove(id); }
+//     for (const QUuid& id : entries.folderIdsWithEntries()) { if (!folders.contains(id)) entries.remove(id);
+//     }
 //
 // An entry's file name and its icon's come only from the folder's identifier and the icon's bytes; the
 // folder's name appears only inside the entry, escaped, so no name reaches outside the applications directory
-// and the helper's bundle. An icon gets a new file name whenever the tile changes, as the docks cache icons by
-// their path.
+// and the helper's bundle. An icon gets a new file name whenever the tile changes, as the docks cache icons
+// by their path.
 //
 // Main thread only (as everything of the helper machinery).
 #pragma once
@@ -62,8 +63,8 @@ public:
     /// Writes (or replaces) the folder's entry, starting `executablePath`, and its icon inside the helper's
     /// bundle, then removes the icons of earlier tiles; what is already as it should be is not written again.
     /// Nothing on success, else "<path>: <reason>", with the previous entry and icon left as they were.
-    std::optional<QString> write(const AppFolder& folder, const QString& helperPath, const QString& executablePath,
-                                 const QByteArray& iconPng);
+    std::optional<QString> write(const AppFolder& folder, const QString& helperPath,
+                                 const QString& executablePath, const QByteArray& iconPng);
     /// Removes the folder's entry, and the icons in the helper bundle at `helperPath` when that bundle stays
     /// (empty when it has gone, taking its icons with it).
     void remove(const QUuid& folderId, const QString& helperPath = {});

@@ -39,7 +39,8 @@ QImage bundleIconImage(const MainBundle& bundle) {
 AboutView::AboutView(AppSettings& settings, const Localization& l10n, const MainBundle& bundle,
                      SoftwareUpdater& updater, QWidget* parent)
     : SettingsPage(settings, l10n, parent), m_shortVersion(bundleShortVersion(bundle)), m_icon(new QLabel),
-      m_name(makeSettingsLabel(SettingsTextStyle::title)), m_tagline(makeSettingsLabel(SettingsTextStyle::secondary)),
+      m_name(makeSettingsLabel(SettingsTextStyle::title)),
+      m_tagline(makeSettingsLabel(SettingsTextStyle::secondary)),
       m_version(makeSettingsLabel(SettingsTextStyle::caption)),
       m_copyright(makeSettingsLabel(SettingsTextStyle::caption)),
       m_checkForUpdates(new ActionButton(ActionButtonStyle::secondary, QString())) {
@@ -52,8 +53,8 @@ AboutView::AboutView(AppSettings& settings, const Localization& l10n, const Main
     m_icon->setFixedSize(kIconSide, kIconSide);
     if (!icon.isNull()) {
         const qreal ratio = devicePixelRatioF();
-        QPixmap pixmap = QPixmap::fromImage(icon.scaled(QSize(kIconSide, kIconSide) * ratio, Qt::KeepAspectRatio,
-                                                        Qt::SmoothTransformation));
+        QPixmap pixmap = QPixmap::fromImage(
+            icon.scaled(QSize(kIconSide, kIconSide) * ratio, Qt::KeepAspectRatio, Qt::SmoothTransformation));
         pixmap.setDevicePixelRatio(ratio);
         m_icon->setPixmap(pixmap);
     }

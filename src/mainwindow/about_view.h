@@ -27,8 +27,8 @@ class AboutView final : public SettingsPage {
     Q_OBJECT
 
 public:
-    AboutView(AppSettings& settings, const Localization& l10n, const MainBundle& bundle, SoftwareUpdater& updater,
-              QWidget* parent = nullptr);
+    AboutView(AppSettings& settings, const Localization& l10n, const MainBundle& bundle,
+              SoftwareUpdater& updater, QWidget* parent = nullptr);
     ~AboutView() override;
 
     [[nodiscard]] QString titleKey() const override { return QStringLiteral("settings.tab.about"); }

@@ -2,8 +2,9 @@
 // view, a quiet grey one beside it, a red one for what deletes, and round icon-only buttons in the quiet and
 // the red style.
 //
-//     auto* next = new ActionButton(ActionButtonStyle::primary, l10n.localizedString("onboarding.action.next"));
-//     auto* remove = new ActionButton(ActionButtonStyle::destructiveIcon, QString(), &symbols, "xmark");
+//     auto* next = new ActionButton(ActionButtonStyle::primary,
+//     l10n.localizedString("onboarding.action.next")); auto* remove = new
+//     ActionButton(ActionButtonStyle::destructiveIcon, QString(), &symbols, "xmark");
 //     remove->setAccessibleName(l10n.localizedString("main.folder.delete"));   // icon buttons need one
 //
 // Push buttons: Space activates them when they have the focus. Main thread only.

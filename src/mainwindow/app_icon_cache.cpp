@@ -9,7 +9,8 @@ namespace tessly {
 AppIconCache::AppIconCache(const WorkspaceIcons& icons, MainQueue& queue, int side, double devicePixelRatio,
                            QObject* parent)
     : QObject(parent), m_icons(icons), m_queue(queue),
-      m_pixelSide(static_cast<int>(std::ceil(side * devicePixelRatio))), m_devicePixelRatio(devicePixelRatio) {}
+      m_pixelSide(static_cast<int>(std::ceil(side * devicePixelRatio))),
+      m_devicePixelRatio(devicePixelRatio) {}
 
 AppIconCache::~AppIconCache() = default;
 

@@ -1,7 +1,7 @@
 // Application icons for long lists, loaded only for what is on screen and never while a frame is drawn: a
-// cell asks for its icon as it paints; the first time, it gets nothing (and draws a placeholder), and the icon
-// is read from the workspace on the main queue after the current event, a few per turn so that typing and
-// scrolling stay smooth. Each icon is read once per path and kept at the size the list draws it.
+// cell asks for its icon as it paints; the first time, it gets nothing (and draws a placeholder), and the
+// icon is read from the workspace on the main queue after the current event, a few per turn so that typing
+// and scrolling stay smooth. Each icon is read once per path and kept at the size the list draws it.
 //
 //     AppIconCache cache(icons, queue, 40, devicePixelRatio);
 //     connect(&cache, &AppIconCache::iconsLoaded, view->viewport(), qOverload<>(&QWidget::update));

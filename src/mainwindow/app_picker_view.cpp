@@ -75,12 +75,13 @@ void drawName(QPainter& painter, const QRectF& rect, const QString& name, const 
     layout.endLayout();
     const double lineHeight = metrics.height();
     const QString firstText = name.mid(first.textStart(), first.textLength()).trimmed();
-    painter.drawText(QRectF(rect.left(), rect.top(), rect.width(), lineHeight), Qt::AlignHCenter | Qt::AlignTop,
-                     firstText);
+    painter.drawText(QRectF(rect.left(), rect.top(), rect.width(), lineHeight),
+                     Qt::AlignHCenter | Qt::AlignTop, firstText);
     if (second.isValid()) {
         const QString rest = name.mid(second.textStart()).trimmed();
         painter.drawText(QRectF(rect.left(), rect.top() + lineHeight, rect.width(), lineHeight),
-                         Qt::AlignHCenter | Qt::AlignTop, metrics.elidedText(rest, Qt::ElideRight, rect.width()));
+                         Qt::AlignHCenter | Qt::AlignTop,
+                         metrics.elidedText(rest, Qt::ElideRight, rect.width()));
     }
 }
 
@@ -142,8 +143,9 @@ Qt::ItemFlags AppPickerListModel::flags(const QModelIndex& index) const {
         return Qt::NoItemFlags;
     }
     // One already in the folder is seen, but greyed and not to be chosen.
-    return m_selection.isAlreadyAdded(*app) ? Qt::ItemNeverHasChildren
-                                            : Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemNeverHasChildren;
+    return m_selection.isAlreadyAdded(*app)
+               ? Qt::ItemNeverHasChildren
+               : Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemNeverHasChildren;
 }
 
 void AppPickerListModel::reset() {
@@ -163,7 +165,8 @@ QSize AppPickerCell::sizeHint(const QStyleOptionViewItem&, const QModelIndex&) c
     return QSize(kWidth, kHeight);
 }
 
-void AppPickerCell::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+void AppPickerCell::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const {
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
     const QPalette& p = option.palette;
@@ -184,7 +187,8 @@ void AppPickerCell::paint(QPainter* painter, const QStyleOptionViewItem& option,
         painter->setOpacity(0.45);
     }
 
-    const QRectF iconRect(cell.center().x() - kIconSide / 2.0, option.rect.top() + kIconTop, kIconSide, kIconSide);
+    const QRectF iconRect(cell.center().x() - kIconSide / 2.0, option.rect.top() + kIconTop, kIconSide,
+                          kIconSide);
     const QImage icon = m_icons.icon(index.data(AppPickerListModel::PathRole).toString());
     if (icon.isNull()) {
         // Until the icon is read: a quiet tile where it will be.
@@ -200,8 +204,9 @@ void AppPickerCell::paint(QPainter* painter, const QStyleOptionViewItem& option,
     QFont font = settingsFont(SettingsFont::caption);
     painter->setFont(font);
     painter->setPen(p.color(QPalette::Active, kPrimaryTextRole));
-    drawName(*painter, QRectF(cell.left() + kNamePadding, option.rect.top() + kNameTop,
-                              cell.width() - 2 * kNamePadding, cell.bottom() - option.rect.top() - kNameTop),
+    drawName(*painter,
+             QRectF(cell.left() + kNamePadding, option.rect.top() + kNameTop, cell.width() - 2 * kNamePadding,
+                    cell.bottom() - option.rect.top() - kNameTop),
              index.data(Qt::DisplayRole).toString(), font);
 
     if (selected || alreadyAdded) {
@@ -213,7 +218,8 @@ void AppPickerCell::paint(QPainter* painter, const QStyleOptionViewItem& option,
         painter->drawEllipse(badge.adjusted(-1.5, -1.5, 1.5, 1.5));
         if (const ImagePtr mark = m_symbols.symbol(QStringLiteral("checkmark.circle.fill"), kBadgeSize,
                                                    SymbolWeight::regular)) {
-            mark->drawTinted(*painter, badge, selected ? accent : p.color(QPalette::Active, kSecondaryTextRole));
+            mark->drawTinted(*painter, badge,
+                             selected ? accent : p.color(QPalette::Active, kSecondaryTextRole));
         }
     }
     painter->setOpacity(1.0);
@@ -224,8 +230,8 @@ void AppPickerCell::paint(QPainter* painter, const QStyleOptionViewItem& option,
 }
 
 AppPickerView::AppPickerView(Parts parts, QSet<QString> alreadySelectedBundleIDs,
-                             std::function<void(const QList<AppItem>&)> onConfirm, std::function<void()> onClose,
-                             QWidget* parent)
+                             std::function<void(const QList<AppItem>&)> onConfirm,
+                             std::function<void()> onClose, QWidget* parent)
     : SheetContent(parts.settings, parts.l10n, parent), m_parts(std::move(parts)),
       m_selection(std::move(alreadySelectedBundleIDs)), m_onConfirm(std::move(onConfirm)),
       m_onClose(std::move(onClose)),
@@ -268,7 +274,8 @@ AppPickerView::AppPickerView(Parts parts, QSet<QString> alreadySelectedBundleIDs
     // A slim scroll bar that reads in either theme, without the arrows of the platform's own.
     m_grid->verticalScrollBar()->setStyleSheet(QStringLiteral(
         "QScrollBar:vertical { width: 10px; background: transparent; margin: 2px 2px 2px 0; }"
-        "QScrollBar::handle:vertical { background: rgba(128, 128, 128, 0.55); border-radius: 3px; min-height: 28px;"
+        "QScrollBar::handle:vertical { background: rgba(128, 128, 128, 0.55); border-radius: 3px; "
+        "min-height: 28px;"
         " margin: 0 1px; }"
         "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
         "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }"));
@@ -291,7 +298,8 @@ AppPickerView::AppPickerView(Parts parts, QSet<QString> alreadySelectedBundleIDs
 
     connect(m_search->lineEdit(), &QLineEdit::textChanged, this, &AppPickerView::searchChanged);
     m_search->lineEdit()->installEventFilter(this);
-    connect(m_grid, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) { toggleRow(index.row()); });
+    connect(m_grid, &QAbstractItemView::clicked, this,
+            [this](const QModelIndex& index) { toggleRow(index.row()); });
     connect(m_iconCache, &AppIconCache::iconsLoaded, m_grid->viewport(), qOverload<>(&QWidget::update));
     connect(m_cancel, &QAbstractButton::clicked, this, &AppPickerView::cancel);
     connect(m_confirm, &QAbstractButton::clicked, this, &AppPickerView::confirm);

@@ -52,7 +52,8 @@ public:
         AlreadyAddedRole,
     };
 
-    AppPickerListModel(const AppPickerSelection& selection, const Localization& l10n, QObject* parent = nullptr);
+    AppPickerListModel(const AppPickerSelection& selection, const Localization& l10n,
+                       QObject* parent = nullptr);
 
     [[nodiscard]] int rowCount(const QModelIndex& parent = {}) const override;
     [[nodiscard]] QVariant data(const QModelIndex& index, int role) const override;
@@ -82,7 +83,8 @@ public:
 
     AppPickerCell(AppIconCache& icons, const SymbolImages& symbols, QObject* parent = nullptr);
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
     [[nodiscard]] QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
     /// Whether the cell under the keyboard shows the focus ring (once keys were used in the grid).

@@ -43,27 +43,28 @@ TileStyleSettings shownStyle(const FolderStore& store, const std::optional<QUuid
 
 } // namespace
 
-AppearanceSettingsView::AppearanceSettingsView(AppSettings& settings, const Localization& l10n, FolderStore& store,
-                                               const SymbolImages& symbols, const WorkspaceIcons& icons,
-                                               QWidget* parent)
-    : SettingsPage(settings, l10n, parent), m_store(store), m_preview(new TilePreviewView(settings, symbols, icons)),
-      m_previewSection(new SettingsSection), m_tileSection(new SettingsSection), m_fillSection(new SettingsSection),
-      m_folderIcon(new ToggleSwitch), m_border(new ToggleSwitch), m_mode(new SegmentedPicker) {
+AppearanceSettingsView::AppearanceSettingsView(AppSettings& settings, const Localization& l10n,
+                                               FolderStore& store, const SymbolImages& symbols,
+                                               const WorkspaceIcons& icons, QWidget* parent)
+    : SettingsPage(settings, l10n, parent), m_store(store),
+      m_preview(new TilePreviewView(settings, symbols, icons)), m_previewSection(new SettingsSection),
+      m_tileSection(new SettingsSection), m_fillSection(new SettingsSection), m_folderIcon(new ToggleSwitch),
+      m_border(new ToggleSwitch), m_mode(new SegmentedPicker) {
     SettingsPageBody* body = makePageBody();
 
     body->addSection(m_previewSection)->addRow(m_preview);
 
     body->addSection(m_tileSection);
     m_folderIconRow = m_tileSection->addRow(new SettingsRow(m_folderIcon));
-    m_cornerRadiusRow = m_tileSection->addRow(
-        makeSliderRow(kCornerRadiusSlider, [this](double v) { change([v](auto& s) { s.cornerRadius = v; }); }));
+    m_cornerRadiusRow = m_tileSection->addRow(makeSliderRow(
+        kCornerRadiusSlider, [this](double v) { change([v](auto& s) { s.cornerRadius = v; }); }));
     m_opacityRow = m_tileSection->addRow(
         makeSliderRow(kTileOpacitySlider, [this](double v) { change([v](auto& s) { s.opacity = v; }); }));
     m_borderRow = m_tileSection->addRow(new SettingsRow(m_border));
     m_borderWidthRow = m_tileSection->addRow(
         makeSliderRow(kBorderWidthSlider, [this](double v) { change([v](auto& s) { s.borderWidth = v; }); }));
-    m_borderOpacityRow = m_tileSection->addRow(
-        makeSliderRow(kBorderOpacitySlider, [this](double v) { change([v](auto& s) { s.borderOpacity = v; }); }));
+    m_borderOpacityRow = m_tileSection->addRow(makeSliderRow(
+        kBorderOpacitySlider, [this](double v) { change([v](auto& s) { s.borderOpacity = v; }); }));
 
     body->addSection(m_fillSection);
     m_modeGroup = m_fillSection->addRow(new SettingsLabeledGroup(m_mode));
@@ -204,14 +205,16 @@ void AppearanceSettingsView::refreshValues() {
     m_borderWidthRow->setEnabled(style.borderEnabled);
     m_borderOpacityRow->setEnabled(style.borderEnabled);
     const auto modes = allCases<TileBackgroundMode>();
-    m_mode->setSelectedIndex(static_cast<int>(std::find(modes.begin(), modes.end(), style.backgroundMode) -
-                                              modes.begin()));
+    m_mode->setSelectedIndex(
+        static_cast<int>(std::find(modes.begin(), modes.end(), style.backgroundMode) - modes.begin()));
     const auto backgrounds = allCases<TileBackground>();
     for (qsizetype i = 0; i < m_circles.size(); ++i) {
-        m_circles.at(i)->setChosen(editable && backgrounds.at(static_cast<std::size_t>(i)) == style.backgroundStyle);
+        m_circles.at(i)->setChosen(editable &&
+                                   backgrounds.at(static_cast<std::size_t>(i)) == style.backgroundStyle);
     }
     const auto custom = style.customHex ? parseCustomHex(*style.customHex) : std::nullopt;
-    m_circles.back()->setColor(style.backgroundStyle == TileBackground::custom && custom ? *custom : QColor());
+    m_circles.back()->setColor(style.backgroundStyle == TileBackground::custom && custom ? *custom
+                                                                                         : QColor());
 }
 
 bool AppearanceSettingsView::showsSetting(AppSettings::Field field) const {

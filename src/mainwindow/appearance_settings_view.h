@@ -1,6 +1,6 @@
 // The tile appearance page: a live preview of one folder's Dock tile and the controls of that folder's tile
-// style (its symbol or its applications' icons, corner radius, opacity, border, fill and colour, with a custom
-// colour picker).
+// style (its symbol or its applications' icons, corner radius, opacity, border, fill and colour, with a
+// custom colour picker).
 //
 //     auto* page = new AppearanceSettingsView(settings, l10n, store, symbols, icons);
 //
@@ -36,7 +36,8 @@ class AppearanceSettingsView final : public SettingsPage {
 
 public:
     AppearanceSettingsView(AppSettings& settings, const Localization& l10n, FolderStore& store,
-                           const SymbolImages& symbols, const WorkspaceIcons& icons, QWidget* parent = nullptr);
+                           const SymbolImages& symbols, const WorkspaceIcons& icons,
+                           QWidget* parent = nullptr);
     ~AppearanceSettingsView() override;
 
     [[nodiscard]] QString titleKey() const override { return QStringLiteral("settings.tab.appearance"); }

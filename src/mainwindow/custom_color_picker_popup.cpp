@@ -240,9 +240,12 @@ void CustomColorPickerPopup::retranslate() {
     m_title->setText(m_l10n.localizedString(QStringLiteral("settings.appearance.custom_color")));
     m_square->setAccessibleName(
         m_l10n.localizedString(QStringLiteral("settings.appearance.custom_color.saturation_brightness")));
-    m_hueStrip->setAccessibleName(m_l10n.localizedString(QStringLiteral("settings.appearance.custom_color.hue")));
-    m_hexField->setAccessibleName(m_l10n.localizedString(QStringLiteral("settings.appearance.custom_color.hex")));
-    m_hexError->setText(m_l10n.localizedString(QStringLiteral("settings.appearance.custom_color.invalid_hex")));
+    m_hueStrip->setAccessibleName(
+        m_l10n.localizedString(QStringLiteral("settings.appearance.custom_color.hue")));
+    m_hexField->setAccessibleName(
+        m_l10n.localizedString(QStringLiteral("settings.appearance.custom_color.hex")));
+    m_hexError->setText(
+        m_l10n.localizedString(QStringLiteral("settings.appearance.custom_color.invalid_hex")));
 }
 
 void CustomColorPickerPopup::setColor(const QColor& color) {

@@ -65,7 +65,8 @@ int expandedExtra(qsizetype count, int width) {
 class ChevronButton final : public QAbstractButton {
 public:
     ChevronButton(const SymbolImages& symbols, QWidget* parent)
-        : QAbstractButton(parent), m_symbol(symbols.symbol(QStringLiteral("chevron.right"), 14, SymbolWeight::bold)) {
+        : QAbstractButton(parent),
+          m_symbol(symbols.symbol(QStringLiteral("chevron.right"), 14, SymbolWeight::bold)) {
         setFixedSize(kChevronSide, kChevronSide);
         useTabFocus(*this);
         setCursor(Qt::PointingHandCursor);
@@ -130,25 +131,27 @@ FolderCardView::FolderCardView(const FolderCardContext& context, QWidget* parent
         QPointer<FolderCardView> self(this);
         const QUuid id = m_folder.id;
         const auto stateOf = m_context.stateOf;
-        m_context.pickSymbol(m_symbolButton, m_state->editingIcon, [self, id, stateOf](const QString& symbol) {
-            if (FolderCardState* state = stateOf ? stateOf(id) : nullptr) {
-                state->editingIcon = symbol;
-            } else if (self && self->m_folder.id == id) {
-                self->m_state->editingIcon = symbol;
-            }
-            // The button and the tile show the symbol at once; the folder takes it with Done.
-            if (self && self->m_folder.id == id) {
-                self->refreshTile(false);
-                self->layOutControls();
-                self->update();
-            }
-        });
+        m_context.pickSymbol(m_symbolButton, m_state->editingIcon,
+                             [self, id, stateOf](const QString& symbol) {
+                                 if (FolderCardState* state = stateOf ? stateOf(id) : nullptr) {
+                                     state->editingIcon = symbol;
+                                 } else if (self && self->m_folder.id == id) {
+                                     self->m_state->editingIcon = symbol;
+                                 }
+                                 // The button and the tile show the symbol at once; the folder takes it with
+                                 // Done.
+                                 if (self && self->m_folder.id == id) {
+                                     self->refreshTile(false);
+                                     self->layOutControls();
+                                     self->update();
+                                 }
+                             });
     });
     m_edit = new ActionButton(ActionButtonStyle::secondary, QString(), &context.symbols, QString(), this);
-    connect(m_edit, &QAbstractButton::clicked, this, [this] {
-        m_state->editing ? finishEditing() : beginEditing();
-    });
-    m_add = new ActionButton(ActionButtonStyle::secondaryIcon, QString(), &context.symbols, QStringLiteral("plus"), this);
+    connect(m_edit, &QAbstractButton::clicked, this,
+            [this] { m_state->editing ? finishEditing() : beginEditing(); });
+    m_add = new ActionButton(ActionButtonStyle::secondaryIcon, QString(), &context.symbols,
+                             QStringLiteral("plus"), this);
     connect(m_add, &QAbstractButton::clicked, this, &FolderCardView::addApplications);
     m_delete = new ActionButton(ActionButtonStyle::destructive, QString(), &context.symbols, QString(), this);
     connect(m_delete, &QAbstractButton::clicked, this, &FolderCardView::confirmDelete);
@@ -181,7 +184,7 @@ void FolderCardView::bind(const AppFolder& folder, FolderCardState* state) {
     refreshTile(other);
     m_inDock->setCheckedSilently(m_folder.isInDock);
     m_inDock->setAccessibleName(text(QStringLiteral("main.folder.in_dock")) + QStringLiteral(": ") +
-                              isolatedName(m_folder.name));
+                                isolatedName(m_folder.name));
     if (m_state->editing && !m_nameField->hasFocus()) {
         m_nameField->setText(m_state->editingName);
     }
@@ -217,7 +220,8 @@ int FolderCardView::heightFor(const AppFolder& folder, const FolderCardState& st
     if (!state.expanded) {
         return kHeaderHeight;
     }
-    return kHeaderHeight + expandedExtra(state.editing ? state.editingApps.size() : folder.apps.size(), width);
+    return kHeaderHeight +
+           expandedExtra(state.editing ? state.editingApps.size() : folder.apps.size(), width);
 }
 
 int FolderCardView::currentHeight(const AppFolder& folder, const FolderCardState& state, int width) const {
@@ -260,7 +264,8 @@ void FolderCardView::finishEditing() {
     if (!m_state->editing) {
         return;
     }
-    const AppFolder edited = finishedEdit(m_folder, m_state->editingName, m_state->editingIcon, m_state->editingApps);
+    const AppFolder edited =
+        finishedEdit(m_folder, m_state->editingName, m_state->editingIcon, m_state->editingApps);
     m_state->editing = false;
     m_state->editingApps.clear();
     refreshTile(false);
@@ -321,7 +326,8 @@ QString FolderCardView::text(const QString& key) const {
 }
 
 void FolderCardView::retranslate() {
-    m_edit->setText(text(m_state->editing ? QStringLiteral("main.folder.done") : QStringLiteral("main.folder.edit")));
+    m_edit->setText(
+        text(m_state->editing ? QStringLiteral("main.folder.done") : QStringLiteral("main.folder.edit")));
     m_add->setAccessibleName(text(QStringLiteral("Add")));
     m_add->setToolTip(m_add->accessibleName());
     m_delete->setText(text(QStringLiteral("main.folder.delete")));
@@ -335,8 +341,8 @@ void FolderCardView::layOutControls() {
     const int chevronX = width() - kSideMargin - kChevronSide;
     m_chevron->move(chevronX, (kHeaderHeight - kChevronSide) / 2);
     const QSize switchSize = m_inDock->sizeHint();
-    m_inDock->setGeometry(chevronX - kControlSpacing - switchSize.width(), (kHeaderHeight - switchSize.height()) / 2,
-                          switchSize.width(), switchSize.height());
+    m_inDock->setGeometry(chevronX - kControlSpacing - switchSize.width(),
+                          (kHeaderHeight - switchSize.height()) / 2, switchSize.width(), switchSize.height());
 
     const bool editing = m_state->editing;
     m_chevron->setEnabled(!editing);
@@ -356,15 +362,17 @@ void FolderCardView::layOutControls() {
         button->setVisible(shown);
         if (shown) {
             const QSize size = button->sizeHint();
-            button->setGeometry(x, buttonsY + (kButtonsRowHeight - size.height()) / 2, size.width(), size.height());
+            button->setGeometry(x, buttonsY + (kButtonsRowHeight - size.height()) / 2, size.width(),
+                                size.height());
             x += size.width() + 8;
         }
     }
     m_delete->setVisible(showButtons);
     if (showButtons) {
         const QSize size = m_delete->sizeHint();
-        m_delete->setGeometry(width() - kSideMargin - size.width(), buttonsY + (kButtonsRowHeight - size.height()) / 2,
-                              size.width(), size.height());
+        m_delete->setGeometry(width() - kSideMargin - size.width(),
+                              buttonsY + (kButtonsRowHeight - size.height()) / 2, size.width(),
+                              size.height());
     }
 }
 
@@ -435,8 +443,9 @@ void FolderCardView::paintEvent(QPaintEvent*) {
         painter.setFont(nameFont);
         painter.setPen(primary);
         const QString name = QFontMetrics(nameFont).elidedText(displayedName(m_folder.name), Qt::ElideRight,
-                                                                    textRight - kTextLeft);
-        painter.drawText(QRect(kTextLeft, 12, textRight - kTextLeft, 22), Qt::AlignLeft | Qt::AlignVCenter, name);
+                                                               textRight - kTextLeft);
+        painter.drawText(QRect(kTextLeft, 12, textRight - kTextLeft, 22), Qt::AlignLeft | Qt::AlignVCenter,
+                         name);
     }
     painter.setFont(captionFont);
     painter.setPen(secondary);
@@ -462,10 +471,12 @@ void FolderCardView::paintEvent(QPaintEvent*) {
         return;
     }
     painter.setPen(QPen(palette().color(kSeparatorRole), 1));
-    painter.drawLine(QPointF(kSideMargin, kHeaderHeight + 0.5), QPointF(width() - kSideMargin, kHeaderHeight + 0.5));
+    painter.drawLine(QPointF(kSideMargin, kHeaderHeight + 0.5),
+                     QPointF(width() - kSideMargin, kHeaderHeight + 0.5));
     const QList<AppItem>& apps = shownApps();
     if (apps.isEmpty()) {
-        const ImagePtr empty = m_context.symbols.symbol(QStringLiteral("folder.badge.plus"), 22, SymbolWeight::regular);
+        const ImagePtr empty =
+            m_context.symbols.symbol(QStringLiteral("folder.badge.plus"), 22, SymbolWeight::regular);
         const QRect area(kSideMargin, kGridTop, width() - 2 * kSideMargin, kEmptyGridHeight);
         if (empty) {
             empty->drawTinted(painter, QRectF(area.left(), area.top() + 10, 22, 22), secondary);
@@ -494,12 +505,13 @@ void FolderCardView::paintEvent(QPaintEvent*) {
         // Until its icon is read (after this frame), an application is drawn as a dashed outline.
         if (const QImage image = iconFor(app); !image.isNull()) {
             painter.drawImage(icon, image);
-        } else if (const ImagePtr dashed =
-                       m_context.symbols.symbol(QStringLiteral("app.dashed"), kAppIconSide, SymbolWeight::regular)) {
+        } else if (const ImagePtr dashed = m_context.symbols.symbol(QStringLiteral("app.dashed"),
+                                                                    kAppIconSide, SymbolWeight::regular)) {
             dashed->drawTinted(painter, icon, secondary);
         }
         painter.setPen(primary);
-        painter.drawText(QRect(cell.left(), static_cast<int>(icon.bottom()) + 6, cell.width(), 16), Qt::AlignCenter,
+        painter.drawText(QRect(cell.left(), static_cast<int>(icon.bottom()) + 6, cell.width(), 16),
+                         Qt::AlignCenter,
                          captionMetrics.elidedText(displayedName(app.name), Qt::ElideRight, cell.width()));
         if (m_state->editing) {
             const QRectF remove = removeButtonRect(index);
@@ -543,7 +555,8 @@ void FolderCardView::mousePressEvent(QMouseEvent* event) {
 
 void FolderCardView::mouseMoveEvent(QMouseEvent* event) {
     if (!m_state->editing || !m_pressedCell || !(event->buttons() & Qt::LeftButton) ||
-        (event->position().toPoint() - m_pressPosition).manhattanLength() < QApplication::startDragDistance()) {
+        (event->position().toPoint() - m_pressPosition).manhattanLength() <
+            QApplication::startDragDistance()) {
         return;
     }
     const qsizetype index = *m_pressedCell;

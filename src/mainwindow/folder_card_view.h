@@ -1,11 +1,11 @@
 // One folder on the folders page: its miniature tile, name, number of applications, an "In Dock" marker, the
 // in-Dock switch and an expand chevron; expanded, the grid of its applications and the edit, add and delete
-// buttons; in editing, a name field, the symbol button, a remove button on every application and reordering by
-// drag. Every change goes to the folder store.
+// buttons; in editing, a name field, the symbol button, a remove button on every application and reordering
+// by drag. Every change goes to the folder store.
 //
 //     FolderCardView card(context);
-//     card.bind(folder, &stateOfThatFolder);     // the state outlives the card: cards are reused while scrolling
-//     connect(&card, &FolderCardView::heightChanged, list, &List::relayout);
+//     card.bind(folder, &stateOfThatFolder);     // the state outlives the card: cards are reused while
+//     scrolling connect(&card, &FolderCardView::heightChanged, list, &List::relayout);
 //
 // The application grid and the texts are painted; the controls are widgets. Main thread only.
 #pragma once
@@ -52,8 +52,8 @@ struct FolderCardContext {
         pickSymbol;
     /// The folder-name rule applied on every change of a name being edited.
     std::function<QString(const QString&)> nameRule;
-    /// An application's icon by the path of its bundle or entry, at the grid's size; a null image until it has
-    /// been read (the list asks for a repaint then).
+    /// An application's icon by the path of its bundle or entry, at the grid's size; a null image until it
+    /// has been read (the list asks for a repaint then).
     std::function<QImage(const QString& path)> iconForPath;
     /// The state of the card of a folder, while the folder exists.
     std::function<struct FolderCardState*(const QUuid& folder)> stateOf;
@@ -103,7 +103,8 @@ public:
     [[nodiscard]] ToggleSwitch* inDockSwitch() const { return m_inDock; }
     [[nodiscard]] QAbstractButton* chevron() const { return m_chevron; }
     [[nodiscard]] ActionButton* symbolButton() const { return m_symbolButton; }
-    /// The miniature tile drawn in the header: the folder as stored, with the symbol being chosen while editing.
+    /// The miniature tile drawn in the header: the folder as stored, with the symbol being chosen while
+    /// editing.
     [[nodiscard]] const ImagePtr& tile() const { return m_tile; }
 
 signals:

@@ -62,7 +62,7 @@ struct FolderNameRuleResult {
 /// Saves the editor: with a blank name nothing happens and false comes back. Otherwise an existing folder
 /// (`folderToEdit`) is renamed and takes `icon` through the store's update, starting from the store's own
 /// copy so that nothing changed meanwhile is lost; without one a new folder is added.
-bool saveFolderFromEditor(FolderStore& store, const std::optional<AppFolder>& folderToEdit, const QString& name,
-                          const QString& icon, Date now);
+bool saveFolderFromEditor(FolderStore& store, const std::optional<AppFolder>& folderToEdit,
+                          const QString& name, const QString& icon, Date now);
 
 } // namespace tessly

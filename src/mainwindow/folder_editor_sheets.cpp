@@ -30,7 +30,9 @@ QWidget* makeAppPickerSheet(const MainWindowServices& services) {
     const AppDiscovery* discovery = services.discovery;
     AppPickerView::Discover discover;
     if (discovery) {
-        discover = [discovery](std::function<void(QList<AppItem>)> done) { discovery->discoverApps(std::move(done)); };
+        discover = [discovery](std::function<void(QList<AppItem>)> done) {
+            discovery->discoverApps(std::move(done));
+        };
     }
     return new AppPickerView(
         AppPickerView::Parts{services.settings, services.localization, services.symbols, services.icons,

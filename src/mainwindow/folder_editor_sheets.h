@@ -2,7 +2,8 @@
 // a new folder) and the application picker (marking the store's `appPickerCurrentBundleIDs`, handing the
 // choice to its `appPickerCallback`). Each closes itself through the store's flag.
 //
-//     MainWindowParts parts{..., [s] { return makeFolderEditorSheet(s); }, [s] { return makeAppPickerSheet(s); }, ...};
+//     MainWindowParts parts{..., [s] { return makeFolderEditorSheet(s); }, [s] { return
+//     makeAppPickerSheet(s); }, ...};
 //
 // Main thread only.
 #pragma once

@@ -61,8 +61,8 @@ FoldersListView::FoldersListView(FolderCardContext context, QWidget* parent)
         relayout();
     };
     // Icons are read after the frame that first wants them, a few at a time, once per path.
-    m_iconCache = std::make_unique<AppIconCache>(m_context.icons, m_context.queue, FolderCardView::kAppIconSide,
-                                                 devicePixelRatioF());
+    m_iconCache = std::make_unique<AppIconCache>(m_context.icons, m_context.queue,
+                                                 FolderCardView::kAppIconSide, devicePixelRatioF());
     connect(m_iconCache.get(), &AppIconCache::iconsLoaded, this, [this] {
         for (FolderCardView* card : std::as_const(m_cards)) {
             card->update();
@@ -71,8 +71,8 @@ FoldersListView::FoldersListView(FolderCardContext context, QWidget* parent)
     m_context.iconForPath = [this](const QString& path) { return m_iconCache->icon(path); };
 
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(settings_metrics::kPageMarginHorizontal, 4, settings_metrics::kPageMarginHorizontal,
-                               12);
+    layout->setContentsMargins(settings_metrics::kPageMarginHorizontal, 4,
+                               settings_metrics::kPageMarginHorizontal, 12);
     layout->setSpacing(10);
 
     auto* header = new QHBoxLayout;
@@ -85,8 +85,8 @@ FoldersListView::FoldersListView(FolderCardContext context, QWidget* parent)
     m_search->setClearButtonEnabled(true);
     m_searchField->setMinimumWidth(160);
     header->addWidget(m_searchField, 1);
-    m_newFolder = new ActionButton(ActionButtonStyle::primary, QString(), &m_context.symbols, QStringLiteral("plus"),
-                                   this);
+    m_newFolder = new ActionButton(ActionButtonStyle::primary, QString(), &m_context.symbols,
+                                   QStringLiteral("plus"), this);
     header->addWidget(m_newFolder);
     layout->addLayout(header);
 
@@ -131,7 +131,8 @@ FoldersListView::FoldersListView(FolderCardContext context, QWidget* parent)
 
     connect(m_search, &QLineEdit::textChanged, this, &FoldersListView::refresh);
     connect(m_newFolder, &QAbstractButton::clicked, this, [this] { openNewFolderEditor(m_context.store); });
-    connect(m_emptyNewFolder, &QAbstractButton::clicked, this, [this] { openNewFolderEditor(m_context.store); });
+    connect(m_emptyNewFolder, &QAbstractButton::clicked, this,
+            [this] { openNewFolderEditor(m_context.store); });
     connect(m_scroll->verticalScrollBar(), &QScrollBar::valueChanged, this, &FoldersListView::placeCards);
     connect(&m_context.store, &FolderStore::changed, this, &FoldersListView::storeChanged);
     m_observers.push_back(m_context.notifications.addObserver(
@@ -177,8 +178,8 @@ void FoldersListView::storeChanged(FolderStore::Field field) {
 QString FoldersListView::headerText() const {
     const QList<AppFolder>& folders = m_context.store.folders();
     const auto count = static_cast<std::int64_t>(folderCountInFilter(folders, m_filter));
-    return m_context.l10n.localizedString(m_context.l10n.pluralKey(QStringLiteral("main.folder_count"), count),
-                                          {count});
+    return m_context.l10n.localizedString(
+        m_context.l10n.pluralKey(QStringLiteral("main.folder_count"), count), {count});
 }
 
 QString FoldersListView::footerText() const {
@@ -212,14 +213,15 @@ void FoldersListView::refresh() {
     m_scroll->setVisible(m_emptyState == FolderListEmptyState::none);
     m_empty->setVisible(m_emptyState != FolderListEmptyState::none);
     if (m_emptyState == FolderListEmptyState::noFolders) {
-        m_emptySymbol->setPixmap(
-            tintedSymbol(m_context.symbols, QStringLiteral("square.grid.3x1.folder.badge.plus"), 44, secondary));
+        m_emptySymbol->setPixmap(tintedSymbol(
+            m_context.symbols, QStringLiteral("square.grid.3x1.folder.badge.plus"), 44, secondary));
         m_emptyTitle->setText(text(QStringLiteral("main.no_folders")));
         m_emptyMessage->setText(QString());
         m_emptyMessage->hide();
         m_emptyNewFolder->show();
     } else if (m_emptyState == FolderListEmptyState::noResults) {
-        m_emptySymbol->setPixmap(tintedSymbol(m_context.symbols, QStringLiteral("magnifyingglass"), 44, secondary));
+        m_emptySymbol->setPixmap(
+            tintedSymbol(m_context.symbols, QStringLiteral("magnifyingglass"), 44, secondary));
         m_emptyTitle->setText(text(QStringLiteral("No folders found")));
         m_emptyMessage->setText(text(QStringLiteral("Try another search or switch back to All.")));
         m_emptyMessage->show();
@@ -241,7 +243,8 @@ void FoldersListView::relayout() {
         const FolderCardState settled;
         const FolderCardState& cardState = state == m_states.end() ? settled : state->second;
         // A card on screen knows how far it has opened; its height is that of the folder it is about to show
-        // (applications added or removed since it was bound), not of the one it showed. The others are settled.
+        // (applications added or removed since it was bound), not of the one it showed. The others are
+        // settled.
         const int height = card ? card->currentHeight(folder, cardState, width)
                                 : FolderCardView::heightFor(folder, cardState, width);
         m_tops[static_cast<std::size_t>(row)] = y;
@@ -315,8 +318,9 @@ void FoldersListView::scrollToFolder(const QUuid& folder) {
     if (row < 0) {
         return;
     }
-    m_scroll->ensureVisible(0, m_tops[static_cast<std::size_t>(row)] + m_heights[static_cast<std::size_t>(row)] / 2,
-                            0, m_heights[static_cast<std::size_t>(row)] / 2 + kCardSpacing);
+    m_scroll->ensureVisible(
+        0, m_tops[static_cast<std::size_t>(row)] + m_heights[static_cast<std::size_t>(row)] / 2, 0,
+        m_heights[static_cast<std::size_t>(row)] / 2 + kCardSpacing);
     placeCards();
 }
 
@@ -341,10 +345,11 @@ namespace {
 /// The question before a folder is deleted: the folder's name, what deleting does, Cancel and Delete.
 class DeleteFolderConfirmationSheet final : public SheetContent {
 public:
-    DeleteFolderConfirmationSheet(AppFolder folder, FolderStore& store, AppSettings& settings, const Localization& l10n,
-                                  DistributedNotificationCenter& distributed)
-        : SheetContent(settings, l10n), m_folder(std::move(folder)), m_store(store), m_distributed(distributed),
-          m_message(new QLabel(this)), m_cancel(new ActionButton(ActionButtonStyle::secondary, QString())),
+    DeleteFolderConfirmationSheet(AppFolder folder, FolderStore& store, AppSettings& settings,
+                                  const Localization& l10n, DistributedNotificationCenter& distributed)
+        : SheetContent(settings, l10n), m_folder(std::move(folder)), m_store(store),
+          m_distributed(distributed), m_message(new QLabel(this)),
+          m_cancel(new ActionButton(ActionButtonStyle::secondary, QString())),
           m_delete(new ActionButton(ActionButtonStyle::destructive, QString())) {
         m_message->setWordWrap(true);
         m_message->setFont(settingsFont(SettingsFont::body));
@@ -363,9 +368,10 @@ public:
 protected:
     void retranslate() override {
         setTitle(text(QStringLiteral("main.folder.delete_confirmation_title")));
-        m_message->setText(QStringLiteral("<b>%1</b><br>%2")
-                               .arg(isolatedName(m_folder.name).toHtmlEscaped(),
-                                    text(QStringLiteral("main.folder.delete_confirmation_message")).toHtmlEscaped()));
+        m_message->setText(
+            QStringLiteral("<b>%1</b><br>%2")
+                .arg(isolatedName(m_folder.name).toHtmlEscaped(),
+                     text(QStringLiteral("main.folder.delete_confirmation_message")).toHtmlEscaped()));
         m_cancel->setText(text(QStringLiteral("folder.editor.btn.cancel")));
         m_delete->setText(text(QStringLiteral("main.folder.delete_title")));
     }
@@ -426,7 +432,8 @@ private:
 QWidget* makeDeleteConfirmationSheet(FolderStore& store, AppSettings& settings, const Localization& l10n,
                                      DistributedNotificationCenter& distributed) {
     const std::optional<AppFolder> pending = store.folderPendingDelete();
-    return pending ? new DeleteFolderConfirmationSheet(*pending, store, settings, l10n, distributed) : nullptr;
+    return pending ? new DeleteFolderConfirmationSheet(*pending, store, settings, l10n, distributed)
+                   : nullptr;
 }
 
 QWidget* makeEmptyFolderAlertSheet(FolderStore& store, AppSettings& settings, const Localization& l10n) {

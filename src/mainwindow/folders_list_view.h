@@ -92,9 +92,11 @@ private:
 
 /// The confirmation before a folder is deleted, for the folder the store holds as pending; confirming posts
 /// the helper's "DELETE" badge for a folder in the Dock and deletes it after the badge's time.
-[[nodiscard]] QWidget* makeDeleteConfirmationSheet(FolderStore& store, AppSettings& settings, const Localization& l10n,
+[[nodiscard]] QWidget* makeDeleteConfirmationSheet(FolderStore& store, AppSettings& settings,
+                                                   const Localization& l10n,
                                                    DistributedNotificationCenter& distributed);
 /// The alert shown when an empty folder is switched into the Dock.
-[[nodiscard]] QWidget* makeEmptyFolderAlertSheet(FolderStore& store, AppSettings& settings, const Localization& l10n);
+[[nodiscard]] QWidget* makeEmptyFolderAlertSheet(FolderStore& store, AppSettings& settings,
+                                                 const Localization& l10n);
 
 } // namespace tessly

@@ -27,8 +27,9 @@ QList<qsizetype> shownFolderIndexes(const QList<AppFolder>& folders, FolderVisib
         }
         // The picker's comparison: case folded, and accented letters alike however they are composed.
         if (needle.isEmpty() || localizedCaseInsensitiveContains(folder.name, needle) ||
-            std::any_of(folder.apps.begin(), folder.apps.end(),
-                        [&](const AppItem& app) { return localizedCaseInsensitiveContains(app.name, needle); })) {
+            std::any_of(folder.apps.begin(), folder.apps.end(), [&](const AppItem& app) {
+                return localizedCaseInsensitiveContains(app.name, needle);
+            })) {
             shown.append(index);
         }
     }
@@ -40,7 +41,8 @@ qsizetype folderCountInFilter(const QList<AppFolder>& folders, FolderVisibilityF
 }
 
 qsizetype foldersInDock(const QList<AppFolder>& folders) {
-    return std::count_if(folders.begin(), folders.end(), [](const AppFolder& folder) { return folder.isInDock; });
+    return std::count_if(folders.begin(), folders.end(),
+                         [](const AppFolder& folder) { return folder.isInDock; });
 }
 
 FolderListEmptyState folderListEmptyState(const QList<AppFolder>& folders, const QList<qsizetype>& shown) {
@@ -88,7 +90,8 @@ QList<AppItem> withChosenApplications(QList<AppItem> current, const QList<AppIte
 
 QList<AppItem> reorderedApplications(QList<AppItem> apps, const QUuid& dragged, const QUuid& target) {
     const auto indexOf = [&](const QUuid& id) -> qsizetype {
-        const auto found = std::find_if(apps.begin(), apps.end(), [&](const AppItem& app) { return app.id == id; });
+        const auto found =
+            std::find_if(apps.begin(), apps.end(), [&](const AppItem& app) { return app.id == id; });
         return found == apps.end() ? -1 : std::distance(apps.begin(), found);
     };
     const qsizetype from = indexOf(dragged);

@@ -1,7 +1,7 @@
 // The folders page's decisions, apart from its widgets: which folders the list shows for a filter and a
 // search, the counts of the header and footer, which empty state applies, what the in-Dock switch does, how a
-// finished edit changes a folder, which chosen applications a folder takes, where a dragged application lands,
-// and how long a confirmed deletion waits.
+// finished edit changes a folder, which chosen applications a folder takes, where a dragged application
+// lands, and how long a confirmed deletion waits.
 //
 //     const QList<qsizetype> shown = shownFolderIndexes(store.folders(), filter, searchField->text());
 //     if (folderListEmptyState(store.folders(), shown) == FolderListEmptyState::noResults) showNoResults();
@@ -24,8 +24,8 @@ enum class FolderVisibilityFilter { all, inDock };
 /// through whose name, or the name of one of whose applications, contains the search text (trimmed of white
 /// space and line breaks; letters compared without regard to case, in every script). An empty search lets
 /// every folder of the filter through.
-[[nodiscard]] QList<qsizetype> shownFolderIndexes(const QList<AppFolder>& folders, FolderVisibilityFilter filter,
-                                                  const QString& searchText);
+[[nodiscard]] QList<qsizetype> shownFolderIndexes(const QList<AppFolder>& folders,
+                                                  FolderVisibilityFilter filter, const QString& searchText);
 
 /// The header's number: the folders of the filter, whatever the search.
 [[nodiscard]] qsizetype folderCountInFilter(const QList<AppFolder>& folders, FolderVisibilityFilter filter);
@@ -61,7 +61,8 @@ struct InDockChange {
 
 /// `apps` with the entry `dragged` moved to where the entry `target` is (after it when moving down, before it
 /// when moving up); unchanged when either is missing or they are the same.
-[[nodiscard]] QList<AppItem> reorderedApplications(QList<AppItem> apps, const QUuid& dragged, const QUuid& target);
+[[nodiscard]] QList<AppItem> reorderedApplications(QList<AppItem> apps, const QUuid& dragged,
+                                                   const QUuid& target);
 
 /// Seconds a confirmed deletion waits: a folder in the Dock shows its "DELETE" badge meanwhile.
 [[nodiscard]] double deletionDelay(const AppFolder& folder);

@@ -32,10 +32,10 @@ QString dockSubtitleKey(std::optional<DockKind> dock) {
                 : QStringLiteral("settings.general.dock.none.subtitle");
 }
 
-GeneralSettingsView::GeneralSettingsView(AppSettings& settings, const Localization& l10n, DockStatus dockStatus,
-                                         QWidget* parent)
-    : SettingsPage(settings, l10n, parent), m_launchAtLogin(new ToggleSwitch), m_showMenuBar(new ToggleSwitch),
-      m_language(new QComboBox), m_dockStatus(dockStatus) {
+GeneralSettingsView::GeneralSettingsView(AppSettings& settings, const Localization& l10n,
+                                         DockStatus dockStatus, QWidget* parent)
+    : SettingsPage(settings, l10n, parent), m_launchAtLogin(new ToggleSwitch),
+      m_showMenuBar(new ToggleSwitch), m_language(new QComboBox), m_dockStatus(dockStatus) {
     SettingsPageBody* body = makePageBody();
     auto* section = body->addSection(new SettingsSection);
     m_launchRow = section->addRow(new SettingsRow(m_launchAtLogin));
@@ -53,8 +53,8 @@ GeneralSettingsView::GeneralSettingsView(AppSettings& settings, const Localizati
     auto* dockSection = body->addSection(new SettingsSection);
     m_dockRow = dockSection->addRow(new SettingsRow);
     if (m_dockStatus.notifications) {
-        m_dockObserver = m_dockStatus.notifications->addObserver(notification_names::kDockChanged,
-                                                                 [this](const Notification&) { retranslate(); });
+        m_dockObserver = m_dockStatus.notifications->addObserver(
+            notification_names::kDockChanged, [this](const Notification&) { retranslate(); });
     }
 
     connect(m_launchAtLogin, &ToggleSwitch::toggledByUser, &settings, &AppSettings::setLaunchAtLogin);

@@ -4,8 +4,8 @@
 //
 //     auto* picker = new IconPickerPopover(symbols, l10n, anchor);
 //     picker->setSelectedIcon(folder.emoji);
-//     connect(picker, &IconPickerPopover::iconSelected, this, [this](const QString& name) { m_icon = name; });
-//     picker->popUpBelow(anchor);
+//     connect(picker, &IconPickerPopover::iconSelected, this, [this](const QString& name) { m_icon = name;
+//     }); picker->popUpBelow(anchor);
 //
 // Every cell carries the symbol's name as words for a screen reader, and says whether it is the current one.
 // Main thread only.

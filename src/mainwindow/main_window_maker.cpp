@@ -14,8 +14,8 @@ namespace tessly {
 
 namespace {
 
-/// The window's sizes, kept by the window's controller: a closed window deletes itself, the controller lives as
-/// long as the process.
+/// The window's sizes, kept by the window's controller: a closed window deletes itself, the controller lives
+/// as long as the process.
 class KeptMainWindowSizing final : public QObject {
 public:
     explicit KeptMainWindowSizing(QObject* owner) : QObject(owner) {}
@@ -46,7 +46,14 @@ MainWindowView* makeMainWindow(const MainWindowServices& services) {
         sizingKeptBy(s.controller),
         [s] {
             return new FoldersListView(FolderCardContext{
-                s.store, s.settings, s.localization, s.symbols, s.icons, s.distributed, s.notifications, s.queue,
+                s.store,
+                s.settings,
+                s.localization,
+                s.symbols,
+                s.icons,
+                s.distributed,
+                s.notifications,
+                s.queue,
                 [s](QWidget* anchor, const QString& current, std::function<void(const QString&)> chosen) {
                     // The grid goes with its choice or its closing.
                     auto* picker = new IconPickerPopover(s.symbols, s.localization, anchor);
@@ -55,12 +62,16 @@ MainWindowView* makeMainWindow(const MainWindowServices& services) {
                     QObject::connect(picker, &IconPickerPopover::closed, picker, &QObject::deleteLater);
                     picker->popUpBelow(anchor);
                 },
-                [](const QString& typed) { return applyFolderNameRule(typed).name; }, {}, {}, {}});
+                [](const QString& typed) { return applyFolderNameRule(typed).name; },
+                {},
+                {},
+                {}});
         },
         [s](NavigationPage page) -> SettingsPage* {
             switch (page) {
             case NavigationPage::general:
-                return new GeneralSettingsView(s.settings, s.localization, DockStatus{s.docks, &s.notifications});
+                return new GeneralSettingsView(s.settings, s.localization,
+                                               DockStatus{s.docks, &s.notifications});
             case NavigationPage::tile:
                 return new AppearanceSettingsView(s.settings, s.localization, s.store, s.symbols, s.icons);
             case NavigationPage::popup:

@@ -9,7 +9,8 @@ QSizeF MainWindowSizing::minimumSize(NavigationPage page) {
                                               : QSizeF(kMainWindowMinimumWidth, kSettingsPageMinimumHeight);
 }
 
-std::optional<double> MainWindowSizing::heldHeight(NavigationPage page, std::optional<double> measuredHeight) {
+std::optional<double> MainWindowSizing::heldHeight(NavigationPage page,
+                                                   std::optional<double> measuredHeight) {
     if (page == NavigationPage::allFolders || !measuredHeight || !(*measuredHeight > 0)) {
         return std::nullopt;
     }

@@ -2,10 +2,12 @@
 // settings page is as tall as its content at the width the window has, and the top edge stays where it is.
 //
 //     MainWindowSizing& sizing = ...;   // one per process: it outlives each window
-//     if (const auto frame = sizing.frameFor(page, window.geometry(), page->preferredHeight())) animateTo(*frame);
+//     if (const auto frame = sizing.frameFor(page, window.geometry(), page->preferredHeight()))
+//     animateTo(*frame);
 //     // once there, while the user drags an edge:
 //     window.setMinimumSize(MainWindowSizing::minimumSize(page, page->preferredHeight()));
-//     window.setMaximumHeight(MainWindowSizing::heldHeight(page, page->preferredHeight()).value_or(unlimited));
+//     window.setMaximumHeight(MainWindowSizing::heldHeight(page,
+//     page->preferredHeight()).value_or(unlimited));
 //     // after the user resized the window on the folders page:
 //     sizing.rememberFoldersPageSize(window.size());
 //
@@ -35,13 +37,15 @@ public:
     /// The height the window is held to on `page` while the user drags its edges: a settings page's content
     /// height once it is known (above 0), never below the page's minimum. Nothing on the folders page, whose
     /// height is the user's.
-    [[nodiscard]] static std::optional<double> heldHeight(NavigationPage page, std::optional<double> measuredHeight);
-    /// The smallest size while the user drags the edges: the page's minimum width, and its held height if any.
+    [[nodiscard]] static std::optional<double> heldHeight(NavigationPage page,
+                                                          std::optional<double> measuredHeight);
+    /// The smallest size while the user drags the edges: the page's minimum width, and its held height if
+    /// any.
     [[nodiscard]] static QSizeF minimumSize(NavigationPage page, std::optional<double> measuredHeight);
 
     /// The frame the window takes on `page`, from its `current` frame: the top left corner kept. A settings
-    /// page whose height is not known yet (nothing, or not above 0) keeps the current height. Nothing when the
-    /// window must keep its frame: in full screen, or minimised.
+    /// page whose height is not known yet (nothing, or not above 0) keeps the current height. Nothing when
+    /// the window must keep its frame: in full screen, or minimised.
     [[nodiscard]] std::optional<QRectF> frameFor(NavigationPage page, const QRectF& current,
                                                  std::optional<double> measuredHeight, bool fullScreen,
                                                  bool minimised) const;

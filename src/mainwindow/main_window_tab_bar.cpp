@@ -58,10 +58,12 @@ protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
-        const QColor ink = isChecked() ? palette().color(kPrimaryTextRole) : palette().color(kSecondaryTextRole);
+        const QColor ink =
+            isChecked() ? palette().color(kPrimaryTextRole) : palette().color(kSecondaryTextRole);
         double x = kTabPadding;
         if (m_symbol) {
-            m_symbol->drawTinted(painter, QRectF(x, (height() - kSymbolSize) / 2.0, kSymbolSize, kSymbolSize), ink);
+            m_symbol->drawTinted(painter, QRectF(x, (height() - kSymbolSize) / 2.0, kSymbolSize, kSymbolSize),
+                                 ink);
             x += kSymbolSize + kSymbolTitleSpacing;
         }
         if (m_titleShown) {
@@ -90,10 +92,10 @@ MainWindowTabBar::MainWindowTabBar(const SymbolImages& symbols, std::function<QS
     layout->setSpacing(kTabSpacing);
     const auto addTab = [&](NavigationPage page, FolderVisibilityFilter filter, const char* titleKey,
                             const char* symbol) {
-        auto* button =
-            new TabButton(symbol ? m_symbols.symbol(QString::fromLatin1(symbol), kSymbolSize, SymbolWeight::regular)
-                                 : nullptr,
-                          this);
+        auto* button = new TabButton(
+            symbol ? m_symbols.symbol(QString::fromLatin1(symbol), kSymbolSize, SymbolWeight::regular)
+                   : nullptr,
+            this);
         layout->addWidget(button);
         m_tabs.push_back(Tab{button, page, filter, titleKey, symbol});
         connect(button, &QAbstractButton::clicked, this, [this, page, filter] {
@@ -168,15 +170,17 @@ void MainWindowTabBar::retranslate() {
 
 void MainWindowTabBar::updateTitles() {
     for (const Tab& tab : m_tabs) {
-        // The settings tabs show their symbol alone until chosen, so that all of them fit the narrowest window.
+        // The settings tabs show their symbol alone until chosen, so that all of them fit the narrowest
+        // window.
         const bool titleShown = !tab.symbol || tab.button->isChecked();
         static_cast<TabButton*>(tab.button)->setTitle(m_text(QString::fromLatin1(tab.titleKey)), titleShown);
     }
     // The switch shows the theme it leads to.
     const bool toLight = m_theme == AppThemeMode::dark;
     auto* themeSwitch = static_cast<TabButton*>(m_themeSwitch);
-    themeSwitch->setSymbol(m_symbols.symbol(toLight ? QStringLiteral("sun.max.fill") : QStringLiteral("moon.fill"),
-                                            kSymbolSize, SymbolWeight::regular));
+    themeSwitch->setSymbol(
+        m_symbols.symbol(toLight ? QStringLiteral("sun.max.fill") : QStringLiteral("moon.fill"), kSymbolSize,
+                         SymbolWeight::regular));
     themeSwitch->setTitle(m_text(toLight ? QStringLiteral("onboarding.quick.theme.light")
                                          : QStringLiteral("onboarding.quick.theme.dark")),
                           false);

@@ -51,7 +51,8 @@ public:
             return;
         }
         const QSize hint = m_content->sizeHint().boundedTo(size() - QSize(48, 48));
-        m_content->setGeometry(QRect(QPoint((width() - hint.width()) / 2, (height() - hint.height()) / 3), hint));
+        m_content->setGeometry(
+            QRect(QPoint((width() - hint.width()) / 2, (height() - hint.height()) / 3), hint));
     }
 
 protected:
@@ -63,8 +64,8 @@ protected:
         if (m_content) {
             painter.setPen(QPen(palette().color(kSectionBorderRole), 1));
             painter.setBrush(palette().color(kWindowBackgroundRole));
-            painter.drawRoundedRect(QRectF(m_content->geometry()).adjusted(-0.5, -0.5, 0.5, 0.5), kSheetCornerRadius,
-                                    kSheetCornerRadius);
+            painter.drawRoundedRect(QRectF(m_content->geometry()).adjusted(-0.5, -0.5, 0.5, 0.5),
+                                    kSheetCornerRadius, kSheetCornerRadius);
         }
     }
     void mousePressEvent(QMouseEvent* event) override { event->accept(); }
@@ -76,8 +77,8 @@ private:
 } // namespace
 
 MainWindowView::MainWindowView(MainWindowParts parts, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_parts(std::move(parts)), m_sizing(m_parts.sizing),
-      m_resize(this, "geometry") {
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_parts(std::move(parts)),
+      m_sizing(m_parts.sizing), m_resize(this, "geometry") {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Tessly"));
     setMouseTracking(true);
@@ -92,9 +93,11 @@ MainWindowView::MainWindowView(MainWindowParts parts, QWidget* parent)
     auto* bar = new QHBoxLayout(m_titleBar);
     bar->setContentsMargins(kTitleBarSideMargin - kResizeBand, 0, kTitleBarSideMargin - kResizeBand, 0);
     bar->setSpacing(kLightsTabsSpacing);
-    m_lights = new CustomTrafficLights(m_parts.symbols, [this](const QString& key) { return text(key); }, m_titleBar);
+    m_lights = new CustomTrafficLights(
+        m_parts.symbols, [this](const QString& key) { return text(key); }, m_titleBar);
     bar->addWidget(m_lights, 0, Qt::AlignVCenter);
-    m_tabBar = new MainWindowTabBar(m_parts.symbols, [this](const QString& key) { return text(key); }, m_titleBar);
+    m_tabBar = new MainWindowTabBar(
+        m_parts.symbols, [this](const QString& key) { return text(key); }, m_titleBar);
     bar->addWidget(m_tabBar, 1, Qt::AlignVCenter);
     root->addWidget(m_titleBar);
 
@@ -108,7 +111,7 @@ MainWindowView::MainWindowView(MainWindowParts parts, QWidget* parent)
     });
     connect(m_tabBar, &MainWindowTabBar::themeToggled, this, [this] {
         m_parts.settings.setAppTheme(m_parts.settings.appTheme() == AppThemeMode::dark ? AppThemeMode::light
-                                                                                      : AppThemeMode::dark);
+                                                                                       : AppThemeMode::dark);
     });
 
     // The window's own commands, as the program's menu has them elsewhere.
@@ -119,12 +122,13 @@ MainWindowView::MainWindowView(MainWindowParts parts, QWidget* parent)
     connect(settings, &QShortcut::activated, this,
             [this] { m_parts.controller.revealMainWindow(NavigationPage::general); });
 
-    m_observers.push_back(m_parts.notifications.addObserver(notification_names::kMainWindowNavigationRequested,
-                                                            [this](const Notification&) { takePendingDestination(); }));
     m_observers.push_back(
-        m_parts.notifications.addObserver(notification_names::kLanguageChanged, [this](const Notification&) { retranslate(); }));
-    m_observers.push_back(
-        m_parts.notifications.addObserver(notification_names::kThemeChanged, [this](const Notification&) { applyTheme(); }));
+        m_parts.notifications.addObserver(notification_names::kMainWindowNavigationRequested,
+                                          [this](const Notification&) { takePendingDestination(); }));
+    m_observers.push_back(m_parts.notifications.addObserver(notification_names::kLanguageChanged,
+                                                            [this](const Notification&) { retranslate(); }));
+    m_observers.push_back(m_parts.notifications.addObserver(notification_names::kThemeChanged,
+                                                            [this](const Notification&) { applyTheme(); }));
     m_storeConnection = connect(&m_parts.store, &FolderStore::changed, this, &MainWindowView::storeChanged);
 
     m_resize.setDuration(kPageResizeMilliseconds);
@@ -321,7 +325,8 @@ void MainWindowView::sizeToPage(bool animated) {
     if (isFullScreen() || isMinimized()) {
         return;
     }
-    const std::optional<QRectF> frame = m_sizing.frameFor(m_selection, QRectF(current), measured, false, false);
+    const std::optional<QRectF> frame =
+        m_sizing.frameFor(m_selection, QRectF(current), measured, false, false);
     if (!frame) {
         return;
     }
@@ -435,7 +440,8 @@ void MainWindowView::storeChanged(FolderStore::Field field) {
         follow(m_parts.store.folderPendingDelete().has_value(), m_parts.makeDeleteConfirmation,
                m_deleteConfirmationSheet);
     } else if (field == FolderStore::Field::showingEmptyFolderAlert) {
-        follow(m_parts.store.showingEmptyFolderAlert(), m_parts.makeEmptyFolderAlert, m_emptyFolderAlertSheet);
+        follow(m_parts.store.showingEmptyFolderAlert(), m_parts.makeEmptyFolderAlert,
+               m_emptyFolderAlertSheet);
     }
 }
 

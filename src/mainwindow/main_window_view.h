@@ -1,10 +1,11 @@
 // The main application's window: its own title bar (the window lights and a stretch that moves the window),
 // the tab bar, and the page of the selection; or, until the user has been through it, the onboarding. The
-// window follows the page in size (the folders page returns to the size the user gave it, a settings page is as
-// tall as its content, the top edge stays), can be resized at its edges (a settings page only in width: its
-// height stays its content's at the width dragged to), and presents the folder editor and the application
-// picker as sheets when the folder store asks for them. The folders page's size lives in the `MainWindowSizing`
-// the parts hand over, which outlives the window, so a window opened again comes back at that size.
+// window follows the page in size (the folders page returns to the size the user gave it, a settings page is
+// as tall as its content, the top edge stays), can be resized at its edges (a settings page only in width:
+// its height stays its content's at the width dragged to), and presents the folder editor and the application
+// picker as sheets when the folder store asks for them. The folders page's size lives in the
+// `MainWindowSizing` the parts hand over, which outlives the window, so a window opened again comes back at
+// that size.
 //
 //     MainWindowView* window = new MainWindowView(parts);   // deletes itself when closed
 //     window->show();                                        // takes the page the controller holds for it
@@ -46,7 +47,8 @@ struct MainWindowParts {
     MainQueue& queue;
     /// The process's local notification centre.
     NotificationCenter& notifications;
-    /// The sizes kept for the life of the process: a closed window deletes itself, the folders page's size stays.
+    /// The sizes kept for the life of the process: a closed window deletes itself, the folders page's size
+    /// stays.
     MainWindowSizing& sizing;
     /// The folders page (made once per window).
     std::function<QWidget*()> makeFoldersPage;
@@ -58,7 +60,8 @@ struct MainWindowParts {
     /// presents nothing.
     std::function<QWidget*()> makeFolderEditor;
     std::function<QWidget*()> makeAppPicker;
-    /// The confirmation before the store's pending deletion, and the alert of an empty folder put in the Dock.
+    /// The confirmation before the store's pending deletion, and the alert of an empty folder put in the
+    /// Dock.
     std::function<QWidget*()> makeDeleteConfirmation;
     std::function<QWidget*()> makeEmptyFolderAlert;
     /// Called once with the window, before it is first shown.
@@ -110,8 +113,8 @@ private:
     void applyTheme();
     void retranslate();
     void sizeToPage(bool animated);
-    /// The minimum and maximum size for the page shown, at the width the window has now; none while the window
-    /// animates to a page's size, so that the animation starts where the window is.
+    /// The minimum and maximum size for the page shown, at the width the window has now; none while the
+    /// window animates to a page's size, so that the animation starts where the window is.
     void applySizeLimits();
     void liftSizeLimits();
     /// The window's height for the settings page shown when the window is `windowWidth` wide; nothing on the

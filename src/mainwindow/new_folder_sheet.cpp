@@ -55,7 +55,8 @@ void FolderIconButton::paintEvent(QPaintEvent*) {
     const QRectF body = QRectF(rect()).adjusted(kRing + 0.5, kRing + 0.5, -kRing - 0.5, -kRing - 0.5);
     QColor fill = p.color(kSectionBackgroundRole);
     if (isDown() || underMouse()) {
-        fill = fill.lightness() > 128 ? fill.darker(isDown() ? 110 : 104) : fill.lighter(isDown() ? 130 : 115);
+        fill =
+            fill.lightness() > 128 ? fill.darker(isDown() ? 110 : 104) : fill.lighter(isDown() ? 130 : 115);
     }
     painter.setPen(QPen(p.color(kSectionBorderRole), 1));
     painter.setBrush(fill);

@@ -8,7 +8,8 @@ OnboardingFlow::OnboardingFlow(AppSettings& settings, std::function<void(bool)> 
     : m_settings(settings), m_onFinish(std::move(onFinish)) {}
 
 QString OnboardingFlow::primaryActionKey() const {
-    return isLastStep() ? QStringLiteral("onboarding.action.start") : QStringLiteral("onboarding.action.next");
+    return isLastStep() ? QStringLiteral("onboarding.action.start")
+                        : QStringLiteral("onboarding.action.next");
 }
 
 void OnboardingFlow::next() {

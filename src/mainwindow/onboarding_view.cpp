@@ -89,7 +89,8 @@ protected:
         for (int i = 0; i < OnboardingFlow::kStepCount; ++i) {
             QColor inactive = palette().color(kSecondaryTextRole);
             inactive.setAlphaF(0.35F);
-            painter.setBrush(i == m_flow.stepIndex() ? palette().color(QPalette::Active, kAccentRole) : inactive);
+            painter.setBrush(i == m_flow.stepIndex() ? palette().color(QPalette::Active, kAccentRole)
+                                                     : inactive);
             painter.drawEllipse(QPointF(7 + i * 14, 7), 3.5, 3.5);
         }
     }
@@ -100,7 +101,8 @@ private:
 
 } // namespace
 
-OnboardingAppIconView::OnboardingAppIconView(QImage icon, QWidget* parent) : QWidget(parent), m_icon(std::move(icon)) {
+OnboardingAppIconView::OnboardingAppIconView(QImage icon, QWidget* parent)
+    : QWidget(parent), m_icon(std::move(icon)) {
     setFixedSize(sizeHint());
 }
 
@@ -121,7 +123,8 @@ void OnboardingAppIconView::paintEvent(QPaintEvent*) {
 
 OnboardingFeatureRow::OnboardingFeatureRow(const SymbolImages& symbols, QString symbolName, QWidget* parent)
     : QWidget(parent), m_symbols(symbols), m_symbolName(std::move(symbolName)),
-      m_title(makeSettingsLabel(SettingsTextStyle::body)), m_subtitle(makeSettingsLabel(SettingsTextStyle::secondary)) {
+      m_title(makeSettingsLabel(SettingsTextStyle::body)),
+      m_subtitle(makeSettingsLabel(SettingsTextStyle::secondary)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(kFeatureIconSide + 14, 0, 0, 0);
     layout->setSpacing(2);
@@ -157,8 +160,9 @@ void OnboardingFeatureRow::paintEvent(QPaintEvent*) {
 
 OnboardingChoiceCard::OnboardingChoiceCard(QImage image, const SymbolImages& symbols, QString symbolName,
                                            QSize contentSize, QWidget* parent)
-    : QAbstractButton(parent), m_image(std::move(image)), m_symbols(symbols), m_symbolName(std::move(symbolName)),
-      m_contentSize(contentSize), m_animation(new QVariantAnimation(this)) {
+    : QAbstractButton(parent), m_image(std::move(image)), m_symbols(symbols),
+      m_symbolName(std::move(symbolName)), m_contentSize(contentSize),
+      m_animation(new QVariantAnimation(this)) {
     useTabFocus(*this);
     setCursor(Qt::PointingHandCursor);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
@@ -202,8 +206,9 @@ void OnboardingChoiceCard::paintEvent(QPaintEvent*) {
     painter.setPen(QPen(p.color(kSectionBorderRole), 1));
     painter.setBrush(p.color(kSectionBackgroundRole));
     painter.drawRoundedRect(card, 12, 12);
-    const QRectF content(QPointF((width() - m_contentSize.width()) / 2.0, (height() - m_contentSize.height()) / 2.0),
-                         QSizeF(m_contentSize));
+    const QRectF content(
+        QPointF((width() - m_contentSize.width()) / 2.0, (height() - m_contentSize.height()) / 2.0),
+        QSizeF(m_contentSize));
     if (!m_image.isNull()) {
         QPainterPath clip;
         clip.addRoundedRect(content, 7, 7);
@@ -228,23 +233,25 @@ void OnboardingChoiceCard::paintEvent(QPaintEvent*) {
 }
 
 OnboardingView::OnboardingView(AppSettings& settings, const Localization& l10n, const MainBundle& bundle,
-                               const SymbolImages& symbols, std::function<void(bool)> onFinish, QWidget* parent)
+                               const SymbolImages& symbols, std::function<void(bool)> onFinish,
+                               QWidget* parent)
     : SettingsPage(settings, l10n, parent), m_flow(settings, std::move(onFinish)), m_stepArea(new QWidget),
-      m_slide(new QVariantAnimation(this)),
-      m_back(new ActionButton(ActionButtonStyle::secondary, QString())),
+      m_slide(new QVariantAnimation(this)), m_back(new ActionButton(ActionButtonStyle::secondary, QString())),
       m_next(new ActionButton(ActionButtonStyle::primary, QString())) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(m_stepArea, 1);
-    m_steps = {makeWelcomeStep(bundle, symbols), makeWorkflowStep(bundle, symbols), makeQuickSetupStep(symbols)};
+    m_steps = {makeWelcomeStep(bundle, symbols), makeWorkflowStep(bundle, symbols),
+               makeQuickSetupStep(symbols)};
     for (QWidget* step : m_steps) {
         step->setParent(m_stepArea);
     }
     m_stepArea->installEventFilter(this);
 
     auto* bar = new QHBoxLayout;
-    bar->setContentsMargins(settings_metrics::kPageMarginHorizontal, 10, settings_metrics::kPageMarginHorizontal, 18);
+    bar->setContentsMargins(settings_metrics::kPageMarginHorizontal, 10,
+                            settings_metrics::kPageMarginHorizontal, 18);
     m_dots = new StepDots(m_flow);
     bar->addWidget(m_dots, 0, Qt::AlignVCenter);
     bar->addStretch(1);
@@ -254,7 +261,8 @@ OnboardingView::OnboardingView(AppSettings& settings, const Localization& l10n, 
 
     m_slide->setDuration(kStepSlideMilliseconds);
     m_slide->setEasingCurve(QEasingCurve::InOutQuad);
-    connect(m_slide, &QVariantAnimation::valueChanged, this, [this](const QVariant& v) { layOutSteps(v.toDouble()); });
+    connect(m_slide, &QVariantAnimation::valueChanged, this,
+            [this](const QVariant& v) { layOutSteps(v.toDouble()); });
     connect(m_slide, &QVariantAnimation::finished, this, [this] { layOutSteps(1.0); });
     connect(m_next, &QPushButton::clicked, this, [this] {
         const OnboardingStep previous = m_flow.step();
@@ -270,10 +278,14 @@ OnboardingView::OnboardingView(AppSettings& settings, const Localization& l10n, 
             showStep(previous, false);
         }
     });
-    connect(m_aboveDock, &QAbstractButton::clicked, this, [this] { m_flow.chooseWorkflow(PopupPosition::aboveDock); });
-    connect(m_center, &QAbstractButton::clicked, this, [this] { m_flow.chooseWorkflow(PopupPosition::center); });
-    connect(m_dark, &QAbstractButton::clicked, this, [&settings] { settings.setAppTheme(AppThemeMode::dark); });
-    connect(m_light, &QAbstractButton::clicked, this, [&settings] { settings.setAppTheme(AppThemeMode::light); });
+    connect(m_aboveDock, &QAbstractButton::clicked, this,
+            [this] { m_flow.chooseWorkflow(PopupPosition::aboveDock); });
+    connect(m_center, &QAbstractButton::clicked, this,
+            [this] { m_flow.chooseWorkflow(PopupPosition::center); });
+    connect(m_dark, &QAbstractButton::clicked, this,
+            [&settings] { settings.setAppTheme(AppThemeMode::dark); });
+    connect(m_light, &QAbstractButton::clicked, this,
+            [&settings] { settings.setAppTheme(AppThemeMode::light); });
     connect(m_menuBar, &ToggleSwitch::toggledByUser, &settings, &AppSettings::setShowMenuBar);
     connect(m_launch, &ToggleSwitch::toggledByUser, &settings, &AppSettings::setLaunchAtLogin);
     finishSetup();
@@ -319,7 +331,8 @@ QWidget* OnboardingView::makeWorkflowStep(const MainBundle& bundle, const Symbol
                                         kWorkflowPictureSize);
     m_aboveDockLabel = centeredLabel(SettingsTextStyle::body);
     m_centerLabel = centeredLabel(SettingsTextStyle::body);
-    QHBoxLayout* choices = makeChoiceColumns({{m_aboveDock, m_aboveDockLabel}, {m_center, m_centerLabel}}, 20, 8);
+    QHBoxLayout* choices =
+        makeChoiceColumns({{m_aboveDock, m_aboveDockLabel}, {m_center, m_centerLabel}}, 20, 8);
     choices->insertStretch(0, 1);
     choices->addStretch(1);
     layout->addLayout(choices);
@@ -363,8 +376,9 @@ QSize OnboardingView::sizeHint() const {
     int tallest = 0;
     for (const QWidget* step : m_steps) {
         const QLayout* content = step->layout();
-        tallest = std::max(tallest, content->hasHeightForWidth() ? content->totalHeightForWidth(kOnboardingWidth)
-                                                                 : content->totalSizeHint().height());
+        tallest =
+            std::max(tallest, content->hasHeightForWidth() ? content->totalHeightForWidth(kOnboardingWidth)
+                                                           : content->totalSizeHint().height());
     }
     const int bar = std::max(m_next->sizeHint().height(), m_dots->height()) + 28;
     return QSize(kOnboardingWidth, tallest + bar + 20);
@@ -376,7 +390,8 @@ void OnboardingView::retranslate() {
     const char* features[] = {"folders", "apps", "menu"};
     for (qsizetype i = 0; i < m_features.size(); ++i) {
         const QString base = QStringLiteral("onboarding.welcome.item.") + QLatin1String(features[i]);
-        m_features.at(i)->setTexts(text(base + QStringLiteral(".title")), text(base + QStringLiteral(".subtitle")));
+        m_features.at(i)->setTexts(text(base + QStringLiteral(".title")),
+                                   text(base + QStringLiteral(".subtitle")));
     }
     m_workflowTitle->setText(text(QStringLiteral("onboarding.workflow.title")));
     m_workflowSubtitle->setText(text(QStringLiteral("onboarding.workflow.subtitle")));
@@ -404,7 +419,8 @@ void OnboardingView::refreshValues() {
     const AppSettings& s = settings();
     // The workflow's choice follows the setting once the step has applied its default; before that the
     // cards show the default it will apply.
-    const PopupPosition position = m_flow.didApplyWorkflowDefault() ? s.popupPosition() : m_flow.workflowPopupPosition();
+    const PopupPosition position =
+        m_flow.didApplyWorkflowDefault() ? s.popupPosition() : m_flow.workflowPopupPosition();
     m_aboveDock->setChosen(position == PopupPosition::aboveDock, true);
     m_center->setChosen(position == PopupPosition::center, true);
     m_dark->setChosen(s.appTheme() == AppThemeMode::dark, false);
@@ -467,7 +483,8 @@ void OnboardingView::layOutSteps(double progress) {
 
 bool OnboardingView::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_stepArea && event->type() == QEvent::Resize) {
-        layOutSteps(m_slide->state() == QAbstractAnimation::Running ? m_slide->currentValue().toDouble() : 1.0);
+        layOutSteps(m_slide->state() == QAbstractAnimation::Running ? m_slide->currentValue().toDouble()
+                                                                    : 1.0);
     }
     return SettingsPage::eventFilter(watched, event);
 }

@@ -93,7 +93,8 @@ class OnboardingView final : public SettingsPage {
 
 public:
     OnboardingView(AppSettings& settings, const Localization& l10n, const MainBundle& bundle,
-                   const SymbolImages& symbols, std::function<void(bool)> onFinish, QWidget* parent = nullptr);
+                   const SymbolImages& symbols, std::function<void(bool)> onFinish,
+                   QWidget* parent = nullptr);
     ~OnboardingView() override;
 
     [[nodiscard]] QString titleKey() const override { return QStringLiteral("onboarding.window_title"); }

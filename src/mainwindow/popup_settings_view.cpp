@@ -6,7 +6,6 @@
 #include "mainwindow/toggle_switch.h"
 #include "settings/localization.h"
 
-
 #include <algorithm>
 
 namespace tessly {
@@ -82,10 +81,10 @@ void PopupSettingsView::retranslate() {
         columns.append(l10n().formatNumber(count, 0));
     }
     m_columns->setOptions(columns);
-    m_position->setOptions({text(QStringLiteral("popup.position.center")),
-                            text(QStringLiteral("popup.position.above_dock"))});
-    m_animation->setOptions({text(QStringLiteral("popup.animation.spring")),
-                             text(QStringLiteral("popup.animation.none"))});
+    m_position->setOptions(
+        {text(QStringLiteral("popup.position.center")), text(QStringLiteral("popup.position.above_dock"))});
+    m_animation->setOptions(
+        {text(QStringLiteral("popup.animation.spring")), text(QStringLiteral("popup.animation.none"))});
     m_blur->setOptions({text(QStringLiteral("popup.blur.thin")), text(QStringLiteral("popup.blur.regular")),
                         text(QStringLiteral("popup.blur.dark"))});
     // The value labels are in the language too ("52 пт").

@@ -23,7 +23,8 @@ constexpr int kMinimumSegmentWidth = 44;
 constexpr int kSlideMilliseconds = 220;
 } // namespace
 
-SegmentedPicker::SegmentedPicker(QWidget* parent) : QWidget(parent), m_animation(new QVariantAnimation(this)) {
+SegmentedPicker::SegmentedPicker(QWidget* parent)
+    : QWidget(parent), m_animation(new QVariantAnimation(this)) {
     useTabFocus(*this);
     setFont(settingsFont(SettingsFont::body));
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
@@ -125,8 +126,9 @@ void SegmentedPicker::paintEvent(QPaintEvent*) {
             f.setWeight(QFont::DemiBold);
         }
         painter.setFont(f);
-        painter.drawText(r, Qt::AlignCenter,
-                         QFontMetrics(f).elidedText(m_options.at(i), Qt::ElideRight, static_cast<int>(r.width()) - 6));
+        painter.drawText(
+            r, Qt::AlignCenter,
+            QFontMetrics(f).elidedText(m_options.at(i), Qt::ElideRight, static_cast<int>(r.width()) - 6));
     }
     if (hasFocus()) {
         paintFocusRing(painter, ground, radius, p.color(QPalette::Active, kAccentRole));

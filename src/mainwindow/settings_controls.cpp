@@ -155,7 +155,8 @@ void SettingsLabeledGroup::setTitle(const QString& title) {
 }
 
 SettingsSection::SettingsSection(QWidget* parent)
-    : QWidget(parent), m_title(makeSettingsLabel(SettingsTextStyle::sectionTitle)), m_card(new SectionCard(this)) {
+    : QWidget(parent), m_title(makeSettingsLabel(SettingsTextStyle::sectionTitle)),
+      m_card(new SectionCard(this)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(6);

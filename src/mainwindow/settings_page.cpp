@@ -58,11 +58,13 @@ SettingsPageBody* SettingsPage::makePageBody() {
 SettingsRow* SettingsPage::makeSliderRow(const SliderRange& range, std::function<void(double)> onChange) {
     auto* slider = new NativeSlider(range);
     auto* row = new SettingsRow(slider);
-    connect(slider, &NativeSlider::valueChangedByUser, row, [this, row, onChange = std::move(onChange)](double v) {
-        // The label follows the thumb at once, also when the setting stores what it already had.
-        row->setValueText(sliderValueLabel(m_l10n, static_cast<NativeSlider*>(row->control())->range(), v));
-        onChange(v);
-    });
+    connect(slider, &NativeSlider::valueChangedByUser, row,
+            [this, row, onChange = std::move(onChange)](double v) {
+                // The label follows the thumb at once, also when the setting stores what it already had.
+                row->setValueText(
+                    sliderValueLabel(m_l10n, static_cast<NativeSlider*>(row->control())->range(), v));
+                onChange(v);
+            });
     return row;
 }
 
@@ -77,7 +79,8 @@ int SettingsPage::preferredHeight(int width) const {
     if (!content) {
         return 0;
     }
-    return content->hasHeightForWidth() ? content->totalHeightForWidth(width) : content->totalSizeHint().height();
+    return content->hasHeightForWidth() ? content->totalHeightForWidth(width)
+                                        : content->totalSizeHint().height();
 }
 
 QSize SettingsPage::sizeHint() const {

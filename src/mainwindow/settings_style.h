@@ -56,8 +56,8 @@ inline constexpr QPalette::ColorRole kDestructiveRole = QPalette::BrightText;
 inline constexpr QPalette::ColorRole kButtonFillRole = QPalette::Button;
 inline constexpr QPalette::ColorRole kButtonTextRole = QPalette::ButtonText;
 
-/// The colours as a palette: the roles above, plus those the platform's own widgets (menus, text fields, combo
-/// boxes) read, for the active, inactive and disabled groups (disabled texts fade).
+/// The colours as a palette: the roles above, plus those the platform's own widgets (menus, text fields,
+/// combo boxes) read, for the active, inactive and disabled groups (disabled texts fade).
 [[nodiscard]] QPalette settingsQPalette(const SettingsColors& colors);
 
 /// The contrast ratio of two opaque colours, from 1 (none) to 21 (black on white), as the accessibility

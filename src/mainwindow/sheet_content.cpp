@@ -24,8 +24,9 @@ constexpr int kTitleFontPixels = 17;
 } // namespace
 
 SheetContent::SheetContent(AppSettings& settings, const Localization& l10n, QWidget* parent)
-    : QWidget(parent), m_settings(settings), m_l10n(l10n), m_title(makeSettingsLabel(SettingsTextStyle::body)),
-      m_body(new QVBoxLayout), m_buttons(new QHBoxLayout) {
+    : QWidget(parent), m_settings(settings), m_l10n(l10n),
+      m_title(makeSettingsLabel(SettingsTextStyle::body)), m_body(new QVBoxLayout),
+      m_buttons(new QHBoxLayout) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(kMarginHorizontal, kMarginTop, kMarginHorizontal, kMarginBottom);
     layout->setSpacing(0);

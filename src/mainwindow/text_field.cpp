@@ -23,8 +23,8 @@ TextField::TextField(const SymbolImages* symbols, QString symbolName, QWidget* p
     : QWidget(parent), m_symbols(symbols), m_symbolName(std::move(symbolName)), m_edit(new QLineEdit(this)) {
     auto* layout = new QHBoxLayout(this);
     const bool hasSymbol = m_symbols && !m_symbolName.isEmpty();
-    layout->setContentsMargins(kRing + kPaddingHorizontal + (hasSymbol ? kSymbolSize + kSymbolSpacing : 0), kRing,
-                               kRing + kPaddingHorizontal - 4, kRing);
+    layout->setContentsMargins(kRing + kPaddingHorizontal + (hasSymbol ? kSymbolSize + kSymbolSpacing : 0),
+                               kRing, kRing + kPaddingHorizontal - 4, kRing);
     layout->addWidget(m_edit);
     m_edit->setFrame(false);
     m_edit->setFont(settingsFont(SettingsFont::body));

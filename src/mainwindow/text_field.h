@@ -21,7 +21,8 @@ class TextField final : public QWidget {
     Q_OBJECT
 
 public:
-    explicit TextField(const SymbolImages* symbols = nullptr, QString symbolName = {}, QWidget* parent = nullptr);
+    explicit TextField(const SymbolImages* symbols = nullptr, QString symbolName = {},
+                       QWidget* parent = nullptr);
     ~TextField() override;
 
     [[nodiscard]] QLineEdit* lineEdit() const { return m_edit; }

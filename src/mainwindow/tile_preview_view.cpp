@@ -36,8 +36,8 @@ TilePreviewView::TilePreviewView(const AppSettings& settings, const SymbolImages
     : QWidget(parent), m_settings(&settings), m_symbols(symbols), m_icons(icons),
       m_previous(new ActionButton(ActionButtonStyle::secondaryIcon, QString(), &symbols,
                                   QStringLiteral("chevron.left"), this)),
-      m_next(new ActionButton(ActionButtonStyle::secondaryIcon, QString(), &symbols, QStringLiteral("chevron.right"),
-                              this)) {
+      m_next(new ActionButton(ActionButtonStyle::secondaryIcon, QString(), &symbols,
+                              QStringLiteral("chevron.right"), this)) {
     useTabFocus(*this);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     connect(m_previous, &QPushButton::clicked, this, [this] { emit stepRequested(-1); });
@@ -53,7 +53,8 @@ void TilePreviewView::showFolder(const AppFolder& folder, int index, int count) 
     m_count = count;
     QPointer<const AppSettings> settings = m_settings;
     m_tile = makeFolderTileImage(folder, m_symbols, m_icons, [settings]() -> TileDrawSettings {
-        return settings ? TileDrawSettings{settings->tileIconPadding(), settings->appTheme()} : TileDrawSettings{};
+        return settings ? TileDrawSettings{settings->tileIconPadding(), settings->appTheme()}
+                        : TileDrawSettings{};
     });
     m_previous->setVisible(count > 1);
     m_next->setVisible(count > 1);
@@ -131,8 +132,8 @@ void TilePreviewView::paintEvent(QPaintEvent*) {
     if (!m_tile) {
         const QRectF symbolRect(backdrop.center().x() - kEmptySymbolSize / 2.0,
                                 backdrop.center().y() - kEmptySymbolSize, kEmptySymbolSize, kEmptySymbolSize);
-        if (const ImagePtr symbol =
-                m_symbols.symbol(QStringLiteral("square.grid.2x2"), kEmptySymbolSize, SymbolWeight::regular)) {
+        if (const ImagePtr symbol = m_symbols.symbol(QStringLiteral("square.grid.2x2"), kEmptySymbolSize,
+                                                     SymbolWeight::regular)) {
             symbol->drawTinted(painter, symbolRect, QColor(255, 255, 255, 220));
         }
         painter.setFont(settingsFont(SettingsFont::body));

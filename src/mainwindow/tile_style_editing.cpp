@@ -23,8 +23,8 @@ std::optional<qsizetype> previewFolderIndex(const QList<AppFolder>& folders,
     return 0;
 }
 
-std::optional<QUuid> steppedPreviewFolder(const QList<AppFolder>& folders, const std::optional<QUuid>& selected,
-                                          int delta) {
+std::optional<QUuid> steppedPreviewFolder(const QList<AppFolder>& folders,
+                                          const std::optional<QUuid>& selected, int delta) {
     const auto index = previewFolderIndex(folders, selected);
     if (!index) {
         return std::nullopt;

@@ -15,7 +15,8 @@ constexpr int kKnobInset = 2;
 constexpr int kToggleAnimationMilliseconds = 160;
 } // namespace
 
-ToggleSwitch::ToggleSwitch(QWidget* parent) : QAbstractButton(parent), m_animation(new QVariantAnimation(this)) {
+ToggleSwitch::ToggleSwitch(QWidget* parent)
+    : QAbstractButton(parent), m_animation(new QVariantAnimation(this)) {
     setCheckable(true);
     useTabFocus(*this);
     setCursor(Qt::PointingHandCursor);
@@ -64,7 +65,8 @@ bool ToggleSwitch::hitButton(const QPoint& pos) const {
 void ToggleSwitch::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF track(QPointF((width() - kWidth) / 2.0, (height() - kHeight) / 2.0), QSizeF(kWidth, kHeight));
+    const QRectF track(QPointF((width() - kWidth) / 2.0, (height() - kHeight) / 2.0),
+                       QSizeF(kWidth, kHeight));
     const double radius = kHeight / 2.0;
     const QPalette& p = palette();
     const QColor off = p.color(kControlFillRole);

@@ -32,7 +32,8 @@ const std::array<LightStyle, 3> kLights{{
 
 class TrafficLightButton final : public QAbstractButton {
 public:
-    TrafficLightButton(const LightStyle& style, ImagePtr glyph, const CustomTrafficLights& group, QWidget* parent)
+    TrafficLightButton(const LightStyle& style, ImagePtr glyph, const CustomTrafficLights& group,
+                       QWidget* parent)
         : QAbstractButton(parent), m_style(style), m_glyph(std::move(glyph)), m_group(group) {
         setFixedSize(kLightDiameter, kLightDiameter);
         setCursor(Qt::ArrowCursor);
@@ -48,12 +49,14 @@ protected:
         const QRectF circle = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
         const bool active = isEnabled() && window()->isActiveWindow();
         // An inactive window's or a disabled button's lights are grey, as the system draws them.
-        const QColor fill = active ? (isDown() ? m_style.fill.darker(115) : m_style.fill) : QColor(128, 128, 128, 90);
+        const QColor fill =
+            active ? (isDown() ? m_style.fill.darker(115) : m_style.fill) : QColor(128, 128, 128, 90);
         painter.setPen(QPen(active ? m_style.edge : QColor(128, 128, 128, 120), 0.8));
         painter.setBrush(fill);
         painter.drawEllipse(circle);
         if ((m_group.glyphsShown() || hasFocus()) && isEnabled() && m_glyph) {
-            const QRectF glyph(circle.center() - QPointF(kGlyphSize, kGlyphSize) / 2, QSizeF(kGlyphSize, kGlyphSize));
+            const QRectF glyph(circle.center() - QPointF(kGlyphSize, kGlyphSize) / 2,
+                               QSizeF(kGlyphSize, kGlyphSize));
             m_glyph->drawTinted(painter, glyph, QColor(0, 0, 0, 150));
         }
         if (hasFocus()) {
@@ -69,16 +72,17 @@ private:
     const CustomTrafficLights& m_group;
 };
 
-CustomTrafficLights::CustomTrafficLights(const SymbolImages& symbols, std::function<QString(const QString&)> text,
-                                         QWidget* parent)
+CustomTrafficLights::CustomTrafficLights(const SymbolImages& symbols,
+                                         std::function<QString(const QString&)> text, QWidget* parent)
     : QWidget(parent), m_text(std::move(text)) {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(kLightSpacing);
     for (std::size_t index = 0; index < kLights.size(); ++index) {
         auto* button = new TrafficLightButton(
-            kLights[index], symbols.symbol(QString::fromLatin1(kLights[index].glyph), kGlyphSize, SymbolWeight::bold),
-            *this, this);
+            kLights[index],
+            symbols.symbol(QString::fromLatin1(kLights[index].glyph), kGlyphSize, SymbolWeight::bold), *this,
+            this);
         m_buttons[index] = button;
         layout->addWidget(button);
     }

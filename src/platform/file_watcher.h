@@ -2,10 +2,10 @@
 //
 // Two halves. The platform opens an event source on a path and reports raw events on the main thread
 // (FileWatcherFactory, one adapter per platform; a test drives a double). FileWatcher, the same on every
-// platform, hands each report to its owner on the main queue after a settle delay, so that the burst of events
-// of one save has landed before anyone reads the file; and after a delete or rename it opens the path again,
-// 0.05 s later, so that watching follows the item now at the path (an editor's or the Dock's "write a copy,
-// rename it over the original" included).
+// platform, hands each report to its owner on the main queue after a settle delay, so that the burst of
+// events of one save has landed before anyone reads the file; and after a delete or rename it opens the path
+// again, 0.05 s later, so that watching follows the item now at the path (an editor's or the Dock's "write a
+// copy, rename it over the original" included).
 //
 //     std::unique_ptr<FileWatcher> watcher = FileWatcher::start(factory, queue,
 //         {dockPreferencesPath, 0.03, FileWatcher::Kind::file},
@@ -53,8 +53,8 @@ class FileWatcherFactory {
 public:
     virtual ~FileWatcherFactory() = default;
     /// Opens `path` for event notification only (links followed). `onEvents` runs on the main thread with the
-    /// events of each batch the system delivers, until the source is destroyed; a delete or rename of the item
-    /// is the last report. Null when the path cannot be opened.
+    /// events of each batch the system delivers, until the source is destroyed; a delete or rename of the
+    /// item is the last report. Null when the path cannot be opened.
     [[nodiscard]] virtual std::unique_ptr<FileEventSource>
     openEventSource(const QString& path, std::function<void(FileEvents)> onEvents) = 0;
 };
@@ -125,7 +125,8 @@ private:
     }
 
     void report(FileEvents events) {
-        // The handler may destroy this watcher: it runs from a copy, and the flag says whether we still exist.
+        // The handler may destroy this watcher: it runs from a copy, and the flag says whether we still
+        // exist.
         const std::shared_ptr<bool> alive = m_alive;
         const Handler handler = m_handler;
         handler(events);

@@ -5,9 +5,10 @@
 //
 //     LauncherDock& dock = *discovery.launcherDock();           // Plank, the GNOME dash, ...
 //     dock.setChangeHandler([this] { reconcileLaunchers(); });
-//     if (!dock.keep(entryPath)) { ... }                        // "/home/u/.local/share/applications/x.desktop"
-//     const std::optional<QStringList> kept = dock.keptLaunchers();
-//     if (const auto where = dock.launcherPosition(entryPath)) { placePopupAt(where->point, where->edge); }
+//     if (!dock.keep(entryPath)) { ... }                        //
+//     "/home/u/.local/share/applications/x.desktop" const std::optional<QStringList> kept =
+//     dock.keptLaunchers(); if (const auto where = dock.launcherPosition(entryPath)) {
+//     placePopupAt(where->point, where->edge); }
 //
 // A launcher is named by the absolute path of its desktop entry. A dock that keeps desktop-file ids rather
 // than paths (the GNOME dash) reports each id as that file in the applications directory Tessly writes its
@@ -42,11 +43,11 @@ public:
 
     /// The dock's name as its users know it ("Plank").
     [[nodiscard]] virtual QString name() const = 0;
-    /// Keeps the launcher of the desktop entry at `entryPath` in the dock, at its end. True when the dock keeps
-    /// it afterwards (also when it already did).
+    /// Keeps the launcher of the desktop entry at `entryPath` in the dock, at its end. True when the dock
+    /// keeps it afterwards (also when it already did).
     virtual bool keep(const QString& entryPath) = 0;
-    /// Takes the launcher out of the dock. True when the dock does not keep it afterwards (also when it did not
-    /// before).
+    /// Takes the launcher out of the dock. True when the dock does not keep it afterwards (also when it did
+    /// not before).
     virtual bool remove(const QString& entryPath) = 0;
     /// The desktop entries of the launchers the dock keeps, in the dock's order; nothing when the dock cannot
     /// be asked now (it is gone, or did not answer).
@@ -87,7 +88,7 @@ public:
 /// The dock a session uses: the stand-in Dock when it owns its bus name, else Plank when it owns its own,
 /// else the GNOME dash when `currentDesktop` (the session's "XDG_CURRENT_DESKTOP", a colon-separated list)
 /// names GNOME and the "org.gnome.shell" schema is installed; nothing otherwise.
-[[nodiscard]] std::optional<DockKind> chooseDock(bool standInOnBus, bool plankOnBus, const QString& currentDesktop,
-                                                 bool gnomeShellSchemaInstalled);
+[[nodiscard]] std::optional<DockKind>
+chooseDock(bool standInOnBus, bool plankOnBus, const QString& currentDesktop, bool gnomeShellSchemaInstalled);
 
 } // namespace tessly

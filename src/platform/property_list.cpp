@@ -110,10 +110,11 @@ constexpr std::uint64_t kPayloadPerByte = 16;
 constexpr std::uint64_t kMaximumPayload = 256 * 1024 * 1024;
 
 // libplist 2.2 parses XML recursively; a hostile document nested deep enough would exhaust the stack before
-// we could refuse it, so the nesting (and the number of values) is measured on the text first. Comments, character data and processing
-// instructions are skipped the way the parser skips them, ending at the earliest place the parser could end
-// them, so that markup hidden in them never lowers the count. Everything else that opens an element counts,
-// whatever its name: an element the parser would refuse costs nothing to count.
+// we could refuse it, so the nesting (and the number of values) is measured on the text first. Comments,
+// character data and processing instructions are skipped the way the parser skips them, ending at the
+// earliest place the parser could end them, so that markup hidden in them never lowers the count. Everything
+// else that opens an element counts, whatever its name: an element the parser would refuse costs nothing to
+// count.
 std::optional<QString> xmlWithinLimits(const QByteArray& bytes) {
     // The plist element and a leaf element sit around the arrays and dictionaries.
     constexpr int kMaximumElementDepth = kMaximumPlistDepth + 2;
@@ -527,11 +528,11 @@ std::optional<PlistValue> fromNode(plist_t node, int depth) {
     }
 }
 
-/// `text` as UTF-8 that the list can hold. libplist takes texts as C strings, so a NUL is left out rather than
-/// end the text there, in either format, and so is a surrogate without its other half, which has no UTF-8.
-/// XML 1.0 holds no control character other than tab, line feed and carriage return, and neither U+FFFE nor
-/// U+FFFF, not even as a character reference: those are left out of an XML list too, which every XML reader
-/// would otherwise refuse.
+/// `text` as UTF-8 that the list can hold. libplist takes texts as C strings, so a NUL is left out rather
+/// than end the text there, in either format, and so is a surrogate without its other half, which has no
+/// UTF-8. XML 1.0 holds no control character other than tab, line feed and carriage return, and neither
+/// U+FFFE nor U+FFFF, not even as a character reference: those are left out of an XML list too, which every
+/// XML reader would otherwise refuse.
 QByteArray plistText(const QString& text, PlistFormat format) {
     const auto representable = [format](char16_t c) {
         if (c == 0) {
@@ -594,7 +595,8 @@ NodePtr toNode(const PlistValue& value, PlistFormat format) {
     case PlistValue::Type::Dictionary: {
         NodePtr dictionary(plist_new_dict());
         for (const auto& [key, item] : value.asDictionary()->entries()) {
-            plist_dict_set_item(dictionary.get(), plistText(key, format).constData(), toNode(item, format).release());
+            plist_dict_set_item(dictionary.get(), plistText(key, format).constData(),
+                                toNode(item, format).release());
         }
         return dictionary;
     }

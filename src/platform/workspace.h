@@ -7,9 +7,9 @@
 //     configuration.arguments = {"-group", uuidText(folder.id)};
 //     workspace.openApplication(helperPath, configuration, [weak](std::optional<QString> error) { ... });
 //
-// The completion runs later, on the main queue, never inside openApplication(). Opening a bundle that is already
-// running, without asking for a new instance, asks the running instance to reopen (Application's reopen handler
-// hears it there).
+// The completion runs later, on the main queue, never inside openApplication(). Opening a bundle that is
+// already running, without asking for a new instance, asks the running instance to reopen (Application's
+// reopen handler hears it there).
 //
 // Main thread only.
 #pragma once
@@ -43,7 +43,8 @@ class Workspace {
 public:
     virtual ~Workspace() = default;
 
-    /// Opens the application bundle at `bundlePath`; the completion reports an error's description or success.
+    /// Opens the application bundle at `bundlePath`; the completion reports an error's description or
+    /// success.
     virtual void openApplication(const QString& bundlePath, const OpenConfiguration& configuration,
                                  OpenCompletion completion) = 0;
     /// The user's running applications.

@@ -294,10 +294,9 @@ void FolderPopupView::relayout() {
     m_header =
         showsTitle ? popupHeaderLayout(m_layout.headerRect, titleLineHeight, showsPin) : PopupHeaderLayout{};
     m_elidedTitle =
-        showsTitle
-            ? QFontMetricsF(m_titleFont).elidedText(displayedName(m_folder.name), Qt::ElideRight,
-                                                          m_header.titleRect.width())
-            : QString();
+        showsTitle ? QFontMetricsF(m_titleFont)
+                         .elidedText(displayedName(m_folder.name), Qt::ElideRight, m_header.titleRect.width())
+                   : QString();
 
     // A cell's widget reaches a little beyond its slot, into the gaps, so neither the grown icon of a hovered
     // cell nor the focus ring round an icon is clipped; no further than half the narrowest gap (8 points), so
@@ -369,9 +368,9 @@ void FolderPopupView::placeCells() {
                 : QRectF();
         cell->setGeometry(geometry);
         cell->setContent(m_layout.iconRect(i, style.iconSize).translated(toCell), nameRect,
-                         style.nameLineHeight
-                             ? nameMetrics.elidedText(displayedName(cell->app().name), Qt::ElideRight, nameRect.width())
-                             : QString(),
+                         style.nameLineHeight ? nameMetrics.elidedText(displayedName(cell->app().name),
+                                                                       Qt::ElideRight, nameRect.width())
+                                              : QString(),
                          style.nameFont, style.nameColor, style.focusRing);
         const bool shown = i >= firstShown && i < endShown;
         if (!shown && cell->hasFocus()) {

@@ -23,9 +23,9 @@ QString popupApplicationPath(const AppItem& app) {
 PopupAppIconView::PopupAppIconView(AppItem app, const WorkspaceIcons& icons, Workspace& workspace,
                                    MainQueue& queue, Console& console, std::function<void()> onLaunch,
                                    QWidget* parent)
-    : QAbstractButton(parent), m_app(std::move(app)), m_workspace(workspace), m_queue(queue), m_console(console),
-      m_onLaunch(std::move(onLaunch)), m_icon(icons.iconForFile(popupApplicationPath(m_app))),
-      m_hoverAnimation(new QVariantAnimation(this)) {
+    : QAbstractButton(parent), m_app(std::move(app)), m_workspace(workspace), m_queue(queue),
+      m_console(console), m_onLaunch(std::move(onLaunch)),
+      m_icon(icons.iconForFile(popupApplicationPath(m_app))), m_hoverAnimation(new QVariantAnimation(this)) {
     // What assistive technology says of the cell: the application it opens.
     setAccessibleName(displayedName(m_app.name));
     setAttribute(Qt::WA_Hover);
@@ -135,19 +135,19 @@ void PopupAppIconView::launch() {
     // still reported. The popup stays open, so that the user can try another application.
     Console* console = &m_console;
     const QString path = applicationPath();
-    m_workspace.openApplication(path, configuration,
-                                [self, queue, console, path](const std::optional<QString>& error) {
-                                    if (error) {
-                                        console->printLine(QStringLiteral("[FolderPopupView] Failed to launch ") +
-                                                           path + QStringLiteral(": ") + *error);
-                                        return;
-                                    }
-                                    queue->async([self] {
-                                        if (self && self->m_onLaunch) {
-                                            self->m_onLaunch();
-                                        }
-                                    });
-                                });
+    m_workspace.openApplication(
+        path, configuration, [self, queue, console, path](const std::optional<QString>& error) {
+            if (error) {
+                console->printLine(QStringLiteral("[FolderPopupView] Failed to launch ") + path +
+                                   QStringLiteral(": ") + *error);
+                return;
+            }
+            queue->async([self] {
+                if (self && self->m_onLaunch) {
+                    self->m_onLaunch();
+                }
+            });
+        });
 }
 
 } // namespace tessly

@@ -1,16 +1,16 @@
 // One application in the folder popup's grid: its icon and, when names are shown, its name; clicking it opens
 // the application.
 //
-//     auto* cell = new PopupAppIconView(app, icons, workspace, queue, console, [this] { onLaunch(); }, popup);
-//     cell->setGeometry(layout.cellRect(i).toRect());
-//     cell->setContent(iconRect, nameRect, elidedName, nameFont, nameColor, focusRing);   // cell coordinates
+//     auto* cell = new PopupAppIconView(app, icons, workspace, queue, console, [this] { onLaunch(); },
+//     popup); cell->setGeometry(layout.cellRect(i).toRect()); cell->setContent(iconRect, nameRect,
+//     elidedName, nameFont, nameColor, focusRing);   // cell coordinates
 //
 // The icon is fetched once, when the cell is made, and drawn into a bitmap of the icon's size, again only
 // when that size changes. A click opens the application, activating it; when the workspace reports success,
 // `onLaunch` runs on the main queue (never while the cell is gone); on an error the console says why
-// ("[FolderPopupView] Failed to launch <path>: <reason>") and nothing more happens, so the popup stays open for
-// another try. The cell takes the keyboard focus by Tab (the popup moves it with the arrow keys), and shows it
-// with a ring around its icon, unless it came with the window's activation. Main thread only.
+// ("[FolderPopupView] Failed to launch <path>: <reason>") and nothing more happens, so the popup stays open
+// for another try. The cell takes the keyboard focus by Tab (the popup moves it with the arrow keys), and
+// shows it with a ring around its icon, unless it came with the window's activation. Main thread only.
 #pragma once
 
 #include "model/app_folder.h"

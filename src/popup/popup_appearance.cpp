@@ -66,8 +66,10 @@ void boxBlur(std::vector<float>& plane, int width, int height, int radius) {
         }
     };
     for (int k = 0; k < 3; ++k) {
-        pass(height, width, [&](int y, int x) -> float& { return plane[static_cast<size_t>(y * width + x)]; });
-        pass(width, height, [&](int x, int y) -> float& { return plane[static_cast<size_t>(y * width + x)]; });
+        pass(height, width,
+             [&](int y, int x) -> float& { return plane[static_cast<size_t>(y * width + x)]; });
+        pass(width, height,
+             [&](int x, int y) -> float& { return plane[static_cast<size_t>(y * width + x)]; });
     }
 }
 
@@ -132,7 +134,8 @@ QImage popupShadowImage(const QPainterPath& outline, const QSize& panelSize,
     for (int y = 0; y < height; ++y) {
         auto* row = reinterpret_cast<QRgb*>(result.scanLine(y));
         for (int x = 0; x < width; ++x) {
-            const int a = std::clamp(static_cast<int>(std::lround(combined[static_cast<size_t>(y * width + x)] * 255)), 0, 255);
+            const int a = std::clamp(
+                static_cast<int>(std::lround(combined[static_cast<size_t>(y * width + x)] * 255)), 0, 255);
             row[x] = qRgba(0, 0, 0, a);
         }
     }

@@ -1,5 +1,6 @@
-// How the folder popup's plate looks, as plain values: the material filling it (translucent over a compositor,
-// an opaque plate without one), the shadows under it as one image, and the spring that presents it.
+// How the folder popup's plate looks, as plain values: the material filling it (translucent over a
+// compositor, an opaque plate without one), the shadows under it as one image, and the spring that presents
+// it.
 //
 //     const PopupMaterial material = popupMaterial(settings.popupBlurStyle(), settings.popupOpacity(),
 //                                                  settings.appTheme(), compositorIsRunning);

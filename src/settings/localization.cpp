@@ -459,9 +459,9 @@ private:
 Localization::Localization(const AppSettings& settings, const MainBundle& bundle, Console* console,
                            const QString& qtTranslationsDirectory)
     : m_settings(settings), m_bundle(bundle), m_console(console),
-      m_qtTranslation(std::make_unique<QtTranslation>(
-          qtTranslationsDirectory.isEmpty() ? QLibraryInfo::path(QLibraryInfo::TranslationsPath)
-                                            : qtTranslationsDirectory)) {
+      m_qtTranslation(std::make_unique<QtTranslation>(qtTranslationsDirectory.isEmpty()
+                                                          ? QLibraryInfo::path(QLibraryInfo::TranslationsPath)
+                                                          : qtTranslationsDirectory)) {
     m_qtTranslation->follow(settings.language());
     m_languageChanges = QObject::connect(&settings, &AppSettings::changed, [this](AppSettings::Field field) {
         if (field == AppSettings::Field::language) {

@@ -13,7 +13,8 @@
 //
 // Qt's own texts (the buttons of its dialogs) follow the same language: while the application object exists,
 // Qt's translation for the chosen language ("qtbase_uk.qm" in Qt's translations directory) is installed, and
-// replaced or removed as soon as the language changes. A language whose file is missing leaves them in English.
+// replaced or removed as soon as the language changes. A language whose file is missing leaves them in
+// English.
 //
 // Main thread only.
 #pragma once

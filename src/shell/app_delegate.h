@@ -151,8 +151,8 @@ public:
     /// Once, at the main application's start: the grace period, a first reconciliation, the watchers of the
     /// helper state directory and of the Dock's preferences file, and the reconciliation after the grace.
     void startDockStateMonitoring();
-    /// Records each in-Dock folder's pin state and, when `afterGrace`, takes out of the Dock every folder whose
-    /// helper is neither pinned nor running nor launched just now.
+    /// Records each in-Dock folder's pin state and, when `afterGrace`, takes out of the Dock every folder
+    /// whose helper is neither pinned nor running nor launched just now.
     void reconcileDockState(bool afterGrace);
     /// Clears the folder's `isInDock` and removes its helper.
     void markFolderRemovedFromDock(const QUuid& folderId);
@@ -160,8 +160,8 @@ public:
     void reconcileLaunchers();
     /// A dock appeared or went away: the folders are put in the new one, and it is followed from now on.
     void dockChanged();
-    /// Whether the stand-in Dock's rules judge the folders now: its own Dock runs, or no dock of launchers was
-    /// ever seen this session. After a launcher dock went away nothing judges them until a dock is back.
+    /// Whether the stand-in Dock's rules judge the folders now: its own Dock runs, or no dock of launchers
+    /// was ever seen this session. After a launcher dock went away nothing judges them until a dock is back.
     [[nodiscard]] bool followsStandInDock() const;
 
     // State, for the views and the tests.
@@ -234,7 +234,8 @@ private:
     void stopDockStateMonitoring();
     /// Follows the current launcher dock's list, if there is one.
     void followLauncherDock();
-    /// Puts the folders in the launcher dock once it answers, asking again a while later when it does not yet.
+    /// Puts the folders in the launcher dock once it answers, asking again a while later when it does not
+    /// yet.
     void syncLauncherDockWhenReady(int attemptsLeft);
     /// A helper in a launcher dock is not needed while its popup is closed: it quits a while later.
     void scheduleIdleQuitIfUnneeded();
@@ -257,8 +258,8 @@ private:
     bool m_shouldIgnoreNextHelperReopen = false;
     bool m_hasHandledInitialReopen = false;
     QHash<QUuid, Date> m_recentHelperLaunchDates;
-    // Each holds its descriptor (`dockStateWatcherFileDescriptor`, `dockPreferencesWatcherFileDescriptor`) and
-    // re-arms itself after a delete or rename of its item.
+    // Each holds its descriptor (`dockStateWatcherFileDescriptor`, `dockPreferencesWatcherFileDescriptor`)
+    // and re-arms itself after a delete or rename of its item.
     std::unique_ptr<FileWatcher> m_dockStateWatcher;
     std::unique_ptr<FileWatcher> m_dockPreferencesWatcher;
     Date m_dockStateStartupGraceUntil = Date::distantPast();
@@ -269,7 +270,8 @@ private:
     std::unique_ptr<Panel> m_popupPanel;
     bool m_isPopupPinned = false;
     std::optional<MouseMonitorToken> m_outsideClickMonitor;
-    /// A press outside the popup closed it and no press has followed: the next reopen is that press's release.
+    /// A press outside the popup closed it and no press has followed: the next reopen is that press's
+    /// release.
     bool m_closingPressIsHeld = false;
     Date m_lastPopupCloseTime = Date::distantPast();
 

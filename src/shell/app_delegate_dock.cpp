@@ -48,7 +48,8 @@ void AppDelegate::startDockStateMonitoring() {
         followLauncherDock();
         LauncherDock* dock = m_env.docks->launcherDock();
         if (dock && !dock->keptLaunchers()) {
-            // The start-up's synchronisation found the dock not answering yet: the folders go in once it does.
+            // The start-up's synchronisation found the dock not answering yet: the folders go in once it
+            // does.
             syncLauncherDockWhenReady(kLauncherDockReadyAttempts);
         }
     }
@@ -113,7 +114,8 @@ void AppDelegate::followLauncherDock() {
     }
     m_sawLauncherDock = true;
     dock->setChangeHandler([this] {
-        m_pendingLauncherReconcile.startUnlessPending(kLauncherChangeSettleSeconds, [this] { reconcileLaunchers(); });
+        m_pendingLauncherReconcile.startUnlessPending(kLauncherChangeSettleSeconds,
+                                                      [this] { reconcileLaunchers(); });
     });
 }
 
@@ -142,8 +144,9 @@ void AppDelegate::syncLauncherDockWhenReady(int attemptsLeft) {
     }
     if (!dock->keptLaunchers()) {
         if (attemptsLeft > 1) {
-            m_launcherDockReadyCheck.start(kLauncherDockReadyRetrySeconds,
-                                           [this, attemptsLeft] { syncLauncherDockWhenReady(attemptsLeft - 1); });
+            m_launcherDockReadyCheck.start(kLauncherDockReadyRetrySeconds, [this, attemptsLeft] {
+                syncLauncherDockWhenReady(attemptsLeft - 1);
+            });
         }
         return;
     }

@@ -1,5 +1,6 @@
 // The composition root: picks the Linux adapters, builds the process of the program on them and runs it.
 #include "helpers/launcher_entries.h"
+#include "mainwindow/main_window_maker.h"
 #include "model/uuid_text.h"
 #include "platform/instance_lock.h"
 #include "platform/linux/application_linux.h"
@@ -24,7 +25,6 @@
 #include "platform/linux/workspace_icons_linux.h"
 #include "platform/linux/workspace_linux.h"
 #include "platform/notification_center.h"
-#include "mainwindow/main_window_maker.h"
 #include "settings/localization.h"
 #include "shell/main_window_controller.h"
 #include "shell/menu_bar_menu.h"
@@ -108,8 +108,8 @@ int run(int argc, char** argv) {
             return 0;
         }
     }
-    // One helper per folder: a launcher dock starts the helper's program at every click on its launcher, and a
-    // click while the helper runs is a reopen of the running one. A lock that cannot be taken for another
+    // One helper per folder: a launcher dock starts the helper's program at every click on its launcher, and
+    // a click while the helper runs is a reopen of the running one. A lock that cannot be taken for another
     // reason than a running helper (an unwritable state folder) does not keep the helper from starting. The
     // main application's own launches ("-group") are not handed over: it starts a helper only when none runs.
     std::optional<InstanceLock> helperLock;
@@ -129,8 +129,9 @@ int run(int argc, char** argv) {
     // Installed, the login item names the installed command, which outlives the bundle's place in a package's
     // updates; from a build tree it names the bundle's executable.
     const QString executable = bundle->executablePath().value_or(QString());
-    XdgAutostartLoginItemService loginItems(paths.home(), bundleIdentifier, QCoreApplication::applicationName(),
-                                            installedCommandOf(bundle->bundlePath(), executable).value_or(executable));
+    XdgAutostartLoginItemService loginItems(
+        paths.home(), bundleIdentifier, QCoreApplication::applicationName(),
+        installedCommandOf(bundle->bundlePath(), executable).value_or(executable));
     QtChildProcessRunner processes;
     LinuxExtendedAttributes attributes;
     InotifyFileWatcherFactory fileWatchers;
@@ -151,15 +152,15 @@ int run(int argc, char** argv) {
         return localization ? localization->localizedString(QString::fromLatin1(key), arguments) : fallback;
     };
     LinuxSoftwareUpdater updater(
-        *bundle, SoftwareUpdaterTexts{
-                     [&] { return text("update.title", QStringLiteral("Software Update")); },
-                     [&] { return text("update.no_feed", QStringLiteral("This build has no update feed.")); },
-                     [&](const QString& feed) {
-                         return text("update.not_checked",
-                                     QStringLiteral("This build does not look for updates itself. Its feed: ") +
-                                         feed,
-                                     FormatArguments{feed});
-                     }});
+        *bundle,
+        SoftwareUpdaterTexts{
+            [&] { return text("update.title", QStringLiteral("Software Update")); },
+            [&] { return text("update.no_feed", QStringLiteral("This build has no update feed.")); },
+            [&](const QString& feed) {
+                return text("update.not_checked",
+                            QStringLiteral("This build does not look for updates itself. Its feed: ") + feed,
+                            FormatArguments{feed});
+            }});
 
     // On Linux the code-signing tool is the stand-in that travels inside the bundle (and so inside every
     // helper copied from it).
@@ -211,9 +212,9 @@ int run(int argc, char** argv) {
     // The installed applications the picker offers: bundles of the application folders and the desktop's
     // entries, sorted in the interface language.
     LinuxDesktopApplications desktopApplications;
-    AppDiscovery discovery(paths.home(), queue,
-                           [&process] { return localeForLanguage(process.settings().language()); },
-                           &desktopApplications);
+    AppDiscovery discovery(
+        paths.home(), queue, [&process] { return localeForLanguage(process.settings().language()); },
+        &desktopApplications);
     if (!process.helpers().isHelperProcess()) {
         windowController =
             std::make_unique<MainWindowController>(application, queue, notifications, process.settings());
@@ -236,7 +237,8 @@ int run(int argc, char** argv) {
         windowController->registerOpenWindowAction(openMainWindow);
         menuBarMenu = std::make_unique<TesslyMenuBarMenu>(MenuBarMenuParts{
             process.settings(), *windowController, application, queue, notifications, symbols, console,
-            [&localization](const QString& key) { return localization->localizedString(key); }, openMainWindow});
+            [&localization](const QString& key) { return localization->localizedString(key); },
+            openMainWindow});
     }
     const int status = QCoreApplication::exec();
     menuBarMenu.reset();

@@ -16,8 +16,8 @@ constexpr std::array<double, 5> kRevealAttemptDelays{0.0, 0.04, 0.1, 0.18, 0.28}
 } // namespace
 
 MainWindowController::MainWindowController(Application& application, MainQueue& queue,
-                                           NotificationCenter& localNotifications, const AppSettings& settings,
-                                           QObject* parent)
+                                           NotificationCenter& localNotifications,
+                                           const AppSettings& settings, QObject* parent)
     : QObject(parent), m_application(application), m_queue(queue), m_notifications(localNotifications),
       m_settings(settings) {}
 

@@ -2,8 +2,9 @@
 // (not existing), or not yet creatable because nobody has handed over the action that opens it.
 //
 //     MainWindowController controller(application, queue, localNotifications, settings);
-//     controller.registerOpenWindowAction([&] { makeAndShowMainWindow(); });   // when the window's scene exists
-//     controller.revealMainWindow(NavigationPage::general);                    // "Settings…" from any menu
+//     controller.registerOpenWindowAction([&] { makeAndShowMainWindow(); });   // when the window's scene
+//     exists controller.revealMainWindow(NavigationPage::general);                    // "Settings…" from any
+//     menu
 //
 // The main window takes `takePendingDestination()` when it is first shown and whenever the local notification
 // "mainWindowNavigationRequested" is posted. A window the open action creates is looked for at 0, 0.04, 0.1,
@@ -51,7 +52,9 @@ public:
     /// The page the main window should show next, once; nothing when none is asked for.
     [[nodiscard]] std::optional<NavigationPage> takePendingDestination();
     [[nodiscard]] std::optional<NavigationPage> pendingDestination() const { return m_pendingDestination; }
-    [[nodiscard]] bool needsWindowCreationOnRegistration() const { return m_needsWindowCreationOnRegistration; }
+    [[nodiscard]] bool needsWindowCreationOnRegistration() const {
+        return m_needsWindowCreationOnRegistration;
+    }
 
 private:
     void bringToFront(Window& window);

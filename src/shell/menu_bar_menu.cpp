@@ -33,9 +33,11 @@ QIcon symbolIcon(const SymbolImages& symbols, const QString& name, int side, con
 TesslyMenuBarMenu::TesslyMenuBarMenu(MenuBarMenuParts parts, QObject* parent)
     : QObject(parent), m_parts(std::move(parts)) {
     const QColor ink = m_menu.palette().color(QPalette::WindowText);
-    m_open = m_menu.addAction(
-        symbolIcon(m_parts.symbols, QStringLiteral("square.grid.3x1.folder.badge.plus"), kMenuSymbolSize, ink), {});
-    m_settings = m_menu.addAction(symbolIcon(m_parts.symbols, QStringLiteral("gearshape"), kMenuSymbolSize, ink), {});
+    m_open = m_menu.addAction(symbolIcon(m_parts.symbols, QStringLiteral("square.grid.3x1.folder.badge.plus"),
+                                         kMenuSymbolSize, ink),
+                              {});
+    m_settings =
+        m_menu.addAction(symbolIcon(m_parts.symbols, QStringLiteral("gearshape"), kMenuSymbolSize, ink), {});
     m_menu.addSeparator();
     m_quit = m_menu.addAction(symbolIcon(m_parts.symbols, QStringLiteral("power"), kMenuSymbolSize, ink), {});
 
@@ -102,11 +104,12 @@ void TesslyMenuBarMenu::update() {
     m_item->setToolTip(QStringLiteral("Tessly"));
     m_item->setContextMenu(&m_menu);
     // A click that is not for the context menu opens the menu too, as a menu bar item does.
-    connect(m_item.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::Trigger && m_item) {
-            m_menu.popup(m_item->geometry().bottomLeft());
-        }
-    });
+    connect(m_item.get(), &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::Trigger && m_item) {
+                    m_menu.popup(m_item->geometry().bottomLeft());
+                }
+            });
     m_item->show();
 }
 

@@ -10,8 +10,9 @@ namespace tessly {
 PopupViewMaker folderPopupViewMaker(const WorkspaceIcons& icons, const SymbolImages& symbols,
                                     Workspace& workspace, MainQueue& queue, Console& console,
                                     PopupWindowEffects effects, LocalizedText text) {
-    return [&icons, &symbols, &workspace, &queue, &console, effects = std::move(effects), text = std::move(text)](
-               const PopupViewRequest& request, AppSettings& settings) -> std::unique_ptr<QWidget> {
+    return [&icons, &symbols, &workspace, &queue, &console, effects = std::move(effects),
+            text = std::move(text)](const PopupViewRequest& request,
+                                    AppSettings& settings) -> std::unique_ptr<QWidget> {
         auto view = std::make_unique<FolderPopupView>(request.folder, request.dockEdge, request.maximumHeight,
                                                       request.onDismiss, request.onTogglePin, settings, icons,
                                                       symbols, workspace, queue, console, nullptr);

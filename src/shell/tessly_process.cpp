@@ -60,10 +60,10 @@ TesslyProcess::TesslyProcess(const PlatformServices& services, PopupViewMaker ma
     m_helpers.setHelperLaunchRecorder(&m_delegate);
     m_store.setHelperLaunchRecorder(&m_delegate);
     if (m_services.docks) {
-        m_helpers.setLauncherSupport(LauncherSupport{
-            m_services.docks, m_services.launcherEntriesDirectory,
-            [this](const AppFolder& folder) { return pngOf(m_tile.renderTileImage(folder)); },
-            [this] { return m_store.folders(); }});
+        m_helpers.setLauncherSupport(
+            LauncherSupport{m_services.docks, m_services.launcherEntriesDirectory,
+                            [this](const AppFolder& folder) { return pngOf(m_tile.renderTileImage(folder)); },
+                            [this] { return m_store.folders(); }});
     }
 }
 

@@ -67,8 +67,8 @@ void TileImage::drawOn(TileCanvas& canvas) const {
     drawTile(canvas, m_recipe, m_settings ? m_settings() : TileDrawSettings{});
 }
 
-ImagePtr makeFolderTileImage(const AppFolder& folder, const SymbolImages& symbols, const WorkspaceIcons& icons,
-                             TileImage::SettingsSource settings) {
+ImagePtr makeFolderTileImage(const AppFolder& folder, const SymbolImages& symbols,
+                             const WorkspaceIcons& icons, TileImage::SettingsSource settings) {
     const QRectF plate = plateShape(kTileCanvasSize, folder.tileStyle.cornerRadius).rect;
     TileRecipe recipe;
     recipe.style = folder.tileStyle;

@@ -3,8 +3,9 @@
 // every draw.
 //
 //     TileRecipe recipe{folder.tileStyle, folder.emoji, glyphSymbol, appIcons};
-//     auto image = std::make_shared<TileImage>(std::move(recipe), [] { return TileDrawSettings{4.0, theme}; });
-//     QImage pixels = rasterize(*image, QSize(512, 512));     // or image->drawOn(recordingCanvas) in a test
+//     auto image = std::make_shared<TileImage>(std::move(recipe), [] { return TileDrawSettings{4.0, theme};
+//     }); QImage pixels = rasterize(*image, QSize(512, 512));     // or image->drawOn(recordingCanvas) in a
+//     test
 //
 // The recipe holds copies of the folder's glyph and style and the images it shows; the icon padding and the
 // theme are asked for at each draw, so a change of the settings shows at the next redraw. Main thread only.

@@ -76,11 +76,14 @@ protected:
         m_dock.start(TESSLY_DOCK, arguments);
         QDBusConnection bus = connection("watcher");
         ASSERT_TRUE(bus.isConnected());
-        ASSERT_TRUE(testing::runEventsUntil([&] { return bus.interface()->isServiceRegistered(kService).value(); }))
-            << "the Dock takes its bus name: " << m_dock.errorString().toStdString();
+        ASSERT_TRUE(testing::runEventsUntil([&] {
+            return bus.interface()->isServiceRegistered(kService).value();
+        })) << "the Dock takes its bus name: "
+            << m_dock.errorString().toStdString();
     }
     static QDBusMessage call(QDBusConnection bus, const QString& method, const QVariantList& arguments = {}) {
-        QDBusMessage message = QDBusMessage::createMethodCall(kService, "/app/tessly/Dock", "app.tessly.Dock", method);
+        QDBusMessage message =
+            QDBusMessage::createMethodCall(kService, "/app/tessly/Dock", "app.tessly.Dock", method);
         message.setArguments(arguments);
         return bus.call(message);
     }
@@ -128,7 +131,8 @@ TEST_F(DockBusTest, WithoutTheTestOptionNothingOnTheBusCanKeepOrClickATile) {
     const QString app = makeBundle("Mail");
     startDock({});
     QDBusConnection other = connection("other");
-    for (const QString& method : {QStringLiteral("Keep"), QStringLiteral("Click"), QStringLiteral("Remove")}) {
+    for (const QString& method :
+         {QStringLiteral("Keep"), QStringLiteral("Click"), QStringLiteral("Remove")}) {
         const QDBusMessage reply = call(other, method, {app});
         EXPECT_EQ(reply.errorName(), "org.freedesktop.DBus.Error.UnknownObject") << method.toStdString();
     }
@@ -152,9 +156,9 @@ TEST_F(DockBusTest, ATileShowsWhatItsOwnProcessPublishesAndNothingAnotherConnect
 
     const auto forge = [&](const QString& member, const QVariantList& arguments) {
         const bool presence = member == QLatin1String("PresenceChanged");
-        QDBusMessage signal = QDBusMessage::createSignal(
-            presence ? "/app/tessly/Application" : "/app/tessly/DockTile",
-            presence ? "app.tessly.Application" : "app.tessly.DockTile", member);
+        QDBusMessage signal =
+            QDBusMessage::createSignal(presence ? "/app/tessly/Application" : "/app/tessly/DockTile",
+                                       presence ? "app.tessly.Application" : "app.tessly.DockTile", member);
         signal.setArguments(arguments);
         ASSERT_TRUE(forger.send(signal));
     };
@@ -174,9 +178,9 @@ TEST_F(DockBusTest, ATileShowsWhatItsOwnProcessPublishesAndNothingAnotherConnect
 
     // The owner's next content is taken: it draws anew at the size it is told.
     ASSERT_TRUE(call(forger, "SetTileSize", {40.0}).arguments().value(0).toBool());
-    EXPECT_TRUE(testing::runEventsUntil(
-        [&] { return tileOf(forger, app)["contentSize"].toObject()["width"].toInt() == 40; }))
-        << QJsonDocument(tileOf(forger, app)).toJson().toStdString();
+    EXPECT_TRUE(testing::runEventsUntil([&] {
+        return tileOf(forger, app)["contentSize"].toObject()["width"].toInt() == 40;
+    })) << QJsonDocument(tileOf(forger, app)).toJson().toStdString();
 }
 
 } // namespace

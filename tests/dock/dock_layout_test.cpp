@@ -60,7 +60,8 @@ TEST(DockLayoutTest, SeparatorOnlyBetweenKeptAndOtherRunningApplications) {
     ASSERT_TRUE(layout.separator);
     EXPECT_GT(layout.separator->left(), layout.tiles.at(1).right());
     EXPECT_LT(layout.separator->right(), layout.tiles.at(2).left());
-    EXPECT_DOUBLE_EQ(layout.tiles.at(2).left() - layout.tiles.at(1).right(), kDockTileSpacing + kDockSeparatorGap);
+    EXPECT_DOUBLE_EQ(layout.tiles.at(2).left() - layout.tiles.at(1).right(),
+                     kDockTileSpacing + kDockSeparatorGap);
     EXPECT_FALSE(layoutDock(input(DockOrientation::bottom, 0, 2)).separator);
 }
 
@@ -90,7 +91,8 @@ TEST(DockLayoutTest, MagnificationGrowsTheTileUnderThePointerMostAndKeepsTheStru
     EXPECT_GT(grown.tiles.at(1).width(), 48);
     EXPECT_LT(grown.tiles.at(1).width(), 96);
     EXPECT_DOUBLE_EQ(grown.tiles.at(1).width(), grown.tiles.at(3).width());
-    // Grown away from the edge, still on its padding; the row stays centred; the reserved strip does not move.
+    // Grown away from the edge, still on its padding; the row stays centred; the reserved strip does not
+    // move.
     EXPECT_DOUBLE_EQ(grown.tiles.at(2).bottom(), 800 - kDockPadding);
     EXPECT_NEAR(grown.tiles.at(2).center().x(), 640, 1e-9);
     EXPECT_EQ(grown.strip, resting.strip);
@@ -124,7 +126,8 @@ TEST(DockLayoutTest, StrutReservesOnlyTheStripsEdgeMeasuredFromTheRoot) {
     EXPECT_EQ(left[3], 0u);
 
     // A screen on the right of a wider root: the strut counts from the root's right edge.
-    const auto right = strutPartial(QRect(2494, 300, 66, 200), QRect(0, 0, 2560, 800), DockOrientation::right);
+    const auto right =
+        strutPartial(QRect(2494, 300, 66, 200), QRect(0, 0, 2560, 800), DockOrientation::right);
     EXPECT_EQ(right[1], 66u);
     EXPECT_EQ(right[6], 300u);
 }

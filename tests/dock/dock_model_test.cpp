@@ -72,7 +72,8 @@ TEST(DockModelTest, ContentIsShownWhileTheApplicationRunsAndDroppedWhenItQuits) 
     model.connectionGone(":1.5");
     EXPECT_TRUE(model.find("/a/A.app")->content.isNull());
     model.setPresence(":1.8", "/a/A.app", 8, true);
-    EXPECT_TRUE(model.find("/a/A.app")->content.isNull()) << "an old tile must not come back with a new process";
+    EXPECT_TRUE(model.find("/a/A.app")->content.isNull())
+        << "an old tile must not come back with a new process";
 }
 
 TEST(DockModelTest, ContentThatIsNotASensiblePngIsRefusedAndTheOldContentStays) {

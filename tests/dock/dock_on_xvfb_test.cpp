@@ -103,9 +103,13 @@ TEST_F(DockOnXvfbTest, TheStripIsReservedAsAStrutAndFollowsOrientationAndSize) {
     })) << desktop.workArea().size();
 
     EXPECT_TRUE(call("SetOrientation", {QStringLiteral("left")}).toBool());
-    EXPECT_TRUE(testing::runEventsUntil([&] { return desktop.workArea() == QList<int>({66, 0, 1280 - 66, 800}); }));
+    EXPECT_TRUE(testing::runEventsUntil([&] {
+        return desktop.workArea() == QList<int>({66, 0, 1280 - 66, 800});
+    }));
     EXPECT_TRUE(call("SetTileSize", {64.0}).toBool());
-    EXPECT_TRUE(testing::runEventsUntil([&] { return desktop.workArea() == QList<int>({82, 0, 1280 - 82, 800}); }));
+    EXPECT_TRUE(testing::runEventsUntil([&] {
+        return desktop.workArea() == QList<int>({82, 0, 1280 - 82, 800});
+    }));
     EXPECT_FALSE(call("SetOrientation", {QStringLiteral("top")}).toBool());
     // Written as the Dock's own preferences, in the file's format.
     const auto file = readPropertyListFile(home.path() + "/" + kDockFile);

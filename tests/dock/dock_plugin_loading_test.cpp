@@ -36,7 +36,9 @@ TEST_F(DockPlugInLoadingTest, AnApplicationWithoutAPlugInHasNone) {
 }
 
 TEST_F(DockPlugInLoadingTest, AnElfExecutableInsideThePlugInIsFound) {
-    const QString application = makeApplication("P", QByteArray("\x7f" "ELF rest", 8));
+    const QString application = makeApplication("P", QByteArray("\x7f"
+                                                                "ELF rest",
+                                                                8));
     const PlugInLocation location = locatePlugIn(application);
     ASSERT_EQ(location.status, PlugInStatus::found) << location.reason.toStdString();
     EXPECT_TRUE(location.executable.endsWith("/Contents/PlugIns/P.docktileplugin/Contents/MacOS/P"));
@@ -44,11 +46,17 @@ TEST_F(DockPlugInLoadingTest, AnElfExecutableInsideThePlugInIsFound) {
 }
 
 TEST_F(DockPlugInLoadingTest, WhatIsNotAPlugInOrLeavesItsBundleIsRefused) {
-    EXPECT_EQ(locatePlugIn(makeApplication("P", "#!/bin/sh\necho not a library\n")).status, PlugInStatus::refused);
-    EXPECT_EQ(locatePlugIn(makeApplication("../../../../x", "\x7f" "ELF")).status, PlugInStatus::refused);
+    EXPECT_EQ(locatePlugIn(makeApplication("P", "#!/bin/sh\necho not a library\n")).status,
+              PlugInStatus::refused);
+    EXPECT_EQ(locatePlugIn(makeApplication("../../../../x", "\x7f"
+                                                            "ELF"))
+                  .status,
+              PlugInStatus::refused);
 
     // A link from inside the plug-in to a library elsewhere.
-    home.write("elsewhere/lib.so", QByteArray("\x7f" "ELF", 4));
+    home.write("elsewhere/lib.so", QByteArray("\x7f"
+                                              "ELF",
+                                              4));
     const QString application = makeApplication("L", "");
     const QString link = application + "/Contents/PlugIns/P.docktileplugin/Contents/MacOS/L";
     QFile::remove(link);

@@ -19,8 +19,9 @@ class DockSettingsTest : public ::testing::Test {
 protected:
     /// A bundle directory under the home (a directory with Contents/Info.plist).
     QString makeBundle(const QString& relative) {
-        home.write(relative + QStringLiteral("/Contents/Info.plist"),
-                   writePropertyList(PlistValue(PlistDictionary{{"CFBundleExecutable", "x"}}), PlistFormat::Xml));
+        home.write(
+            relative + QStringLiteral("/Contents/Info.plist"),
+            writePropertyList(PlistValue(PlistDictionary{{"CFBundleExecutable", "x"}}), PlistFormat::Xml));
         return canonicalPath(home.path() + QLatin1Char('/') + relative);
     }
     void writeDockFile(const PlistDictionary& root, PlistFormat format) {
@@ -53,7 +54,10 @@ TEST_F(DockSettingsTest, ReadsItsValuesAndTakesDefaultsForMissingOrIllTypedOnes)
     EXPECT_DOUBLE_EQ(settings.largeSize, 80);
     EXPECT_TRUE(settings.magnification);
 
-    writeDockFile({{"orientation", 3}, {"tilesize", "big"}, {"largesize", -5}, {"magnification", "yes"},
+    writeDockFile({{"orientation", 3},
+                   {"tilesize", "big"},
+                   {"largesize", -5},
+                   {"magnification", "yes"},
                    {"persistent-apps", "none"}},
                   PlistFormat::Xml);
     const DockSettings fallback = readDockSettings(domain);
@@ -78,9 +82,10 @@ TEST_F(DockSettingsTest, KeptBundlesLeaveOutWhatIsNotABundleAndResolveLinks) {
     const PlistArray entries{
         makePersistentAppEntry(mail),
         PlistValue("not a dictionary"),
-        PlistValue(PlistDictionary{{"tile-data", PlistDictionary{{"file-data", PlistDictionary{
-                                                      {"_CFURLString", "https://example.invalid/"},
-                                                      {"_CFURLStringType", 15}}}}}}),
+        PlistValue(PlistDictionary{
+            {"tile-data",
+             PlistDictionary{{"file-data", PlistDictionary{{"_CFURLString", "https://example.invalid/"},
+                                                           {"_CFURLStringType", 15}}}}}}),
         makePersistentAppEntry(home.path() + "/Documents/notes.txt"),
         makePersistentAppEntry(home.path() + "/Applications/Gone.app"),
         makePersistentAppEntry(home.path() + "/Link.app"),
@@ -128,7 +133,8 @@ TEST_F(DockSettingsTest, RemoveDropsEveryEntryOfTheBundleByCanonicalPathAndNothi
     domain.setValue("persistent-apps", PlistValue(*removed));
     EXPECT_EQ(readDockFile().format, PlistFormat::Xml);
     EXPECT_EQ(pathsTheProgramReads(), QStringList({"<none>", other}));
-    EXPECT_FALSE(withBundleRemoved(readDockSettings(domain).persistentApps, mail)) << "nothing left to remove";
+    EXPECT_FALSE(withBundleRemoved(readDockSettings(domain).persistentApps, mail))
+        << "nothing left to remove";
 }
 
 } // namespace

@@ -27,7 +27,8 @@ void note(const QString& bundle, const QString& line) {
 int main(int argc, char* argv[]) {
     QApplication qtApplication(argc, argv);
     // <bundle>/Contents/MacOS/<executable>
-    const QString bundle = QFileInfo(QCoreApplication::applicationDirPath() + QStringLiteral("/../..")).canonicalFilePath();
+    const QString bundle =
+        QFileInfo(QCoreApplication::applicationDirPath() + QStringLiteral("/../..")).canonicalFilePath();
     note(bundle, QStringLiteral("start ") + QCoreApplication::arguments().mid(1).join(QLatin1Char(' ')));
     LinuxApplication application(bundle);
     application.setReopenHandler([bundle] { note(bundle, QStringLiteral("reopen")); });

@@ -1,7 +1,7 @@
 // The whole path with the real programs: the stand-in Dock and Tessly on a virtual X server with a window
-// manager that honours the Dock's strut and a compositor, on the suite's session bus, in a temporary home with
-// test-made applications. Driven through the Dock's bus interface (which moves the real pointer before it
-// clicks) and by real pointer and key events. Each step leaves a screenshot in the build tree.
+// manager that honours the Dock's strut and a compositor, on the suite's session bus, in a temporary home
+// with test-made applications. Driven through the Dock's bus interface (which moves the real pointer before
+// it clicks) and by real pointer and key events. Each step leaves a screenshot in the build tree.
 #include "model/folder_json.h"
 #include "model/uuid_text.h"
 #include "platform/property_list.h"
@@ -56,7 +56,8 @@ protected:
         desktop.stop();
     }
 
-    /// A test-made application in ~/Applications: it notes each start in "<bundle>.ran" and shows in the Dock.
+    /// A test-made application in ~/Applications: it notes each start in "<bundle>.ran" and shows in the
+    /// Dock.
     QString makeApplication(const QString& name) {
         const QString bundle = testing::makeTestApplication(home, name);
         EXPECT_FALSE(bundle.isEmpty());
@@ -70,13 +71,15 @@ protected:
         folder.isInDock = true;
         for (const QString& application : applications) {
             const QString bundle = makeApplication(application);
-            folder.apps.append(AppItem{makeUuid(), application, "test.e2e." + application, QUrl::fromLocalFile(bundle)});
+            folder.apps.append(
+                AppItem{makeUuid(), application, "test.e2e." + application, QUrl::fromLocalFile(bundle)});
         }
         return folder;
     }
     void writeFolders(const QList<AppFolder>& folders) { home.write(kFolderFile, encodeFolderList(folders)); }
     [[nodiscard]] QList<AppFolder> readFolders() const {
-        return decodeFolderList(TempHome::read(home.path() + "/" + kFolderFile), Date()).folders.value_or(QList<AppFolder>());
+        return decodeFolderList(TempHome::read(home.path() + "/" + kFolderFile), Date())
+            .folders.value_or(QList<AppFolder>());
     }
     [[nodiscard]] bool isInDock(const QUuid& folder) const {
         for (const AppFolder& candidate : readFolders()) {
@@ -88,8 +91,8 @@ protected:
     }
     void writeDockPreferences(const QByteArray& xmlDictionaryBody) {
         home.write("Library/Preferences/com.apple.dock.plist",
-                   R"(<?xml version="1.0" encoding="UTF-8"?><plist version="1.0"><dict>)" + xmlDictionaryBody +
-                       "</dict></plist>");
+                   R"(<?xml version="1.0" encoding="UTF-8"?><plist version="1.0"><dict>)" +
+                       xmlDictionaryBody + "</dict></plist>");
     }
 
     void startDock() {
@@ -107,8 +110,8 @@ protected:
         return QFileInfo(helperPath(name)).canonicalFilePath();
     }
     [[nodiscard]] QString pinFile(const QUuid& folder) const {
-        return QString::fromUtf8(TempHome::read(home.path() + "/Library/Application Support/Tessly/HelperState/" +
-                                                uuidText(folder) + ".pinned"));
+        return QString::fromUtf8(TempHome::read(
+            home.path() + "/Library/Application Support/Tessly/HelperState/" + uuidText(folder) + ".pinned"));
     }
     /// Whether the Dock's own preferences keep the bundle in "persistent-apps", which is what "Keep" changes:
     /// a running helper's tile is held by the Dock (and reported pinned) kept or not.
@@ -124,8 +127,9 @@ protected:
             const PlistValue* tileData = tile ? tile->find("tile-data") : nullptr;
             const PlistValue* fileData =
                 tileData && tileData->asDictionary() ? tileData->asDictionary()->find("file-data") : nullptr;
-            const PlistValue* url =
-                fileData && fileData->asDictionary() ? fileData->asDictionary()->find("_CFURLString") : nullptr;
+            const PlistValue* url = fileData && fileData->asDictionary()
+                                        ? fileData->asDictionary()->find("_CFURLString")
+                                        : nullptr;
             if (url && url->asString() &&
                 QFileInfo(QUrl(*url->asString()).path()).canonicalFilePath() == bundle) {
                 return true;
@@ -181,9 +185,9 @@ protected:
 
 // Two folders in the Dock: the main application starts both helpers and their tiles appear in the Dock with
 // the "ON" badge, which goes again; once kept, the plug-ins report them pinned. A click on a tile opens the
-// helper's popup above it, centred on the pointer (so the arrow, which points at the click, is in the middle);
-// a click on an application in it starts the application and closes the popup; opening the other helper's
-// popup closes the first.
+// helper's popup above it, centred on the pointer (so the arrow, which points at the click, is in the
+// middle); a click on an application in it starts the application and closes the popup; opening the other
+// helper's popup closes the first.
 TEST_F(DockAndTesslyTest, FoldersInTheDockShowTheirTilesOpenTheirPopupsAndLaunchTheirApplications) {
     const AppFolder work = folderInDock("Work", {"Notes"});
     const AppFolder play = folderInDock("Play", {"Paint", "Chess"});
@@ -215,10 +219,12 @@ TEST_F(DockAndTesslyTest, FoldersInTheDockShowTheirTilesOpenTheirPopupsAndLaunch
     const qint64 workPid = helperProcess(work.id);
     const qint64 playPid = helperProcess(play.id);
     ASSERT_TRUE(DockClient::call("Click", {helperBundle("Work")}).toBool());
-    ASSERT_TRUE(runEventsUntil([&] { return desktop.visibleWindowsOf(workPid).size() == 1; })) << "the popup opens";
+    ASSERT_TRUE(runEventsUntil([&] { return desktop.visibleWindowsOf(workPid).size() == 1; }))
+        << "the popup opens";
     const QHash<QString, int> popup = desktop.geometry(desktop.visibleWindowsOf(workPid).first());
     // The Dock put the pointer on the tile's centre before it clicked.
-    EXPECT_NEAR(popup["X"] + popup["WIDTH"] / 2.0, workTile.center().x(), 2.0) << "the arrow points at the click";
+    EXPECT_NEAR(popup["X"] + popup["WIDTH"] / 2.0, workTile.center().x(), 2.0)
+        << "the arrow points at the click";
     EXPECT_LE(popup["Y"] + popup["HEIGHT"], workTile.top()) << "the popup sits above the Dock";
     screenshot("2-popup-above-its-tile");
 
@@ -227,11 +233,13 @@ TEST_F(DockAndTesslyTest, FoldersInTheDockShowTheirTilesOpenTheirPopupsAndLaunch
     const int iconX = popup["X"] + popup["WIDTH"] / 2;
     const int iconY = popup["Y"] + popup["HEIGHT"] - 24 - 16 - 12 - 14 - 5 - 26;
     desktop.run("xdotool", {"mousemove", QString::number(iconX), QString::number(iconY), "click", "1"});
-    EXPECT_TRUE(runEventsUntil([&] { return TempHome::read(work.apps.first().appURL.toLocalFile() + ".ran").startsWith("start"); }))
-        << "a click on the application starts it";
+    EXPECT_TRUE(runEventsUntil([&] {
+        return TempHome::read(work.apps.first().appURL.toLocalFile() + ".ran").startsWith("start");
+    })) << "a click on the application starts it";
     EXPECT_TRUE(runEventsUntil([&] { return desktop.visibleWindowsOf(workPid).isEmpty(); }))
         << "and closes the popup";
-    EXPECT_TRUE(runEventsUntil([&] { return DockClient::tile(work.apps.first().appURL.toLocalFile())["running"].toBool(); }));
+    EXPECT_TRUE(runEventsUntil(
+        [&] { return DockClient::tile(work.apps.first().appURL.toLocalFile())["running"].toBool(); }));
     screenshot("3-application-started");
 
     ASSERT_TRUE(DockClient::call("Click", {helperBundle("Work")}).toBool());
@@ -248,9 +256,11 @@ TEST_F(DockAndTesslyTest, FoldersInTheDockShowTheirTilesOpenTheirPopupsAndLaunch
 TEST_F(DockAndTesslyTest, OnALeftDockThePopupOpensBesideTheDock) {
     const AppFolder tools = folderInDock("Tools", {"Notes", "Paint", "Chess"});
     writeFolders({tools});
-    writeDockPreferences("<key>orientation</key><string>left</string><key>tilesize</key><integer>56</integer>");
+    writeDockPreferences(
+        "<key>orientation</key><string>left</string><key>tilesize</key><integer>56</integer>");
     startDock();
-    ASSERT_TRUE(runEventsUntil([&] { return desktop.workArea().value(0) > 0; })) << "the Dock reserves its room";
+    ASSERT_TRUE(runEventsUntil([&] { return desktop.workArea().value(0) > 0; }))
+        << "the Dock reserves its room";
     startTessly();
     ASSERT_TRUE(runEventsUntil([&] { return helperShows(tools.id, "Tools"); }));
     const qint64 helper = helperProcess(tools.id);
@@ -267,9 +277,9 @@ TEST_F(DockAndTesslyTest, OnALeftDockThePopupOpensBesideTheDock) {
     screenshot("5-popup-beside-a-left-dock");
 }
 
-// A folder's tile dragged off the Dock while its helper runs: the helper keeps its folder in the Dock. Quitting
-// it from the tile's menu then takes the folder out of the Dock: "isInDock" turns false in the folder file, and
-// the helper's bundle is deleted.
+// A folder's tile dragged off the Dock while its helper runs: the helper keeps its folder in the Dock.
+// Quitting it from the tile's menu then takes the folder out of the Dock: "isInDock" turns false in the
+// folder file, and the helper's bundle is deleted.
 TEST_F(DockAndTesslyTest, AFolderLeavesTheDockWhenItsTileIsNeitherKeptNorRunning) {
     const AppFolder work = folderInDock("Work", {"Notes"});
     writeFolders({work});
@@ -284,9 +294,10 @@ TEST_F(DockAndTesslyTest, AFolderLeavesTheDockWhenItsTileIsNeitherKeptNorRunning
 
     // Dragged off the strip with the real pointer: out of "persistent-apps", yet still shown while it runs.
     QRect tile = frameOf(DockClient::tile(helper));
-    desktop.run("xdotool", {"mousemove", QString::number(tile.center().x()), QString::number(tile.center().y()),
-                            "mousedown", "1", "mousemove", QString::number(tile.center().x() + 10),
-                            QString::number(tile.center().y() - 20), "mousemove", "640", "300", "mouseup", "1"});
+    desktop.run("xdotool",
+                {"mousemove", QString::number(tile.center().x()), QString::number(tile.center().y()),
+                 "mousedown", "1", "mousemove", QString::number(tile.center().x() + 10),
+                 QString::number(tile.center().y() - 20), "mousemove", "640", "300", "mouseup", "1"});
     ASSERT_TRUE(runEventsUntil([&] { return !DockClient::tile(helper)["kept"].toBool(); }))
         << "dragging the tile off the Dock takes it out of the kept ones";
     EXPECT_TRUE(DockClient::tile(helper)["running"].toBool());
@@ -299,8 +310,8 @@ TEST_F(DockAndTesslyTest, AFolderLeavesTheDockWhenItsTileIsNeitherKeptNorRunning
     // Quit from the tile's menu (its last entry), with real button and key events. The tile has moved to the
     // Dock's running part.
     tile = frameOf(DockClient::tile(helper));
-    desktop.run("xdotool", {"mousemove", QString::number(tile.center().x()), QString::number(tile.center().y()),
-                            "click", "3"});
+    desktop.run("xdotool", {"mousemove", QString::number(tile.center().x()),
+                            QString::number(tile.center().y()), "click", "3"});
     ASSERT_TRUE(runEventsUntil([&] { return desktop.visibleWindowsOf(m_dock.processId()).size() == 2; }))
         << "the tile's menu opens";
     screenshot("7-tile-menu");
@@ -309,8 +320,9 @@ TEST_F(DockAndTesslyTest, AFolderLeavesTheDockWhenItsTileIsNeitherKeptNorRunning
     desktop.run("xdotool", {"key", "Up", "Return"});
     EXPECT_TRUE(runEventsUntil([&] { return !isInDock(work.id) && !QFileInfo::exists(helper); }))
         << "the folder leaves the Dock and its helper is deleted";
-    std::printf("From the quit in the tile's menu to the folder out of the Dock and its helper deleted: %lld ms\n",
-                static_cast<long long>(sinceQuit.elapsed()));
+    std::printf(
+        "From the quit in the tile's menu to the folder out of the Dock and its helper deleted: %lld ms\n",
+        static_cast<long long>(sinceQuit.elapsed()));
     EXPECT_EQ(helperProcess(work.id), 0) << "the helper quit";
     EXPECT_TRUE(runEventsUntil([&] { return DockClient::tile(helper).isEmpty(); }));
     EXPECT_EQ(readFolders().size(), 1) << "the folder itself stays";

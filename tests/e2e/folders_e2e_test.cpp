@@ -16,15 +16,17 @@ using testing::TempHome;
 class FoldersEndToEndTest : public MainWindowEndToEndTest {
 protected:
     [[nodiscard]] QList<AppFolder> folders() const {
-        return decodeFolderList(TempHome::read(home.path() + "/Library/Application Support/Tessly/folders.json"),
-                                Date())
+        return decodeFolderList(
+                   TempHome::read(home.path() + "/Library/Application Support/Tessly/folders.json"), Date())
             .folders.value_or(QList<AppFolder>());
     }
     [[nodiscard]] static bool helperRuns(const QString& name) {
         QDirIterator it(QStringLiteral("/proc"), QDir::Dirs | QDir::NoDotAndDotDot);
         while (it.hasNext()) {
             it.next();
-            if (QFileInfo(it.filePath() + "/exe").symLinkTarget().contains("/Tessly/Helpers/" + name + ".app/")) {
+            if (QFileInfo(it.filePath() + "/exe")
+                    .symLinkTarget()
+                    .contains("/Tessly/Helpers/" + name + ".app/")) {
                 return true;
             }
         }
@@ -73,7 +75,8 @@ TEST_F(FoldersEndToEndTest, FromAFreshHomeToAFolderOfTwoApplicationsInTheDockByK
     ASSERT_TRUE(waitForChangeFrom(QImage()));
     screenshot("folders-6-two-applications");
 
-    // The keyboard is back on the button that opened the picker: back past Edit and the chevron to the switch.
+    // The keyboard is back on the button that opened the picker: back past Edit and the chevron to the
+    // switch.
     key("shift+Tab shift+Tab shift+Tab space");
     ASSERT_TRUE(runEventsUntil([&] { return !folders().isEmpty() && folders().first().isInDock; }))
         << "switched into the Dock";

@@ -1,7 +1,8 @@
 // Tessly as its Debian package installs it: the package's files unpacked into a temporary root (named by
-// TESSLY_INSTALLED_ROOT; tests/package/check_package.sh makes it and runs this), started by the installed command
-// from a fresh home beside the package's own stand-in Dock, and driven with the keyboard: through the onboarding
-// with "Launch at login" switched on, then a folder of one application made and switched into the Dock.
+// TESSLY_INSTALLED_ROOT; tests/package/check_package.sh makes it and runs this), started by the installed
+// command from a fresh home beside the package's own stand-in Dock, and driven with the keyboard: through the
+// onboarding with "Launch at login" switched on, then a folder of one application made and switched into the
+// Dock.
 #include "e2e/main_window_fixture.h"
 #include "model/folder_json.h"
 #include "support/test_application.h"
@@ -35,8 +36,8 @@ protected:
     }
 
     [[nodiscard]] QList<AppFolder> folders() const {
-        return decodeFolderList(TempHome::read(home.path() + "/Library/Application Support/Tessly/folders.json"),
-                                Date())
+        return decodeFolderList(
+                   TempHome::read(home.path() + "/Library/Application Support/Tessly/folders.json"), Date())
             .folders.value_or(QList<AppFolder>());
     }
     [[nodiscard]] static QByteArray contentsOf(const QString& path) {
@@ -52,7 +53,8 @@ TEST_F(InstalledPackageTest, StartsByItsCommandLogsInByItAndCopiesHelpersFromThe
     dock.setProcessEnvironment(desktop.environment());
     dock.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     dock.start(root + "/usr/bin/tessly-dock", {DockClient::kControlOption});
-    ASSERT_TRUE(runEventsUntil([] { return DockClient::isRunning(); })) << "the installed Dock takes its bus name";
+    ASSERT_TRUE(runEventsUntil([] { return DockClient::isRunning(); }))
+        << "the installed Dock takes its bus name";
 
     ASSERT_FALSE(testing::makeTestApplication(home, "Notes").isEmpty());
     const QString bundle = root + "/usr/lib/tessly/Tessly.app";
@@ -102,8 +104,9 @@ TEST_F(InstalledPackageTest, StartsByItsCommandLogsInByItAndCopiesHelpersFromThe
         << "switched into the Dock";
 
     const QString helper = home.path() + "/Library/Application Support/Tessly/Helpers/Tools.app";
-    ASSERT_TRUE(runEventsUntil([&] { return !DockClient::tile(QFileInfo(helper).canonicalFilePath()).isEmpty(); }))
-        << "the helper's tile is in the Dock";
+    ASSERT_TRUE(runEventsUntil([&] {
+        return !DockClient::tile(QFileInfo(helper).canonicalFilePath()).isEmpty();
+    })) << "the helper's tile is in the Dock";
     EXPECT_EQ(contentsOf(helper + "/Contents/MacOS/Tessly"), contentsOf(bundle + "/Contents/MacOS/Tessly"))
         << "the helper is a copy of the installed bundle";
     EXPECT_EQ(QFileInfo(helper + "/Contents/MacOS/Tessly").lastModified(),

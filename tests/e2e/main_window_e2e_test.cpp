@@ -1,8 +1,8 @@
 // The main application's window with the real program on a virtual desktop, driven by real key and pointer
 // events: a first start meets the onboarding, its end leads to the folders, the settings shortcut and a click
 // on the Dock tile bring the window back at their pages. Each step leaves a screenshot in the build tree.
-#include "platform/linux/application_linux.h"
 #include "e2e/main_window_fixture.h"
+#include "platform/linux/application_linux.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -46,10 +46,12 @@ TEST_F(MainWindowEndToEndTest, AFirstStartGoesThroughTheOnboardingToTheFoldersAn
                             "click", "1"});
     ASSERT_TRUE(runEventsUntil([&] { return mainWindow().isEmpty(); })) << "the close light closes it";
     EXPECT_EQ(m_tessly.state(), QProcess::Running) << "closing the window leaves the program running";
-    QDBusMessage reopen = QDBusMessage::createSignal(kApplicationPath, kApplicationInterface, kApplicationReopenMember);
+    QDBusMessage reopen =
+        QDBusMessage::createSignal(kApplicationPath, kApplicationInterface, kApplicationReopenMember);
     reopen << QFileInfo(QStringLiteral(TESSLY_BUNDLE_DIR)).canonicalFilePath();
     QDBusConnection::sessionBus().send(reopen);
-    ASSERT_TRUE(runEventsUntil([&] { return !mainWindow().isEmpty(); })) << "a click on its Dock tile reopens it";
+    ASSERT_TRUE(runEventsUntil([&] { return !mainWindow().isEmpty(); }))
+        << "a click on its Dock tile reopens it";
     EXPECT_TRUE(runEventsUntil([&] { return desktop.geometry(mainWindow())["HEIGHT"] >= 550; }))
         << "on the folders page";
     steadyFrame();

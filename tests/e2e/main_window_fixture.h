@@ -1,7 +1,8 @@
 // The main application alone on a virtual desktop, for end-to-end tests of its window: started from the built
 // bundle in the test's home, looked at through the window system, driven by real key and pointer events.
 //
-//     TEST_F(MainWindowEndToEndTest, ...) { startTessly(); ASSERT_TRUE(runEventsUntil([&] { return !mainWindow().isEmpty(); })); }
+//     TEST_F(MainWindowEndToEndTest, ...) { startTessly(); ASSERT_TRUE(runEventsUntil([&] { return
+//     !mainWindow().isEmpty(); })); }
 #pragma once
 
 #include "platform/property_list.h"
@@ -38,10 +39,11 @@ protected:
         return windows.size() == 1 ? windows.first() : QString();
     }
     [[nodiscard]] bool onboardingDone() const {
-        const auto defaults = readPropertyListFile(home.path() + "/Library/Preferences/app.tessly.Tessly.plist");
-        const PlistValue* done =
-            defaults && defaults->root.asDictionary() ? defaults->root.asDictionary()->find("hasCompletedOnboarding")
-                                                      : nullptr;
+        const auto defaults =
+            readPropertyListFile(home.path() + "/Library/Preferences/app.tessly.Tessly.plist");
+        const PlistValue* done = defaults && defaults->root.asDictionary()
+                                     ? defaults->root.asDictionary()->find("hasCompletedOnboarding")
+                                     : nullptr;
         return done && done->asBoolean() && *done->asBoolean();
     }
     /// Waits until the window's frame has stopped changing (its resize animation is over); its frame.
@@ -118,6 +120,5 @@ protected:
     testing::VirtualDesktop desktop;
     QProcess m_tessly;
 };
-
 
 } // namespace tessly

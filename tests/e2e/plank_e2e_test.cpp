@@ -80,7 +80,8 @@ protected:
     }
     void writeFolders(const QList<AppFolder>& folders) { home.write(kFolderFile, encodeFolderList(folders)); }
     [[nodiscard]] std::optional<AppFolder> savedFolder(const QUuid& id) const {
-        const auto folders = decodeFolderList(TempHome::read(home.path() + "/" + kFolderFile), Date()).folders;
+        const auto folders =
+            decodeFolderList(TempHome::read(home.path() + "/" + kFolderFile), Date()).folders;
         for (const AppFolder& folder : folders.value_or(QList<AppFolder>())) {
             if (folder.id == id) {
                 return folder;
@@ -194,7 +195,8 @@ TEST_F(PlankAndTesslyTest, AFolderInTheDockIsAPlankLauncherThatOpensItsPopupAndL
         << "the folder's red tile at the launcher";
     screenshot("plank-1-folder-launcher");
 
-    desktop.run("xdotool", {"mousemove", QString::number(above.x()), QString::number(above.y() + 33), "click", "1"});
+    desktop.run("xdotool",
+                {"mousemove", QString::number(above.x()), QString::number(above.y() + 33), "click", "1"});
     qint64 helper = 0;
     ASSERT_TRUE(runEventsUntil([&] {
         const QList<qint64> running = processesOf(helperPath("Work"));
@@ -207,9 +209,11 @@ TEST_F(PlankAndTesslyTest, AFolderInTheDockIsAPlankLauncherThatOpensItsPopupAndL
     EXPECT_TRUE(runEventsUntil([&] {
         popup = desktop.geometry(desktop.visibleWindowsOf(helper).value(0));
         return std::abs(popup["Y"] + popup["HEIGHT"] - 24 - above.y()) <= 2;
-    })) << "its tip on the item's upper side: " << popup["Y"] + popup["HEIGHT"] - 24 << " for " << above.y();
+    })) << "its tip on the item's upper side: "
+        << popup["Y"] + popup["HEIGHT"] - 24 << " for " << above.y();
     EXPECT_NEAR(popup["X"] + popup["WIDTH"] / 2.0, above.x(), 2.0) << "the arrow points at the launcher";
-    const QString windowClass = desktop.run("xprop", {"-id", desktop.visibleWindowsOf(helper).first(), "WM_CLASS"});
+    const QString windowClass =
+        desktop.run("xprop", {"-id", desktop.visibleWindowsOf(helper).first(), "WM_CLASS"});
     EXPECT_TRUE(windowClass.contains(launcherWindowClass("app.tessly.Tessly", work.id)))
         << "the window class the launcher names: " << windowClass.toStdString();
     screenshot("plank-2-popup-above-the-launcher");
@@ -244,16 +248,18 @@ TEST_F(PlankAndTesslyTest, AFolderInTheDockIsAPlankLauncherThatOpensItsPopupAndL
     EXPECT_TRUE(runEventsUntil([&] { return desktop.visibleWindowsOf(m_plank.processId()).size() == 1; }))
         << "Plank's label of the item goes";
     desktop.run("xdotool", {"click", "1"});
-    EXPECT_TRUE(runEventsUntil(
-        [&] { return TempHome::read(work.apps.first().appURL.toLocalFile() + ".ran").startsWith("start"); }))
-        << "a click on the application starts it";
-    EXPECT_TRUE(runEventsUntil([&] { return desktop.visibleWindowsOf(helper).isEmpty(); })) << "the popup closes";
+    EXPECT_TRUE(runEventsUntil([&] {
+        return TempHome::read(work.apps.first().appURL.toLocalFile() + ".ran").startsWith("start");
+    })) << "a click on the application starts it";
+    EXPECT_TRUE(runEventsUntil([&] { return desktop.visibleWindowsOf(helper).isEmpty(); }))
+        << "the popup closes";
     EXPECT_TRUE(runEventsUntil([&] { return processesOf(helperPath("Work")).isEmpty(); }))
         << "the helper is not needed once its popup closed";
     screenshot("plank-3-application-started");
 
     ASSERT_TRUE(plank("Remove", {entryUri(work)}).arguments().value(0).toBool());
-    EXPECT_TRUE(runEventsUntil([&] { return savedFolder(work.id) && !savedFolder(work.id)->isInDock; }, 1'000))
+    EXPECT_TRUE(
+        runEventsUntil([&] { return savedFolder(work.id) && !savedFolder(work.id)->isInDock; }, 1'000))
         << "out of the Dock in the folder file within a second";
     EXPECT_TRUE(runEventsUntil([&] { return !QFileInfo::exists(helperPath("Work")); }));
     EXPECT_TRUE(runEventsUntil([&] { return !QFileInfo::exists(entryPath(work)); }));
@@ -289,7 +295,8 @@ TEST_F(PlankAndTesslyTest, PlankKilledAndStartedAgainLosesNothing) {
     screenshot("plank-5-after-a-restart");
 }
 
-// Switched on in the window with the real pointer, a folder appears among Plank's items; switched off, it goes.
+// Switched on in the window with the real pointer, a folder appears among Plank's items; switched off, it
+// goes.
 TEST_F(PlankAndTesslyTest, AFolderSwitchedIntoTheDockInTheWindowAppearsInPlank) {
     AppFolder work = folderInDock("Work", {"Notes"});
     makeRed(work);
@@ -306,8 +313,8 @@ TEST_F(PlankAndTesslyTest, AFolderSwitchedIntoTheDockInTheWindowAppearsInPlank) 
     // folders page lays out its first card at the window's opening size.
     const QHash<QString, int> window = desktop.geometry(windows.first());
     auto clickSwitch = [&] {
-        desktop.run("xdotool", {"mousemove", QString::number(window["X"] + 458), QString::number(window["Y"] + 130),
-                                "click", "1"});
+        desktop.run("xdotool", {"mousemove", QString::number(window["X"] + 458),
+                                QString::number(window["Y"] + 130), "click", "1"});
     };
     clickSwitch();
     EXPECT_TRUE(runEventsUntil([&] { return plankItems().contains(entryUri(work)); })) << "in Plank";
@@ -316,7 +323,8 @@ TEST_F(PlankAndTesslyTest, AFolderSwitchedIntoTheDockInTheWindowAppearsInPlank) 
     screenshot("plank-6-switched-on-in-the-window");
 
     clickSwitch();
-    EXPECT_TRUE(runEventsUntil([&] { return !plankItems().contains(entryUri(work)); })) << "out of Plank again";
+    EXPECT_TRUE(runEventsUntil([&] { return !plankItems().contains(entryUri(work)); }))
+        << "out of Plank again";
     EXPECT_FALSE(savedFolder(work.id)->isInDock);
     EXPECT_TRUE(runEventsUntil([&] { return !QFileInfo::exists(entryPath(work)); }));
 }

@@ -8,8 +8,8 @@
 //       builds a notification centre, observes and posts; prints "connected=<0|1>" at the end
 //   tessly_adapter_tool bundle-app MARKER_DIR [ARGUMENTS...]
 //       run from inside a bundle, as a widget application on the offscreen platform: writes
-//       MARKER_DIR/ready-<pid>, appends a line to MARKER_DIR/reopened-<pid> each time the application's reopen
-//       handler runs, and runs until it is ended
+//       MARKER_DIR/ready-<pid>, appends a line to MARKER_DIR/reopened-<pid> each time the application's
+//       reopen handler runs, and runs until it is ended
 //   tessly_adapter_tool run-child piped|inherited PROGRAM [ARGUMENTS...]
 //       runs PROGRAM through the child-process adapter, then prints "started=<0|1> status=<n>
 //       stderr=<base64>"

@@ -1,10 +1,10 @@
-// Desktop entries on a temporary XDG data tree, a user's directory before a system one: which entries the desktop
-// would show and under which identifier and name, what is skipped without a hang, and entries started through
-// the workspace, whose program notes that it ran.
-#include "support/run_events.h"
+// Desktop entries on a temporary XDG data tree, a user's directory before a system one: which entries the
+// desktop would show and under which identifier and name, what is skipped without a hang, and entries started
+// through the workspace, whose program notes that it ran.
 #include "platform/linux/desktop_applications_linux.h"
-#include "platform/linux/workspace_linux.h"
 #include "platform/linux/system_linux.h"
+#include "platform/linux/workspace_linux.h"
+#include "support/run_events.h"
 
 #include <QDir>
 #include <QFile>

@@ -20,7 +20,8 @@ using testing::runEventsUntil;
 
 class FileWatcherTest : public ::testing::Test {
 protected:
-    void write(const QString& path, const QByteArray& bytes, QIODevice::OpenMode mode = QIODevice::WriteOnly) {
+    void write(const QString& path, const QByteArray& bytes,
+               QIODevice::OpenMode mode = QIODevice::WriteOnly) {
         QFile file(path);
         ASSERT_TRUE(file.open(mode));
         file.write(bytes);
@@ -34,9 +35,8 @@ protected:
     }
     std::unique_ptr<FileWatcher> watch(const QString& path, FileWatcher::Kind kind = FileWatcher::Kind::file,
                                        double settleSeconds = 0.03) {
-        return FileWatcher::start(factory, queue, {path, settleSeconds, kind}, [this](FileEvents events) {
-            reports.push_back(events);
-        });
+        return FileWatcher::start(factory, queue, {path, settleSeconds, kind},
+                                  [this](FileEvents events) { reports.push_back(events); });
     }
     /// Waits until a report arrives that has all of `events`.
     bool reported(FileEvents events) {

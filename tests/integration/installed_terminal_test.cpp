@@ -1,6 +1,7 @@
 // The path of an application installed from the distribution's packages, end to end on this machine: the
-// terminal's desktop entry is discovered among the system's entries as an application, and the application's URL,
-// opened through the workspace as a popup opens it, starts the terminal on a virtual X server of the test's own.
+// terminal's desktop entry is discovered among the system's entries as an application, and the application's
+// URL, opened through the workspace as a popup opens it, starts the terminal on a virtual X server of the
+// test's own.
 #include "platform/linux/desktop_applications_linux.h"
 #include "platform/linux/system_linux.h"
 #include "platform/linux/workspace_linux.h"
@@ -51,11 +52,12 @@ TEST(InstalledTerminalTest, IsDiscoveredAsAnApplicationAndStartsFromItsUrl) {
     QtMainQueue queue;
     const LinuxDesktopApplications entries{{"/usr/share/applications"}};
     const QTemporaryDir home;
-    const AppDiscovery discovery(home.path(), queue, [] { return QLocale(QStringLiteral("uk")); }, &entries);
+    const AppDiscovery discovery(
+        home.path(), queue, [] { return QLocale(QStringLiteral("uk")); }, &entries);
 
     const QList<AppItem> apps = discovery.discoverAppsNow();
     const auto found = std::find_if(apps.begin(), apps.end(),
-                                     [](const AppItem& app) { return app.bundleID == "debian-xterm"; });
+                                    [](const AppItem& app) { return app.bundleID == "debian-xterm"; });
     ASSERT_NE(found, apps.end());
     EXPECT_EQ(found->name, "XTerm");
     EXPECT_EQ(found->appURL, QUrl("file:///usr/share/applications/debian-xterm.desktop"));
@@ -63,7 +65,8 @@ TEST(InstalledTerminalTest, IsDiscoveredAsAnApplicationAndStartsFromItsUrl) {
     // The server picks a free display and writes its number once it accepts connections.
     QProcess server;
     server.start(xvfb, testing::virtualServerArguments(QStringLiteral("640x480")));
-    ASSERT_TRUE(runEventsUntil([&] { return server.canReadLine() || server.state() == QProcess::NotRunning; }));
+    ASSERT_TRUE(
+        runEventsUntil([&] { return server.canReadLine() || server.state() == QProcess::NotRunning; }));
     const QByteArray display = ":" + server.readLine().trimmed();
     ASSERT_NE(display, ":") << server.readAllStandardError().toStdString();
     const QByteArray previousDisplay = qgetenv("DISPLAY");
@@ -83,7 +86,8 @@ TEST(InstalledTerminalTest, IsDiscoveredAsAnApplicationAndStartsFromItsUrl) {
     EXPECT_TRUE(runEventsUntil([&] {
         started = processesWith(resolvedTerminal, "DISPLAY=" + display);
         return !started.isEmpty();
-    })) << "the terminal never ran on " << display.toStdString();
+    })) << "the terminal never ran on "
+        << display.toStdString();
     for (const qint64 pid : started) {
         ::kill(static_cast<pid_t>(pid), SIGTERM);
     }

@@ -90,7 +90,8 @@ TEST(LauncherEntriesIntegration, HostileNamesGiveValidEntriesThatStartTheHelper)
         QProcess validate;
         validate.start(validator, {entry});
         ASSERT_TRUE(validate.waitForFinished());
-        const QString output = QString::fromUtf8(validate.readAllStandardOutput() + validate.readAllStandardError());
+        const QString output =
+            QString::fromUtf8(validate.readAllStandardOutput() + validate.readAllStandardError());
         EXPECT_EQ(validate.exitCode(), 0) << output.toStdString();
         EXPECT_FALSE(output.contains("error") || output.contains("warning")) << output.toStdString();
 

@@ -35,7 +35,8 @@ TEST(XdgAutostartLoginItem, RegisterWritesAnEntryForTheExecutableAndUnregisterRe
 
 TEST(XdgAutostartLoginItem, FailuresComeBackAsText) {
     TempHome home;
-    XdgAutostartLoginItemService missing(home.path(), "app.tessly.Tessly", "Tessly", home.path() + "/nowhere/Tessly");
+    XdgAutostartLoginItemService missing(home.path(), "app.tessly.Tessly", "Tessly",
+                                         home.path() + "/nowhere/Tessly");
     const auto error = missing.registerMainApplication();
     ASSERT_TRUE(error);
     EXPECT_TRUE(error->contains("nowhere"));

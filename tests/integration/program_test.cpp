@@ -364,8 +364,9 @@ TEST_F(ProgramOnXvfbTest, AHelperShowsItsBadgeOrItsPopupAndItsTileTogglesThePopu
     ASSERT_TRUE(byUser.waitForStarted());
     EXPECT_TRUE(runEventsUntil([&] {
         return visibleWindowsOf(static_cast<pid_t>(byUser.processId())).size() == 1;
-    })) << "a helper the user started opens its popup at once; it " << (byUser.state() == QProcess::Running ? "runs" : "ended")
-        << ", windows: " << xdotool({"search", "--pid", QString::number(byUser.processId()), ""}).toStdString();
+    })) << "a helper the user started opens its popup at once; it "
+        << (byUser.state() == QProcess::Running ? "runs" : "ended") << ", windows: "
+        << xdotool({"search", "--pid", QString::number(byUser.processId()), ""}).toStdString();
     byUser.terminate();
     byUser.waitForFinished(10'000);
 }

@@ -35,7 +35,8 @@ public:
     }
     [[nodiscard]] std::optional<LauncherPosition> launcherPosition(const QString& entryPath) override {
         const auto found = positions.constFind(entryPath);
-        return answers && found != positions.constEnd() ? std::optional<LauncherPosition>(*found) : std::nullopt;
+        return answers && found != positions.constEnd() ? std::optional<LauncherPosition>(*found)
+                                                        : std::nullopt;
     }
     void setChangeHandler(std::function<void()> handler) override { m_handler = std::move(handler); }
 

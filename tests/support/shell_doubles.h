@@ -80,7 +80,9 @@ public:
     void miniaturize() override { miniaturized = true; }
     /// Asked only: the test says when the window manager has done it (`finishDeminiaturize`).
     void deminiaturize() override { ++deminiaturizeRequests; }
-    void setDeminiaturizeHandler(std::function<void()> handler) override { deminiaturized = std::move(handler); }
+    void setDeminiaturizeHandler(std::function<void()> handler) override {
+        deminiaturized = std::move(handler);
+    }
     void finishDeminiaturize() {
         miniaturized = false;
         if (deminiaturized) {

@@ -1,5 +1,5 @@
-// A bundle in a test's home with the program's own string tables (English and Ukrainian) and a version, so that
-// views show the texts a user reads.
+// A bundle in a test's home with the program's own string tables (English and Ukrainian) and a version, so
+// that views show the texts a user reads.
 //
 //     MainBundle bundle{makeStringTableBundle(home), {}};
 //     Localization l10n(settings, bundle);

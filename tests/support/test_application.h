@@ -1,7 +1,9 @@
 // A test-made application bundle in a test's home: its executable is the stand-in Dock's test application
-// (TESSLY_DOCK_TEST_APPLICATION), which notes each start in "<bundle>.ran" beside the bundle and shows in the Dock.
+// (TESSLY_DOCK_TEST_APPLICATION), which notes each start in "<bundle>.ran" beside the bundle and shows in the
+// Dock.
 //
-//     const QString notes = makeTestApplication(home, "Notes");    // ~/Applications/Notes.app, links resolved
+//     const QString notes = makeTestApplication(home, "Notes");    // ~/Applications/Notes.app, links
+//     resolved
 #pragma once
 
 #include "support/temp_home.h"

@@ -4,8 +4,8 @@
 // interface on the session bus is reached through `DockClient`; the Dock must be started with its option.
 //
 //     VirtualDesktop desktop;
-//     if (const QString missing = VirtualDesktop::missingTools(); !missing.isEmpty()) GTEST_SKIP() << missing;
-//     ASSERT_TRUE(desktop.start(home.path(), VirtualDesktop::withCompositor));
+//     if (const QString missing = VirtualDesktop::missingTools(); !missing.isEmpty()) GTEST_SKIP() <<
+//     missing; ASSERT_TRUE(desktop.start(home.path(), VirtualDesktop::withCompositor));
 //     dock.setProcessEnvironment(desktop.environment());
 //
 // Main thread only; the session ends with the object.
@@ -62,8 +62,10 @@ public:
     /// Starts the server at 1280 × 800, the window manager and, when asked, the compositor; false when one of
     /// them did not come up.
     [[nodiscard]] bool start(const QString& home, Compositor compositor = withoutCompositor) {
-        m_server.start(QStandardPaths::findExecutable("Xvfb"), virtualServerArguments(QStringLiteral("1280x800")));
-        if (!runEventsUntil([&] { return m_server.canReadLine() || m_server.state() == QProcess::NotRunning; }) ||
+        m_server.start(QStandardPaths::findExecutable("Xvfb"),
+                       virtualServerArguments(QStringLiteral("1280x800")));
+        if (!runEventsUntil(
+                [&] { return m_server.canReadLine() || m_server.state() == QProcess::NotRunning; }) ||
             !m_server.canReadLine()) {
             return false;
         }
@@ -186,7 +188,9 @@ public:
     /// The whole screen into `path` (PNG).
     void screenshot(const QString& path) const { run("import", {"-window", "root", path}); }
     /// The whole screen, as it is shown.
-    [[nodiscard]] QImage grab() const { return QImage::fromData(output("import", {"-window", "root", "png:-"})); }
+    [[nodiscard]] QImage grab() const {
+        return QImage::fromData(output("import", {"-window", "root", "png:-"}));
+    }
 
 private:
     QProcessEnvironment m_environment;
@@ -196,8 +200,8 @@ private:
     QProcess m_compositor;
 };
 
-/// The stand-in Dock's control interface (app.tessly.Dock on the session bus), which the Dock offers only when
-/// started with kControlOption.
+/// The stand-in Dock's control interface (app.tessly.Dock on the session bus), which the Dock offers only
+/// when started with kControlOption.
 ///
 ///     dock.start(TESSLY_DOCK, {DockClient::kControlOption});
 class DockClient {
@@ -209,7 +213,8 @@ public:
         return QDBusConnection::sessionBus().interface()->isServiceRegistered(kService).value();
     }
     static QVariant call(const QString& method, const QVariantList& arguments = {}) {
-        QDBusMessage message = QDBusMessage::createMethodCall(kService, "/app/tessly/Dock", "app.tessly.Dock", method);
+        QDBusMessage message =
+            QDBusMessage::createMethodCall(kService, "/app/tessly/Dock", "app.tessly.Dock", method);
         message.setArguments(arguments);
         return QDBusConnection::sessionBus().call(message).arguments().value(0);
     }

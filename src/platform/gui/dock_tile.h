@@ -6,8 +6,8 @@
 //     tile.setContent(content);
 //     tile.display();
 //
-// The content is a small description of the tile's views (an image view, or the badge's black plate with a tinted
-// symbol); the platform draws it at the tile's size when it displays the tile. Main thread only.
+// The content is a small description of the tile's views (an image view, or the badge's black plate with a
+// tinted symbol); the platform draws it at the tile's size when it displays the tile. Main thread only.
 #pragma once
 
 #include "platform/gui/image.h"

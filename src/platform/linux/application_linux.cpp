@@ -7,10 +7,10 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QEvent>
-#include <QWindowStateChangeEvent>
 #include <QFileInfo>
 #include <QMetaType>
 #include <QWidget>
+#include <QWindowStateChangeEvent>
 
 #include <algorithm>
 #include <cstdlib>
@@ -93,7 +93,9 @@ public:
         m_widget.setWindowState(m_widget.windowState() & ~Qt::WindowMinimized);
         m_widget.show();
     }
-    void setDeminiaturizeHandler(std::function<void()> handler) override { m_deminiaturized = std::move(handler); }
+    void setDeminiaturizeHandler(std::function<void()> handler) override {
+        m_deminiaturized = std::move(handler);
+    }
 
     /// The window's state changed from `oldState`.
     void stateChanged(Qt::WindowStates oldState) const {
@@ -172,9 +174,10 @@ LinuxApplication::LinuxApplication(std::optional<QString> bundlePath)
                                  QString::fromLatin1(kApplicationPresenceRequestedMember), m_listener.get(),
                                  SLOT(handlePresenceRequest()));
     if (m_bundlePath) {
-        listening = bus.connect(QString(), busPath(), busInterface(), QString::fromLatin1(kApplicationReopenMember),
-                                m_listener.get(), SLOT(handleReopen(QDBusMessage))) ||
-                    listening;
+        listening =
+            bus.connect(QString(), busPath(), busInterface(), QString::fromLatin1(kApplicationReopenMember),
+                        m_listener.get(), SLOT(handleReopen(QDBusMessage))) ||
+            listening;
     }
     if (listening) {
         // Waits for the bus to have the match rules, so a request sent right after start-up is heard.
@@ -241,7 +244,8 @@ Window* LinuxApplication::windowOf(QWidget* widget) const {
     auto window = std::make_unique<WidgetWindow>(*widget);
     Window* result = window.get();
     m_windows.emplace(widget, std::move(window));
-    QObject::connect(widget, &QObject::destroyed, m_listener.get(), [this, widget] { m_windows.erase(widget); });
+    QObject::connect(widget, &QObject::destroyed, m_listener.get(),
+                     [this, widget] { m_windows.erase(widget); });
     return result;
 }
 

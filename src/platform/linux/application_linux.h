@@ -9,13 +9,15 @@
 //
 // The bus interface, for the Dock and for the other processes of the program; all of it is signals on object
 // path kApplicationPath, interface kApplicationInterface, as processes of the program own no bus name:
-//   PresenceChanged (signature "sxb"): bundle path (links resolved, as the Dock lists bundles; empty outside a
+//   PresenceChanged (signature "sxb"): bundle path (links resolved, as the Dock lists bundles; empty outside
+//   a
 //       bundle), process identifier, present. Sent with true when the activation policy becomes regular, with
 //       false when it becomes accessory and when a regular LinuxApplication is destroyed. A process killed
 //       outright says nothing: its presence ends when the sender's unique bus name goes (NameOwnerChanged).
 //   PresenceRequested (no arguments): a Dock that starts, or wants the list afresh, sends it; every process
 //       that is present answers with PresenceChanged(…, true).
-//   Reopen (signature "s"): the bundle path; asks the running processes of that bundle to reopen, as a click on
+//   Reopen (signature "s"): the bundle path; asks the running processes of that bundle to reopen, as a click
+//   on
 //       the Dock tile of a running application does. LinuxWorkspace sends it when a running bundle is opened
 //       again; the Dock sends it on a click. The process whose bundle it names calls its reopen handler.
 // Without a session bus nothing is announced or heard, and the rest works.
@@ -25,10 +27,10 @@
 // the event loop normally once control is back in it.
 //
 // windows() lists the top-level widgets the program made (ordinary windows, dialogs, tool windows and panels;
-// not menus, tool tips or other pop-ups), the shown ones first, most recently shown or activated in front, then
-// the hidden ones; each is a Window that lives as long as its widget (a panel is its LinuxPanel). A window's
-// identifier is its kWindowIdentifierProperty (setWindowIdentifier()). keyWindow() is the active window.
-// The did-become-active handler runs when Qt's application state becomes active.
+// not menus, tool tips or other pop-ups), the shown ones first, most recently shown or activated in front,
+// then the hidden ones; each is a Window that lives as long as its widget (a panel is its LinuxPanel). A
+// window's identifier is its kWindowIdentifierProperty (setWindowIdentifier()). keyWindow() is the active
+// window. The did-become-active handler runs when Qt's application state becomes active.
 //
 // Needs the QApplication; one per process; main thread only, and the handlers run there.
 #pragma once
@@ -55,8 +57,8 @@ inline constexpr char kWindowIdentifierProperty[] = "tesslyWindowIdentifier";
 /// Gives the window `widget` the identifier Window::identifier() reports.
 void setWindowIdentifier(QWidget& widget, const QString& identifier);
 
-/// Under a Wayland session, asks Qt for its xcb platform (XWayland) unless a platform was chosen: global window
-/// placement and presses outside the process need X11. Call before the QApplication exists.
+/// Under a Wayland session, asks Qt for its xcb platform (XWayland) unless a platform was chosen: global
+/// window placement and presses outside the process need X11. Call before the QApplication exists.
 void ensureXcbOnWayland();
 
 class LinuxApplication final : public Application {

@@ -39,8 +39,7 @@ struct Free {
 struct ErrorFree {
     void operator()(GError* error) const { g_error_free(error); }
 };
-template <typename T>
-using ObjectPtr = std::unique_ptr<T, ObjectUnref>;
+template <typename T> using ObjectPtr = std::unique_ptr<T, ObjectUnref>;
 using KeyFilePtr = std::unique_ptr<GKeyFile, KeyFileUnref>;
 using TextPtr = std::unique_ptr<gchar, Free>;
 using ErrorPtr = std::unique_ptr<GError, ErrorFree>;
@@ -68,8 +67,9 @@ EntryLoad loadEntry(const QString& path) {
     KeyFilePtr keyFile(g_key_file_new());
     GError* rawError = nullptr;
     // Every translation is kept: the name is chosen in the interface's language, not the process's.
-    if (!g_key_file_load_from_data(keyFile.get(), file.bytes.constData(), static_cast<gsize>(file.bytes.size()),
-                                   G_KEY_FILE_KEEP_TRANSLATIONS, &rawError)) {
+    if (!g_key_file_load_from_data(keyFile.get(), file.bytes.constData(),
+                                   static_cast<gsize>(file.bytes.size()), G_KEY_FILE_KEEP_TRANSLATIONS,
+                                   &rawError)) {
         const ErrorPtr error(rawError);
         return {std::nullopt, QStringLiteral("The desktop entry %1 is malformed: %2")
                                   .arg(path, QString::fromUtf8(error->message))};
@@ -199,7 +199,8 @@ QList<DesktopApplication> LinuxDesktopApplications::applications(const QString& 
 QStringList xdgDataDirectories() {
     QStringList candidates;
     const QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
-    candidates.append(QDir::isAbsolutePath(dataHome) ? dataHome : QDir::homePath() + QStringLiteral("/.local/share"));
+    candidates.append(QDir::isAbsolutePath(dataHome) ? dataHome
+                                                     : QDir::homePath() + QStringLiteral("/.local/share"));
     QString dataDirs = qEnvironmentVariable("XDG_DATA_DIRS");
     if (dataDirs.isEmpty()) {
         dataDirs = QStringLiteral("/usr/local/share/:/usr/share/");

@@ -8,16 +8,16 @@
 // The directories are read here, at every call, rather than through GIO's own list of applications: GIO reads
 // XDG_DATA_HOME and XDG_DATA_DIRS once per process and keeps what it found, so a tree given later (a test's,
 // or a directory the user just set) would never be seen; and it opens every file it finds, so a named pipe
-// called "x.desktop" would block it. Each directory "<dir>/applications" is walked recursively (links followed,
-// a directory met twice walked once, at most kMaximumEntryDepth levels), and an entry's identifier is its path
-// below that directory with "/" turned into "-" and without ".desktop", as the XDG menu rules say. The first
-// directory that holds an identifier decides it: an entry of the user's that is hidden hides the system's entry
-// of that identifier too. Each file is read through the bounded file reader and given to GIO as a key file,
-// which applies the rest of the rules: the type must be Application, TryExec and the program of Exec must be
-// found, Hidden and NoDisplay leave the entry out, and OnlyShowIn and NotShowIn are judged against the desktops
-// of XDG_CURRENT_DESKTOP (read by GIO once per process). The name is the entry's Name in the language asked for
-// (its Name[<language>] when it has one), control characters turned into spaces; an entry without a name is
-// left out.
+// called "x.desktop" would block it. Each directory "<dir>/applications" is walked recursively (links
+// followed, a directory met twice walked once, at most kMaximumEntryDepth levels), and an entry's identifier
+// is its path below that directory with "/" turned into "-" and without ".desktop", as the XDG menu rules
+// say. The first directory that holds an identifier decides it: an entry of the user's that is hidden hides
+// the system's entry of that identifier too. Each file is read through the bounded file reader and given to
+// GIO as a key file, which applies the rest of the rules: the type must be Application, TryExec and the
+// program of Exec must be found, Hidden and NoDisplay leave the entry out, and OnlyShowIn and NotShowIn are
+// judged against the desktops of XDG_CURRENT_DESKTOP (read by GIO once per process). The name is the entry's
+// Name in the language asked for (its Name[<language>] when it has one), control characters turned into
+// spaces; an entry without a name is left out.
 //
 // Main thread only.
 #pragma once

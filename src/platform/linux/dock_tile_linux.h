@@ -12,16 +12,17 @@
 // (signature "sxay") the bundle path the tile belongs to (links resolved, as the Dock lists bundles; empty
 // outside a bundle), the process identifier, and the tile as PNG bytes. It goes out on the session bus
 // connection the process's Dock presence was announced on (LinuxApplication's, application_linux.h): the Dock
-// shows a tile's content only from the connection that announced that bundle's presence, so a process publishes
-// only its own tile, and only while it is present. A Dock that starts later hears the next display(). Content drawn as the Dock draws it (renderDockTileContent()): an image view shows its image
+// shows a tile's content only from the connection that announced that bundle's presence, so a process
+// publishes only its own tile, and only while it is present. A Dock that starts later hears the next
+// display(). Content drawn as the Dock draws it (renderDockTileContent()): an image view shows its image
 // scaled to fit with its aspect ratio kept, centred; a badge shows its plate, a rounded rectangle of the
 // plate colour, and on top the symbol template tinted with the symbol tint and fitted into the symbol frame.
 // Frames are y-up, as in the content; the bitmap is y-down.
 //
 // The tile is kDefaultDockTileSide points square until setSize() says otherwise (the Dock decides a tile's
 // size). The pixel ratio is the highest of the application's screens until setDevicePixelRatio() says
-// otherwise. The Dock tells the size itself with the broadcast signal kDockTileSizeChangedMember (same path and
-// interface, signature "sdd": the bundle path as above, the side in points, the device pixel ratio of its
+// otherwise. The Dock tells the size itself with the broadcast signal kDockTileSizeChangedMember (same path
+// and interface, signature "sdd": the bundle path as above, the side in points, the device pixel ratio of its
 // screen): a tile of that bundle takes both and, once it has displayed anything, displays again after the
 // current event (on the main queue), so that a Dock that starts after the process gets the tile at once. A
 // Dock sends it for every tile it shows and whenever the size changes; any process of the session can send it

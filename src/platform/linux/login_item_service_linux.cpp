@@ -19,7 +19,8 @@ bool isSafeFileName(const QString& name) {
 XdgAutostartLoginItemService::XdgAutostartLoginItemService(const QString& home, QString bundleIdentifier,
                                                            QString name, QString command)
     : m_autostartDirectory(home + QStringLiteral("/.config/autostart")),
-      m_bundleIdentifier(std::move(bundleIdentifier)), m_name(std::move(name)), m_command(std::move(command)) {}
+      m_bundleIdentifier(std::move(bundleIdentifier)), m_name(std::move(name)),
+      m_command(std::move(command)) {}
 
 QString XdgAutostartLoginItemService::entryPath() const {
     return m_autostartDirectory + QLatin1Char('/') + m_bundleIdentifier + QStringLiteral(".desktop");

@@ -1,6 +1,6 @@
 // The login item as an XDG autostart entry: "~/.config/autostart/<bundle identifier>.desktop", starting the
-// main application by the command given: the installed command ("/usr/bin/tessly") where there is one, else the
-// bundle's executable.
+// main application by the command given: the installed command ("/usr/bin/tessly") where there is one, else
+// the bundle's executable.
 //
 //     XdgAutostartLoginItemService loginItems(paths.home(), "app.tessly.Tessly", "Tessly",
 //                                             "/…/Tessly.app/Contents/MacOS/Tessly");
@@ -15,7 +15,8 @@ namespace tessly {
 class XdgAutostartLoginItemService final : public LoginItemService {
 public:
     /// `name` is what the desktop's list of start-up programs shows.
-    XdgAutostartLoginItemService(const QString& home, QString bundleIdentifier, QString name, QString command);
+    XdgAutostartLoginItemService(const QString& home, QString bundleIdentifier, QString name,
+                                 QString command);
 
     [[nodiscard]] std::optional<QString> registerMainApplication() override;
     [[nodiscard]] std::optional<QString> unregisterMainApplication() override;

@@ -7,7 +7,8 @@ namespace tessly {
 
 std::optional<QString> enclosingBundlePath(const QString& executablePath) {
     // Contents/MacOS/<executable>: the bundle is three components up, and its name ends in ".app".
-    const QStringList parts = QDir::cleanPath(QFileInfo(executablePath).absoluteFilePath()).split(QLatin1Char('/'));
+    const QStringList parts =
+        QDir::cleanPath(QFileInfo(executablePath).absoluteFilePath()).split(QLatin1Char('/'));
     const qsizetype n = parts.size();
     if (n < 5 || parts.at(n - 2) != QLatin1String("MacOS") || parts.at(n - 3) != QLatin1String("Contents") ||
         !parts.at(n - 4).endsWith(QLatin1String(".app")) || parts.at(n - 4).size() <= 4) {
@@ -21,7 +22,8 @@ std::optional<QString> installedCommandOf(const QString& bundlePath, const QStri
                                             QFileInfo(executablePath).fileName().toLower());
     const QString leadsTo = QFileInfo(command).canonicalFilePath();
     if (leadsTo.isEmpty() || leadsTo != QFileInfo(executablePath).canonicalFilePath() ||
-        QFileInfo(QDir::cleanPath(bundlePath + QStringLiteral("/../.."))).fileName() != QLatin1String("lib")) {
+        QFileInfo(QDir::cleanPath(bundlePath + QStringLiteral("/../.."))).fileName() !=
+            QLatin1String("lib")) {
         return std::nullopt;
     }
     return command;

@@ -18,7 +18,8 @@ namespace tessly {
 /// The command installed beside the bundle that starts it: "<prefix>/bin/<executable in lower case>" for a
 /// bundle installed as "<prefix>/lib/<directory>/<name>.app", when that command leads to the bundle's own
 /// executable. Nothing for a bundle anywhere else (a build tree, a helper's copy).
-[[nodiscard]] std::optional<QString> installedCommandOf(const QString& bundlePath, const QString& executablePath);
+[[nodiscard]] std::optional<QString> installedCommandOf(const QString& bundlePath,
+                                                        const QString& executablePath);
 
 /// The running process's bundle, or nothing when the executable does not sit in a bundle.
 [[nodiscard]] std::optional<MainBundle> locateMainBundle(const QStringList& arguments);

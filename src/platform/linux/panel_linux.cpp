@@ -35,7 +35,8 @@ class LinuxPanel::PanelWidget final : public QWidget {
     Q_OBJECT
 
 public:
-    explicit PanelWidget(LinuxPanel& panel) : QWidget(nullptr, panelFlags(WindowLevel::floating)), panel(panel) {
+    explicit PanelWidget(LinuxPanel& panel)
+        : QWidget(nullptr, panelFlags(WindowLevel::floating)), panel(panel) {
         setAttribute(Qt::WA_ShowWithoutActivating);
         setAttribute(Qt::WA_TranslucentBackground);
         // Closing a panel is hiding it; it never ends the application.
@@ -89,8 +90,10 @@ public:
 private:
     WindowMapWatch(xcb_connection_t* connection, std::function<void()> onMap)
         : m_connection(connection), m_onMap(std::move(onMap)),
-          m_notifier(std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(connection), QSocketNotifier::Read)) {
-        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(), [this] { readEvents(); });
+          m_notifier(
+              std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(connection), QSocketNotifier::Read)) {
+        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(),
+                         [this] { readEvents(); });
     }
 
     void readEvents() {
@@ -197,8 +200,9 @@ QSizeF LinuxPanel::fittingSize() const {
 }
 
 QRectF LinuxPanel::frame() const {
-    const QRect geometry = m_animation->state() == QAbstractAnimation::Running ? m_animation->endValue().toRect()
-                                                                               : m_widget->geometry();
+    const QRect geometry = m_animation->state() == QAbstractAnimation::Running
+                               ? m_animation->endValue().toRect()
+                               : m_widget->geometry();
     return toYUp(QRectF(geometry));
 }
 
@@ -264,8 +268,9 @@ LinuxPanel* linuxPanelOf(const QWidget* window) {
 
 void markOrderedFront(QWidget& widget) {
     // A steady clock rather than a counter: no state shared between the application and its panels.
-    widget.setProperty(kOrderedFrontProperty,
-                       QVariant::fromValue<qint64>(std::chrono::steady_clock::now().time_since_epoch().count()));
+    widget.setProperty(
+        kOrderedFrontProperty,
+        QVariant::fromValue<qint64>(std::chrono::steady_clock::now().time_since_epoch().count()));
 }
 
 } // namespace tessly

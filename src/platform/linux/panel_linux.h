@@ -8,26 +8,28 @@
 //     panel->orderFrontRegardless();
 //
 // The window is Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus with
-// Qt::WA_ShowWithoutActivating and Qt::WA_TranslucentBackground: the window manager neither gives it the focus
-// nor activates the application when it shows, and where a compositor runs only the content is seen. Pressing
-// on the panel's own background (a press no child takes) moves the window, through the window manager.
+// Qt::WA_ShowWithoutActivating and Qt::WA_TranslucentBackground: the window manager neither gives it the
+// focus nor activates the application when it shows, and where a compositor runs only the content is seen.
+// Pressing on the panel's own background (a press no child takes) moves the window, through the window
+// manager.
 //
 // Levels: normal is an ordinary window; floating and status both carry Qt::WindowStaysOnTopHint (on X11 the
-// _NET_WM_STATE_ABOVE state, above every normal window), and a status panel is also raised whenever it is set to
-// that level or ordered front, so that it sits above the floating ones shown before it. X11 has no finer layer
-// between "above" and the window manager's own, and a window manager stacks a window it maps on top of its
-// layer: so while a status panel is shown on X11 it watches the display (on a connection of its own) and raises
-// itself again each time another window is mapped, a floating panel of another process included. The level is
-// changed on the live window, which stays shown.
+// _NET_WM_STATE_ABOVE state, above every normal window), and a status panel is also raised whenever it is set
+// to that level or ordered front, so that it sits above the floating ones shown before it. X11 has no finer
+// layer between "above" and the window manager's own, and a window manager stacks a window it maps on top of
+// its layer: so while a status panel is shown on X11 it watches the display (on a connection of its own) and
+// raises itself again each time another window is mapped, a floating panel of another process included. The
+// level is changed on the live window, which stays shown.
 //
-// Frames are y-up global points (screens_linux.h). With `animate` on a shown panel, setFrame() moves it with a
-// kPanelFrameAnimationMs geometry animation, and frame() answers the frame it is heading for.
+// Frames are y-up global points (screens_linux.h). With `animate` on a shown panel, setFrame() moves it with
+// a kPanelFrameAnimationMs geometry animation, and frame() answers the frame it is heading for.
 //
-// setContent() takes the view; the previous view is hidden at once and deleted once control is back in the event
-// loop, so a view may replace itself from its own handler. fittingSize() is the content's size hint (within its
-// minimum and maximum sizes) after its layout was activated, or the panel's size without content.
+// setContent() takes the view; the previous view is hidden at once and deleted once control is back in the
+// event loop, so a view may replace itself from its own handler. fittingSize() is the content's size hint
+// (within its minimum and maximum sizes) after its layout was activated, or the panel's size without content.
 // setAppearance() sets the property kAppearanceProperty, "light" or "dark", on the window and on the content
-// (given content receives it as well), which the content reads or follows through QEvent::DynamicPropertyChange.
+// (given content receives it as well), which the content reads or follows through
+// QEvent::DynamicPropertyChange.
 //
 // Needs the QApplication; main thread only.
 #pragma once

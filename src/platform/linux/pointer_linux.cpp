@@ -85,8 +85,8 @@ public:
 private:
     Connection(xcb_connection_t* connection, std::function<void()> onPress)
         : m_connection(connection), m_onPress(std::move(onPress)),
-          m_notifier(std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(connection),
-                                                       QSocketNotifier::Read)) {
+          m_notifier(
+              std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(connection), QSocketNotifier::Read)) {
         QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(),
                          [this] { readEvents(); });
     }
@@ -99,8 +99,8 @@ private:
         m_inputOpcode = extension->major_opcode;
         // 2.2 announced: since 2.1 raw events reach a root-window selection even while another client holds
         // a grab (a menu open in another application, a drag).
-        xcb_input_xi_query_version_reply_t* version =
-            xcb_input_xi_query_version_reply(m_connection, xcb_input_xi_query_version(m_connection, 2, 2), nullptr);
+        xcb_input_xi_query_version_reply_t* version = xcb_input_xi_query_version_reply(
+            m_connection, xcb_input_xi_query_version(m_connection, 2, 2), nullptr);
         const bool supported = version && version->major_version >= 2;
         std::free(version);
         return supported;

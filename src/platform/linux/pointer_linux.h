@@ -8,11 +8,11 @@
 //
 // mouseLocation() is QCursor::pos() converted to y-up global points (screens_linux.h).
 //
-// The monitor listens to XInput 2 raw button presses (XI_RawButtonPress, buttons 1 and 3, as the devices report
-// them, before the user's button mapping) selected on every root window of the display, for all master devices.
-// Raw events reach every client that selects them without a grab, and without taking the press away from the
-// window it is for. They come for presses in any window, this process's own included: the caller tells an
-// outside click by the pointer's position.
+// The monitor listens to XInput 2 raw button presses (XI_RawButtonPress, buttons 1 and 3, as the devices
+// report them, before the user's button mapping) selected on every root window of the display, for all master
+// devices. Raw events reach every client that selects them without a grab, and without taking the press away
+// from the window it is for. They come for presses in any window, this process's own included: the caller
+// tells an outside click by the pointer's position.
 //
 // The events are read on an X connection of the monitor's own, opened to $DISPLAY on the first monitor and
 // watched by a QSocketNotifier on the main thread, rather than through a native event filter on Qt's
@@ -21,8 +21,9 @@
 // event reader hands on XInput events, and removing the last monitor takes the selection away again so that
 // an idle process is not woken by every click on the desktop.
 //
-// Not on the xcb platform (Wayland without XWayland, offscreen), without a display, or when the X server lacks
-// XInput 2, addGlobalMouseDownMonitor() returns nothing; so it does when the monitor's connection has broken.
+// Not on the xcb platform (Wayland without XWayland, offscreen), without a display, or when the X server
+// lacks XInput 2, addGlobalMouseDownMonitor() returns nothing; so it does when the monitor's connection has
+// broken.
 //
 // Needs the QGuiApplication; main thread only, and the handlers run there.
 #pragma once

@@ -32,9 +32,9 @@ void LinuxSoftwareUpdater::checkForUpdates() {
     }
     // An answered box waiting for its deferred deletion.
     delete m_box.data();
-    const QString message = m_feedAddress ? (m_texts.feedNotChecked ? m_texts.feedNotChecked(*m_feedAddress)
-                                                                     : QString())
-                                          : textOf(m_texts.noFeed);
+    const QString message =
+        m_feedAddress ? (m_texts.feedNotChecked ? m_texts.feedNotChecked(*m_feedAddress) : QString())
+                      : textOf(m_texts.noFeed);
     m_box = new QMessageBox(QMessageBox::Information, textOf(m_texts.title), message, QMessageBox::Ok);
     // Answering a dialog hides it without closing it, so WA_DeleteOnClose alone would keep it.
     m_box->setAttribute(Qt::WA_DeleteOnClose);

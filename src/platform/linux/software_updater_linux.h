@@ -2,16 +2,17 @@
 //
 //     LinuxSoftwareUpdater updater(bundle, {[&] { return text("update.title"); },
 //                                           [&] { return text("update.no_feed"); },
-//                                           [&](const QString& feed) { return text("update.not_checked", feed); }});
+//                                           [&](const QString& feed) { return text("update.not_checked",
+//                                           feed); }});
 //     updater.start();
 //     updater.checkForUpdates();     // from the about page
 //
 // The feed is the main bundle's Info.plist "SUFeedURL" (a non-empty text), read at construction. start() does
-// nothing more. checkForUpdates() shows an application-modal message box, without a nested event loop: that this
-// build has no update feed or, when the Info.plist names one, that this build does not look for updates itself
-// and where the feed is (nothing is fetched: this build has no network code, so it claims nothing of the feed).
-// The texts are asked for at each check, so they follow the language the user chose since. A second check while
-// the box is shown brings that box to the front.
+// nothing more. checkForUpdates() shows an application-modal message box, without a nested event loop: that
+// this build has no update feed or, when the Info.plist names one, that this build does not look for updates
+// itself and where the feed is (nothing is fetched: this build has no network code, so it claims nothing of
+// the feed). The texts are asked for at each check, so they follow the language the user chose since. A
+// second check while the box is shown brings that box to the front.
 //
 // Needs the QApplication; main thread only.
 #pragma once

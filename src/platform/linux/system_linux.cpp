@@ -41,8 +41,8 @@ Paths currentUserPaths() {
 
 QString userApplicationsDirectory(const Paths& paths) {
     const QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
-    const QString base =
-        QDir::isAbsolutePath(dataHome) ? QDir::cleanPath(dataHome) : paths.home() + QStringLiteral("/.local/share");
+    const QString base = QDir::isAbsolutePath(dataHome) ? QDir::cleanPath(dataHome)
+                                                        : paths.home() + QStringLiteral("/.local/share");
     return base + QStringLiteral("/applications");
 }
 

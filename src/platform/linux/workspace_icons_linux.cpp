@@ -42,7 +42,8 @@ public:
         if (side <= 0) {
             return;
         }
-        // Kept for the next draw at that size: the Dock draws the same icons at the same size again and again.
+        // Kept for the next draw at that size: the Dock draws the same icons at the same size again and
+        // again.
         if (m_drawnSide != side) {
             m_drawn = m_icon.pixmap(QSize(side, side), 1.0).toImage();
             m_drawnSide = side;
@@ -63,9 +64,9 @@ private:
 };
 
 /// Gives Qt's icon theme what it lacks without a desktop's platform theme (a bare X session, the offscreen
-/// platform): the XDG icon directories after its own, the fallback theme every theme inherits when no theme is
-/// chosen, and the unthemed "pixmaps" directories last, as the icon theme rules say. What the desktop chose is
-/// kept.
+/// platform): the XDG icon directories after its own, the fallback theme every theme inherits when no theme
+/// is chosen, and the unthemed "pixmaps" directories last, as the icon theme rules say. What the desktop
+/// chose is kept.
 void prepareIconTheme() {
     const QStringList dataDirectories = xdgDataDirectories();
     QStringList iconDirectories{QDir::homePath() + QStringLiteral("/.icons")};

@@ -14,10 +14,10 @@
 //      path ending in ".app"), kGenericFolderIconFileName for another directory, kGenericDocumentIconFileName
 //      for everything else, missing paths included. Without those files, an empty image of kIconPixelSide.
 // A desktop entry (a path or file URL ending in ".desktop") has the icon it names: a theme icon, looked up in
-// the desktop's icon theme and then in the fallback theme (hicolor) and drawn from the theme's image nearest to
-// the size it is drawn at, or an image file at an absolute path, read as the icon files above; an entry that
-// cannot be read or whose icon is not found has the generic application icon. Without a desktop's platform
-// theme, Qt is given the XDG icon directories and the fallback theme at the first such icon.
+// the desktop's icon theme and then in the fallback theme (hicolor) and drawn from the theme's image nearest
+// to the size it is drawn at, or an image file at an absolute path, read as the icon files above; an entry
+// that cannot be read or whose icon is not found has the generic application icon. Without a desktop's
+// platform theme, Qt is given the XDG icon directories and the fallback theme at the first such icon.
 //
 // An icon file is PNG or icns (any format Qt's image readers know, by content); an icns file holds the icon
 // at several sizes, and a draw decodes only the smallest one that is at least as large as it is drawn, within

@@ -9,13 +9,13 @@
 // must be a plain name inside Contents/MacOS and must resolve to a file inside the bundle: an Info.plist
 // cannot point the start anywhere else. `activates` has no meaning without a window system and is not used.
 // Without `createsNewApplicationInstance`, a bundle that runs already is not started again; its process is
-// sent a reopen request (the Reopen signal of application_linux.h, with the bundle's resolved path), which the
-// LinuxApplication of that process turns into its reopen handler. With no session bus the request is lost and
-// the open still reports success, as the application is running.
+// sent a reopen request (the Reopen signal of application_linux.h, with the bundle's resolved path), which
+// the LinuxApplication of that process turns into its reopen handler. With no session bus the request is lost
+// and the open still reports success, as the application is running.
 //
-// A desktop entry (a path or file URL ending in ".desktop", as the applications of desktop_applications_linux.h
-// are given) is started through GIO instead, as the desktop would start it, with the arguments handed to it as
-// files or URIs; GIO's error is the completion's.
+// A desktop entry (a path or file URL ending in ".desktop", as the applications of
+// desktop_applications_linux.h are given) is started through GIO instead, as the desktop would start it, with
+// the arguments handed to it as files or URIs; GIO's error is the completion's.
 //
 // runningApplications() lists this user's processes whose executable can be read, zombies left out; a
 // process's bundle is the enclosing ".app" of its executable, links resolved (as /proc shows it). The

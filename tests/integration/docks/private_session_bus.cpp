@@ -39,10 +39,10 @@ public:
         // The QProcess is never deleted, so that nothing kills the shell sooner.
         g_busShell = new QProcess;
         g_busShell->start(QStringLiteral("/bin/sh"),
-                       {QStringLiteral("-c"),
-                        QStringLiteral("\"$0\" --session --nofork --print-address=1 & "
-                                       "cat >/dev/null; kill $!"),
-                        daemon});
+                          {QStringLiteral("-c"),
+                           QStringLiteral("\"$0\" --session --nofork --print-address=1 & "
+                                          "cat >/dev/null; kill $!"),
+                           daemon});
         ASSERT_TRUE(g_busShell->waitForReadyRead(15'000)) << "no private bus";
         qputenv("DBUS_SESSION_BUS_ADDRESS", g_busShell->readLine().trimmed());
     }

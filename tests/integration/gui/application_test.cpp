@@ -1,6 +1,6 @@
-// The application on the offscreen platform and a private session bus: its Dock presence as a second connection
-// (the Dock's) hears it, the windows it lists and the one with the focus, and the choice of the X11 platform
-// under Wayland.
+// The application on the offscreen platform and a private session bus: its Dock presence as a second
+// connection (the Dock's) hears it, the windows it lists and the one with the focus, and the choice of the
+// X11 platform under Wayland.
 #include "platform/linux/application_linux.h"
 #include "platform/linux/panel_linux.h"
 #include "support/run_events.h"
@@ -37,8 +37,8 @@ class DockListener final : public QObject {
 
 public:
     DockListener() : m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, "tessly-dock")) {
-        m_bus.connect(QString(), kApplicationPath, kApplicationInterface, kApplicationPresenceChangedMember, this,
-                      SLOT(receive(QDBusMessage)));
+        m_bus.connect(QString(), kApplicationPath, kApplicationInterface, kApplicationPresenceChangedMember,
+                      this, SLOT(receive(QDBusMessage)));
         // The match rule reaches the bus with the next call that waits for an answer.
         (void)m_bus.interface()->isServiceRegistered(m_bus.baseService());
     }
@@ -49,8 +49,8 @@ public:
                                               kApplicationPresenceRequestedMember));
     }
     void sendReopen(const QString& bundle) {
-        QDBusMessage reopen = QDBusMessage::createSignal(kApplicationPath, kApplicationInterface,
-                                                         kApplicationReopenMember);
+        QDBusMessage reopen =
+            QDBusMessage::createSignal(kApplicationPath, kApplicationInterface, kApplicationReopenMember);
         reopen << bundle;
         m_bus.send(reopen);
     }
@@ -65,7 +65,8 @@ public slots:
         }
         EXPECT_EQ(message.signature(), "sxb");
         const QList<QVariant> arguments = message.arguments();
-        received.append({arguments.value(0).toString(), arguments.value(1).toLongLong(), arguments.value(2).toBool()});
+        received.append(
+            {arguments.value(0).toString(), arguments.value(1).toLongLong(), arguments.value(2).toBool()});
     }
 
 private:
@@ -181,13 +182,15 @@ TEST(EnsureXcbOnWaylandTest, ChoosesXcbOnlyUnderWaylandAndOnlyWhenNoPlatformWasC
         wayland ? ::setenv("WAYLAND_DISPLAY", wayland, 1) : ::unsetenv("WAYLAND_DISPLAY");
         platform ? ::setenv("QT_QPA_PLATFORM", platform, 1) : ::unsetenv("QT_QPA_PLATFORM");
         ensureXcbOnWayland();
-        return qEnvironmentVariableIsSet("QT_QPA_PLATFORM") ? qgetenv("QT_QPA_PLATFORM") : QByteArray("(unset)");
+        return qEnvironmentVariableIsSet("QT_QPA_PLATFORM") ? qgetenv("QT_QPA_PLATFORM")
+                                                            : QByteArray("(unset)");
     };
     EXPECT_EQ(platformAfter("wayland-0", nullptr), "xcb");
     EXPECT_EQ(platformAfter("wayland-0", "wayland"), "wayland") << "the user's choice stands";
     EXPECT_EQ(platformAfter(nullptr, nullptr), "(unset)") << "an X11 session needs no choice";
     ::setenv("QT_QPA_PLATFORM", savedPlatform.constData(), 1);
-    savedWayland.isNull() ? ::unsetenv("WAYLAND_DISPLAY") : ::setenv("WAYLAND_DISPLAY", savedWayland.constData(), 1);
+    savedWayland.isNull() ? ::unsetenv("WAYLAND_DISPLAY")
+                          : ::setenv("WAYLAND_DISPLAY", savedWayland.constData(), 1);
 }
 
 } // namespace

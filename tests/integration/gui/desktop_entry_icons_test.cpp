@@ -1,6 +1,6 @@
-// Icons of desktop entries: theme icons of a temporary theme drawn from the image of the size asked, absolute icon
-// paths, the generic application icon for whatever cannot be drawn, and the real terminal entry installed from
-// the distribution's packages drawn with its theme icon.
+// Icons of desktop entries: theme icons of a temporary theme drawn from the image of the size asked, absolute
+// icon paths, the generic application icon for whatever cannot be drawn, and the real terminal entry
+// installed from the distribution's packages drawn with its theme icon.
 #include "gui_test_support.h"
 #include "platform/linux/workspace_icons_linux.h"
 
@@ -55,7 +55,8 @@ protected:
 
     QString makeEntry(const QString& name, const QByteArray& iconLine) {
         const QString path = root.filePath(name + ".desktop");
-        writeFile(path, "[Desktop Entry]\nType=Application\nName=" + name.toUtf8() + "\nExec=true\n" + iconLine);
+        writeFile(path,
+                  "[Desktop Entry]\nType=Application\nName=" + name.toUtf8() + "\nExec=true\n" + iconLine);
         return path;
     }
     [[nodiscard]] bool isGenericApplication(const ImagePtr& icon) const {
@@ -106,7 +107,8 @@ TEST_F(DesktopEntryIconsTest, WhatCannotBeDrawnHasTheGenericApplicationIcon) {
 }
 
 TEST_F(DesktopEntryIconsTest, TheInstalledTerminalEntryHasItsThemeIcon) {
-    ASSERT_TRUE(QFile::exists(kRealTerminalEntry)) << "the terminal is not installed: run scripts/install-deps";
+    ASSERT_TRUE(QFile::exists(kRealTerminalEntry))
+        << "the terminal is not installed: run scripts/install-deps";
 
     const ImagePtr icon = icons.iconForFile(kRealTerminalEntry);
 

@@ -1,6 +1,6 @@
-// Popup panels of two processes on a virtual desktop with a real window manager: a pinned (status) panel stays
-// above a floating one that another process shows later over it, as often as that one is shown again, and a
-// floating panel shown later does go above another floating one.
+// Popup panels of two processes on a virtual desktop with a real window manager: a pinned (status) panel
+// stays above a floating one that another process shows later over it, as often as that one is shown again,
+// and a floating panel shown later does go above another floating one.
 #include "support/temp_home.h"
 #include "support/virtual_desktop.h"
 
@@ -34,7 +34,8 @@ public:
 
     /// The next line the tool prints, without its line break; empty when none came.
     QByteArray readLine() {
-        (void)runEventsUntil([&] { return m_process.canReadLine() || m_process.state() == QProcess::NotRunning; });
+        (void)runEventsUntil(
+            [&] { return m_process.canReadLine() || m_process.state() == QProcess::NotRunning; });
         return m_process.readLine().trimmed();
     }
     /// Hides the panel; true once the tool has done it.
@@ -65,7 +66,8 @@ QList<qulonglong> stacking(const VirtualDesktop& desktop) {
 
 bool isAbove(const VirtualDesktop& desktop, qulonglong upper, qulonglong lower) {
     const QList<qulonglong> windows = stacking(desktop);
-    return windows.contains(upper) && windows.contains(lower) && windows.indexOf(upper) > windows.indexOf(lower);
+    return windows.contains(upper) && windows.contains(lower) &&
+           windows.indexOf(upper) > windows.indexOf(lower);
 }
 
 TEST(PanelStackingTest, APinnedPanelStaysAboveAFloatingOneShownLaterOverIt) {
@@ -81,8 +83,8 @@ TEST(PanelStackingTest, APinnedPanelStaysAboveAFloatingOneShownLaterOverIt) {
     const qulonglong pinnedWindow = pinned.show();
     ASSERT_NE(pinnedWindow, 0u);
     ASSERT_TRUE(runEventsUntil([&] { return stacking(desktop).contains(pinnedWindow); }))
-        << "window " << pinnedWindow << "; managed: "
-        << desktop.run("xprop", {"-root", "_NET_CLIENT_LIST_STACKING"}).toStdString()
+        << "window " << pinnedWindow
+        << "; managed: " << desktop.run("xprop", {"-root", "_NET_CLIENT_LIST_STACKING"}).toStdString()
         << desktop.run("xwininfo", {"-root", "-tree"}).toStdString();
 
     PanelProcess floating(desktop, "floating");

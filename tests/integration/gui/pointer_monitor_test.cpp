@@ -1,6 +1,6 @@
-// The global mouse-down monitor: which X events it takes for a press, and, on a virtual X server of the test's
-// own with presses made through XTEST, that left and right presses reach every installed monitor, a removed one
-// hears nothing more, and a monitor installed after all were removed hears presses again.
+// The global mouse-down monitor: which X events it takes for a press, and, on a virtual X server of the
+// test's own with presses made through XTEST, that left and right presses reach every installed monitor, a
+// removed one hears nothing more, and a monitor installed after all were removed hears presses again.
 #include "platform/linux/pointer_linux.h"
 #include "support/run_events.h"
 #include "support/virtual_server.h"
@@ -63,7 +63,8 @@ protected:
         // The server picks a free display and writes its number once it accepts connections.
         m_server.start(xvfb, testing::virtualServerArguments(QStringLiteral("800x600")));
         const QByteArray number = readLine(m_server);
-        ASSERT_FALSE(number.isEmpty()) << "Xvfb did not start: " << m_server.readAllStandardError().toStdString();
+        ASSERT_FALSE(number.isEmpty())
+            << "Xvfb did not start: " << m_server.readAllStandardError().toStdString();
         m_environment = QProcessEnvironment::systemEnvironment();
         m_environment.insert("DISPLAY", ":" + QString::fromLatin1(number));
         m_environment.insert("QT_QPA_PLATFORM", "xcb");
@@ -85,7 +86,8 @@ protected:
     }
 
     static QByteArray readLine(QProcess& process) {
-        if (!runEventsUntil([&] { return process.canReadLine() || process.state() == QProcess::NotRunning; })) {
+        if (!runEventsUntil(
+                [&] { return process.canReadLine() || process.state() == QProcess::NotRunning; })) {
             return {};
         }
         return process.readLine().trimmed();

@@ -68,7 +68,8 @@ TEST(LinuxPointerTest, TheLocationIsYUpAndOffX11NoMonitorIsInstalled) {
     LinuxPointer pointer;
     QCursor::setPos(1500, 1000);
     EXPECT_EQ(pointer.mouseLocation(), QPointF(1500, 100));
-    EXPECT_EQ(pointer.addGlobalMouseDownMonitor([] {}), std::nullopt) << "the offscreen platform has no X server";
+    EXPECT_EQ(pointer.addGlobalMouseDownMonitor([] {}), std::nullopt)
+        << "the offscreen platform has no X server";
 }
 
 class LinuxPanelTest : public ::testing::Test {

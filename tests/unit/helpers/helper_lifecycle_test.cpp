@@ -193,7 +193,8 @@ TEST_F(LifecycleTest, LinksInTheHelpersDirectoryAreNobodysHelpersAndNothingIsAsk
     info.set("TSGroupUUID", uuidText(work.id)); // the same folder, as a copy of our file would have it
     home.write("Other/Library/Application Support/Tessly/Helpers/Work.app/Contents/Info.plist",
                writePropertyList(info, PlistFormat::Xml));
-    home.write("Other/Library/Application Support/Tessly/Helpers/Work.app/Contents/MacOS/Tessly", "#!/bin/sh\n");
+    home.write("Other/Library/Application Support/Tessly/Helpers/Work.app/Contents/MacOS/Tessly",
+               "#!/bin/sh\n");
     workspace.running.append({4242, theirs});
     ASSERT_TRUE(QFile::link(theirs, dir + "/Work.app"));
     ASSERT_TRUE(QFile::link(theirs, dir + "/Planted.app"));

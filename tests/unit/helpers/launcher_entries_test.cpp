@@ -82,8 +82,8 @@ TEST_F(LauncherEntriesTest, TheEntryIsNamedByTheFolderIdentifierWhateverTheFolde
     const QStringList text = lines(read(entry()));
     EXPECT_EQ(text.first(), "[Desktop Entry]");
     for (const QString& line : QStringList{"Type=Application", "Icon=" + icon, "Exec=\"" + executable + "\"",
-                                "StartupWMClass=" + id, "NoDisplay=true", "Terminal=false",
-                                "X-Tessly-Folder=3F2504E0-4F89-41D3-9A0C-0305E82C3301"}) {
+                                           "StartupWMClass=" + id, "NoDisplay=true", "Terminal=false",
+                                           "X-Tessly-Folder=3F2504E0-4F89-41D3-9A0C-0305E82C3301"}) {
         EXPECT_TRUE(text.contains(line)) << line.toStdString();
     }
     EXPECT_EQ(entries.folderIdsWithEntries(), QList<QUuid>{folder.id});
@@ -216,15 +216,17 @@ TEST_F(LauncherEntriesTest, OnlyTesslysOwnEntriesCountAsFoldersWithEntries) {
     // Another folder's key, another case of the name, the key in another group, no key, not a UUID.
     planted("22222222-2222-2222-2222-222222222222", ownedBy + "33333333-3333-3333-3333-333333333333\n");
     planted("44444444-4444-4444-4444-44444444444a", ownedBy + "44444444-4444-4444-4444-44444444444A\n");
-    planted("55555555-5555-5555-5555-555555555555",
-            "[Desktop Entry]\nType=Application\n[Other]\nX-Tessly-Folder=55555555-5555-5555-5555-555555555555\n");
+    planted(
+        "55555555-5555-5555-5555-555555555555",
+        "[Desktop Entry]\nType=Application\n[Other]\nX-Tessly-Folder=55555555-5555-5555-5555-555555555555\n");
     planted("66666666-6666-6666-6666-666666666666", "[Desktop Entry]\nType=Application\n");
     planted("not-a-uuid", ownedBy + "not-a-uuid\n");
     write(applications() + "/other.desktop", ownedBy + "77777777-7777-7777-7777-777777777777\n");
     // A link to an entry that would count, and a folder in an entry's place.
     write(root.path() + "/elsewhere.desktop", ownedBy + "88888888-8888-8888-8888-888888888888\n");
     ASSERT_TRUE(QFile::link(root.path() + "/elsewhere.desktop",
-                            applications() + "/app.tessly.Tessly.folder-88888888-8888-8888-8888-888888888888.desktop"));
+                            applications() +
+                                "/app.tessly.Tessly.folder-88888888-8888-8888-8888-888888888888.desktop"));
     QDir().mkpath(applications() + "/app.tessly.Tessly.folder-99999999-9999-9999-9999-999999999999.desktop");
 
     EXPECT_EQ(entries.folderIdsWithEntries(),

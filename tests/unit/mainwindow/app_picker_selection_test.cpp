@@ -14,7 +14,8 @@ namespace {
 using namespace tessly::testing;
 
 AppItem app(const QString& name, const QString& bundleID) {
-    return AppItem{QUuid::createUuid(), name, bundleID, QUrl::fromLocalFile("/Applications/" + name + ".app")};
+    return AppItem{QUuid::createUuid(), name, bundleID,
+                   QUrl::fromLocalFile("/Applications/" + name + ".app")};
 }
 
 QStringList namesOf(const AppPickerSelection& selection) {
@@ -37,7 +38,8 @@ class AppPickerSelectionTest : public ::testing::Test {
 protected:
     AppPickerSelectionTest() {
         selection.setApplications({app("Calendar", "com.example.calendar"), app("Mail", "com.example.mail"),
-                                   app("Safari", "com.example.safari"), app("Термінал", "org.example.terminal"),
+                                   app("Safari", "com.example.safari"),
+                                   app("Термінал", "org.example.terminal"),
                                    app("Cafe\u0301 Menu", "com.example.cafe")});
     }
     const AppItem& named(const QString& name) const {

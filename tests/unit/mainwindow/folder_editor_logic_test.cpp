@@ -69,7 +69,8 @@ TEST(FolderNameRuleTest, CharactersAreWhatTheUserSeesNotCodeUnits) {
 }
 
 TEST(FolderNameRuleTest, NamesThatKeepTheRuleAreLeftAloneBlankOnesIncluded) {
-    for (const QString& name : {QString(), QStringLiteral("   "), QStringLiteral("Work"), QStringLiteral("a-b_c 1")}) {
+    for (const QString& name :
+         {QString(), QStringLiteral("   "), QStringLiteral("Work"), QStringLiteral("a-b_c 1")}) {
         const FolderNameRuleResult result = applyFolderNameRule(name);
         EXPECT_FALSE(result.changed()) << name.toStdString();
         EXPECT_EQ(result.name, name);
@@ -97,7 +98,8 @@ TEST(FolderIconsTest, NinetyNineDistinctSymbolsEachDrawnByTheSymbolTable) {
     for (const QString& icon : icons) {
         EXPECT_TRUE(named.contains(icon)) << icon.toStdString() << " has no glyph";
     }
-    EXPECT_EQ(spokenSymbolName(QStringLiteral("wrench.and.screwdriver")), QStringLiteral("wrench and screwdriver"));
+    EXPECT_EQ(spokenSymbolName(QStringLiteral("wrench.and.screwdriver")),
+              QStringLiteral("wrench and screwdriver"));
 }
 
 class SaveFolderEditorTest : public ::testing::Test {
@@ -117,7 +119,8 @@ TEST_F(SaveFolderEditorTest, ABlankNameSavesNothing) {
 }
 
 TEST_F(SaveFolderEditorTest, ANewFolderIsAddedTrimmedOutOfTheDockWithTheNewFolderStyle) {
-    ASSERT_TRUE(saveFolderFromEditor(store, std::nullopt, QStringLiteral("  Work "), "briefcase", time.now()));
+    ASSERT_TRUE(
+        saveFolderFromEditor(store, std::nullopt, QStringLiteral("  Work "), "briefcase", time.now()));
     ASSERT_EQ(store.folders().size(), 1);
     const AppFolder& made = store.folders().constFirst();
     EXPECT_EQ(made.name, QStringLiteral("Work"));
@@ -144,7 +147,8 @@ TEST_F(SaveFolderEditorTest, EditingRenamesAndKeepsWhatChangedInTheStoreMeanwhil
     AppFolder folder = makeNewFolder(QStringLiteral("Old"), "folder", time.now());
     store.addFolder(folder);
     const AppFolder opened = folder; // the editor's copy, taken when it opened
-    folder.apps.append(AppItem{QUuid::createUuid(), "Mail", "com.example.mail", QUrl::fromLocalFile("/A/Mail.app")});
+    folder.apps.append(
+        AppItem{QUuid::createUuid(), "Mail", "com.example.mail", QUrl::fromLocalFile("/A/Mail.app")});
     store.updateFolder(folder); // an application added from the folder's card while the editor was open
 
     ASSERT_TRUE(saveFolderFromEditor(store, opened, QStringLiteral("New "), "star", time.now()));

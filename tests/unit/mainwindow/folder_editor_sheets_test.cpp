@@ -29,7 +29,8 @@ namespace {
 using namespace tessly::testing;
 
 AppItem app(const QString& name, const QString& bundleID) {
-    return AppItem{QUuid::createUuid(), name, bundleID, QUrl::fromLocalFile("/Applications/" + name + ".app")};
+    return AppItem{QUuid::createUuid(), name, bundleID,
+                   QUrl::fromLocalFile("/Applications/" + name + ".app")};
 }
 
 /// Types `text` into `widget` key by key, as an input method delivers letters that have no key of their own.
@@ -96,7 +97,8 @@ TEST_F(FolderEditorSheetsTest, TypingFollowsTheNameRuleAndSaveMakesANewFolderAnd
     EXPECT_EQ(sheet.nameField()->text(), QStringLiteral("Caf"));
     EXPECT_EQ(sheet.nameRuleNote()->foregroundRole(), kDestructiveRole) << "the rule says why";
     QTest::keyClicks(sheet.nameField(), QStringLiteral("e"));
-    EXPECT_EQ(sheet.nameRuleNote()->foregroundRole(), kSecondaryTextRole) << "quiet again for an allowed letter";
+    EXPECT_EQ(sheet.nameRuleNote()->foregroundRole(), kSecondaryTextRole)
+        << "quiet again for an allowed letter";
     QTest::keyClicks(sheet.nameField(), QStringLiteral(" Tools and more things"));
     EXPECT_EQ(sheet.nameField()->text(), QStringLiteral("Cafe Tools and more ")) << "20 characters at most";
     EXPECT_TRUE(sheet.saveButton()->isEnabled());
@@ -221,7 +223,8 @@ TEST_F(FolderEditorSheetsTest, ThePickerScansOncePerOpeningAndAlreadyAddedApplic
     QTest::mouseClick(picker.confirmButton(), Qt::LeftButton);
     ASSERT_EQ(confirmed.size(), 1);
     ASSERT_EQ(confirmed.constFirst().size(), 2);
-    EXPECT_EQ(confirmed.constFirst().at(0).name, QStringLiteral("Calendar")) << "in list order, not click order";
+    EXPECT_EQ(confirmed.constFirst().at(0).name, QStringLiteral("Calendar"))
+        << "in list order, not click order";
     EXPECT_EQ(confirmed.constFirst().at(1).name, QStringLiteral("Notes"));
     EXPECT_FALSE(store.showingAppPicker());
     EXPECT_EQ(scans, 1);
@@ -254,7 +257,8 @@ TEST_F(FolderEditorSheetsTest, ThePickerSearchesAsTheUserTypesAndTheKeyboardChoo
 TEST_F(FolderEditorSheetsTest, IconsAreReadOnlyForCellsOnScreenAfterTheFrameAndOncePerPath) {
     QList<AppItem> many;
     for (int i = 0; i < 400; ++i) {
-        many.append(app(QStringLiteral("App %1").arg(i, 3, 10, QLatin1Char('0')), QStringLiteral("id.%1").arg(i)));
+        many.append(
+            app(QStringLiteral("App %1").arg(i, 3, 10, QLatin1Char('0')), QStringLiteral("id.%1").arg(i)));
     }
     AppPickerView& picker = openPicker(many);
     time.runDue(); // the scan

@@ -1,5 +1,6 @@
 // The folders page as a user drives it, on the offscreen platform: the filter and the search, the empty
-// states, cards made only for what is on screen, the in-Dock switch, editing, adding applications and deleting.
+// states, cards made only for what is on screen, the in-Dock switch, editing, adding applications and
+// deleting.
 #include "mainwindow/action_button.h"
 #include "mainwindow/folders_list_view.h"
 #include "mainwindow/toggle_switch.h"
@@ -36,7 +37,8 @@ protected:
     }
 
     static AppItem app(const QString& name) {
-        return AppItem{QUuid::createUuid(), name, "id." + name.toLower(), QUrl::fromLocalFile("/Apps/" + name + ".app")};
+        return AppItem{QUuid::createUuid(), name, "id." + name.toLower(),
+                       QUrl::fromLocalFile("/Apps/" + name + ".app")};
     }
     AppFolder folder(const QString& name, bool inDock, QList<AppItem> apps = {}) {
         return AppFolder{QUuid::createUuid(), name, "folder.fill", std::move(apps), inDock, {}, time.now()};
@@ -58,7 +60,8 @@ protected:
     }
     QAbstractButton* buttonNamed(QWidget& parent, const QString& text) {
         for (QAbstractButton* button : parent.findChildren<QAbstractButton*>()) {
-            if (button->isVisibleTo(&parent) && (button->text() == text || button->accessibleName() == text)) {
+            if (button->isVisibleTo(&parent) &&
+                (button->text() == text || button->accessibleName() == text)) {
                 return button;
             }
         }
@@ -338,8 +341,10 @@ TEST_F(FoldersListViewTest, DraggingAnApplicationOverAnotherMovesItThere) {
     const AppFolder work = folder("Work", false, apps);
     store.setFolders({work});
     FolderCardState state;
-    const FolderCardContext context{store, appSettings, l10n, symbols, icons, distributed, center, time, {}, {}, {},
-                                    [&state](const QUuid&) { return &state; }, {}};
+    const FolderCardContext context{store, appSettings, l10n,   symbols,
+                                    icons, distributed, center, time,
+                                    {},    {},          {},     [&state](const QUuid&) { return &state; },
+                                    {}};
     FolderCardView card(context);
     card.resize(520, 300);
     card.bind(work, &state);

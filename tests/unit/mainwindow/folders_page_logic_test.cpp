@@ -8,7 +8,8 @@ namespace tessly {
 namespace {
 
 AppItem app(const QString& name) {
-    return AppItem{QUuid::createUuid(), name, "id." + name.toLower(), QUrl::fromLocalFile("/Applications/" + name + ".app")};
+    return AppItem{QUuid::createUuid(), name, "id." + name.toLower(),
+                   QUrl::fromLocalFile("/Applications/" + name + ".app")};
 }
 AppFolder folder(const QString& name, bool inDock, QList<AppItem> apps = {}) {
     AppFolder result;
@@ -21,7 +22,8 @@ AppFolder folder(const QString& name, bool inDock, QList<AppItem> apps = {}) {
 
 TEST(FoldersPageLogicTest, TheFilterAndTheSearchChooseTheFoldersInTheStoresOrder) {
     const QList<AppFolder> folders{folder("Work", true, {app("Mail"), app("Calendar")}),
-                                   folder("Χάρτες", false, {app("Maps")}), folder("Ігри", true, {app("Шахи")})};
+                                   folder("Χάρτες", false, {app("Maps")}),
+                                   folder("Ігри", true, {app("Шахи")})};
     using Filter = FolderVisibilityFilter;
     EXPECT_EQ(shownFolderIndexes(folders, Filter::all, ""), QList<qsizetype>({0, 1, 2}));
     EXPECT_EQ(shownFolderIndexes(folders, Filter::all, " \t\n "), QList<qsizetype>({0, 1, 2}))

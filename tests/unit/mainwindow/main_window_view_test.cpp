@@ -17,10 +17,10 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QPushButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -38,15 +38,19 @@ TEST(MainWindowSizingTest, PagesTakeTheirSizesWithTheTopLeftCornerKept) {
     MainWindowSizing sizing;
     const QRectF current(100, 80, 600, 700);
     EXPECT_EQ(sizing.frameFor(NavigationPage::allFolders, current, std::nullopt, false, false),
-              QRectF(100, 80, 560, 550)) << "the first size, held to the folders page's minimum height";
+              QRectF(100, 80, 560, 550))
+        << "the first size, held to the folders page's minimum height";
     sizing.rememberFoldersPageSize(QSizeF(700, 640));
-    EXPECT_EQ(sizing.frameFor(NavigationPage::general, current, 320.0, false, false), QRectF(100, 80, 600, 320));
+    EXPECT_EQ(sizing.frameFor(NavigationPage::general, current, 320.0, false, false),
+              QRectF(100, 80, 600, 320));
     EXPECT_EQ(sizing.frameFor(NavigationPage::about, current, 120.0, false, false), QRectF(100, 80, 600, 260))
         << "never below a settings page's minimum";
     EXPECT_EQ(sizing.frameFor(NavigationPage::popup, current, std::nullopt, false, false), current)
         << "a height not known yet keeps the window as it is";
-    EXPECT_EQ(sizing.frameFor(NavigationPage::allFolders, QRectF(100, 80, 600, 320), std::nullopt, false, false),
-              QRectF(100, 80, 700, 640)) << "back on the folders page: the size the user gave it";
+    EXPECT_EQ(
+        sizing.frameFor(NavigationPage::allFolders, QRectF(100, 80, 600, 320), std::nullopt, false, false),
+        QRectF(100, 80, 700, 640))
+        << "back on the folders page: the size the user gave it";
     EXPECT_FALSE(sizing.frameFor(NavigationPage::general, current, 320.0, true, false)) << "full screen";
     EXPECT_FALSE(sizing.frameFor(NavigationPage::general, current, 320.0, false, true)) << "minimised";
 
@@ -59,7 +63,8 @@ TEST(MainWindowSizingTest, PagesTakeTheirSizesWithTheTopLeftCornerKept) {
     EXPECT_EQ(MainWindowSizing::constrainedLiveSize(NavigationPage::about, QSizeF(500, 100), 120.0),
               QSizeF(540, 260));
     EXPECT_EQ(MainWindowSizing::constrainedLiveSize(NavigationPage::popup, QSizeF(800, 900), std::nullopt),
-              QSizeF(800, 900)) << "a height not known yet holds nothing";
+              QSizeF(800, 900))
+        << "a height not known yet holds nothing";
     EXPECT_EQ(MainWindowSizing::constrainedLiveSize(NavigationPage::allFolders, QSizeF(800, 900), 320.0),
               QSizeF(800, 900));
 }
@@ -131,9 +136,10 @@ protected:
                 finishOnboarding = std::move(finish);
                 return new QLabel(QStringLiteral("welcome"));
             },
-            [] { return new QLabel(QStringLiteral("editor")); }, [] { return new QLabel(QStringLiteral("picker")); },
-            [] { return new QLabel(QStringLiteral("delete?")); }, [] { return new QLabel(QStringLiteral("empty")); },
-            [this](QWidget&) { ++created; }});
+            [] { return new QLabel(QStringLiteral("editor")); },
+            [] { return new QLabel(QStringLiteral("picker")); },
+            [] { return new QLabel(QStringLiteral("delete?")); },
+            [] { return new QLabel(QStringLiteral("empty")); }, [this](QWidget&) { ++created; }});
         window->setAttribute(Qt::WA_DeleteOnClose, false);
         window->show();
         (void)QTest::qWaitForWindowExposed(window);
@@ -143,8 +149,8 @@ protected:
     static void settle() { runEventsFor(400); }
     /// What the program hands the maker of its real window.
     MainWindowServices services() {
-        return MainWindowServices{*settings, store,      l10n,   bundle,      symbols, icons, updater, controller,
-                                  time,      center,     distributed, {}, nullptr, &time};
+        return MainWindowServices{*settings,  store, l10n,   bundle,      symbols, icons,   updater,
+                                  controller, time,  center, distributed, {},      nullptr, &time};
     }
     /// A window as the program makes it, shown.
     MainWindowView& openMade() {
@@ -342,10 +348,12 @@ TEST_F(MainWindowViewTest, BackToTheFoldersThePageGrowsFromWhereItWasWithoutAJum
     view.select(NavigationPage::allFolders);
     EXPECT_EQ(view.height(), aboutHeight) << "the animation starts where the window is";
     int lowest = view.height();
-    runEventsUntil([&] {
-        lowest = std::min(lowest, view.height());
-        return view.height() == 660;
-    }, 2000);
+    runEventsUntil(
+        [&] {
+            lowest = std::min(lowest, view.height());
+            return view.height() == 660;
+        },
+        2000);
     EXPECT_EQ(view.size(), QSize(720, 660));
     EXPECT_EQ(lowest, aboutHeight);
     EXPECT_EQ(view.minimumHeight(), 550) << "the folders page's minimum holds once there";

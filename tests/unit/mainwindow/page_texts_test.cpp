@@ -87,8 +87,8 @@ TEST(PageTextsTest, EveryKeyTheProgramUsesIsInBothLanguages) {
             EXPECT_TRUE(tableHas(keys, key)) << code.toStdString() << " lacks " << key.toStdString();
         }
         // The colours' names are made from the backgrounds' raw texts.
-        for (const QString colour : {"frosted", "dark", "light", "blue", "green", "red", "orange", "pink",
-                                     "purple", "yellow"}) {
+        for (const QString colour :
+             {"frosted", "dark", "light", "blue", "green", "red", "orange", "pink", "purple", "yellow"}) {
             EXPECT_TRUE(keys.contains("settings.appearance.color." + colour)) << code.toStdString();
         }
     }
@@ -101,7 +101,8 @@ TEST(PageTextsTest, TheUpdateCheckSaysOnlyWhatItDid) {
         QFile file(QStringLiteral(TESSLY_SOURCE_DIR "/resources/") + code + ".lproj/Localizable.json");
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         const QJsonObject table = QJsonDocument::fromJson(file.readAll()).object();
-        EXPECT_FALSE(table.contains("update.unreachable")) << code.toStdString() << ": nothing was reached or not";
+        EXPECT_FALSE(table.contains("update.unreachable"))
+            << code.toStdString() << ": nothing was reached or not";
         const QString named = table.value("update.not_checked").toString();
         EXPECT_TRUE(named.contains("%@")) << code.toStdString() << ": the feed's address is shown";
         EXPECT_FALSE(named.contains("could not") || named.contains(QString::fromUtf8("Не вдалося")))

@@ -8,17 +8,15 @@
 // program's own string tables, symbols from the bundle's symbol font, pictures from resources/images.
 #include "mainwindow/about_view.h"
 #include "mainwindow/action_button.h"
+#include "mainwindow/app_picker_view.h"
 #include "mainwindow/appearance_settings_view.h"
 #include "mainwindow/custom_color_picker_popup.h"
-#include "mainwindow/app_picker_view.h"
 #include "mainwindow/folder_editor_sheets.h"
-#include "mainwindow/icon_picker_popover.h"
-#include "mainwindow/new_folder_sheet.h"
-#include "tile/app_discovery.h"
 #include "mainwindow/folders_list_view.h"
 #include "mainwindow/general_settings_view.h"
-#include "support/launcher_dock_doubles.h"
+#include "mainwindow/icon_picker_popover.h"
 #include "mainwindow/main_window_maker.h"
+#include "mainwindow/new_folder_sheet.h"
 #include "mainwindow/onboarding_view.h"
 #include "mainwindow/popup_settings_view.h"
 #include "mainwindow/settings_style.h"
@@ -31,9 +29,11 @@
 #include "platform/property_list.h"
 #include "platform/software_updater.h"
 #include "settings/localization.h"
+#include "support/launcher_dock_doubles.h"
 #include "support/recording_helper_actions.h"
 #include "support/settings_harness.h"
 #include "support/shell_doubles.h"
+#include "tile/app_discovery.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -114,8 +114,10 @@ struct Preview {
     MainBundle bundle{bundlePath, {}};
     Localization l10n{harness.make(), bundle};
     RecordingHelperActions helpers;
-    FolderStore store{harness.home.paths(), helpers, harness.center, harness.time, harness.time, harness.console};
-    LinuxSymbolImages symbols{QStringLiteral(TESSLY_RESOURCES_DIR "/symbols.tsv"), QStringLiteral(TESSLY_SYMBOL_FONT)};
+    FolderStore store{harness.home.paths(), helpers,      harness.center,
+                      harness.time,         harness.time, harness.console};
+    LinuxSymbolImages symbols{QStringLiteral(TESSLY_RESOURCES_DIR "/symbols.tsv"),
+                              QStringLiteral(TESSLY_SYMBOL_FONT)};
     LinuxWorkspaceIcons icons{QStringLiteral(TESSLY_RESOURCES_DIR "/images")};
     SilentUpdater updater;
     /// The windows' own delayed work (icons read after a frame, animations' ends) runs as in the program.
@@ -174,8 +176,8 @@ int run(const QString& outputDirectory) {
             settings.setAppTheme(theme);
             settings.setLaunchAtLogin(false);
             settings.setShowMenuBar(true);
-            const QString suffix =
-                QStringLiteral("-%1-%2").arg(rawText(language), theme == AppThemeMode::light ? "light" : "dark");
+            const QString suffix = QStringLiteral("-%1-%2").arg(
+                rawText(language), theme == AppThemeMode::light ? "light" : "dark");
 
             testing::FakeLauncherDock plank;
             testing::FakeDockDiscovery docks(plank, DockKind::plank);
@@ -189,7 +191,8 @@ int run(const QString& outputDirectory) {
             save(about, QStringLiteral("about") + suffix);
 
             preview.useFolders(true);
-            AppearanceSettingsView appearance(settings, preview.l10n, preview.store, preview.symbols, preview.icons);
+            AppearanceSettingsView appearance(settings, preview.l10n, preview.store, preview.symbols,
+                                              preview.icons);
             save(appearance, QStringLiteral("appearance") + suffix);
             // The folder's tile with its applications' icons instead of its symbol.
             appearance.folderIconSwitch()->click();
@@ -208,7 +211,8 @@ int run(const QString& outputDirectory) {
             }
             appearance.hide();
             preview.useFolders(false);
-            AppearanceSettingsView empty(settings, preview.l10n, preview.store, preview.symbols, preview.icons);
+            AppearanceSettingsView empty(settings, preview.l10n, preview.store, preview.symbols,
+                                         preview.icons);
             save(empty, QStringLiteral("appearance-no-folders") + suffix);
 
             // The whole window: each page in its frame, at the size the window takes for it.
@@ -217,23 +221,33 @@ int run(const QString& outputDirectory) {
             {
                 // The first folder with applications, for its card opened.
                 AppFolder work = preview.store.folders().first();
-                for (const char* name : {"Mail", "Calendar", "Notes", "Terminal", "Maps", "Photos", "Music"}) {
-                    work.apps.append(AppItem{QUuid::createUuid(), QString::fromLatin1(name),
-                                             QStringLiteral("app.example.") + name,
-                                             QUrl::fromLocalFile(QStringLiteral("/nowhere/") + name + ".app")});
+                for (const char* name :
+                     {"Mail", "Calendar", "Notes", "Terminal", "Maps", "Photos", "Music"}) {
+                    work.apps.append(AppItem{
+                        QUuid::createUuid(), QString::fromLatin1(name), QStringLiteral("app.example.") + name,
+                        QUrl::fromLocalFile(QStringLiteral("/nowhere/") + name + ".app")});
                 }
                 preview.store.updateFolder(work);
             }
-            MainWindowView* window = makeMainWindow(MainWindowServices{
-                settings, preview.store, preview.l10n, preview.bundle, preview.symbols, preview.icons, preview.updater,
-                preview.controller, preview.queue, preview.harness.center, preview.harness.distributed, {}});
+            MainWindowView* window = makeMainWindow(MainWindowServices{settings,
+                                                                       preview.store,
+                                                                       preview.l10n,
+                                                                       preview.bundle,
+                                                                       preview.symbols,
+                                                                       preview.icons,
+                                                                       preview.updater,
+                                                                       preview.controller,
+                                                                       preview.queue,
+                                                                       preview.harness.center,
+                                                                       preview.harness.distributed,
+                                                                       {}});
             window->show();
             processUntil([&] { return window->windowHandle() && window->windowHandle()->isExposed(); }, 3000);
-            for (const auto& [page, name] : {std::pair{NavigationPage::allFolders, "folders"},
-                                             std::pair{NavigationPage::general, "general"},
-                                             std::pair{NavigationPage::tile, "appearance"},
-                                             std::pair{NavigationPage::popup, "popup"},
-                                             std::pair{NavigationPage::about, "about"}}) {
+            for (const auto& [page, name] :
+                 {std::pair{NavigationPage::allFolders, "folders"},
+                  std::pair{NavigationPage::general, "general"},
+                  std::pair{NavigationPage::tile, "appearance"}, std::pair{NavigationPage::popup, "popup"},
+                  std::pair{NavigationPage::about, "about"}}) {
                 window->select(page);
                 settle();
                 const QString path = outputDirectory + QStringLiteral("/window-") + name + suffix + ".png";
@@ -245,12 +259,14 @@ int run(const QString& outputDirectory) {
             window->select(NavigationPage::allFolders);
             if (auto* list = window->findChild<FoldersListView*>()) {
                 const QUuid first = preview.store.folders().first().id;
-                for (const auto& [step, name] : {std::pair{0, "folders-card-open"}, std::pair{1, "folders-card-editing"}}) {
+                for (const auto& [step, name] :
+                     {std::pair{0, "folders-card-open"}, std::pair{1, "folders-card-editing"}}) {
                     if (FolderCardView* card = list->cardOf(first)) {
                         step == 0 ? card->setExpanded(true) : card->beginEditing();
                     }
                     settle();
-                    const QString path = outputDirectory + QStringLiteral("/window-") + name + suffix + ".png";
+                    const QString path =
+                        outputDirectory + QStringLiteral("/window-") + name + suffix + ".png";
                     failures += window->grab().save(path) ? 0 : 1;
                     out << path << '\n';
                 }
@@ -262,8 +278,9 @@ int run(const QString& outputDirectory) {
                         picker->close();
                     }
                     settle();
-                    const QString path =
-                        outputDirectory + QStringLiteral("/window-folders-card-editing-symbol") + suffix + ".png";
+                    const QString path = outputDirectory +
+                                         QStringLiteral("/window-folders-card-editing-symbol") + suffix +
+                                         ".png";
                     failures += window->grab().save(path) ? 0 : 1;
                     out << path << '\n';
                 }
@@ -278,16 +295,19 @@ int run(const QString& outputDirectory) {
                     settle();
                     preview.store.setAppPickerCallback({});
                     for (QAbstractButton* button : card->findChildren<QAbstractButton*>()) {
-                        if (button->isVisible() && button->accessibleName() == preview.l10n.localizedString("Add")) {
+                        if (button->isVisible() &&
+                            button->accessibleName() == preview.l10n.localizedString("Add")) {
                             button->click();
                         }
                     }
                     if (preview.store.appPickerCallback()) {
                         QList<AppItem> chosen;
-                        for (const char* name : {"Mail", "Maps", "Notes", "Books", "Music", "Photos", "Clock"}) {
-                            chosen.append(AppItem{QUuid::createUuid(), QString::fromLatin1(name),
-                                                  QStringLiteral("app.example.") + name,
-                                                  QUrl::fromLocalFile(QStringLiteral("/nowhere/") + name + ".app")});
+                        for (const char* name :
+                             {"Mail", "Maps", "Notes", "Books", "Music", "Photos", "Clock"}) {
+                            chosen.append(
+                                AppItem{QUuid::createUuid(), QString::fromLatin1(name),
+                                        QStringLiteral("app.example.") + name,
+                                        QUrl::fromLocalFile(QStringLiteral("/nowhere/") + name + ".app")});
                         }
                         preview.store.appPickerCallback()(chosen);
                     }
@@ -303,7 +323,8 @@ int run(const QString& outputDirectory) {
                 }
                 const auto grabAs = [&](const QString& name) {
                     settle();
-                    const QString path = outputDirectory + QStringLiteral("/window-") + name + suffix + ".png";
+                    const QString path =
+                        outputDirectory + QStringLiteral("/window-") + name + suffix + ".png";
                     failures += window->grab().save(path) ? 0 : 1;
                     out << path << '\n';
                 };
@@ -338,12 +359,22 @@ int run(const QString& outputDirectory) {
             window->close();
             processUntil([] { return false; }, 50);
             settings.setHasCompletedOnboarding(false);
-            MainWindowView* first = makeMainWindow(MainWindowServices{
-                settings, preview.store, preview.l10n, preview.bundle, preview.symbols, preview.icons, preview.updater,
-                preview.controller, preview.queue, preview.harness.center, preview.harness.distributed, {}});
+            MainWindowView* first = makeMainWindow(MainWindowServices{settings,
+                                                                      preview.store,
+                                                                      preview.l10n,
+                                                                      preview.bundle,
+                                                                      preview.symbols,
+                                                                      preview.icons,
+                                                                      preview.updater,
+                                                                      preview.controller,
+                                                                      preview.queue,
+                                                                      preview.harness.center,
+                                                                      preview.harness.distributed,
+                                                                      {}});
             first->show();
             settle();
-            const QString firstPath = outputDirectory + QStringLiteral("/window-onboarding") + suffix + ".png";
+            const QString firstPath =
+                outputDirectory + QStringLiteral("/window-onboarding") + suffix + ".png";
             failures += first->grab().save(firstPath) ? 0 : 1;
             out << firstPath << '\n';
             first->close();
@@ -359,16 +390,19 @@ int run(const QString& outputDirectory) {
 
             {
                 // The folder editor, new and editing, its symbol grid, and the application picker over it, as
-                // sheets of the window; the picker lists a machine of sample applications with icons of their own.
+                // sheets of the window; the picker lists a machine of sample applications with icons of their
+                // own.
                 const QString machine = preview.harness.home.path() + QStringLiteral("/machine");
                 if (!QDir(machine + QStringLiteral("/Applications")).exists()) {
-                    const QStringList names = {"Calendar", "Mail", "Maps", "Notes", "Photos", "Music", "Terminal",
-                                               "Calculator", "Text Editor", "Weather", "Podcasts",
-                                               "Система моніторингу", "Калькулятор", "Preview", "Reminders",
-                                               "Very Long Application Name Here", "Books", "Clock"};
+                    const QStringList names = {
+                        "Calendar",    "Mail",    "Maps",      "Notes",
+                        "Photos",      "Music",   "Terminal",  "Calculator",
+                        "Text Editor", "Weather", "Podcasts",  "Система моніторингу",
+                        "Калькулятор", "Preview", "Reminders", "Very Long Application Name Here",
+                        "Books",       "Clock"};
                     for (qsizetype i = 0; i < names.size(); ++i) {
-                        const QString contents =
-                            machine + QStringLiteral("/Applications/") + names.at(i) + QStringLiteral(".app/Contents");
+                        const QString contents = machine + QStringLiteral("/Applications/") + names.at(i) +
+                                                 QStringLiteral(".app/Contents");
                         QDir().mkpath(contents + QStringLiteral("/Resources"));
                         (void)writePropertyListFile(
                             contents + QStringLiteral("/Info.plist"),
@@ -401,14 +435,25 @@ int run(const QString& outputDirectory) {
                                        [&settings] { return localeForLanguage(settings.language()); });
                 discovery.setSystemRootForTesting(machine);
                 preview.useFolders(true);
-                const MainWindowServices services{settings, preview.store, preview.l10n, preview.bundle,
-                                                  preview.symbols, preview.icons, preview.updater, preview.controller,
-                                                  preview.queue, preview.harness.center,
-                                                  preview.harness.distributed, {}, &discovery, &preview.harness.time};
+                const MainWindowServices services{settings,
+                                                  preview.store,
+                                                  preview.l10n,
+                                                  preview.bundle,
+                                                  preview.symbols,
+                                                  preview.icons,
+                                                  preview.updater,
+                                                  preview.controller,
+                                                  preview.queue,
+                                                  preview.harness.center,
+                                                  preview.harness.distributed,
+                                                  {},
+                                                  &discovery,
+                                                  &preview.harness.time};
                 MainWindowView* window = makeMainWindow(services);
                 window->resize(720, 620);
                 window->show();
-                processUntil([&] { return window->windowHandle() && window->windowHandle()->isExposed(); }, 3000);
+                processUntil([&] { return window->windowHandle() && window->windowHandle()->isExposed(); },
+                             3000);
                 const auto grabWindow = [&](const QString& name) {
                     settle();
                     const QString path = outputDirectory + QLatin1Char('/') + name + suffix + ".png";
@@ -432,8 +477,8 @@ int run(const QString& outputDirectory) {
                     save(*grid, QStringLiteral("icon-picker") + suffix);
                 }
 
-                preview.store.setAppPickerCurrentBundleIDs({QStringLiteral("app.example.1"),
-                                                            QStringLiteral("app.example.6")});
+                preview.store.setAppPickerCurrentBundleIDs(
+                    {QStringLiteral("app.example.1"), QStringLiteral("app.example.6")});
                 auto* picker = static_cast<AppPickerView*>(makeAppPickerSheet(services));
                 window->presentSheet(picker);
                 for (int turn = 0; turn < 20; ++turn) { // the scan, then the icons of the cells drawn

@@ -12,8 +12,8 @@
 #include "mainwindow/segmented_picker.h"
 #include "mainwindow/settings_controls.h"
 #include "mainwindow/settings_style.h"
-#include "mainwindow/tile_style_editing.h"
 #include "mainwindow/tile_preview_view.h"
+#include "mainwindow/tile_style_editing.h"
 #include "mainwindow/toggle_switch.h"
 #include "model/folder_store.h"
 #include "platform/main_bundle.h"
@@ -28,7 +28,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QMouseEvent>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -36,6 +35,7 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -229,11 +229,14 @@ TEST_F(SettingsPagesTest, PopupColumnsOfferThreeToSixAndEachChoiceIsAnnouncedOnc
 // its neighbour's setting fails here.
 TEST_F(SettingsPagesTest, EachPopupControlWritesItsOwnKey) {
     PopupSettingsView page(*settings, l10n);
-    const QList<std::pair<const char*, const char*>> rows{
-        {"settings.popup.show_title", "popupShowTitle"},   {"settings.popup.show_names", "popupShowAppName"},
-        {"settings.popup.icon_size", "popupIconSize"},     {"settings.popup.columns", "popupColumns"},
-        {"settings.popup.opacity", "popupOpacity"},        {"settings.popup.position", "popupPosition"},
-        {"settings.popup.animation", "popupAnimationStyle"}, {"settings.popup.blur", "popupBlurStyle"}};
+    const QList<std::pair<const char*, const char*>> rows{{"settings.popup.show_title", "popupShowTitle"},
+                                                          {"settings.popup.show_names", "popupShowAppName"},
+                                                          {"settings.popup.icon_size", "popupIconSize"},
+                                                          {"settings.popup.columns", "popupColumns"},
+                                                          {"settings.popup.opacity", "popupOpacity"},
+                                                          {"settings.popup.position", "popupPosition"},
+                                                          {"settings.popup.animation", "popupAnimationStyle"},
+                                                          {"settings.popup.blur", "popupBlurStyle"}};
     for (const auto& [title, key] : rows) {
         QWidget* control = controlTitled(page, l10n.localizedString(QString::fromLatin1(title)));
         ASSERT_NE(control, nullptr) << title;
@@ -241,12 +244,13 @@ TEST_F(SettingsPagesTest, EachPopupControlWritesItsOwnKey) {
         defaults.writes.clear();
         driveByKeyboard(control);
         EXPECT_EQ(defaults.writes, QStringList{QString::fromLatin1(key)}) << title;
-        EXPECT_TRUE(defaults.object(QString::fromLatin1(key)) != before) << title << ": a new value is stored";
+        EXPECT_TRUE(defaults.object(QString::fromLatin1(key)) != before)
+            << title << ": a new value is stored";
     }
 }
 
-// Each control of the tile page changes its own field of the shown folder's tile style in the folder file, and
-// no other.
+// Each control of the tile page changes its own field of the shown folder's tile style in the folder file,
+// and no other.
 TEST_F(SettingsPagesTest, EachTileControlWritesItsOwnKeyOfTheFoldersTileStyle) {
     addFolders();
     AppFolder bordered = store.folders()[0];
@@ -258,9 +262,12 @@ TEST_F(SettingsPagesTest, EachTileControlWritesItsOwnKeyOfTheFoldersTileStyle) {
         return folders.at(0).toObject().value("tileStyle").toObject();
     };
     const QList<std::pair<const char*, const char*>> rows{
-        {"settings.tile.folder_icon", "displayFolderIcon"},   {"settings.appearance.corner_radius", "cornerRadius"},
-        {"settings.appearance.tile_opacity", "opacity"},       {"settings.tile.border.width", "borderWidth"},
-        {"settings.tile.border.opacity", "borderOpacity"},     {"settings.tile.background_mode", "backgroundMode"},
+        {"settings.tile.folder_icon", "displayFolderIcon"},
+        {"settings.appearance.corner_radius", "cornerRadius"},
+        {"settings.appearance.tile_opacity", "opacity"},
+        {"settings.tile.border.width", "borderWidth"},
+        {"settings.tile.border.opacity", "borderOpacity"},
+        {"settings.tile.background_mode", "backgroundMode"},
         {"settings.tile.border", "borderEnabled"}};
     for (const auto& [title, key] : rows) {
         QWidget* control = controlTitled(page, l10n.localizedString(QString::fromLatin1(title)));
@@ -511,7 +518,8 @@ TEST_F(SettingsPagesTest, ADragAcrossThePreviewStepsOnlyWhenItGoesFarEnough) {
     EXPECT_TRUE(preview->nextButton()->isEnabled());
 }
 
-TEST_F(SettingsPagesTest, WhenTheEditedFolderIsDeletedThePageEditsTheFirstAndAnUnreadableCustomColourStillOpens) {
+TEST_F(SettingsPagesTest,
+       WhenTheEditedFolderIsDeletedThePageEditsTheFirstAndAnUnreadableCustomColourStillOpens) {
     addFolders();
     AppearanceSettingsView page(*settings, l10n, store, symbols, icons);
     page.setSelectedPreviewID(b.id);

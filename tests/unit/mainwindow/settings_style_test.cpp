@@ -46,7 +46,8 @@ TEST_P(SettingsStyleTest, DisabledTextsFadeButStayVisible) {
     EXPECT_EQ(palette.color(QPalette::Inactive, kSectionBackgroundRole), c.sectionBackground);
 }
 
-INSTANTIATE_TEST_SUITE_P(BothThemes, SettingsStyleTest, ::testing::Values(AppThemeMode::light, AppThemeMode::dark));
+INSTANTIATE_TEST_SUITE_P(BothThemes, SettingsStyleTest,
+                         ::testing::Values(AppThemeMode::light, AppThemeMode::dark));
 
 TEST(ContrastRatioTest, BlackOnWhiteIsTwentyOneAndAColourOnItselfIsOne) {
     EXPECT_NEAR(contrastRatio(Qt::black, Qt::white), 21.0, 1e-9);

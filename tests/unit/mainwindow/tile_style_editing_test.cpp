@@ -20,8 +20,8 @@ class TileStyleEditingTest : public ::testing::Test {
 protected:
     TileStyleEditingTest() {
         for (const char* name : {"A", "B", "C"}) {
-            folders.append(AppFolder{QUuid::createUuid(), QString::fromLatin1(name), "folder", {}, true, {},
-                                     time.now()});
+            folders.append(AppFolder{
+                QUuid::createUuid(), QString::fromLatin1(name), "folder", {}, true, {}, time.now()});
         }
         store.setFolders(folders);
         helpers.calls.clear();
@@ -30,7 +30,8 @@ protected:
     }
 
     [[nodiscard]] QList<AppFolder> foldersOnDisk() const {
-        return decodeFolderList(TempHome::read(store.saveURL()), time.now()).folders.value_or(QList<AppFolder>{});
+        return decodeFolderList(TempHome::read(store.saveURL()), time.now())
+            .folders.value_or(QList<AppFolder>{});
     }
 
     TempHome home;

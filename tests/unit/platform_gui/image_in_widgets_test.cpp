@@ -46,7 +46,8 @@ TEST(ImageInWidgetsTest, ATintedImageInAScrolledWidgetLandsAtTheWidgetsPlaceOnce
     const QPoint place = view->mapTo(&window, QPoint(10, 10));
     EXPECT_EQ(QColor(shot.pixel(place)), QColor(Qt::red)) << "at the widget's place";
     const QPoint twice = place + view->mapTo(&window, QPoint(0, 0));
-    EXPECT_NE(QColor(shot.pixel(twice)), QColor(Qt::red)) << "not shifted by the widget's place a second time";
+    EXPECT_NE(QColor(shot.pixel(twice)), QColor(Qt::red))
+        << "not shifted by the widget's place a second time";
 }
 
 } // namespace

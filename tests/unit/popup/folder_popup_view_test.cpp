@@ -346,8 +346,9 @@ TEST_F(FolderPopupViewTest, ALaunchOpensTheApplicationActivatedAndDismissesOnlyA
 TEST_F(FolderPopupViewTest, AFailedLaunchSaysWhyAndLeavesThePopupOpenForAnotherTry) {
     RecordingWorkspace recording(time);
     recording.openError = QStringLiteral("The executable lies outside its bundle.");
-    FolderPopupView view(folder(3), DockEdge::bottom, std::nullopt, [this] { ++dismissals; }, [](bool) {}, settings, icons,
-                         symbols, recording, time, console);
+    FolderPopupView view(
+        folder(3), DockEdge::bottom, std::nullopt, [this] { ++dismissals; }, [](bool) {}, settings, icons,
+        symbols, recording, time, console);
     show(view);
     clickAt(view, view.layout().cellRect(1).center());
     ASSERT_EQ(recording.opens.size(), 1);
@@ -429,8 +430,9 @@ TEST_F(FolderPopupViewTest, NamesAreShownWithoutDirectionalOverridesOrLineBreaks
     settings.setPopupShowAppName(true);
     AppFolder f = folder(4, QStringLiteral("a\u202Ebc\nd"));
     f.apps[0].name = QStringLiteral("\u2067Mail\u2069\u200F");
-    FolderPopupView view(f, DockEdge::bottom, std::nullopt, [] {}, [](bool) {}, settings, icons, symbols, workspace, time,
-                         console);
+    FolderPopupView view(
+        f, DockEdge::bottom, std::nullopt, [] {}, [](bool) {}, settings, icons, symbols, workspace, time,
+        console);
     EXPECT_EQ(view.elidedTitle(), QStringLiteral("abc d"));
     ASSERT_EQ(view.cells().size(), 4);
     EXPECT_EQ(view.cells()[0]->accessibleName(), QStringLiteral("Mail"));
@@ -481,8 +483,8 @@ TEST_F(FolderPopupViewTest,
               plateAlpha / 2);
 }
 
-// The offset the panel publishes as a popup opens places its arrow at once; once the popup is on screen, a new
-// offset (the popup moved while open) slides the arrow there.
+// The offset the panel publishes as a popup opens places its arrow at once; once the popup is on screen, a
+// new offset (the popup moved while open) slides the arrow there.
 TEST_F(FolderPopupViewTest, TheArrowOfAnOpeningPopupIsPlacedAndOnlyAnOpenOneSlides) {
     settings.setPopupPosition(PopupPosition::aboveDock);
     settings.setPopupArrowOffset(-90); // where the last popup had it

@@ -233,7 +233,8 @@ TEST_F(PopupTest, AnOutsideClickClosesAnUnpinnedPopupOnlyAndPinningDisarmsTheMon
     EXPECT_TRUE(helper.popupVisible()) << "the close waits for the main queue";
     time.advance(0);
     EXPECT_FALSE(helper.popupVisible());
-    EXPECT_TRUE(helper->delegate().hasOutsideClickMonitor()) << "kept to tell that press's release from a click";
+    EXPECT_TRUE(helper->delegate().hasOutsideClickMonitor())
+        << "kept to tell that press's release from a click";
     pointer.press(); // the next click
     EXPECT_FALSE(helper->delegate().hasOutsideClickMonitor());
 
@@ -246,9 +247,9 @@ TEST_F(PopupTest, AnOutsideClickClosesAnUnpinnedPopupOnlyAndPinningDisarmsTheMon
     EXPECT_FALSE(helper.popupVisible());
 }
 
-// A press on an open popup's own tile closes it through the outside-click monitor, and the Dock sends the reopen
-// when the press is released: however long the press was held, that reopen does not bring the popup back. A
-// reopen after another press is a click of its own.
+// A press on an open popup's own tile closes it through the outside-click monitor, and the Dock sends the
+// reopen when the press is released: however long the press was held, that reopen does not bring the popup
+// back. A reopen after another press is a click of its own.
 TEST_F(PopupTest, AClickOnAnOpenPopupsTileClosesItHoweverLongThePress) {
     const AppFolder work = saveFolder("Work");
     pointer.location = QPointF(500, 30);

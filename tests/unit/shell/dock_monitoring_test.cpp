@@ -32,12 +32,14 @@ protected:
         PlistArray entries;
         for (const AppFolder& folder : kept) {
             const PlistDictionary fileData{
-                {"_CFURLString", QString::fromLatin1(QUrl::fromLocalFile(helperPath(folder) + "/").toEncoded())},
+                {"_CFURLString",
+                 QString::fromLatin1(QUrl::fromLocalFile(helperPath(folder) + "/").toEncoded())},
                 {"_CFURLStringType", 15}};
             entries.push_back(PlistValue(PlistDictionary{
                 {"tile-data", PlistDictionary{{"file-label", folder.name}, {"file-data", fileData}}}}));
         }
-        const PlistDictionary root{{"tilesize", tileSize}, {"persistent-apps", PlistValue(std::move(entries))}};
+        const PlistDictionary root{{"tilesize", tileSize},
+                                   {"persistent-apps", PlistValue(std::move(entries))}};
         home.write("Library/Preferences/com.apple.dock.plist", writePropertyList(root, PlistFormat::Binary));
     }
     /// The Dock replaces its file with a copy renamed over it: the watched item is gone.
@@ -50,8 +52,9 @@ protected:
         home.write("Library/Application Support/Tessly/HelperState/" + uuidText(folder.id) + ".pinned",
                    pinned ? "1" : "0");
         fileWatchers.deliver(stateDirectory(), FileEvent::write);
-        plugin.post(names::kTSDockTilePinStateChanged, std::nullopt,
-                    PlistDictionary{{names::kKeyFolderID, uuidText(folder.id)}, {names::kKeyIsPinned, pinned}});
+        plugin.post(
+            names::kTSDockTilePinStateChanged, std::nullopt,
+            PlistDictionary{{names::kKeyFolderID, uuidText(folder.id)}, {names::kKeyIsPinned, pinned}});
     }
     void quits(SimulatedProcess& main, const AppFolder& folder) {
         main.workspace.running.removeIf([&](const RunningApplication& application) {
@@ -84,7 +87,8 @@ private:
 TEST_F(DockMonitoringTest, NothingLeavesTheDockBeforeTheReconciliationAfterTheGrace) {
     writeDockPreferences({work});
     SimulatedProcess& main = startMain();
-    ASSERT_TRUE(QFileInfo::exists(helperPath(play))) << "the main application built and launched both helpers";
+    ASSERT_TRUE(QFileInfo::exists(helperPath(play)))
+        << "the main application built and launched both helpers";
     EXPECT_EQ(recorded(main, work), true);
     EXPECT_EQ(recorded(main, play), false);
     EXPECT_NE(main->delegate().dockStateWatcherFileDescriptor(), -1);
@@ -124,9 +128,9 @@ TEST_F(DockMonitoringTest, AHelperLaunchedLessThanTwoAndAHalfSecondsAgoIsNotJudg
     EXPECT_FALSE(inDockOnDisk(play)) << "launched 2.53 s ago: judged";
 }
 
-// A copy of a helper (made by the user, or left by a removal cut short) carries its folder's identifier too. The
-// folder's helper is the one the Dock keeps or that runs, whichever order the directory lists the two in: the
-// idle copy is never launched in its place nor judged, so the kept folder stays in the Dock.
+// A copy of a helper (made by the user, or left by a removal cut short) carries its folder's identifier too.
+// The folder's helper is the one the Dock keeps or that runs, whichever order the directory lists the two in:
+// the idle copy is never launched in its place nor judged, so the kept folder stays in the Dock.
 TEST_F(DockMonitoringTest, AnIdleCopyOfAHelperIsNeverTakenForIt) {
     writeDockPreferences({work, play});
     for (const QString name : {"A copy.app", "Work copy.app", "Zz.app", "work 2.app"}) {
@@ -248,8 +252,8 @@ TEST_F(DockMonitoringTest, AnUnpinReportIsCheckedAgainEightyMillisecondsLater) {
     EXPECT_EQ(recorded(main, work), true);
     EXPECT_FALSE(main->delegate().hasPendingHelperTerminationCheck(work.id));
 
-    // The Dock drops the tile for good. The directory's reconciliation at 0.05 s keeps the folder of a running
-    // helper; the re-check looks at the pin only, and asks the helper to quit.
+    // The Dock drops the tile for good. The directory's reconciliation at 0.05 s keeps the folder of a
+    // running helper; the re-check looks at the pin only, and asks the helper to quit.
     pluginReports(work, false);
     time.advance(0.0799);
     EXPECT_TRUE(inDockOnDisk(work));
@@ -268,8 +272,8 @@ TEST_F(DockMonitoringTest, AnUnpinReportIsCheckedAgainEightyMillisecondsLater) {
     EXPECT_FALSE(main->delegate().hasPendingHelperTerminationCheck(play.id));
 }
 
-// The re-check after an unpin report looks again: a tile the Dock's file lists once more by then is pinned, and a
-// reconciliation that finds the folder pinned before the re-check cancels it.
+// The re-check after an unpin report looks again: a tile the Dock's file lists once more by then is pinned,
+// and a reconciliation that finds the folder pinned before the re-check cancels it.
 TEST_F(DockMonitoringTest, TheRecheckFindsAFolderPinnedAgainAndAReconciliationThatFindsItPinnedCancelsIt) {
     writeDockPreferences({});
     SimulatedProcess& main = startMain();
@@ -290,8 +294,9 @@ TEST_F(DockMonitoringTest, TheRecheckFindsAFolderPinnedAgainAndAReconciliationTh
     EXPECT_TRUE(inDockOnDisk(work));
     EXPECT_TRUE(main.workspace.terminated.isEmpty());
 
-    // Unpinned again; the Dock's file changes at 0.01 s and its reconciliation (0.04 s) finds the tile kept: the
-    // re-check is cancelled, and the file that no longer lists it at 0.06 s is judged by the next event only.
+    // Unpinned again; the Dock's file changes at 0.01 s and its reconciliation (0.04 s) finds the tile kept:
+    // the re-check is cancelled, and the file that no longer lists it at 0.06 s is judged by the next event
+    // only.
     writeDockPreferences({});
     pluginReports(work, false);
     time.advance(0.01);
@@ -304,8 +309,8 @@ TEST_F(DockMonitoringTest, TheRecheckFindsAFolderPinnedAgainAndAReconciliationTh
     EXPECT_TRUE(main.workspace.terminated.isEmpty());
 }
 
-// The user turns off "Keep in Dock" while the helper runs: the folder stays in the Dock until the helper quits
-// and the Dock's file or the state directory changes.
+// The user turns off "Keep in Dock" while the helper runs: the folder stays in the Dock until the helper
+// quits and the Dock's file or the state directory changes.
 TEST_F(DockMonitoringTest, AHelperUnpinnedButRunningKeepsItsFolderUntilItQuits) {
     writeDockPreferences({work, play});
     SimulatedProcess& main = startMain();

@@ -54,9 +54,9 @@ TEST_F(LauncherDockTest, TheMainApplicationKeepsALauncherPerFolderAndStartsNoHel
     EXPECT_TRUE(inDockOnDisk(play));
 }
 
-// The user drags a launcher off the dock: that folder leaves the Dock in the folder file, its helper and entry
-// go, the folder stays in the list; the other is untouched. A launcher the dock never kept (it refused it) is
-// not the user's doing and takes nothing out.
+// The user drags a launcher off the dock: that folder leaves the Dock in the folder file, its helper and
+// entry go, the folder stays in the list; the other is untouched. A launcher the dock never kept (it refused
+// it) is not the user's doing and takes nothing out.
 TEST_F(LauncherDockTest, ALauncherDroppedByTheDockTakesOnlyItsFolderOutOfTheDock) {
     launcherDock.refusesToKeep = true;
     SimulatedProcess& main = startMainApplication();
@@ -145,7 +145,8 @@ TEST_F(LauncherDockTest, TheLaunchersIconFollowsTheTileUnderANewName) {
     ASSERT_TRUE(QFileInfo::exists(first)) << first.toStdString();
 
     AppFolder more = *main->store().folder(work.id);
-    more.apps.append(AppItem{makeUuid(), "Notes", "test.notes", QUrl::fromLocalFile(home.path() + "/Notes.app")});
+    more.apps.append(
+        AppItem{makeUuid(), "Notes", "test.notes", QUrl::fromLocalFile(home.path() + "/Notes.app")});
     main->store().updateFolder(more);
     const QString second = iconOf(work);
     EXPECT_NE(second, first);

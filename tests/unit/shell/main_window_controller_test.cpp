@@ -44,8 +44,8 @@ protected:
     int navigationRequests = 0;
 };
 
-// A closed window: the action creates it, the first attempt that finds it brings it forward and the later ones
-// do nothing; the new window takes the page itself, so no navigation is posted.
+// A closed window: the action creates it, the first attempt that finds it brings it forward and the later
+// ones do nothing; the new window takes the page itself, so no navigation is posted.
 TEST_F(MainWindowControllerTest, AClosedWindowIsCreatedAndOneAttemptBringsItForward) {
     controller.registerOpenWindowAction([this] { openWindowAfter(0.07); });
     controller.revealMainWindow(NavigationPage::general);

@@ -25,8 +25,8 @@ protected:
     FakeSymbolImages symbols;
     RecordingConsole output;
     int opened = 0;
-    TesslyMenuBarMenu menu{MenuBarMenuParts{appSettings, controller, application, time, center, symbols, output,
-                                            [](const QString& key) { return "[" + key + "]"; },
+    TesslyMenuBarMenu menu{MenuBarMenuParts{appSettings, controller, application, time, center, symbols,
+                                            output, [](const QString& key) { return "[" + key + "]"; },
                                             [this] { ++opened; }}};
 };
 

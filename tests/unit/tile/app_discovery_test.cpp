@@ -283,9 +283,10 @@ TEST_F(AppDiscoveryWithDesktopEntriesTest, EntriesJoinTheBundlesInOneSortAndABun
     const QString mail = makeBundle(system("/Applications"), QStringLiteral("Mail.app"),
                                     minimalInfo("org.example.Mail", "Mail"));
     makeBundle(homeApplications(), QStringLiteral("Zeta.app"), minimalInfo("test.zeta", "zeta"));
-    desktop.entries = {{"org.example.Mail", "A Mail entry", "/usr/share/applications/org.example.Mail.desktop"},
-                       {"vendor-editor", "editor", "/usr/share/applications/vendor/editor.desktop"},
-                       {"terminal", "Terminal", "/home/me/.local/share/applications/terminal.desktop"}};
+    desktop.entries = {
+        {"org.example.Mail", "A Mail entry", "/usr/share/applications/org.example.Mail.desktop"},
+        {"vendor-editor", "editor", "/usr/share/applications/vendor/editor.desktop"},
+        {"terminal", "Terminal", "/home/me/.local/share/applications/terminal.desktop"}};
 
     const QList<AppItem> first = discovery.discoverAppsNow();
     const QList<AppItem> second = discovery.discoverAppsNow();

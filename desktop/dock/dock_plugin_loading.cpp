@@ -1,5 +1,6 @@
 #include "dock_plugin_loading.h"
 
+#include "platform/path_safety.h"
 #include "platform/property_list.h"
 
 #include <QFile>
@@ -21,11 +22,6 @@ std::optional<QString> infoText(const QString& bundle, const char* key) {
                                                                        : std::nullopt;
 }
 
-bool isPlainName(const QString& name) {
-    return !name.isEmpty() && !name.contains(QLatin1Char('/')) && !name.contains(QChar(0)) &&
-           name != QStringLiteral(".") && name != QStringLiteral("..");
-}
-
 PlugInLocation refused(QString reason) {
     PlugInLocation location;
     location.status = PlugInStatus::refused;
@@ -40,7 +36,7 @@ PlugInLocation locatePlugIn(const QString& applicationBundlePath) {
     if (!name) {
         return {};
     }
-    if (!isPlainName(*name)) {
+    if (!isPlainFileName(*name)) {
         return refused(QStringLiteral("the plug-in's name is not a plain file name"));
     }
     const QString plugInBundle = applicationBundlePath + QStringLiteral("/Contents/PlugIns/") + *name;
@@ -49,20 +45,17 @@ PlugInLocation locatePlugIn(const QString& applicationBundlePath) {
     if (!executable || !principal) {
         return refused(QStringLiteral("the plug-in bundle names no executable or principal class"));
     }
-    if (!isPlainName(*executable)) {
+    if (!isPlainFileName(*executable)) {
         return refused(QStringLiteral("the plug-in's executable is not a plain file name"));
     }
     const QString bundleRoot = QFileInfo(plugInBundle).canonicalFilePath();
     const QString resolved =
         QFileInfo(plugInBundle + QStringLiteral("/Contents/MacOS/") + *executable).canonicalFilePath();
-    if (bundleRoot.isEmpty() || resolved.isEmpty() || !resolved.startsWith(bundleRoot + QLatin1Char('/')) ||
-        !QFileInfo(resolved).isFile()) {
+    if (!isInsideDirectory(resolved, bundleRoot) || !QFileInfo(resolved).isFile()) {
         return refused(QStringLiteral("the plug-in's executable is missing or outside its bundle"));
     }
     QFile file(resolved);
-    if (!file.open(QIODevice::ReadOnly) || file.read(4) != QByteArray("\x7f"
-                                                                      "ELF",
-                                                                      4)) {
+    if (!file.open(QIODevice::ReadOnly) || file.read(4) != QByteArray("\177ELF", 4)) {
         return refused(QStringLiteral("the plug-in's executable is not a shared object"));
     }
     PlugInLocation location;

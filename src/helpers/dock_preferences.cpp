@@ -3,6 +3,7 @@
 
 #include "model/notification_names.h"
 #include "model/uuid_text.h"
+#include "platform/path_safety.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -242,7 +243,7 @@ void HelperManager::removeDockTile(const AppFolder& folder) {
             continue;
         }
         const QString resolved = canonicalPath(*path);
-        if (resolved != root && !resolved.startsWith(root + QLatin1Char('/'))) {
+        if (resolved != root && !isInsideDirectory(resolved, root)) {
             kept.push_back(entry); // not one of ours
             continue;
         }

@@ -1,6 +1,7 @@
 #include "helpers/helper_files.h"
 
 #include "helpers/helper_manager.h"
+#include "platform/path_safety.h"
 
 #include <filesystem>
 #include <system_error>
@@ -92,7 +93,7 @@ bool existsOrIsLink(const QString& path) {
 }
 
 bool staysInside(const QString& path, const QString& directory) {
-    return canonicalPath(path).startsWith(canonicalPath(directory) + QLatin1Char('/'));
+    return isInsideDirectory(canonicalPath(path), canonicalPath(directory));
 }
 
 std::optional<QString> copyTree(const QString& from, const QString& to) {

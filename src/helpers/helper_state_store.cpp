@@ -6,6 +6,7 @@
 #include "model/uuid_text.h"
 #include "platform/atomic_file.h"
 #include "platform/bounded_file.h"
+#include "platform/path_safety.h"
 
 #include <QDir>
 #include <QFile>
@@ -46,7 +47,7 @@ QString HelperManager::stateFilePath(const QUuid& folderId, const QString& suffi
 }
 
 void HelperManager::removeMarker(const QUuid& folderId, const QString& suffix) {
-    if (suffix.contains(QLatin1Char('/'))) {
+    if (!isPlainFileName(uuidText(folderId) + suffix)) {
         return;
     }
     removeTree(stateFilePath(folderId, suffix));

@@ -22,10 +22,9 @@ namespace {
 const QString kFolderKey = QStringLiteral("X-Tessly-Folder");
 const QString kIconPrefix = QStringLiteral("launcher-");
 const QString kIconSuffix = QStringLiteral(".png");
-const QString kEntrySuffix = QStringLiteral(".desktop");
-// Tessly's entries are a few hundred bytes; anything much larger in their place is not one of them.
-constexpr qint64 kEntryFileLimit = 64 * 1024;
-// The characters of the hash that name an icon: enough that two tiles of one folder never share a name.
+const QString kEntrySuffix =
+    QStringLiteral(".desktop"); // The characters of the hash that name an icon: enough that two tiles of one
+                                // folder never share a name.
 constexpr qsizetype kIconHashLength = 16;
 // GLib (2.74 at least) looks an entry's program up before it turns "%%" back into "%", and finds none when
 // the program's path holds a '%': every dock built on it refuses such an entry. env's path holds none, and
@@ -236,7 +235,7 @@ QList<QUuid> LauncherEntries::folderIdsWithEntries() const {
             continue;
         }
         const BoundedFileRead read =
-            readBoundedFile(m_applicationsDirectory + QLatin1Char('/') + name, kEntryFileLimit);
+            readBoundedFile(m_applicationsDirectory + QLatin1Char('/') + name, kDesktopEntryFileLimit);
         if (read.status != BoundedFileRead::Status::Read) {
             continue;
         }

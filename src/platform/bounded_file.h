@@ -23,6 +23,8 @@ namespace tessly {
 inline constexpr qint64 kFolderFileLimit = 64 * 1024 * 1024;
 /// The largest property list file that is read (user defaults, Info.plist files, the Dock's preferences).
 inline constexpr qint64 kPropertyListFileLimit = 8 * 1024 * 1024;
+/// The largest desktop entry that is read (the installed applications', and the folders' own launchers).
+inline constexpr qint64 kDesktopEntryFileLimit = 1024 * 1024;
 /// The largest state marker that is read (a launch time, a pin state).
 inline constexpr qint64 kStateFileLimit = 4096;
 /// The largest small text file that is read (the login item's entry, string tables, tables of the bundle's

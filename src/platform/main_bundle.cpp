@@ -1,5 +1,7 @@
 #include "platform/main_bundle.h"
 
+#include "platform/path_safety.h"
+
 #include <QFileInfo>
 
 namespace tessly {
@@ -34,7 +36,7 @@ std::optional<QString> MainBundle::bundleIdentifier() const {
 
 std::optional<QString> MainBundle::executablePath() const {
     const auto name = infoString(QStringLiteral("CFBundleExecutable"));
-    if (!name || name->isEmpty() || name->contains(QLatin1Char('/'))) {
+    if (!name || !isPlainFileName(*name)) {
         return std::nullopt;
     }
     return contentsPath() + QStringLiteral("/MacOS/") + *name;
@@ -42,8 +44,7 @@ std::optional<QString> MainBundle::executablePath() const {
 
 std::optional<QString> MainBundle::pathForResource(const QString& name, const QString& type) const {
     // A resource name is one path component: nothing may reach outside Contents/Resources.
-    if (name.isEmpty() || name.contains(QLatin1Char('/')) || type.contains(QLatin1Char('/')) ||
-        name == QLatin1String("..") || name == QLatin1String(".")) {
+    if (!isPlainFileName(name) || (!type.isEmpty() && !isPlainFileName(type))) {
         return std::nullopt;
     }
     const QString path = resourcePath() + QLatin1Char('/') + name + (type.isEmpty() ? QString() : "." + type);

@@ -2,6 +2,7 @@
 
 #include "model/notification_names.h"
 #include "platform/atomic_file.h"
+#include "platform/path_safety.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -20,11 +21,6 @@ QString hostBundlePath(const QString& plugInBundlePath) {
 }
 
 } // namespace
-
-bool isPlainFileName(const QString& name) {
-    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
-           !name.contains(QLatin1Char('/')) && !name.contains(QChar(u'\0'));
-}
 
 std::optional<QString> hostFolderID(const QString& plugInBundlePath) {
     const auto info =

@@ -32,9 +32,6 @@ inline constexpr char kDockTileStatePluginClass[] = "DockTileStatePlugin";
 /// the text is no plain file name (".", "..", or holding "/" or NUL), as it names the pin file.
 [[nodiscard]] std::optional<QString> hostFolderID(const QString& plugInBundlePath);
 
-/// Whether `name` can stand as one file name inside a directory, and only there.
-[[nodiscard]] bool isPlainFileName(const QString& name);
-
 /// Writes "1" or "0" atomically to "<helper state directory>/<folderID>.pinned", creating the directory.
 /// Returns whether the file was written; callers ignore it, as a failed write changes nothing else.
 bool writePinFile(const Paths& paths, bool isPinned, const QString& folderID);

@@ -8,6 +8,7 @@
 #include "platform/file_aside.h"
 #include "platform/login_item_service.h"
 #include "platform/notification_center.h"
+#include "platform/path_safety.h"
 #include "platform/property_list.h"
 #include "platform/user_defaults.h"
 #include "settings/local_notification_names.h"
@@ -168,9 +169,7 @@ AppSettings::StoredValues AppSettings::readStoredValues(const UserDefaults& defa
 
 std::optional<QString> AppSettings::usableBundleIdentifier() const {
     // The identifier becomes a file and folder name: one that could step outside those folders names no file.
-    if (!m_bundleIdentifier || m_bundleIdentifier->isEmpty() ||
-        m_bundleIdentifier->contains(QLatin1Char('/')) || *m_bundleIdentifier == QLatin1String(".") ||
-        *m_bundleIdentifier == QLatin1String("..")) {
+    if (!m_bundleIdentifier || !isPlainFileName(*m_bundleIdentifier)) {
         return std::nullopt;
     }
     return m_bundleIdentifier;

@@ -1,6 +1,7 @@
 #include "tile/app_discovery.h"
 
 #include "model/uuid_text.h"
+#include "platform/bounded_file.h"
 #include "platform/property_list.h"
 
 #include <QCollator>
@@ -15,8 +16,6 @@ namespace tessly {
 namespace {
 
 constexpr QLatin1StringView kBundleSuffix(".app");
-// Real Info.plist files run from a few to a few hundred kilobytes.
-constexpr qint64 kMaximumInfoPlistBytes = 16 * 1024 * 1024;
 
 // The scan list, in the order that decides which copy of an identifier is kept; the home directory's
 // "Applications" comes between the two groups.
@@ -40,7 +39,7 @@ std::optional<AppItem> readBundle(const QString& path, const QString& fileName) 
     // read: a pipe in its place would block the scan, and a huge file is no application's.
     const QString infoPath = path + QStringLiteral("/Contents/Info.plist");
     const QFileInfo infoFile(infoPath);
-    if (!infoFile.isFile() || infoFile.size() > kMaximumInfoPlistBytes) {
+    if (!infoFile.isFile() || infoFile.size() > kPropertyListFileLimit) {
         return std::nullopt;
     }
     auto parsed = readPropertyListFile(infoPath);

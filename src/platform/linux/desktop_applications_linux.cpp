@@ -57,7 +57,7 @@ struct EntryLoad {
 
 /// Reads the entry at `path` without blocking on anything that is no regular file, and hands it to GIO.
 EntryLoad loadEntry(const QString& path) {
-    const BoundedFileRead file = readBoundedFile(path, kMaximumDesktopEntryBytes);
+    const BoundedFileRead file = readBoundedFile(path, kDesktopEntryFileLimit);
     if (file.status == BoundedFileRead::Status::Missing) {
         return {std::nullopt, QStringLiteral("There is no desktop entry at %1.").arg(path)};
     }

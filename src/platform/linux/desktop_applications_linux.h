@@ -31,8 +31,6 @@ namespace tessly {
 
 /// Directories below an application directory that are walked at most.
 inline constexpr int kMaximumEntryDepth = 8;
-/// A desktop entry larger than this is not read (real ones, with a hundred translations, take a few kB).
-inline constexpr qint64 kMaximumDesktopEntryBytes = 1024 * 1024;
 
 class LinuxDesktopApplications final : public DesktopApplications {
 public:

@@ -1,5 +1,7 @@
 #include "platform/linux/gnome_dock_linux.h"
 
+#include "platform/path_safety.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -34,11 +36,6 @@ GSettingsSchema* lookUpSchema(const QString& schemaId) {
         return nullptr;
     }
     return schema;
-}
-
-bool isFileName(const QString& id) {
-    return !id.isEmpty() && !id.contains(QLatin1Char('/')) && id != QLatin1String(".") &&
-           id != QLatin1String("..");
 }
 
 } // namespace
@@ -129,7 +126,7 @@ std::optional<QString> GnomeDock::idOf(const QString& entryPath) const {
         return std::nullopt;
     }
     const QFileInfo entry(QDir::cleanPath(entryPath));
-    if (entry.absolutePath() != m_applicationsDirectory || !isFileName(entry.fileName())) {
+    if (entry.absolutePath() != m_applicationsDirectory || !isPlainFileName(entry.fileName())) {
         return std::nullopt;
     }
     return entry.fileName();
@@ -167,7 +164,7 @@ std::optional<QStringList> GnomeDock::keptLaunchers() {
     }
     QStringList entries;
     for (const QString& id : *ids) {
-        if (isFileName(id)) {
+        if (isPlainFileName(id)) {
             entries.append(m_applicationsDirectory + QLatin1Char('/') + id);
         }
     }

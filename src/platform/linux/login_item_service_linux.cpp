@@ -1,20 +1,13 @@
 #include "platform/linux/login_item_service_linux.h"
 
 #include "platform/atomic_file.h"
+#include "platform/path_safety.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 namespace tessly {
-
-namespace {
-
-bool isSafeFileName(const QString& name) {
-    return !name.isEmpty() && !name.contains(QLatin1Char('/')) && !name.startsWith(QLatin1Char('.'));
-}
-
-} // namespace
 
 XdgAutostartLoginItemService::XdgAutostartLoginItemService(const QString& home, QString bundleIdentifier,
                                                            QString name, QString command)
@@ -46,7 +39,7 @@ QString desktopEntryQuoted(const QString& argument) {
 }
 
 std::optional<QString> XdgAutostartLoginItemService::registerMainApplication() {
-    if (!isSafeFileName(m_bundleIdentifier)) {
+    if (!isPlainFileName(m_bundleIdentifier)) {
         return QStringLiteral("The application has no usable bundle identifier.");
     }
     if (!QFileInfo(m_command).isExecutable()) {
@@ -72,7 +65,7 @@ std::optional<QString> XdgAutostartLoginItemService::registerMainApplication() {
 }
 
 std::optional<QString> XdgAutostartLoginItemService::unregisterMainApplication() {
-    if (!isSafeFileName(m_bundleIdentifier)) {
+    if (!isPlainFileName(m_bundleIdentifier)) {
         return QStringLiteral("The application has no usable bundle identifier.");
     }
     QFile file(entryPath());

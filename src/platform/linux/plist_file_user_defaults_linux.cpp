@@ -2,6 +2,7 @@
 
 #include "platform/bounded_file.h"
 #include "platform/file_aside.h"
+#include "platform/path_safety.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -174,8 +175,7 @@ void PlistFileUserDefaults::modify(const QString& key, const std::function<bool(
 }
 
 std::optional<PlistDictionary> PlistFileUserDefaults::persistentDomain(const QString& domainName) const {
-    if (domainName.isEmpty() || domainName.contains(QLatin1Char('/')) ||
-        domainName.startsWith(QLatin1Char('.'))) {
+    if (!isPlainFileName(domainName)) {
         return std::nullopt;
     }
     const QString path = m_paths.preferencesFile(domainName);

@@ -1,15 +1,8 @@
 #include "platform/linux/preferences_domain_linux.h"
 
+#include "platform/path_safety.h"
+
 namespace tessly {
-
-namespace {
-
-bool isPlainFileName(const QString& domain) {
-    return !domain.isEmpty() && !domain.contains(QLatin1Char('/')) && !domain.contains(QChar(0)) &&
-           !domain.startsWith(QLatin1Char('.'));
-}
-
-} // namespace
 
 PlistFilePreferencesDomain::PlistFilePreferencesDomain(const Paths& paths, QString domain, Console& console)
     : m_paths(paths), m_domain(std::move(domain)), m_console(console) {

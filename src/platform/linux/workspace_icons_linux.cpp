@@ -4,6 +4,7 @@
 #include "platform/bounded_file.h"
 #include "platform/linux/desktop_applications_linux.h"
 #include "platform/linux/icon_file_linux.h"
+#include "platform/path_safety.h"
 #include "platform/property_list.h"
 
 #include <QBuffer>
@@ -24,9 +25,6 @@
 namespace tessly {
 
 namespace {
-
-/// An Info.plist larger than this is not read (the largest seen in the wild has 67 KB).
-constexpr qint64 kMaximumInfoPlistBytes = 16 * 1024 * 1024;
 
 /// An icon of the icon theme, drawn from the theme's image nearest to the pixels it covers (scalable ones
 /// rendered at that size).
@@ -107,23 +105,15 @@ public:
     void draw(QPainter&, const QRectF&) const override {}
 };
 
-bool isInside(const QString& resolvedPath, const QString& resolvedDirectory) {
-    return !resolvedDirectory.isEmpty() && resolvedPath.startsWith(resolvedDirectory + QLatin1Char('/'));
-}
-
 /// The icon in the file `name` of `directory` (resolved), when the file lies inside it, links resolved.
 ImagePtr readContainedIcon(const QString& resolvedDirectory, const QString& name) {
     const QFileInfo file(resolvedDirectory + QLatin1Char('/') + name);
     const QString resolved = file.canonicalFilePath();
-    if (resolved.isEmpty() || !isInside(resolved, resolvedDirectory) || !QFileInfo(resolved).isFile()) {
+    if (resolved.isEmpty() || !isInsideDirectory(resolved, resolvedDirectory) ||
+        !QFileInfo(resolved).isFile()) {
         return nullptr;
     }
     return readIconFile(resolved);
-}
-
-bool isFileName(const QString& name) {
-    return !name.isEmpty() && !name.contains(QLatin1Char('/')) && !name.contains(QChar(0)) &&
-           name != QLatin1String(".") && name != QLatin1String("..");
 }
 
 /// The icon the Info.plist of the bundle (resolved) names under "CFBundleIconFile".
@@ -132,8 +122,8 @@ ImagePtr bundleIcon(const QString& bundle) {
     const QString resolvedInfo = QFileInfo(infoPath).canonicalFilePath();
     // Only a regular file of a sane size: a pipe in its place would block the read.
     const QFileInfo infoFile(resolvedInfo);
-    if (resolvedInfo.isEmpty() || !isInside(resolvedInfo, bundle) || !infoFile.isFile() ||
-        infoFile.size() > kMaximumInfoPlistBytes) {
+    if (resolvedInfo.isEmpty() || !isInsideDirectory(resolvedInfo, bundle) || !infoFile.isFile() ||
+        infoFile.size() > kPropertyListFileLimit) {
         return nullptr;
     }
     const auto info = readPropertyListFile(resolvedInfo);
@@ -142,11 +132,11 @@ ImagePtr bundleIcon(const QString& bundle) {
     }
     const PlistValue* value = info->root.asDictionary()->find(QStringLiteral("CFBundleIconFile"));
     const QString* name = value ? value->asString() : nullptr;
-    if (!name || !isFileName(*name)) {
+    if (!name || !isPlainFileName(*name)) {
         return nullptr;
     }
     const QString resources = QFileInfo(bundle + QStringLiteral("/Contents/Resources")).canonicalFilePath();
-    if (!isInside(resources, bundle)) {
+    if (!isInsideDirectory(resources, bundle)) {
         return nullptr;
     }
     const QString suffix = QFileInfo(*name).suffix().toLower();

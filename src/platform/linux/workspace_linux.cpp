@@ -3,6 +3,7 @@
 #include "platform/linux/application_linux.h"
 #include "platform/linux/desktop_applications_linux.h"
 #include "platform/linux/main_bundle_linux.h"
+#include "platform/path_safety.h"
 #include "platform/property_list.h"
 
 #include <QDBusConnection>
@@ -22,10 +23,6 @@ namespace tessly {
 
 namespace {
 
-bool isInside(const QString& resolvedPath, const QString& resolvedDirectory) {
-    return resolvedPath.startsWith(resolvedDirectory + QLatin1Char('/'));
-}
-
 struct BundleExecutable {
     QString path;
     std::optional<QString> error;
@@ -39,7 +36,7 @@ BundleExecutable bundleExecutable(const QString& bundle) {
     if (resolvedInfo.isEmpty()) {
         return {{}, QStringLiteral("The application %1 has no Info.plist.").arg(bundle)};
     }
-    if (!isInside(resolvedInfo, bundle)) {
+    if (!isInsideDirectory(resolvedInfo, bundle)) {
         return {{}, QStringLiteral("The Info.plist of %1 lies outside the bundle.").arg(bundle)};
     }
     QString readError;
@@ -54,8 +51,7 @@ BundleExecutable bundleExecutable(const QString& bundle) {
         return {{},
                 QStringLiteral("The Info.plist of %1 names no executable (CFBundleExecutable).").arg(bundle)};
     }
-    if (name->contains(QLatin1Char('/')) || name->contains(QChar(0)) || *name == QLatin1String(".") ||
-        *name == QLatin1String("..")) {
+    if (!isPlainFileName(*name)) {
         return {{},
                 QStringLiteral("The executable name \"%1\" of %2 is not a file name.").arg(*name, bundle)};
     }
@@ -64,7 +60,7 @@ BundleExecutable bundleExecutable(const QString& bundle) {
     if (!executable.exists()) {
         return {{}, QStringLiteral("The executable %1 does not exist.").arg(path)};
     }
-    if (!isInside(executable.canonicalFilePath(), bundle)) {
+    if (!isInsideDirectory(executable.canonicalFilePath(), bundle)) {
         return {{}, QStringLiteral("The executable %1 lies outside its bundle.").arg(path)};
     }
     if (!executable.isFile()) {

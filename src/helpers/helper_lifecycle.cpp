@@ -5,6 +5,7 @@
 #include "model/notification_names.h"
 #include "model/uuid_text.h"
 #include "platform/atomic_file.h"
+#include "platform/guarded.h"
 
 #include <QPointer>
 
@@ -14,23 +15,20 @@ using namespace helper_files;
 
 HelperManager::HelperManager(const HelperEnvironment& environment, QObject* parent)
     : QObject(parent), m_env(environment) {
-    m_tileObserver = m_env.notifications.addObserver(notification_names::kTileAppearanceChanged,
-                                                     [this](const Notification&) { updateAllHelperTiles(); });
-    m_popupObserver = m_env.notifications.addObserver(
-        notification_names::kPopupSettingsChanged, [this](const Notification&) { refreshAllHelperPopups(); });
+    auto observe = [this](const QString& name, NotificationHandler handler) {
+        m_observers.emplace_back(m_env.notifications,
+                                 m_env.notifications.addObserver(name, std::move(handler)));
+    };
+    observe(notification_names::kTileAppearanceChanged,
+            [this](const Notification&) { updateAllHelperTiles(); });
+    observe(notification_names::kPopupSettingsChanged,
+            [this](const Notification&) { refreshAllHelperPopups(); });
     // The tile's colours follow the theme; a launcher's icon file has to be drawn again for it.
-    m_themeObserver =
-        m_env.notifications.addObserver(notification_names::kThemeChanged, [this](const Notification&) {
-            if (m_launcherSupport && m_launcherSupport->folders && !isHelperProcess()) {
-                refreshLaunchers(m_launcherSupport->folders());
-            }
-        });
-}
-
-HelperManager::~HelperManager() {
-    m_env.notifications.removeObserver(m_tileObserver);
-    m_env.notifications.removeObserver(m_popupObserver);
-    m_env.notifications.removeObserver(m_themeObserver);
+    observe(notification_names::kThemeChanged, [this](const Notification&) {
+        if (m_launcherSupport && m_launcherSupport->folders && !isHelperProcess()) {
+            refreshLaunchers(m_launcherSupport->folders());
+        }
+    });
 }
 
 void HelperManager::noteLaunch(const QUuid& folderId) {
@@ -47,24 +45,20 @@ void HelperManager::launchHelper(const QString& helperPath, const QUuid& folderI
     // popup.
     configuration.arguments = {QStringLiteral("-group"), uuidText(folderId)};
     m_env.workspace.openApplication(
-        helperPath, configuration,
-        [self = QPointer<HelperManager>(this), helperPath, folderId](const auto& error) {
-            if (!self) {
-                return;
-            }
+        helperPath, configuration, guarded(this, [this, helperPath, folderId](const auto& error) {
             if (error) {
-                self->m_failedToStart.insert(folderId);
-                self->removeMarker(folderId, QStringLiteral(".launch"));
-                self->m_env.console.printLine(
+                m_failedToStart.insert(folderId);
+                removeMarker(folderId, QStringLiteral(".launch"));
+                m_env.console.printLine(
                     QStringLiteral("Failed to launch helper %1: %2").arg(helperPath, *error));
-                self->m_env.systemLog.log(
+                m_env.systemLog.log(
                     QStringLiteral("Tessly: Failed to launch helper %1: %2").arg(helperPath, *error));
                 return;
             }
-            self->m_failedToStart.remove(folderId);
-            self->m_env.console.printLine(QStringLiteral("Successfully launched helper: ") + helperPath);
-            self->m_env.systemLog.log(QStringLiteral("Tessly: Successfully launched helper: ") + helperPath);
-        });
+            m_failedToStart.remove(folderId);
+            m_env.console.printLine(QStringLiteral("Successfully launched helper: ") + helperPath);
+            m_env.systemLog.log(QStringLiteral("Tessly: Successfully launched helper: ") + helperPath);
+        }));
 }
 
 void HelperManager::installHelper(const AppFolder& folder) {

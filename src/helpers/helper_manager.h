@@ -31,6 +31,7 @@
 #include "platform/notification_center.h"
 #include "platform/paths.h"
 #include "platform/preferences_domain.h"
+#include "platform/scoped_observer.h"
 #include "platform/user_defaults.h"
 #include "platform/workspace.h"
 
@@ -111,7 +112,6 @@ class HelperManager final : public QObject, public HelperActions {
 
 public:
     explicit HelperManager(const HelperEnvironment& environment, QObject* parent = nullptr);
-    ~HelperManager() override;
 
     /// Where helper launches are noted; null while the shell has none. Not owned.
     void setHelperLaunchRecorder(HelperLaunchRecorder* recorder) { m_launchRecorder = recorder; }
@@ -232,9 +232,8 @@ private:
     std::optional<std::optional<QString>> m_mirroredGroup;
     std::optional<LauncherSupport> m_launcherSupport;
     std::unique_ptr<LauncherEntries> m_launchers;
-    ObserverToken m_tileObserver = 0;
-    ObserverToken m_popupObserver = 0;
-    ObserverToken m_themeObserver = 0;
+    // Last, so that they end first.
+    std::vector<ScopedObserver<NotificationCenter>> m_observers;
 };
 
 } // namespace tessly

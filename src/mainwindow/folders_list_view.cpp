@@ -135,17 +135,15 @@ FoldersListView::FoldersListView(FolderCardContext context, QWidget* parent)
             [this] { openNewFolderEditor(m_context.store); });
     connect(m_scroll->verticalScrollBar(), &QScrollBar::valueChanged, this, &FoldersListView::placeCards);
     connect(&m_context.store, &FolderStore::changed, this, &FoldersListView::storeChanged);
-    m_observers.push_back(m_context.notifications.addObserver(
-        notification_names::kLanguageChanged, [this](const Notification&) { retranslate(); }));
+    m_languageObserver =
+        ScopedObserver(m_context.notifications,
+                       m_context.notifications.addObserver(notification_names::kLanguageChanged,
+                                                           [this](const Notification&) { retranslate(); }));
     setFocusProxy(m_searchField);
     retranslate();
 }
 
-FoldersListView::~FoldersListView() {
-    for (const ObserverToken token : m_observers) {
-        m_context.notifications.removeObserver(token);
-    }
-}
+FoldersListView::~FoldersListView() = default;
 
 QString FoldersListView::text(const QString& key) const {
     return m_context.l10n.localizedString(key);

@@ -11,6 +11,7 @@
 #pragma once
 
 #include "mainwindow/folder_card_view.h"
+#include "platform/scoped_observer.h"
 
 #include <QHash>
 #include <QScrollArea>
@@ -87,7 +88,8 @@ private:
     QHash<QUuid, FolderCardView*> m_cards;
     std::vector<FolderCardView*> m_spareCards;
     std::unique_ptr<class AppIconCache> m_iconCache;
-    std::vector<ObserverToken> m_observers;
+    // Last, so that it ends first.
+    ScopedObserver<NotificationCenter> m_languageObserver;
 };
 
 /// The confirmation before a folder is deleted, for the folder the store holds as pending; confirming posts

@@ -53,8 +53,10 @@ GeneralSettingsView::GeneralSettingsView(AppSettings& settings, const Localizati
     auto* dockSection = body->addSection(new SettingsSection);
     m_dockRow = dockSection->addRow(new SettingsRow);
     if (m_dockStatus.notifications) {
-        m_dockObserver = m_dockStatus.notifications->addObserver(
-            notification_names::kDockChanged, [this](const Notification&) { retranslate(); });
+        m_dockObserver = ScopedObserver(
+            *m_dockStatus.notifications,
+            m_dockStatus.notifications->addObserver(notification_names::kDockChanged,
+                                                    [this](const Notification&) { retranslate(); }));
     }
 
     connect(m_launchAtLogin, &ToggleSwitch::toggledByUser, &settings, &AppSettings::setLaunchAtLogin);
@@ -65,12 +67,6 @@ GeneralSettingsView::GeneralSettingsView(AppSettings& settings, const Localizati
         }
     });
     finishSetup();
-}
-
-GeneralSettingsView::~GeneralSettingsView() {
-    if (m_dockStatus.notifications) {
-        m_dockStatus.notifications->removeObserver(m_dockObserver);
-    }
 }
 
 void GeneralSettingsView::retranslate() {

@@ -10,6 +10,7 @@
 #include "mainwindow/settings_page.h"
 #include "platform/launcher_dock.h"
 #include "platform/notification_center.h"
+#include "platform/scoped_observer.h"
 
 class QComboBox;
 
@@ -35,7 +36,6 @@ class GeneralSettingsView final : public SettingsPage {
 public:
     GeneralSettingsView(AppSettings& settings, const Localization& l10n, DockStatus dockStatus = {},
                         QWidget* parent = nullptr);
-    ~GeneralSettingsView() override;
 
     [[nodiscard]] QString titleKey() const override { return QStringLiteral("settings.tab.general"); }
 
@@ -58,7 +58,8 @@ private:
     SettingsRow* m_languageRow;
     SettingsRow* m_dockRow;
     DockStatus m_dockStatus;
-    ObserverToken m_dockObserver = 0;
+    // Last, so that it ends first.
+    ScopedObserver<NotificationCenter> m_dockObserver;
 };
 
 } // namespace tessly

@@ -4,6 +4,7 @@
 #include "mainwindow/settings_style.h"
 #include "mainwindow/window_title_bar.h"
 #include "model/notification_names.h"
+#include "platform/guarded.h"
 #include "settings/localization.h"
 
 #include <QApplication>
@@ -11,6 +12,7 @@
 #include <QHBoxLayout>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QShortcut>
 #include <QStackedWidget>
@@ -122,13 +124,14 @@ MainWindowView::MainWindowView(MainWindowParts parts, QWidget* parent)
     connect(settings, &QShortcut::activated, this,
             [this] { m_parts.controller.revealMainWindow(NavigationPage::general); });
 
-    m_observers.push_back(
-        m_parts.notifications.addObserver(notification_names::kMainWindowNavigationRequested,
-                                          [this](const Notification&) { takePendingDestination(); }));
-    m_observers.push_back(m_parts.notifications.addObserver(notification_names::kLanguageChanged,
-                                                            [this](const Notification&) { retranslate(); }));
-    m_observers.push_back(m_parts.notifications.addObserver(notification_names::kThemeChanged,
-                                                            [this](const Notification&) { applyTheme(); }));
+    auto observe = [this](const QString& name, NotificationHandler handler) {
+        m_observers.emplace_back(m_parts.notifications,
+                                 m_parts.notifications.addObserver(name, std::move(handler)));
+    };
+    observe(notification_names::kMainWindowNavigationRequested,
+            [this](const Notification&) { takePendingDestination(); });
+    observe(notification_names::kLanguageChanged, [this](const Notification&) { retranslate(); });
+    observe(notification_names::kThemeChanged, [this](const Notification&) { applyTheme(); });
     m_storeConnection = connect(&m_parts.store, &FolderStore::changed, this, &MainWindowView::storeChanged);
 
     m_resize.setDuration(kPageResizeMilliseconds);
@@ -153,9 +156,7 @@ MainWindowView::MainWindowView(MainWindowParts parts, QWidget* parent)
 }
 
 MainWindowView::~MainWindowView() {
-    for (const ObserverToken token : m_observers) {
-        m_parts.notifications.removeObserver(token);
-    }
+    m_observers.clear();
     if (m_pendingNewFolder) {
         m_pendingNewFolder->cancel();
     }
@@ -175,13 +176,10 @@ void MainWindowView::buildPages() {
 
 void MainWindowView::showOnboarding() {
     m_tabBar->hide();
-    QPointer<MainWindowView> self(this);
-    m_onboarding = m_parts.makeOnboarding ? m_parts.makeOnboarding([self](bool createFolder) {
-        if (self) {
-            self->finishOnboarding(createFolder);
-        }
-    })
-                                          : nullptr;
+    m_onboarding = m_parts.makeOnboarding
+                       ? m_parts.makeOnboarding(
+                             guarded(this, [this](bool createFolder) { finishOnboarding(createFolder); }))
+                       : nullptr;
     if (!m_onboarding) {
         // Nothing to show first: straight to the pages.
         m_parts.settings.setHasCompletedOnboarding(true);
@@ -205,13 +203,10 @@ void MainWindowView::finishOnboarding(bool createFolder) {
     sizeToPage(isVisible());
     m_resize.setDuration(kPageResizeMilliseconds);
     if (createFolder) {
-        QPointer<MainWindowView> self(this);
-        m_pendingNewFolder = m_parts.queue.asyncAfter(kNewFolderAfterOnboardingSeconds, [self] {
-            if (self) {
-                self->m_parts.store.setFolderToEdit(std::nullopt);
-                self->m_parts.store.setShowingFolderEditor(true);
-            }
-        });
+        m_pendingNewFolder = m_parts.queue.asyncAfter(kNewFolderAfterOnboardingSeconds, guarded(this, [this] {
+                                                          m_parts.store.setFolderToEdit(std::nullopt);
+                                                          m_parts.store.setShowingFolderEditor(true);
+                                                      }));
     }
 }
 
@@ -297,14 +292,13 @@ void MainWindowView::applySizeLimits() {
     const std::optional<double> measured = free ? std::nullopt : settingsPageHeight(width());
     const std::optional<double> held = MainWindowSizing::heldHeight(page, measured);
     const QSize minimum = MainWindowSizing::minimumSize(page, measured).toSize();
-    const bool before = std::exchange(m_sizingItself, true);
+    const QScopedValueRollback sizingItself(m_sizingItself, true);
     // The maximum first, so that a new minimum above the old maximum is not refused.
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     setMinimumSize(free ? QSize(0, 0) : minimum);
     if (held) {
         setMaximumHeight(static_cast<int>(std::lround(*held)));
     }
-    m_sizingItself = before;
 }
 
 void MainWindowView::sizeToPage(bool animated) {
@@ -314,9 +308,8 @@ void MainWindowView::sizeToPage(bool animated) {
         m_resize.stop();
         liftSizeLimits();
         if (!isFullScreen() && !isMinimized()) {
-            m_sizingItself = true;
+            const QScopedValueRollback sizingItself(m_sizingItself, true);
             resize(wanted.expandedTo(MainWindowSizing::minimumSize(NavigationPage::general).toSize()));
-            m_sizingItself = false;
         }
         applySizeLimits();
         return;
@@ -343,9 +336,10 @@ void MainWindowView::sizeToPage(bool animated) {
         m_resize.start();
         return;
     }
-    m_sizingItself = true;
-    setGeometry(target);
-    m_sizingItself = false;
+    {
+        const QScopedValueRollback sizingItself(m_sizingItself, true);
+        setGeometry(target);
+    }
     applySizeLimits();
 }
 
@@ -356,9 +350,8 @@ void MainWindowView::showEvent(QShowEvent* event) {
             QRect frame = geometry();
             frame.moveCenter(screen->availableGeometry().center());
             frame.moveTop(std::max(frame.top(), screen->availableGeometry().top()));
-            m_sizingItself = true;
+            const QScopedValueRollback sizingItself(m_sizingItself, true);
             setGeometry(frame);
-            m_sizingItself = false;
         }
     }
     QWidget::showEvent(event);

@@ -20,6 +20,7 @@
 #include "platform/gui/symbol_images.h"
 #include "platform/main_queue.h"
 #include "platform/notification_center.h"
+#include "platform/scoped_observer.h"
 #include "settings/app_settings.h"
 #include "shell/main_window_controller.h"
 
@@ -152,9 +153,10 @@ private:
     bool m_shownOnce = false;
     /// Set while the window changes its own size, so that only the user's sizes are remembered.
     bool m_sizingItself = false;
-    std::vector<ObserverToken> m_observers;
     QMetaObject::Connection m_storeConnection;
     WorkItemPtr m_pendingNewFolder;
+    // Last, so that they end first.
+    std::vector<ScopedObserver<NotificationCenter>> m_observers;
 };
 
 } // namespace tessly

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QVBoxLayout>
 
 namespace tessly {
@@ -164,9 +165,10 @@ void NewFolderSheet::nameEdited(const QString& text) {
         QLineEdit* field = m_nameField->lineEdit();
         // Setting the text calls this again with a name the rule leaves alone.
         const int cursor = field->cursorPosition() - static_cast<int>(text.size() - ruled.name.size());
-        m_applyingRule = true;
-        field->setText(ruled.name);
-        m_applyingRule = false;
+        {
+            const QScopedValueRollback applyingRule(m_applyingRule, true);
+            field->setText(ruled.name);
+        }
         field->setCursorPosition(std::clamp(cursor, 0, static_cast<int>(ruled.name.size())));
         // The rule, always under the field, turns red to say why a character did not appear.
         m_nameRuleNote->setForegroundRole(kDestructiveRole);

@@ -5,6 +5,7 @@
 #include "platform/atomic_file.h"
 #include "platform/bounded_file.h"
 #include "platform/file_aside.h"
+#include "platform/guarded.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -249,11 +250,9 @@ void FolderStore::deleteFolder(const QUuid& id, double delaySeconds) {
     m_helpers.removeLauncher(removed.id);
     if (delaySeconds > 0) {
         // The helper shows its delete badge meanwhile; the store may be gone by then.
-        m_queue.asyncAfter(delaySeconds, [self = QPointer<FolderStore>(this), folderId = removed.id] {
-            if (self) {
-                self->m_helpers.removeHelper(folderId, false);
-            }
-        });
+        m_queue.asyncAfter(delaySeconds, guarded(this, [this, folderId = removed.id] {
+                               m_helpers.removeHelper(folderId, false);
+                           }));
     } else {
         m_helpers.removeHelper(removed.id, false);
     }

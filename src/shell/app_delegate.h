@@ -27,6 +27,7 @@
 #include "platform/main_queue.h"
 #include "platform/notification_center.h"
 #include "platform/paths.h"
+#include "platform/scoped_observer.h"
 #include "platform/user_defaults.h"
 #include "shell/navigation_page.h"
 #include "shell/popup_placement.h"
@@ -248,8 +249,6 @@ private:
     AppDelegateParts m_parts;
     PopupViewFactory m_popupViewFactory;
     MainWindowReveal m_revealMainWindow;
-    std::vector<ObserverToken> m_localObservers;
-    std::vector<ObserverToken> m_distributedObservers;
 
     // The fields of the delegate, in the order the program's design lists them.
     std::map<QUuid, bool> m_dockPinnedStateByFolderID;
@@ -300,6 +299,10 @@ private:
     DelayedWork m_idleQuit{m_env.queue};
     /// The popup's arrow points at the launcher's side facing away from the dock, not at the pointer.
     std::optional<DockEdge> m_anchoredDockEdge;
+
+    // Last, so that they end first.
+    std::vector<ScopedObserver<NotificationCenter>> m_localObservers;
+    std::vector<ScopedObserver<DistributedNotificationCenter>> m_distributedObservers;
 };
 
 } // namespace tessly

@@ -6,6 +6,7 @@
 #include "model/folder_store.h"
 #include "model/notification_names.h"
 #include "platform/clock.h"
+#include "platform/guarded.h"
 #include "settings/app_settings.h"
 
 namespace tessly {
@@ -81,19 +82,8 @@ void AppDelegate::showPopup(const AppFolder& folder) {
                                                                      : screens.first();
         edge = detectDockEdge(screen);
     }
-    QPointer<AppDelegate> self(this);
-    PopupViewRequest request{folder, edge,
-                             [self] {
-                                 if (self) {
-                                     self->closePopup();
-                                 }
-                             },
-                             [self](bool pinned) {
-                                 if (self) {
-                                     self->setPopupPinned(pinned);
-                                 }
-                             },
-                             std::nullopt};
+    PopupViewRequest request{folder, edge, guarded(this, [this] { closePopup(); }),
+                             guarded(this, [this](bool pinned) { setPopupPinned(pinned); }), std::nullopt};
     // Read once for the room and the frame: a read of the Dock's values opens and parses its preferences.
     const PopupPlacementInput where = placementInput(QSizeF(), dockValues());
     request.maximumHeight = popupMaximumHeight(where, m_dockMemory);
@@ -184,17 +174,14 @@ void AppDelegate::handleOutsideClick() {
     if (m_popupPanel->frame().contains(m_env.pointer.mouseLocation())) {
         return;
     }
-    m_env.queue.async([self = QPointer<AppDelegate>(this)] {
-        if (!self) {
-            return;
-        }
-        self->closePopup();
+    m_env.queue.async(guarded(this, [this] {
+        closePopup();
         // The press may be on this popup's own tile, and the Dock sends the reopen when it is released,
         // however long that takes: that reopen belongs to the press that closed the popup. The monitor stays
         // to tell it from a later click.
-        self->m_closingPressIsHeld = true;
-        self->installOutsideClickMonitor();
-    });
+        m_closingPressIsHeld = true;
+        installOutsideClickMonitor();
+    }));
 }
 
 void AppDelegate::handleClosePopupsNotification(const DistributedNotification& notification) {
@@ -269,11 +256,8 @@ void AppDelegate::publishArrowOffset(std::optional<double> offset) {
 
 void AppDelegate::installOutsideClickMonitor() {
     removeOutsideClickMonitor();
-    m_outsideClickMonitor = m_env.pointer.addGlobalMouseDownMonitor([self = QPointer<AppDelegate>(this)] {
-        if (self) {
-            self->handleOutsideClick();
-        }
-    });
+    m_outsideClickMonitor =
+        m_env.pointer.addGlobalMouseDownMonitor(guarded(this, [this] { handleOutsideClick(); }));
 }
 
 void AppDelegate::removeOutsideClickMonitor() {

@@ -37,12 +37,8 @@ AppDelegate::~AppDelegate() {
         m_env.docks->setChangeHandler({});
     }
     removeOutsideClickMonitor();
-    for (const ObserverToken token : m_localObservers) {
-        m_env.notifications.removeObserver(token);
-    }
-    for (const ObserverToken token : m_distributedObservers) {
-        m_env.distributedNotifications.removeObserver(token);
-    }
+    m_localObservers.clear();
+    m_distributedObservers.clear();
 }
 
 void AppDelegate::applicationWillFinishLaunching() {
@@ -178,13 +174,19 @@ void AppDelegate::updateMainAppPresentationMode() {
 void AppDelegate::registerObservers(bool mainApplication) {
     namespace names = notification_names;
     if (mainApplication) {
-        m_localObservers.push_back(m_env.notifications.addObserver(
-            names::kShowMenuBarChanged, [this](const Notification&) { updateMainAppPresentationMode(); }));
-        m_localObservers.push_back(m_env.notifications.addObserver(
-            names::kTileAppearanceChanged, [this](const Notification&) { scheduleDockTileUpdate(); }));
+        m_localObservers.emplace_back(
+            m_env.notifications,
+            m_env.notifications.addObserver(names::kShowMenuBarChanged, [this](const Notification&) {
+                updateMainAppPresentationMode();
+            }));
+        m_localObservers.emplace_back(
+            m_env.notifications,
+            m_env.notifications.addObserver(names::kTileAppearanceChanged,
+                                            [this](const Notification&) { scheduleDockTileUpdate(); }));
     }
     auto observe = [this](const QString& name, std::function<void(const DistributedNotification&)> handler) {
-        m_distributedObservers.push_back(
+        m_distributedObservers.emplace_back(
+            m_env.distributedNotifications,
             m_env.distributedNotifications.addObserver(name, std::move(handler)));
     };
     observe(names::kTSTileAppearanceChanged,

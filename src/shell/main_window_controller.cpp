@@ -1,6 +1,7 @@
 #include "shell/main_window_controller.h"
 
 #include "model/notification_names.h"
+#include "platform/guarded.h"
 
 #include <QPointer>
 
@@ -121,27 +122,22 @@ void MainWindowController::stopObservingDeminiaturize() {
 }
 
 void MainWindowController::requestNavigation() {
-    QPointer<MainWindowController> self(this);
-    m_queue.async([self] {
-        if (self) {
-            self->m_notifications.post(notification_names::kMainWindowNavigationRequested);
-        }
-    });
+    m_queue.async(
+        guarded(this, [this] { m_notifications.post(notification_names::kMainWindowNavigationRequested); }));
 }
 
 void MainWindowController::scheduleRevealAttempts() {
     const unsigned token = ++m_revealRequestToken;
-    QPointer<MainWindowController> self(this);
     for (const double delay : kRevealAttemptDelays) {
-        m_queue.asyncAfter(delay, [self, token] {
-            if (!self || self->m_revealRequestToken != token) {
-                return;
-            }
-            if (Window* window = self->findMainWindow()) {
-                self->bringToFront(*window);
-                ++self->m_revealRequestToken;
-            }
-        });
+        m_queue.asyncAfter(delay, guarded(this, [this, token] {
+                               if (m_revealRequestToken != token) {
+                                   return;
+                               }
+                               if (Window* window = findMainWindow()) {
+                                   bringToFront(*window);
+                                   ++m_revealRequestToken;
+                               }
+                           }));
     }
 }
 

@@ -1,6 +1,7 @@
 #include "shell/menu_bar_menu.h"
 
 #include "model/notification_names.h"
+#include "platform/guarded.h"
 
 #include <QPainter>
 #include <QPixmap>
@@ -41,17 +42,9 @@ TesslyMenuBarMenu::TesslyMenuBarMenu(MenuBarMenuParts parts, QObject* parent)
     m_menu.addSeparator();
     m_quit = m_menu.addAction(symbolIcon(m_parts.symbols, QStringLiteral("power"), kMenuSymbolSize, ink), {});
 
-    QPointer<TesslyMenuBarMenu> self(this);
-    const auto reveal = [self](NavigationPage page) {
-        return [self, page] {
-            if (!self) {
-                return;
-            }
-            self->m_parts.queue.async([self, page] {
-                if (self) {
-                    self->m_parts.controller.revealMainWindow(page);
-                }
-            });
+    const auto reveal = [this](NavigationPage page) {
+        return [this, page] {
+            m_parts.queue.async(guarded(this, [this, page] { m_parts.controller.revealMainWindow(page); }));
         };
     };
     connect(m_open, &QAction::triggered, this, reveal(NavigationPage::allFolders));
@@ -62,15 +55,14 @@ TesslyMenuBarMenu::TesslyMenuBarMenu(MenuBarMenuParts parts, QObject* parent)
         m_parts.controller.registerOpenWindowAction(m_parts.openWindow);
     });
 
-    m_observer = m_parts.notifications.addObserver(notification_names::kShowMenuBarChanged,
-                                                   [this](const Notification&) { update(); });
+    m_observer = ScopedObserver(m_parts.notifications,
+                                m_parts.notifications.addObserver(notification_names::kShowMenuBarChanged,
+                                                                  [this](const Notification&) { update(); }));
     retranslate();
     update();
 }
 
-TesslyMenuBarMenu::~TesslyMenuBarMenu() {
-    m_parts.notifications.removeObserver(m_observer);
-}
+TesslyMenuBarMenu::~TesslyMenuBarMenu() = default;
 
 bool TesslyMenuBarMenu::isInserted() const {
     return m_item && m_item->isVisible();

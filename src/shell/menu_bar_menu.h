@@ -14,6 +14,7 @@
 #include "platform/gui/symbol_images.h"
 #include "platform/main_queue.h"
 #include "platform/notification_center.h"
+#include "platform/scoped_observer.h"
 #include "settings/app_settings.h"
 #include "shell/main_window_controller.h"
 
@@ -62,8 +63,9 @@ private:
     QAction* m_settings = nullptr;
     QAction* m_quit = nullptr;
     std::unique_ptr<QSystemTrayIcon> m_item;
-    ObserverToken m_observer = 0;
     bool m_saidNoStatusArea = false;
+    // Last, so that it ends first.
+    ScopedObserver<NotificationCenter> m_observer;
 };
 
 } // namespace tessly

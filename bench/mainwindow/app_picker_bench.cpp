@@ -5,12 +5,12 @@
 //   - a keystroke in the search field: the text set, the grid filtered and repainted at once.
 //
 //   build/bench/mainwindow/app_picker_bench --benchmark_min_time=1x
-#include "mainwindow/app_icon_cache.h"
-#include "mainwindow/app_picker_view.h"
+#include "discovery/app_discovery.h"
+#include "mainwindow/editor/app_picker_view.h"
+#include "mainwindow/folders/app_icon_cache.h"
 #include "mainwindow/main_window_bench_support.h"
 #include "platform/property_list.h"
 #include "shell/bench_support.h"
-#include "tile/app_discovery.h"
 
 #include <QApplication>
 #include <QImage>

@@ -6,7 +6,7 @@
 //     down the whole list (on the real main queue).
 //
 //   build/bench/mainwindow/folders_page_bench
-#include "mainwindow/folders_list_view.h"
+#include "mainwindow/folders/folders_list_view.h"
 #include "mainwindow/main_window_bench_support.h"
 #include "shell/bench_support.h"
 

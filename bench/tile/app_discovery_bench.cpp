@@ -4,9 +4,9 @@
 // (their identifiers made unique), read through the Linux adapter.
 //
 //   build/bench/tile/app_discovery_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+#include "discovery/app_discovery.h"
 #include "platform/linux/desktop_applications_linux.h"
 #include "platform/property_list.h"
-#include "tile/app_discovery.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,14 +1,14 @@
 #include "mainwindow/main_window_maker.h"
 
-#include "mainwindow/about_view.h"
-#include "mainwindow/appearance_settings_view.h"
-#include "mainwindow/folder_editor_logic.h"
-#include "mainwindow/folder_editor_sheets.h"
-#include "mainwindow/folders_list_view.h"
-#include "mainwindow/general_settings_view.h"
-#include "mainwindow/icon_picker_popover.h"
-#include "mainwindow/onboarding_view.h"
-#include "mainwindow/popup_settings_view.h"
+#include "mainwindow/editor/folder_editor_logic.h"
+#include "mainwindow/editor/sheet_makers.h"
+#include "mainwindow/editor/symbol_picker_popover.h"
+#include "mainwindow/folders/folders_list_view.h"
+#include "mainwindow/onboarding/onboarding_view.h"
+#include "mainwindow/settings_pages/about_view.h"
+#include "mainwindow/settings_pages/appearance_settings_view.h"
+#include "mainwindow/settings_pages/general_settings_view.h"
+#include "mainwindow/settings_pages/popup_settings_view.h"
 
 namespace tessly {
 
@@ -56,10 +56,10 @@ MainWindowView* makeMainWindow(const MainWindowServices& services) {
                 s.queue,
                 [s](QWidget* anchor, const QString& current, std::function<void(const QString&)> chosen) {
                     // The grid goes with its choice or its closing.
-                    auto* picker = new IconPickerPopover(s.symbols, s.localization, anchor);
+                    auto* picker = new SymbolPickerPopover(s.symbols, s.localization, anchor);
                     picker->setSelectedIcon(current);
-                    QObject::connect(picker, &IconPickerPopover::iconSelected, picker, std::move(chosen));
-                    QObject::connect(picker, &IconPickerPopover::closed, picker, &QObject::deleteLater);
+                    QObject::connect(picker, &SymbolPickerPopover::iconSelected, picker, std::move(chosen));
+                    QObject::connect(picker, &SymbolPickerPopover::closed, picker, &QObject::deleteLater);
                     picker->popUpBelow(anchor);
                 },
                 [](const QString& typed) { return applyFolderNameRule(typed).name; },

@@ -7,13 +7,13 @@
 // Main thread only.
 #pragma once
 
-#include "mainwindow/main_window_view.h"
+#include "discovery/app_discovery.h"
+#include "mainwindow/frame/main_window_view.h"
 #include "platform/distributed_notification_center.h"
 #include "platform/gui/workspace_icons.h"
 #include "platform/launcher_dock.h"
 #include "platform/main_bundle.h"
 #include "platform/software_updater.h"
-#include "tile/app_discovery.h"
 
 namespace tessly {
 

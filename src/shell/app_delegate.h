@@ -16,6 +16,7 @@
 // Main thread only.
 #pragma once
 
+#include "mainwindow/frame/navigation_page.h"
 #include "model/app_folder.h"
 #include "model/helper_actions.h"
 #include "platform/date.h"
@@ -29,7 +30,6 @@
 #include "platform/paths.h"
 #include "platform/scoped_observer.h"
 #include "platform/user_defaults.h"
-#include "shell/navigation_page.h"
 #include "shell/popup_placement.h"
 
 #include <QHash>

@@ -1,5 +1,7 @@
 // The composition root: picks the Linux adapters, builds the process of the program on them and runs it.
+#include "discovery/app_discovery.h"
 #include "helpers/launcher_entries.h"
+#include "mainwindow/frame/main_window_controller.h"
 #include "mainwindow/main_window_maker.h"
 #include "model/uuid_text.h"
 #include "platform/instance_lock.h"
@@ -26,11 +28,9 @@
 #include "platform/linux/workspace_linux.h"
 #include "platform/notification_center.h"
 #include "settings/localization.h"
-#include "shell/main_window_controller.h"
 #include "shell/menu_bar_menu.h"
 #include "shell/popup_view_maker.h"
 #include "shell/tessly_process.h"
-#include "tile/app_discovery.h"
 
 #include <QApplication>
 #include <QEventLoop>

@@ -9,6 +9,7 @@
 // thread only.
 #pragma once
 
+#include "mainwindow/frame/main_window_controller.h"
 #include "platform/console.h"
 #include "platform/gui/application.h"
 #include "platform/gui/symbol_images.h"
@@ -16,7 +17,6 @@
 #include "platform/notification_center.h"
 #include "platform/scoped_observer.h"
 #include "settings/app_settings.h"
-#include "shell/main_window_controller.h"
 
 #include <QMenu>
 #include <QObject>

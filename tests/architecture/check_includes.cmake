@@ -2,6 +2,7 @@
 #  - only the Linux adapters themselves and the composition roots (src/shell/main.cpp for the program,
 #    src/plugin/dock_tile_plugin_entry.cpp for the Dock tile plug-in, a shared object of its own) include an
 #    adapter header ("platform/linux/..."); everything else works through the ports;
+#  - the main window's generic controls include nothing of folders, settings or the other rooms;
 #  - the sources of the libraries meant to be free of widgets include no Qt Widgets header.
 # Run by CTest: cmake -DSOURCE_DIR=<repo> -DWIDGETS_INCLUDE_DIR=<QtWidgets headers> -DWIDGET_FREE_SOURCES=<list>
 #                     -P check_includes.cmake
@@ -19,6 +20,19 @@ foreach(source IN LISTS all_sources)
     foreach(line IN LISTS lines)
         string(STRIP "${line}" line)
         list(APPEND problems "${source} includes an adapter: ${line}")
+    endforeach()
+endforeach()
+
+# The generic controls know nothing of folders, settings or the rest of the window: they include only each
+# other, the platform's ports and the model's enumerations.
+file(GLOB control_sources RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/src/mainwindow/controls/*")
+foreach(source IN LISTS control_sources)
+    file(STRINGS "${SOURCE_DIR}/${source}" lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
+    foreach(line IN LISTS lines)
+        if(NOT line MATCHES "\"(mainwindow/controls/|platform/|model/enumerations\\.h)")
+            string(STRIP "${line}" line)
+            list(APPEND problems "${source} is a generic control but includes ${line}")
+        endif()
     endforeach()
 endforeach()
 

@@ -2,12 +2,12 @@
 // terminal's desktop entry is discovered among the system's entries as an application, and the application's
 // URL, opened through the workspace as a popup opens it, starts the terminal on a virtual X server of the
 // test's own.
+#include "discovery/app_discovery.h"
 #include "platform/linux/desktop_applications_linux.h"
 #include "platform/linux/system_linux.h"
 #include "platform/linux/workspace_linux.h"
 #include "support/run_events.h"
 #include "support/virtual_server.h"
-#include "tile/app_discovery.h"
 
 #include <QDir>
 #include <QFile>

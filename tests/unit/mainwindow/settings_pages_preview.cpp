@@ -6,21 +6,22 @@
 // On any platform: offscreen when no other is chosen, or on a real X display (scripts/settings-screenshots
 // runs it on a virtual one), where each page is shown as a window before it is drawn. Texts come from the
 // program's own string tables, symbols from the bundle's symbol font, pictures from resources/images.
-#include "mainwindow/about_view.h"
-#include "mainwindow/action_button.h"
-#include "mainwindow/app_picker_view.h"
-#include "mainwindow/appearance_settings_view.h"
-#include "mainwindow/custom_color_picker_popup.h"
-#include "mainwindow/folder_editor_sheets.h"
-#include "mainwindow/folders_list_view.h"
-#include "mainwindow/general_settings_view.h"
-#include "mainwindow/icon_picker_popover.h"
+#include "discovery/app_discovery.h"
+#include "mainwindow/controls/action_button.h"
+#include "mainwindow/controls/settings_style.h"
+#include "mainwindow/controls/toggle_switch.h"
+#include "mainwindow/editor/app_picker_view.h"
+#include "mainwindow/editor/folder_editor_sheet.h"
+#include "mainwindow/editor/sheet_makers.h"
+#include "mainwindow/editor/symbol_picker_popover.h"
+#include "mainwindow/folders/folders_list_view.h"
 #include "mainwindow/main_window_maker.h"
-#include "mainwindow/new_folder_sheet.h"
-#include "mainwindow/onboarding_view.h"
-#include "mainwindow/popup_settings_view.h"
-#include "mainwindow/settings_style.h"
-#include "mainwindow/toggle_switch.h"
+#include "mainwindow/onboarding/onboarding_view.h"
+#include "mainwindow/settings_pages/about_view.h"
+#include "mainwindow/settings_pages/appearance_settings_view.h"
+#include "mainwindow/settings_pages/custom_color_picker_popover.h"
+#include "mainwindow/settings_pages/general_settings_view.h"
+#include "mainwindow/settings_pages/popup_settings_view.h"
 #include "model/folder_store.h"
 #include "platform/linux/symbol_images_linux.h"
 #include "platform/linux/system_linux.h"
@@ -33,7 +34,6 @@
 #include "support/recording_helper_actions.h"
 #include "support/settings_harness.h"
 #include "support/shell_doubles.h"
-#include "tile/app_discovery.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -203,7 +203,7 @@ int run(const QString& outputDirectory) {
             appearance.resize(appearance.sizeHint());
             appearance.show();
             appearance.openCustomColorPicker();
-            if (CustomColorPickerPopup* picker = appearance.customColorPicker()) {
+            if (CustomColorPickerPopover* picker = appearance.customColorPicker()) {
                 save(*picker, QStringLiteral("custom-color") + suffix);
                 picker->hexField()->setText(QStringLiteral("FF88"));
                 QMetaObject::invokeMethod(picker->hexField(), "editingFinished");
@@ -273,7 +273,7 @@ int run(const QString& outputDirectory) {
                 // A symbol chosen while editing shows on the button and the tile before Done.
                 if (FolderCardView* card = list->cardOf(first)) {
                     card->symbolButton()->click();
-                    if (auto* picker = card->findChild<IconPickerPopover*>()) {
+                    if (auto* picker = card->findChild<SymbolPickerPopover*>()) {
                         emit picker->iconSelected(QStringLiteral("star"));
                         picker->close();
                     }
@@ -467,12 +467,12 @@ int run(const QString& outputDirectory) {
                 window->dismissSheet(editor);
 
                 preview.store.setFolderToEdit(preview.store.folders().first());
-                auto* editing = static_cast<NewFolderSheet*>(makeFolderEditorSheet(services));
+                auto* editing = static_cast<FolderEditorSheet*>(makeFolderEditorSheet(services));
                 window->presentSheet(editing);
                 editing->nameField()->setText(editing->nameField()->text() + QStringLiteral(" & Co."));
                 grabWindow(QStringLiteral("sheet-editor-edit"));
-                editing->openIconPicker();
-                if (IconPickerPopover* grid = editing->iconPicker()) {
+                editing->openSymbolPicker();
+                if (SymbolPickerPopover* grid = editing->iconPicker()) {
                     settle();
                     save(*grid, QStringLiteral("icon-picker") + suffix);
                 }

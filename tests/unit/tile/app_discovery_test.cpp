@@ -1,6 +1,6 @@
 // Application discovery over a whole machine laid out in a temporary folder: real Info.plist files in bundles
 // of the six application directories.
-#include "tile/app_discovery.h"
+#include "discovery/app_discovery.h"
 
 #include "platform/property_list.h"
 #include "support/scoped_locale.h"

@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <type_traits>
 
 namespace tessly {
@@ -28,30 +29,15 @@ namespace tessly {
 namespace {
 
 namespace keys {
-const QString kLaunchAtLogin = QStringLiteral("launchAtLogin");
-const QString kLanguage = QStringLiteral("language");
 const QString kAppleLanguages = QStringLiteral("AppleLanguages");
-const QString kShowMenuBar = QStringLiteral("showMenuBar");
-const QString kAppTheme = QStringLiteral("appTheme");
 const QString kHasCompletedOnboarding = QStringLiteral("hasCompletedOnboarding");
-const QString kTileOpacity = QStringLiteral("tileOpacity");
-const QString kTileCornerRadius = QStringLiteral("tileCornerRadius");
-const QString kTileBackgroundStyle = QStringLiteral("tileBackgroundStyle");
-const QString kTileBackgroundMode = QStringLiteral("tileBackgroundMode");
-const QString kTileBorderEnabled = QStringLiteral("tileBorderEnabled");
-const QString kTileBorderWidth = QStringLiteral("tileBorderWidth");
-const QString kTileBorderOpacity = QStringLiteral("tileBorderOpacity");
-const QString kTileIconPadding = QStringLiteral("tileIconPadding");
-const QString kPopupShowTitle = QStringLiteral("popupShowTitle");
-const QString kPopupColumns = QStringLiteral("popupColumns");
-const QString kPopupIconSize = QStringLiteral("popupIconSize");
-const QString kPopupShowAppName = QStringLiteral("popupShowAppName");
-const QString kPopupPosition = QStringLiteral("popupPosition");
-const QString kPopupBlurStyle = QStringLiteral("popupBlurStyle");
-const QString kPopupOpacity = QStringLiteral("popupOpacity");
-const QString kPopupAnimationStyle = QStringLiteral("popupAnimationStyle");
-const QString kSingleClickOpensPopup = QStringLiteral("singleClickOpensPopup");
 } // namespace keys
+
+// The notification a stored setting announces its change with: one of the program's names, or none.
+namespace announcements {
+using namespace notification_names;
+const QString none;
+} // namespace announcements
 
 // Each reader looks its key up once: a key is absent only when the defaults hold nothing at all for it; a
 // value of another type takes the defaults' own conversion (false, 0), never the default.
@@ -78,6 +64,32 @@ template <typename E> E readEnumeration(const UserDefaults& defaults, const QStr
         return fallback;
     }
     return fromRawText<E>(*value->asString()).value_or(fallback);
+}
+
+template <typename T> T readValue(const UserDefaults& defaults, const QString& key, T fallback) {
+    if constexpr (std::is_same_v<T, bool>) {
+        return readBool(defaults, key, fallback);
+    } else if constexpr (std::is_same_v<T, double>) {
+        return readDouble(defaults, key, fallback);
+    } else if constexpr (std::is_same_v<T, int>) {
+        return static_cast<int>(std::clamp<std::int64_t>(readInteger(defaults, key, fallback),
+                                                         std::numeric_limits<int>::min(),
+                                                         std::numeric_limits<int>::max()));
+    } else {
+        return readEnumeration(defaults, key, fallback);
+    }
+}
+
+template <typename T> void writeValue(UserDefaults& defaults, const QString& key, T value) {
+    if constexpr (std::is_same_v<T, bool>) {
+        defaults.setBool(key, value);
+    } else if constexpr (std::is_same_v<T, double>) {
+        defaults.setDouble(key, value);
+    } else if constexpr (std::is_same_v<T, int>) {
+        defaults.setInteger(key, value);
+    } else {
+        defaults.setString(key, rawText(value));
+    }
 }
 
 int clampedPopupColumns(std::int64_t value) {
@@ -133,37 +145,19 @@ AppSettings::AppSettings(UserDefaults& defaults, NotificationCenter& center,
 AppSettings::~AppSettings() = default;
 
 void AppSettings::applyLanguageDefaults(UserDefaults& defaults) {
-    const AppLanguage language = readEnumeration(defaults, keys::kLanguage, StoredValues{}.language);
+    const AppLanguage language =
+        readEnumeration(defaults, QStringLiteral("language"), StoredValues{}.language);
     defaults.setStringArray(keys::kAppleLanguages, QStringList{rawText(language)});
 }
 
 AppSettings::StoredValues AppSettings::readStoredValues(const UserDefaults& defaults) {
     const StoredValues fallback;
     StoredValues v;
-    v.launchAtLogin = readBool(defaults, keys::kLaunchAtLogin, fallback.launchAtLogin);
-    v.language = readEnumeration(defaults, keys::kLanguage, fallback.language);
-    v.showMenuBar = readBool(defaults, keys::kShowMenuBar, fallback.showMenuBar);
-    v.appTheme = readEnumeration(defaults, keys::kAppTheme, fallback.appTheme);
-    v.tileOpacity = readDouble(defaults, keys::kTileOpacity, fallback.tileOpacity);
-    v.tileCornerRadius = readDouble(defaults, keys::kTileCornerRadius, fallback.tileCornerRadius);
-    v.tileBackgroundStyle =
-        readEnumeration(defaults, keys::kTileBackgroundStyle, fallback.tileBackgroundStyle);
-    v.tileBackgroundMode = readEnumeration(defaults, keys::kTileBackgroundMode, fallback.tileBackgroundMode);
-    v.tileBorderEnabled = readBool(defaults, keys::kTileBorderEnabled, fallback.tileBorderEnabled);
-    v.tileBorderWidth = readDouble(defaults, keys::kTileBorderWidth, fallback.tileBorderWidth);
-    v.tileBorderOpacity = readDouble(defaults, keys::kTileBorderOpacity, fallback.tileBorderOpacity);
-    v.tileIconPadding = readDouble(defaults, keys::kTileIconPadding, fallback.tileIconPadding);
-    v.popupShowTitle = readBool(defaults, keys::kPopupShowTitle, fallback.popupShowTitle);
-    v.popupColumns = clampedPopupColumns(readInteger(defaults, keys::kPopupColumns, fallback.popupColumns));
-    v.popupIconSize = readDouble(defaults, keys::kPopupIconSize, fallback.popupIconSize);
-    v.popupShowAppName = readBool(defaults, keys::kPopupShowAppName, fallback.popupShowAppName);
-    v.popupPosition = readEnumeration(defaults, keys::kPopupPosition, fallback.popupPosition);
-    v.popupBlurStyle = readEnumeration(defaults, keys::kPopupBlurStyle, fallback.popupBlurStyle);
-    v.popupOpacity = readDouble(defaults, keys::kPopupOpacity, fallback.popupOpacity);
-    v.popupAnimationStyle =
-        readEnumeration(defaults, keys::kPopupAnimationStyle, fallback.popupAnimationStyle);
-    v.singleClickOpensPopup =
-        readBool(defaults, keys::kSingleClickOpensPopup, fallback.singleClickOpensPopup);
+#define TESSLY_READ_STORED(member, Type, defaultValue, key, announcement)                                    \
+    v.member = readValue<Type>(defaults, QStringLiteral(key), fallback.member);
+    TESSLY_STORED_SETTINGS(TESSLY_READ_STORED)
+#undef TESSLY_READ_STORED
+    v.popupColumns = clampedPopupColumns(v.popupColumns);
     return v;
 }
 
@@ -225,27 +219,10 @@ bool AppSettings::initialOnboardingValue() const {
 void AppSettings::reloadFromDefaults() {
     setIsUpdating(true);
     const StoredValues read = readStoredValues(m_defaults);
-    setLaunchAtLogin(read.launchAtLogin);
-    setLanguage(read.language);
-    setShowMenuBar(read.showMenuBar);
-    setAppTheme(read.appTheme);
-    setTileOpacity(read.tileOpacity);
-    setTileCornerRadius(read.tileCornerRadius);
-    setTileBackgroundStyle(read.tileBackgroundStyle);
-    setTileBackgroundMode(read.tileBackgroundMode);
-    setTileBorderEnabled(read.tileBorderEnabled);
-    setTileBorderWidth(read.tileBorderWidth);
-    setTileBorderOpacity(read.tileBorderOpacity);
-    setTileIconPadding(read.tileIconPadding);
-    setPopupShowTitle(read.popupShowTitle);
-    setPopupColumns(read.popupColumns);
-    setPopupIconSize(read.popupIconSize);
-    setPopupShowAppName(read.popupShowAppName);
-    setPopupPosition(read.popupPosition);
-    setPopupBlurStyle(read.popupBlurStyle);
-    setPopupOpacity(read.popupOpacity);
-    setPopupAnimationStyle(read.popupAnimationStyle);
-    setSingleClickOpensPopup(read.singleClickOpensPopup);
+#define TESSLY_RELOAD_STORED(member, Type, fallback, key, announcement)                                      \
+    assign(m_stored.member, read.member, Field::member);
+    TESSLY_STORED_SETTINGS(TESSLY_RELOAD_STORED)
+#undef TESSLY_RELOAD_STORED
     setIsUpdating(false);
 }
 
@@ -340,106 +317,49 @@ void AppSettings::postLocal(const QString& name) {
     m_center.post(name);
 }
 
+bool AppSettings::storeAndAnnounce(Field field) {
+    switch (field) {
+#define TESSLY_STORE_STORED(member, Type, fallback, key, announcement)                                       \
+    case Field::member:                                                                                      \
+        writeValue(m_defaults, QStringLiteral(key), m_stored.member);                                        \
+        if (!announcements::announcement.isEmpty()) {                                                        \
+            postLocal(announcements::announcement);                                                          \
+        }                                                                                                    \
+        return true;
+        TESSLY_STORED_SETTINGS(TESSLY_STORE_STORED)
+#undef TESSLY_STORE_STORED
+    default:
+        return false;
+    }
+}
+
 void AppSettings::runChangeHandler(Field field) {
     if (m_isUpdating) {
         return;
     }
-    namespace names = notification_names;
-    const StoredValues& v = m_stored;
     switch (field) {
-    case Field::isUpdating:
-    case Field::popupArrowOffset:
-        return;
-    case Field::launchAtLogin:
-        m_defaults.setBool(keys::kLaunchAtLogin, v.launchAtLogin);
-        updateLoginItem();
-        return;
-    case Field::language: {
-        const QString code = rawText(v.language);
-        m_defaults.setString(keys::kLanguage, code);
-        m_defaults.setStringArray(keys::kAppleLanguages, QStringList{code});
-        postLocal(names::kLanguageChanged);
-        return;
-    }
-    case Field::showMenuBar:
-        m_defaults.setBool(keys::kShowMenuBar, v.showMenuBar);
-        postLocal(names::kShowMenuBarChanged);
-        return;
-    case Field::appTheme:
-        m_defaults.setString(keys::kAppTheme, rawText(v.appTheme));
-        postLocal(names::kThemeChanged);
-        m_distributedCenter.post(names::kTSThemeChanged);
-        return;
     case Field::hasCompletedOnboarding:
         m_defaults.setBool(keys::kHasCompletedOnboarding, m_hasCompletedOnboarding);
         mirrorOnboardingIntoContainer();
         return;
-    case Field::tileOpacity:
-        m_defaults.setDouble(keys::kTileOpacity, v.tileOpacity);
-        postLocal(names::kTileAppearanceChanged);
-        return;
-    case Field::tileCornerRadius:
-        m_defaults.setDouble(keys::kTileCornerRadius, v.tileCornerRadius);
-        postLocal(names::kTileAppearanceChanged);
-        return;
-    case Field::tileBackgroundStyle:
-        m_defaults.setString(keys::kTileBackgroundStyle, rawText(v.tileBackgroundStyle));
-        postLocal(names::kTileAppearanceChanged);
-        return;
-    case Field::tileBackgroundMode:
-        m_defaults.setString(keys::kTileBackgroundMode, rawText(v.tileBackgroundMode));
-        postLocal(names::kTileAppearanceChanged);
-        return;
-    case Field::tileBorderEnabled:
-        m_defaults.setBool(keys::kTileBorderEnabled, v.tileBorderEnabled);
-        postLocal(names::kTileAppearanceChanged);
-        return;
-    case Field::tileBorderWidth:
-        m_defaults.setDouble(keys::kTileBorderWidth, v.tileBorderWidth);
-        postLocal(names::kTileAppearanceChanged);
-        return;
-    case Field::tileBorderOpacity:
-        m_defaults.setDouble(keys::kTileBorderOpacity, v.tileBorderOpacity);
-        postLocal(names::kTileAppearanceChanged);
-        return;
-    case Field::tileIconPadding:
-        m_defaults.setDouble(keys::kTileIconPadding, v.tileIconPadding);
-        postLocal(names::kTileAppearanceChanged);
-        return;
-    case Field::popupShowTitle:
-        m_defaults.setBool(keys::kPopupShowTitle, v.popupShowTitle);
-        postLocal(names::kPopupSettingsChanged);
-        return;
     case Field::popupColumns:
+        // Stored clamped; a value out of range is put right, and the correction is what is announced.
         handlePopupColumnsChange();
         return;
-    case Field::popupIconSize:
-        m_defaults.setDouble(keys::kPopupIconSize, v.popupIconSize);
-        postLocal(names::kPopupSettingsChanged);
+    case Field::language:
+        // The platform's own list of languages follows, before the change is announced.
+        m_defaults.setStringArray(keys::kAppleLanguages, QStringList{rawText(m_stored.language)});
+        break;
+    default:
+        break;
+    }
+    if (!storeAndAnnounce(field)) {
         return;
-    case Field::popupShowAppName:
-        m_defaults.setBool(keys::kPopupShowAppName, v.popupShowAppName);
-        postLocal(names::kPopupSettingsChanged);
-        return;
-    case Field::popupPosition:
-        m_defaults.setString(keys::kPopupPosition, rawText(v.popupPosition));
-        postLocal(names::kPopupSettingsChanged);
-        return;
-    case Field::popupBlurStyle:
-        m_defaults.setString(keys::kPopupBlurStyle, rawText(v.popupBlurStyle));
-        postLocal(names::kPopupSettingsChanged);
-        return;
-    case Field::popupOpacity:
-        m_defaults.setDouble(keys::kPopupOpacity, v.popupOpacity);
-        postLocal(names::kPopupSettingsChanged);
-        return;
-    case Field::popupAnimationStyle:
-        m_defaults.setString(keys::kPopupAnimationStyle, rawText(v.popupAnimationStyle));
-        postLocal(names::kPopupSettingsChanged);
-        return;
-    case Field::singleClickOpensPopup:
-        m_defaults.setBool(keys::kSingleClickOpensPopup, v.singleClickOpensPopup);
-        return;
+    }
+    if (field == Field::launchAtLogin) {
+        updateLoginItem();
+    } else if (field == Field::appTheme) {
+        m_distributedCenter.post(notification_names::kTSThemeChanged);
     }
 }
 
@@ -454,7 +374,7 @@ void AppSettings::updateLoginItem() {
 
 void AppSettings::handlePopupColumnsChange() {
     const int clamped = clampedPopupColumns(m_stored.popupColumns);
-    m_defaults.setInteger(keys::kPopupColumns, clamped);
+    m_defaults.setInteger(QStringLiteral("popupColumns"), clamped);
     if (clamped == m_stored.popupColumns) {
         postLocal(notification_names::kPopupSettingsChanged);
         return;

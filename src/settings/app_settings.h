@@ -45,6 +45,38 @@ struct OnboardingFlagSnapshot {
 /// read as non-zero); nothing when the file does not read, is not a dictionary, or holds no such value.
 [[nodiscard]] std::optional<OnboardingFlagSnapshot> readOnboardingFlagSnapshot(const QString& path);
 
+// The settings kept in the user defaults, described once: the member that holds the value and its type, the
+// default, the key in the user defaults, and the local notification that announces a change (none: nobody
+// listens). The storage, the reading, the writing after a change and the reload are all driven from this
+// list; what a change does besides (the login item, the language list, the theme's broadcast, the column
+// count's clamping) is in AppSettings::runChangeHandler. Adding a setting: a line here, a Field, and its
+// accessors.
+#define TESSLY_STORED_SETTINGS(X)                                                                            \
+    X(launchAtLogin, bool, false, "launchAtLogin", none)                                                     \
+    X(language, AppLanguage, AppLanguage::english, "language", kLanguageChanged)                             \
+    X(showMenuBar, bool, false, "showMenuBar", kShowMenuBarChanged)                                          \
+    X(appTheme, AppThemeMode, AppThemeMode::dark, "appTheme", kThemeChanged)                                 \
+    X(tileOpacity, double, 1.0, "tileOpacity", kTileAppearanceChanged)                                       \
+    X(tileCornerRadius, double, 12.0, "tileCornerRadius", kTileAppearanceChanged)                            \
+    X(tileBackgroundStyle, TileBackground, TileBackground::frosted, "tileBackgroundStyle",                   \
+      kTileAppearanceChanged)                                                                                \
+    X(tileBackgroundMode, TileBackgroundMode, TileBackgroundMode::solid, "tileBackgroundMode",               \
+      kTileAppearanceChanged)                                                                                \
+    X(tileBorderEnabled, bool, true, "tileBorderEnabled", kTileAppearanceChanged)                            \
+    X(tileBorderWidth, double, 1.0, "tileBorderWidth", kTileAppearanceChanged)                               \
+    X(tileBorderOpacity, double, 0.3, "tileBorderOpacity", kTileAppearanceChanged)                           \
+    X(tileIconPadding, double, 4.0, "tileIconPadding", kTileAppearanceChanged)                               \
+    X(popupShowTitle, bool, true, "popupShowTitle", kPopupSettingsChanged)                                   \
+    X(popupColumns, int, kMinimumPopupColumns, "popupColumns", kPopupSettingsChanged)                        \
+    X(popupIconSize, double, 52.0, "popupIconSize", kPopupSettingsChanged)                                   \
+    X(popupShowAppName, bool, true, "popupShowAppName", kPopupSettingsChanged)                               \
+    X(popupPosition, PopupPosition, PopupPosition::aboveDock, "popupPosition", kPopupSettingsChanged)        \
+    X(popupBlurStyle, PopupBlur, PopupBlur::thin, "popupBlurStyle", kPopupSettingsChanged)                   \
+    X(popupOpacity, double, 0.95, "popupOpacity", kPopupSettingsChanged)                                     \
+    X(popupAnimationStyle, PopupAnimation, PopupAnimation::spring, "popupAnimationStyle",                    \
+      kPopupSettingsChanged)                                                                                 \
+    X(singleClickOpensPopup, bool, true, "singleClickOpensPopup", none)
+
 class AppSettings final : public QObject {
     Q_OBJECT
 
@@ -171,27 +203,9 @@ signals:
 private:
     /// The settings kept in the user defaults, other than the onboarding flag (which has its own sources).
     struct StoredValues {
-        bool launchAtLogin = false;
-        AppLanguage language = AppLanguage::english;
-        bool showMenuBar = false;
-        AppThemeMode appTheme = AppThemeMode::dark;
-        double tileOpacity = 1.0;
-        double tileCornerRadius = 12.0;
-        TileBackground tileBackgroundStyle = TileBackground::frosted;
-        TileBackgroundMode tileBackgroundMode = TileBackgroundMode::solid;
-        bool tileBorderEnabled = true;
-        double tileBorderWidth = 1.0;
-        double tileBorderOpacity = 0.3;
-        double tileIconPadding = 4.0;
-        bool popupShowTitle = true;
-        int popupColumns = kMinimumPopupColumns;
-        double popupIconSize = 52.0;
-        bool popupShowAppName = true;
-        PopupPosition popupPosition = PopupPosition::aboveDock;
-        PopupBlur popupBlurStyle = PopupBlur::thin;
-        double popupOpacity = 0.95;
-        PopupAnimation popupAnimationStyle = PopupAnimation::spring;
-        bool singleClickOpensPopup = true;
+#define TESSLY_STORED_MEMBER(member, Type, fallback, key, announcement) Type member = fallback;
+        TESSLY_STORED_SETTINGS(TESSLY_STORED_MEMBER)
+#undef TESSLY_STORED_MEMBER
     };
 
     [[nodiscard]] static StoredValues readStoredValues(const UserDefaults& defaults);
@@ -200,6 +214,8 @@ private:
 
     template <typename T> void assign(T& slot, T value, Field field);
     void runChangeHandler(Field field);
+    /// Writes the field's value under its key and posts its notification; whether it had a row in the table.
+    bool storeAndAnnounce(Field field);
     void postLocal(const QString& name);
     void updateLoginItem();
     void handlePopupColumnsChange();

@@ -68,6 +68,190 @@ void handOverToRunningInstance(Workspace& workspace, const QString& bundlePath) 
     loop.exec();
 }
 
+/// The locks of this start: one main application per user (two would both synchronise the helpers, watch the
+/// Dock and write the folder file), one helper per folder (a launcher dock starts the helper's program at
+/// every click on its launcher). Nothing when another instance runs and this start handed over to it and
+/// ends.
+struct InstanceLocks {
+    std::optional<InstanceLock> mainApplication;
+    std::optional<InstanceLock> helper;
+};
+std::optional<InstanceLocks> takeInstanceLocks(const Paths& paths, Workspace& workspace,
+                                               const MainBundle& bundle,
+                                               const std::optional<QUuid>& helperFolder) {
+    InstanceLocks locks;
+    if (!helperFolder) {
+        locks.mainApplication = InstanceLock::tryAcquire(paths.mainApplicationLockFile());
+        if (!locks.mainApplication) {
+            handOverToRunningInstance(workspace, bundle.bundlePath());
+            return std::nullopt;
+        }
+        return locks;
+    }
+    // A click while the helper runs is a reopen of the running one. A lock that cannot be taken for another
+    // reason than a running helper (an unwritable state folder) does not keep the helper from starting. The
+    // main application's own launches ("-group") are not handed over: it starts a helper only when none runs.
+    if (!QCoreApplication::arguments().contains(QStringLiteral("-group"))) {
+        locks.helper = InstanceLock::tryAcquire(paths.helperLockFile(uuidText(*helperFolder)));
+        if (!locks.helper && anotherInstanceRuns(workspace, bundle.bundlePath())) {
+            handOverToRunningInstance(workspace, bundle.bundlePath());
+            return std::nullopt;
+        }
+    }
+    return locks;
+}
+
+/// Names the process after its bundle; a helper's windows get the class its folder's launcher names.
+void identifyProcess(const MainBundle& bundle, const std::optional<QUuid>& helperFolder) {
+    if (helperFolder) {
+        // Before the first window: its window class is what a launcher dock matches to the folder's launcher
+        // ("StartupWMClass"), and each folder's helper needs its own.
+        qputenv("RESOURCE_NAME", launcherWindowClass(*bundle.bundleIdentifier(), *helperFolder).toUtf8());
+    }
+    QCoreApplication::setApplicationName(
+        bundle.infoString(QStringLiteral("CFBundleName")).value_or("Tessly"));
+    QCoreApplication::setApplicationVersion(
+        bundle.infoString(QStringLiteral("CFBundleShortVersionString")).value_or(QString()));
+}
+
+/// Every Linux adapter of the process, built in the order they need each other; they live as long as the run.
+struct LinuxPlatform {
+    LinuxPlatform(const Paths& paths, const MainBundle& bundle, QtMainQueue& queue, LinuxWorkspace& workspace,
+                  StdoutConsole& console, SoftwareUpdaterTexts updaterTexts)
+        : paths(paths), bundle(bundle), queue(queue), workspace(workspace), console(console),
+          defaults(paths, *bundle.bundleIdentifier(), console),
+          systemLog(QCoreApplication::applicationName()), distributedNotifications(console),
+          // Installed, the login item names the installed command, which outlives the bundle's place in a
+          // package's updates; from a build tree it names the bundle's executable.
+          loginItems(paths.home(), *bundle.bundleIdentifier(), QCoreApplication::applicationName(),
+                     installedCommandOf(bundle.bundlePath(), executable()).value_or(executable())),
+          dockPreferences(paths, QStringLiteral("com.apple.dock"), console), application(bundle.bundlePath()),
+          dockTile(bundle.bundlePath(), queue), symbols(resources()), icons(resources()),
+          launcherEntriesDirectory(userApplicationsDirectory(paths)),
+          docks(launcherEntriesDirectory, qEnvironmentVariable("XDG_CURRENT_DESKTOP")),
+          updater(bundle, std::move(updaterTexts)) {}
+
+    [[nodiscard]] QString executable() const { return bundle.executablePath().value_or(QString()); }
+    [[nodiscard]] QString resources() const { return bundle.contentsPath() + QStringLiteral("/Resources"); }
+
+    [[nodiscard]] PlatformServices services() {
+        return PlatformServices{
+            .paths = paths,
+            .mainBundle = bundle,
+            .defaults = defaults,
+            .queue = queue,
+            .clock = clock,
+            .console = console,
+            .systemLog = systemLog,
+            .notifications = notifications,
+            .distributedNotifications = distributedNotifications,
+            .loginItems = loginItems,
+            .workspace = workspace,
+            .processes = processes,
+            .attributes = attributes,
+            .dockPreferences = dockPreferences,
+            // On Linux the code-signing tool is the stand-in that travels inside the bundle (and so inside
+            // every helper copied from it).
+            .codesignPath = bundle.bundlePath() + QStringLiteral("/Contents/Helpers/codesign"),
+            .application = application,
+            .screens = screens,
+            .pointer = pointer,
+            .dockTile = dockTile,
+            .symbols = symbols,
+            .icons = icons,
+            .updater = &updater,
+            .arguments = QCoreApplication::arguments().mid(1),
+            .fileWatchers = &fileWatchers,
+            .docks = &docks,
+            .launcherEntriesDirectory = launcherEntriesDirectory,
+        };
+    }
+
+    const Paths& paths;
+    const MainBundle& bundle;
+    QtMainQueue& queue;
+    LinuxWorkspace& workspace;
+    StdoutConsole& console;
+    PlistFileUserDefaults defaults;
+    SystemClock clock;
+    Syslog systemLog;
+    NotificationCenter notifications;
+    DBusDistributedNotificationCenter distributedNotifications;
+    XdgAutostartLoginItemService loginItems;
+    QtChildProcessRunner processes;
+    LinuxExtendedAttributes attributes;
+    InotifyFileWatcherFactory fileWatchers;
+    PlistFilePreferencesDomain dockPreferences;
+    LinuxApplication application;
+    LinuxScreens screens;
+    LinuxPointer pointer;
+    LinuxDockTile dockTile;
+    const LinuxSymbolImages symbols;
+    LinuxWorkspaceIcons icons;
+    const QString launcherEntriesDirectory;
+    LinuxDockDiscovery docks;
+    LinuxSoftwareUpdater updater;
+};
+
+/// The main application's window, its controller and the status-area menu: the window opens at launch, and
+/// a reveal (the Dock tile, the menu, a second start) opens it again once closed.
+class MainApplicationWindow {
+public:
+    MainApplicationWindow(LinuxPlatform& platform, TesslyProcess& process, const Localization& localization,
+                          const AppDiscovery& discovery)
+        : m_platform(platform), m_process(process), m_localization(localization), m_discovery(discovery),
+          m_controller(platform.application, platform.queue, platform.notifications, process.settings()) {}
+
+    MainWindowController& controller() { return m_controller; }
+
+    void open() {
+        const std::function<void()> openMainWindow = [this] { openWindow(); };
+        openMainWindow();
+        m_controller.registerOpenWindowAction(openMainWindow);
+        m_menuBarMenu = std::make_unique<TesslyMenuBarMenu>(MenuBarMenuParts{
+            m_process.settings(), m_controller, m_platform.application, m_platform.queue,
+            m_platform.notifications, m_platform.symbols, m_platform.console,
+            [this](const QString& key) { return m_localization.localizedString(key); }, openMainWindow});
+    }
+    /// Before the process ends: the menu goes while what it shows still exists.
+    void close() { m_menuBarMenu.reset(); }
+
+private:
+    // The window deletes itself when closed; a reveal makes a new one.
+    void openWindow() {
+        if (m_controller.findMainWindow()) {
+            return;
+        }
+        MainWindowView* window = makeMainWindow(MainWindowServices{
+            .settings = m_process.settings(),
+            .store = m_process.store(),
+            .localization = m_localization,
+            .bundle = m_platform.bundle,
+            .symbols = m_platform.symbols,
+            .icons = m_platform.icons,
+            .updater = m_platform.updater,
+            .controller = m_controller,
+            .queue = m_platform.queue,
+            .notifications = m_platform.notifications,
+            .distributed = m_platform.distributedNotifications,
+            .identify =
+                [](QWidget& made) { setWindowIdentifier(made, QString::fromLatin1(kMainWindowIdentifier)); },
+            .discovery = &m_discovery,
+            .clock = &m_platform.clock,
+            .docks = &m_platform.docks,
+        });
+        window->show();
+        m_controller.registerMainWindow(m_controller.findMainWindow());
+    }
+
+    LinuxPlatform& m_platform;
+    TesslyProcess& m_process;
+    const Localization& m_localization;
+    const AppDiscovery& m_discovery;
+    MainWindowController m_controller;
+    std::unique_ptr<TesslyMenuBarMenu> m_menuBarMenu;
+};
+
 int run(int argc, char** argv) {
     ignoreClosedOutput();
     ensureXcbOnWayland();
@@ -83,132 +267,52 @@ int run(int argc, char** argv) {
                                          "Tessly.app/Contents/MacOS/Tessly."));
         return 1;
     }
-    const QString bundleIdentifier = *bundle->bundleIdentifier();
     const std::optional<QUuid> helperFolder = helperFolderOf(*bundle);
-    if (helperFolder) {
-        // Before the first window: its window class is what a launcher dock matches to the folder's launcher
-        // ("StartupWMClass"), and each folder's helper needs its own.
-        qputenv("RESOURCE_NAME", launcherWindowClass(bundleIdentifier, *helperFolder).toUtf8());
-    }
-    QCoreApplication::setApplicationName(
-        bundle->infoString(QStringLiteral("CFBundleName")).value_or("Tessly"));
-    QCoreApplication::setApplicationVersion(
-        bundle->infoString(QStringLiteral("CFBundleShortVersionString")).value_or(QString()));
+    identifyProcess(*bundle, helperFolder);
 
     const Paths paths = currentUserPaths();
     QtMainQueue queue;
     LinuxWorkspace workspace(queue);
-    // One main application per user: two would both synchronise the helpers, watch the Dock and write the
-    // folder file. A second start hands over to the first and ends.
-    std::optional<InstanceLock> mainLock;
-    if (!helperFolder) {
-        mainLock = InstanceLock::tryAcquire(paths.mainApplicationLockFile());
-        if (!mainLock) {
-            handOverToRunningInstance(workspace, bundle->bundlePath());
-            return 0;
-        }
-    }
-    // One helper per folder: a launcher dock starts the helper's program at every click on its launcher, and
-    // a click while the helper runs is a reopen of the running one. A lock that cannot be taken for another
-    // reason than a running helper (an unwritable state folder) does not keep the helper from starting. The
-    // main application's own launches ("-group") are not handed over: it starts a helper only when none runs.
-    std::optional<InstanceLock> helperLock;
-    if (helperFolder && !QCoreApplication::arguments().contains(QStringLiteral("-group"))) {
-        helperLock = InstanceLock::tryAcquire(paths.helperLockFile(uuidText(*helperFolder)));
-        if (!helperLock && anotherInstanceRuns(workspace, bundle->bundlePath())) {
-            handOverToRunningInstance(workspace, bundle->bundlePath());
-            return 0;
-        }
+    const std::optional<InstanceLocks> locks = takeInstanceLocks(paths, workspace, *bundle, helperFolder);
+    if (!locks) {
+        return 0;
     }
 
-    PlistFileUserDefaults defaults(paths, bundleIdentifier, console);
-    SystemClock clock;
-    Syslog systemLog(QCoreApplication::applicationName());
-    NotificationCenter notifications;
-    DBusDistributedNotificationCenter distributedNotifications(console);
-    // Installed, the login item names the installed command, which outlives the bundle's place in a package's
-    // updates; from a build tree it names the bundle's executable.
-    const QString executable = bundle->executablePath().value_or(QString());
-    XdgAutostartLoginItemService loginItems(
-        paths.home(), bundleIdentifier, QCoreApplication::applicationName(),
-        installedCommandOf(bundle->bundlePath(), executable).value_or(executable));
-    QtChildProcessRunner processes;
-    LinuxExtendedAttributes attributes;
-    InotifyFileWatcherFactory fileWatchers;
-    PlistFilePreferencesDomain dockPreferences(paths, QStringLiteral("com.apple.dock"), console);
-    LinuxApplication application(bundle->bundlePath());
-    LinuxScreens screens;
-    LinuxPointer pointer;
-    LinuxDockTile dockTile(bundle->bundlePath(), queue);
-    const QString resources = bundle->contentsPath() + QStringLiteral("/Resources");
-    const LinuxSymbolImages symbols(resources);
-    LinuxWorkspaceIcons icons(resources);
-    const QString launcherEntriesDirectory = userApplicationsDirectory(paths);
-    LinuxDockDiscovery docks(launcherEntriesDirectory, qEnvironmentVariable("XDG_CURRENT_DESKTOP"));
     // The update texts follow the language chosen since; the localisation exists once the settings do.
     std::unique_ptr<Localization> localization;
     auto text = [&localization](const char* key, const QString& fallback,
                                 const FormatArguments& arguments = {}) {
         return localization ? localization->localizedString(QString::fromLatin1(key), arguments) : fallback;
     };
-    LinuxSoftwareUpdater updater(
-        *bundle,
+    LinuxPlatform platform(
+        paths, *bundle, queue, workspace, console,
         SoftwareUpdaterTexts{
-            [&] { return text("update.title", QStringLiteral("Software Update")); },
-            [&] { return text("update.no_feed", QStringLiteral("This build has no update feed.")); },
-            [&](const QString& feed) {
+            [=] { return text("update.title", QStringLiteral("Software Update")); },
+            [=] { return text("update.no_feed", QStringLiteral("This build has no update feed.")); },
+            [=](const QString& feed) {
                 return text("update.not_checked",
                             QStringLiteral("This build does not look for updates itself. Its feed: ") + feed,
                             FormatArguments{feed});
             }});
 
-    // On Linux the code-signing tool is the stand-in that travels inside the bundle (and so inside every
-    // helper copied from it).
-    const PlatformServices services{paths,
-                                    *bundle,
-                                    defaults,
-                                    queue,
-                                    clock,
-                                    console,
-                                    systemLog,
-                                    notifications,
-                                    distributedNotifications,
-                                    loginItems,
-                                    workspace,
-                                    processes,
-                                    attributes,
-                                    dockPreferences,
-                                    bundle->bundlePath() + QStringLiteral("/Contents/Helpers/codesign"),
-                                    application,
-                                    screens,
-                                    pointer,
-                                    dockTile,
-                                    symbols,
-                                    icons,
-                                    &updater,
-                                    QCoreApplication::arguments().mid(1),
-                                    &fileWatchers,
-                                    &docks,
-                                    launcherEntriesDirectory};
-    // The main application's window controller exists once the process's settings do; until then (and in a
-    // helper) a reveal does nothing.
-    std::unique_ptr<MainWindowController> windowController;
-    TesslyProcess process(services,
-                          folderPopupViewMaker(icons, symbols, workspace, queue, console,
+    // The main application's window exists once the process's settings do; until then (and in a helper) a
+    // reveal does nothing.
+    std::unique_ptr<MainApplicationWindow> mainWindow;
+    TesslyProcess process(platform.services(),
+                          folderPopupViewMaker(platform.icons, platform.symbols, workspace, queue, console,
                                                PopupWindowEffects{compositorIsRunning, requestBlurBehind},
                                                [&localization](const QString& key) {
                                                    return localization ? localization->localizedString(key)
                                                                        : key;
                                                }),
-                          [&windowController](NavigationPage page) {
-                              if (windowController) {
-                                  windowController->revealMainWindow(page);
+                          [&mainWindow](NavigationPage page) {
+                              if (mainWindow) {
+                                  mainWindow->controller().revealMainWindow(page);
                               }
                           });
     localization = std::make_unique<Localization>(process.settings(), *bundle, &console);
     process.launch();
 
-    std::unique_ptr<TesslyMenuBarMenu> menuBarMenu;
     // The installed applications the picker offers: bundles of the application folders and the desktop's
     // entries, sorted in the interface language.
     LinuxDesktopApplications desktopApplications;
@@ -216,32 +320,13 @@ int run(int argc, char** argv) {
         paths.home(), queue, [&process] { return localeForLanguage(process.settings().language()); },
         &desktopApplications);
     if (!process.helpers().isHelperProcess()) {
-        windowController =
-            std::make_unique<MainWindowController>(application, queue, notifications, process.settings());
-        // The main window's scene: what opens the window (it deletes itself when closed, and a reveal makes a
-        // new one).
-        const std::function<void()> openMainWindow = [&] {
-            if (windowController->findMainWindow()) {
-                return;
-            }
-            MainWindowView* window = makeMainWindow(MainWindowServices{
-                process.settings(), process.store(), *localization, *bundle, symbols, icons, updater,
-                *windowController, queue, notifications, distributedNotifications,
-                [&](QWidget& made) { setWindowIdentifier(made, QString::fromLatin1(kMainWindowIdentifier)); },
-                &discovery, &clock, &docks});
-            window->show();
-            windowController->registerMainWindow(windowController->findMainWindow());
-        };
-        // The scene opens its window at launch and hands over how to open it again.
-        openMainWindow();
-        windowController->registerOpenWindowAction(openMainWindow);
-        menuBarMenu = std::make_unique<TesslyMenuBarMenu>(MenuBarMenuParts{
-            process.settings(), *windowController, application, queue, notifications, symbols, console,
-            [&localization](const QString& key) { return localization->localizedString(key); },
-            openMainWindow});
+        mainWindow = std::make_unique<MainApplicationWindow>(platform, process, *localization, discovery);
+        mainWindow->open();
     }
     const int status = QCoreApplication::exec();
-    menuBarMenu.reset();
+    if (mainWindow) {
+        mainWindow->close();
+    }
     process.terminate();
     return status;
 }

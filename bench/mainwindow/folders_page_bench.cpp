@@ -27,7 +27,7 @@ constexpr int kFolders = 1000;
 constexpr int kAppsPerFolder = 20;
 
 struct Page : bench::MainWindowBenchProcess {
-    Page() { store.setFolders(bench::benchFolders(kFolders, kAppsPerFolder)); }
+    Page() { store.setFoldersForTesting(bench::benchFolders(kFolders, kAppsPerFolder)); }
     [[nodiscard]] FoldersListView* make() {
         // The page's own work (reading icons after a frame) on the real main queue.
         return new FoldersListView(FolderCardContext{store,

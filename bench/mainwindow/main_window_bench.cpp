@@ -38,7 +38,7 @@ public:
 struct Program : bench::MainWindowBenchProcess {
     Program() {
         settings.setHasCompletedOnboarding(true);
-        store.setFolders(bench::benchFolders(3, 0));
+        store.setFoldersForTesting(bench::benchFolders(3, 0));
     }
     [[nodiscard]] MainWindowView* makeWindow() {
         return makeMainWindow(MainWindowServices{settings,

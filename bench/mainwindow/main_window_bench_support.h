@@ -3,7 +3,7 @@
 // queue; and folders to fill the store with.
 //
 //     MainWindowBenchProcess process;
-//     process.store.setFolders(benchFolders(1000, 20));
+//     process.store.setFoldersForTesting(benchFolders(1000, 20));
 //
 // Main thread only.
 #pragma once

@@ -61,7 +61,7 @@ struct Fixture {
 
 void BM_FolderStoreSave(benchmark::State& state) {
     Fixture fixture;
-    fixture.store.setFolders(makeFolders(static_cast<int>(state.range(0)), 20));
+    fixture.store.setFoldersForTesting(makeFolders(static_cast<int>(state.range(0)), 20));
     for (auto _ : state) {
         fixture.store.save();
     }
@@ -71,7 +71,7 @@ void BM_FolderStoreSave(benchmark::State& state) {
 // A store reading a file that another process wrote: decoded, and found to be in the program's own form.
 void BM_FolderStoreLoad(benchmark::State& state) {
     Fixture writer;
-    writer.store.setFolders(makeFolders(static_cast<int>(state.range(0)), 20));
+    writer.store.setFoldersForTesting(makeFolders(static_cast<int>(state.range(0)), 20));
     for (auto _ : state) {
         FolderStore reader(Paths(writer.home.path()), writer.helpers, writer.notifications, writer.queue,
                            writer.clock, writer.console);
@@ -84,7 +84,7 @@ void BM_FolderStoreLoad(benchmark::State& state) {
 // A helper reloading on an appearance change while the file is unchanged.
 void BM_FolderStoreReloadUnchanged(benchmark::State& state) {
     Fixture fixture;
-    fixture.store.setFolders(makeFolders(static_cast<int>(state.range(0)), 20));
+    fixture.store.setFoldersForTesting(makeFolders(static_cast<int>(state.range(0)), 20));
     for (auto _ : state) {
         fixture.store.load();
         benchmark::DoNotOptimize(fixture.store.folders().size());

@@ -91,7 +91,7 @@ void BM_DiscoverApps500And2000DesktopEntries(benchmark::State& state) {
     machine.discoveryWithEntries.setSystemRootForTesting(machine.root.path());
     qsizetype found = 0;
     for (auto _ : state) {
-        found = machine.discoveryWithEntries.discoverAppsNow().size();
+        found = machine.discoveryWithEntries.discoverAppsNowForTesting().size();
         benchmark::DoNotOptimize(found);
     }
     state.counters["apps"] = static_cast<double>(found);
@@ -102,7 +102,7 @@ void BM_DiscoverApps500(benchmark::State& state) {
     static Machine machine;
     qsizetype found = 0;
     for (auto _ : state) {
-        found = machine.discovery.discoverAppsNow().size();
+        found = machine.discovery.discoverAppsNowForTesting().size();
         benchmark::DoNotOptimize(found);
     }
     state.counters["apps"] = static_cast<double>(found);

@@ -108,7 +108,7 @@ void AppDiscovery::discoverApps(Completion completion) const {
     });
 }
 
-QList<AppItem> AppDiscovery::discoverAppsNow() const {
+QList<AppItem> AppDiscovery::discoverAppsNowForTesting() const {
     const QLocale locale = sortLocale();
     return discoverAppsIn(scanDirectories(), locale, desktopEntries(locale));
 }

@@ -57,7 +57,7 @@ public:
     void discoverApps(Completion completion) const;
 
     /// The same scan, done now.
-    [[nodiscard]] QList<AppItem> discoverAppsNow() const;
+    [[nodiscard]] QList<AppItem> discoverAppsNowForTesting() const;
 
     /// Moves the system directories ("/Applications", "/System/...") under `root`, so that a test can lay out
     /// a whole machine in a temporary folder. The program never calls this.

@@ -156,7 +156,7 @@ void FolderStore::removeStaleTemporaryFiles() const {
     }
 }
 
-void FolderStore::setFolders(const QList<AppFolder>& folders) {
+void FolderStore::setFoldersForTesting(const QList<AppFolder>& folders) {
     assignFolders(folders);
 }
 

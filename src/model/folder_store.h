@@ -83,7 +83,7 @@ public:
 
     [[nodiscard]] const QList<AppFolder>& folders() const { return m_folders; }
     /// Assigns the whole list, and saves it.
-    void setFolders(const QList<AppFolder>& folders);
+    void setFoldersForTesting(const QList<AppFolder>& folders);
     /// The first folder with `id`, or nothing.
     [[nodiscard]] std::optional<AppFolder> folder(const QUuid& id) const;
 

@@ -251,7 +251,7 @@ QRegion FolderPopupView::blurRegion() const {
     return m_material.translucent ? opaqueMask() : QRegion();
 }
 
-bool FolderPopupView::isPresentationSettled() const {
+bool FolderPopupView::isPresentationSettledForTesting() const {
     return !m_presentation || m_presentation->state() != QAbstractAnimation::Running;
 }
 

@@ -93,7 +93,7 @@ public:
     /// True once the appearance animation has started (or, without one, once shown).
     [[nodiscard]] bool isPresented() const { return m_isPresented; }
     /// False while the appearance animation runs.
-    [[nodiscard]] bool isPresentationSettled() const;
+    [[nodiscard]] bool isPresentationSettledForTesting() const;
 
     [[nodiscard]] const PopupLayout& layout() const { return m_layout; }
     /// Where the arrow is drawn now, sliding or not.

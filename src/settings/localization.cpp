@@ -474,7 +474,7 @@ Localization::~Localization() {
     QObject::disconnect(m_languageChanges);
 }
 
-bool Localization::hasQtTranslation() const {
+bool Localization::hasQtTranslationForTesting() const {
     return m_qtTranslation->isInstalled();
 }
 
@@ -555,7 +555,7 @@ const Localization::Resolved& Localization::resolved() const {
     return *slot;
 }
 
-QString Localization::localizedBundle() const {
+QString Localization::localizedBundleForTesting() const {
     return resolved().directory;
 }
 

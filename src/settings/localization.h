@@ -92,7 +92,7 @@ public:
     /// The resource directory of the current language ("…/Resources/uk.lproj") when it exists and its table
     /// reads; otherwise the main bundle's resource directory, whose table is its own "Localizable.json" or,
     /// when it has none, that of its development region (CFBundleDevelopmentRegion, else "en").
-    [[nodiscard]] QString localizedBundle() const;
+    [[nodiscard]] QString localizedBundleForTesting() const;
 
     /// The text of `key` in the current language (the key itself when the table lacks it), formatted with
     /// `arguments` as formatLocalized() does, in the language's locale.
@@ -112,7 +112,7 @@ public:
     [[nodiscard]] AppLanguage language() const;
 
     /// Whether Qt's own texts are translated now (into the current language, when it is not English).
-    [[nodiscard]] bool hasQtTranslation() const;
+    [[nodiscard]] bool hasQtTranslationForTesting() const;
 
 private:
     using StringTable = QHash<QString, QString>;

@@ -123,7 +123,6 @@ public:
     void applicationWillTerminate();
 
     void openMainWindow();
-    void openSettings();
 
     // Notification handlers.
     void updateMainAppPresentationMode();

@@ -86,12 +86,6 @@ void AppDelegate::openMainWindow() {
     }
 }
 
-void AppDelegate::openSettings() {
-    if (m_revealMainWindow) {
-        m_revealMainWindow(NavigationPage::general);
-    }
-}
-
 std::optional<AppFolder> AppDelegate::helperFolder() {
     const std::optional<QString> identifier = m_parts.helpers.helperGroupIdentifier();
     const std::optional<QUuid> id = identifier ? parseUuid(*identifier) : std::nullopt;

@@ -64,7 +64,7 @@ TesslyMenuBarMenu::TesslyMenuBarMenu(MenuBarMenuParts parts, QObject* parent)
 
 TesslyMenuBarMenu::~TesslyMenuBarMenu() = default;
 
-bool TesslyMenuBarMenu::isInserted() const {
+bool TesslyMenuBarMenu::isInsertedForTesting() const {
     return m_item && m_item->isVisible();
 }
 

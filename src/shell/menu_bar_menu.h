@@ -50,7 +50,7 @@ public:
     ~TesslyMenuBarMenu() override;
 
     /// Whether the status item is there now.
-    [[nodiscard]] bool isInserted() const;
+    [[nodiscard]] bool isInsertedForTesting() const;
     [[nodiscard]] QMenu& menu() { return m_menu; }
 
 private:

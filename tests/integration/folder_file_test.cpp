@@ -41,14 +41,14 @@ TEST(FolderFile, AReaderInAnotherProcessNeverSeesAHalfWrittenFile) {
         big.push_back(folder);
     }
     const QList<AppFolder> small = big.mid(0, 1);
-    store.setFolders(small);
+    store.setFoldersForTesting(small);
 
     QProcess reader;
     reader.start(TESSLY_TEST_TOOL, {"read-folders", store.saveURL(), "3000"});
     ASSERT_TRUE(reader.waitForStarted());
     while (reader.state() == QProcess::Running) {
-        store.setFolders(big);
-        store.setFolders(small);
+        store.setFoldersForTesting(big);
+        store.setFoldersForTesting(small);
         reader.waitForFinished(0);
     }
     EXPECT_EQ(reader.exitStatus(), QProcess::NormalExit);

@@ -55,7 +55,7 @@ TEST(InstalledTerminalTest, IsDiscoveredAsAnApplicationAndStartsFromItsUrl) {
     const AppDiscovery discovery(
         home.path(), queue, [] { return QLocale(QStringLiteral("uk")); }, &entries);
 
-    const QList<AppItem> apps = discovery.discoverAppsNow();
+    const QList<AppItem> apps = discovery.discoverAppsNowForTesting();
     const auto found = std::find_if(apps.begin(), apps.end(),
                                     [](const AppItem& app) { return app.bundleID == "debian-xterm"; });
     ASSERT_NE(found, apps.end());

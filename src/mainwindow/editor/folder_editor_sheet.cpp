@@ -133,7 +133,7 @@ QSize FolderEditorSheet::sizeHint() const {
                                                            : content->totalSizeHint().height());
 }
 
-QLineEdit* FolderEditorSheet::nameField() const {
+QLineEdit* FolderEditorSheet::nameFieldForTesting() const {
     return m_nameField->lineEdit();
 }
 

@@ -67,7 +67,7 @@ public:
 
     [[nodiscard]] QSize sizeHint() const override;
 
-    [[nodiscard]] QLineEdit* nameField() const;
+    [[nodiscard]] QLineEdit* nameFieldForTesting() const;
     [[nodiscard]] FolderIconButton* iconButton() const { return m_iconButton; }
     [[nodiscard]] ActionButton* saveButton() const { return m_save; }
     [[nodiscard]] ActionButton* cancelButton() const { return m_cancel; }

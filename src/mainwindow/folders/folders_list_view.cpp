@@ -302,7 +302,7 @@ QList<QUuid> FoldersListView::shownFolders() const {
     return ids;
 }
 
-QList<FolderCardView*> FoldersListView::visibleCards() const {
+QList<FolderCardView*> FoldersListView::visibleCardsForTesting() const {
     return m_cards.values();
 }
 

@@ -43,7 +43,7 @@ public:
     [[nodiscard]] QList<QUuid> shownFolders() const;
     [[nodiscard]] FolderListEmptyState emptyState() const { return m_emptyState; }
     /// The card widgets that exist now (those on screen).
-    [[nodiscard]] QList<FolderCardView*> visibleCards() const;
+    [[nodiscard]] QList<FolderCardView*> visibleCardsForTesting() const;
     /// The card of a folder, when it is on screen.
     [[nodiscard]] FolderCardView* cardOf(const QUuid& folder) const;
     /// Scrolls the card of `folder` into view.

@@ -368,10 +368,6 @@ QWidget* OnboardingView::makeQuickSetupStep(const SymbolImages& symbols) {
     return step;
 }
 
-QWidget* OnboardingView::stepWidget(OnboardingStep step) const {
-    return m_steps.at(static_cast<int>(step));
-}
-
 QSize OnboardingView::sizeHint() const {
     int tallest = 0;
     for (const QWidget* step : m_steps) {

@@ -111,8 +111,6 @@ public:
     [[nodiscard]] OnboardingChoiceCard* lightThemeCard() const { return m_light; }
     [[nodiscard]] ToggleSwitch* menuBarSwitch() const { return m_menuBar; }
     [[nodiscard]] ToggleSwitch* launchSwitch() const { return m_launch; }
-    /// The widget of each step, in order.
-    [[nodiscard]] QWidget* stepWidget(OnboardingStep step) const;
 
 protected:
     void retranslate() override;

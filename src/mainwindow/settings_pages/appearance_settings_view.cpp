@@ -112,10 +112,6 @@ void AppearanceSettingsView::setSelectedPreviewID(std::optional<QUuid> id) {
     refreshValues();
 }
 
-bool AppearanceSettingsView::isShowingCustomColorPicker() const {
-    return m_picker && m_picker->isVisible();
-}
-
 void AppearanceSettingsView::change(const std::function<void(TileStyleSettings&)>& edit) {
     applyTileStyleChange(m_store, m_selectedPreviewID, edit);
 }

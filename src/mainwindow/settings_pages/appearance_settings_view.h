@@ -45,7 +45,6 @@ public:
     /// The folder whose tile style the page edits, as the user chose it; nothing until they step.
     [[nodiscard]] const std::optional<QUuid>& selectedPreviewID() const { return m_selectedPreviewID; }
     void setSelectedPreviewID(std::optional<QUuid> id);
-    [[nodiscard]] bool isShowingCustomColorPicker() const;
 
     [[nodiscard]] TilePreviewView* preview() const { return m_preview; }
     [[nodiscard]] SettingsRow* cornerRadiusRow() const { return m_cornerRadiusRow; }

@@ -87,7 +87,7 @@ void TilePreviewView::setTexts(const QString& emptyText, const QString& previous
     update();
 }
 
-std::optional<QUuid> TilePreviewView::shownFolder() const {
+std::optional<QUuid> TilePreviewView::shownFolderForTesting() const {
     return m_folder ? std::optional<QUuid>(m_folder->id) : std::nullopt;
 }
 

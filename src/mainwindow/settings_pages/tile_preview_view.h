@@ -42,7 +42,7 @@ public:
     void setTexts(const QString& emptyText, const QString& previous, const QString& next);
 
     [[nodiscard]] QSize sizeHint() const override;
-    [[nodiscard]] std::optional<QUuid> shownFolder() const;
+    [[nodiscard]] std::optional<QUuid> shownFolderForTesting() const;
     /// How far the tile is dragged sideways right now.
     [[nodiscard]] double dragOffset() const { return m_dragOffset; }
     [[nodiscard]] ActionButton* previousButton() const { return m_previous; }

@@ -203,7 +203,7 @@ ImagePtr LinuxSymbolImages::symbol(const QString& name, double pointSize, Symbol
     return std::make_shared<SymbolImage>(toUnit.map(outline), pointSize, weight);
 }
 
-QStringList LinuxSymbolImages::symbolNames() const {
+QStringList LinuxSymbolImages::symbolNamesForTesting() const {
     QStringList names = m_codePoints.keys();
     names.sort();
     return names;

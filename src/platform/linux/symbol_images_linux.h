@@ -46,7 +46,7 @@ public:
     [[nodiscard]] ImagePtr symbol(const QString& name, double pointSize, SymbolWeight weight) const override;
 
     /// The names that give a symbol, sorted.
-    [[nodiscard]] QStringList symbolNames() const;
+    [[nodiscard]] QStringList symbolNamesForTesting() const;
     /// What kept symbols away (no table, no font, lines skipped, glyphs missing); empty when all loaded.
     [[nodiscard]] const QStringList& problems() const { return m_problems; }
 

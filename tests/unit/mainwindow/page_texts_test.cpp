@@ -28,7 +28,7 @@ QSet<QString> tableKeys(const QString& code) {
 }
 
 /// The names of the system symbols, which look like keys ("folder.fill") but are looked up as images.
-QSet<QString> symbolNames() {
+QSet<QString> symbolNamesForTesting() {
     QFile file(QStringLiteral(TESSLY_SOURCE_DIR "/resources/symbols.tsv"));
     EXPECT_TRUE(file.open(QIODevice::ReadOnly));
     QSet<QString> names;
@@ -47,7 +47,7 @@ QSet<QString> keysInSources() {
         R"re("((?:settings|onboarding|popup|app|app_picker|main|folder|menu|update|window)\.[a-z_.]+[a-z_])")re"));
     static const QRegularExpression literal(
         QStringLiteral(R"re((?:text|localizedString)\(QStringLiteral\("([A-Z][^"]+)"\)\))re"));
-    const QSet<QString> symbols = symbolNames();
+    const QSet<QString> symbols = symbolNamesForTesting();
     QSet<QString> keys;
     QDirIterator sources(kSources, {"*.cpp", "*.h"}, QDir::Files, QDirIterator::Subdirectories);
     while (sources.hasNext()) {

@@ -105,7 +105,7 @@ struct Preview {
             folders.append(sampleFolder(QStringLiteral("Music"), QStringLiteral("music.note"), custom, true));
             folders.append(sampleFolder(QStringLiteral("Games"), QStringLiteral("gamecontroller"), {}, true));
         }
-        store.setFolders(folders);
+        store.setFoldersForTesting(folders);
     }
 
     SettingsHarness harness;
@@ -337,9 +337,9 @@ int run(const QString& outputDirectory) {
                 preview.store.setShowingEmptyFolderAlert(false);
                 // No folders, one, and thirty (some in the Dock).
                 const QList<AppFolder> kept = preview.store.folders();
-                preview.store.setFolders({});
+                preview.store.setFoldersForTesting({});
                 grabAs(QStringLiteral("folders-none"));
-                preview.store.setFolders({kept.first()});
+                preview.store.setFoldersForTesting({kept.first()});
                 grabAs(QStringLiteral("folders-one"));
                 QList<AppFolder> thirty;
                 for (int index = 0; index < 30; ++index) {
@@ -349,12 +349,12 @@ int run(const QString& outputDirectory) {
                     folder.isInDock = index % 3 == 0;
                     thirty.append(folder);
                 }
-                preview.store.setFolders(thirty);
+                preview.store.setFoldersForTesting(thirty);
                 grabAs(QStringLiteral("folders-thirty"));
                 window->filterChanged(FolderVisibilityFilter::inDock);
                 grabAs(QStringLiteral("folders-thirty-in-dock"));
                 window->filterChanged(FolderVisibilityFilter::all);
-                preview.store.setFolders(kept);
+                preview.store.setFoldersForTesting(kept);
             }
             window->close();
             processUntil([] { return false; }, 50);
@@ -469,7 +469,8 @@ int run(const QString& outputDirectory) {
                 preview.store.setFolderToEdit(preview.store.folders().first());
                 auto* editing = static_cast<FolderEditorSheet*>(makeFolderEditorSheet(services));
                 window->presentSheet(editing);
-                editing->nameField()->setText(editing->nameField()->text() + QStringLiteral(" & Co."));
+                editing->nameFieldForTesting()->setText(editing->nameFieldForTesting()->text() +
+                                                        QStringLiteral(" & Co."));
                 grabWindow(QStringLiteral("sheet-editor-edit"));
                 editing->openSymbolPicker();
                 if (SymbolPickerPopover* grid = editing->iconPicker()) {

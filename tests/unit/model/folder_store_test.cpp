@@ -56,7 +56,7 @@ protected:
         AppFolder folder{makeUuid(), name, "folder", std::move(apps), inDock, {}, time.now()};
         QList<AppFolder> folders = m_store.folders();
         folders.push_back(folder);
-        m_store.setFolders(folders);
+        m_store.setFoldersForTesting(folders);
         helpers.calls.clear();
         changes.clear();
         return folder;
@@ -350,8 +350,8 @@ TEST_F(FolderStoreTest, FieldsNotifyAsTheirKindSays) {
     // Lists and optional folders notify on every assignment.
     store().setFolderToEdit(std::nullopt);
     store().setFolderToEdit(std::nullopt);
-    store().setFolders(store().folders());
-    store().setFolders(store().folders());
+    store().setFoldersForTesting(store().folders());
+    store().setFoldersForTesting(store().folders());
     EXPECT_EQ(countChanges(FolderStore::Field::folderToEdit), 2);
     EXPECT_EQ(countChanges(FolderStore::Field::folders), 2);
 }
@@ -374,7 +374,7 @@ TEST_F(FolderStoreTest, AHelperLoadingTheMainApplicationsFileLeavesItAsItIs) {
                      Date::fromTimeIntervalSinceReferenceDate(-0.0)};
     folder.tileStyle.opacity = 18446744073709551616.0;
     folder.tileStyle.cornerRadius = 1e20;
-    store().setFolders({folder});
+    store().setFoldersForTesting({folder});
     const QByteArray written = fileBytes();
     const ino_t before = inodeOf(file());
 

@@ -530,9 +530,9 @@ TEST_F(FolderPopupViewTest, TheSpringPresentationSettlesAndNoneShowsAtOnce) {
     view->setCompositorIsRunning(true);
     show(*view);
     EXPECT_TRUE(view->isPresented());
-    EXPECT_FALSE(view->isPresentationSettled());
+    EXPECT_FALSE(view->isPresentationSettledForTesting());
     EXPECT_NE(view->graphicsEffect(), nullptr);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return view->isPresentationSettled(); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return view->isPresentationSettledForTesting(); }, 5000));
     EXPECT_EQ(view->graphicsEffect(), nullptr);
 
     settings.setPopupAnimationStyle(PopupAnimation::none);
@@ -540,7 +540,7 @@ TEST_F(FolderPopupViewTest, TheSpringPresentationSettlesAndNoneShowsAtOnce) {
     still->setCompositorIsRunning(true);
     show(*still);
     EXPECT_TRUE(still->isPresented());
-    EXPECT_TRUE(still->isPresentationSettled());
+    EXPECT_TRUE(still->isPresentationSettledForTesting());
     EXPECT_EQ(still->graphicsEffect(), nullptr);
 }
 

@@ -326,7 +326,7 @@ int run(const QString& outputDirectory, bool capture, bool compositor) {
         if (!processUntil(
                 [&] {
                     return window.windowHandle() && window.windowHandle()->isExposed() &&
-                           view->isPresentationSettled();
+                           view->isPresentationSettledForTesting();
                 },
                 5000)) {
             QTextStream(stderr) << shot.name << ": the window was not shown\n";

@@ -54,13 +54,13 @@ TEST_F(LocalizationTest, TextsFollowTheLanguageAtOnce) {
     EXPECT_EQ(l.localizedString("settings.title"), "Settings");
     EXPECT_EQ(l.localizedString(l.pluralKey("main.app_count", 3), {3}), "3 apps");
     EXPECT_EQ(l.localizedString("opacity", {0.5}), "Opacity 0.5");
-    EXPECT_EQ(l.localizedBundle(), resources() + "/en.lproj");
+    EXPECT_EQ(l.localizedBundleForTesting(), resources() + "/en.lproj");
     useUkrainian();
     EXPECT_EQ(l.localizedString("settings.title"), "Налаштування");
     EXPECT_EQ(l.localizedString(l.pluralKey("main.app_count", 21), {21}), "21 програма");
     EXPECT_EQ(l.localizedString(l.pluralKey("main.app_count", 3), {3}), "3 програми");
     EXPECT_EQ(l.localizedString("opacity", {0.5}), "Непрозорість 0,5");
-    EXPECT_EQ(l.localizedBundle(), resources() + "/uk.lproj");
+    EXPECT_EQ(l.localizedBundleForTesting(), resources() + "/uk.lproj");
 }
 
 TEST_F(LocalizationTest, AMissingKeyIsShownAsItselfFormatted) {
@@ -71,7 +71,7 @@ TEST_F(LocalizationTest, AMissingKeyIsShownAsItselfFormatted) {
 TEST_F(LocalizationTest, WithoutAUkrainianDirectoryTheMainBundlesTableServes) {
     QDir(resources() + "/uk.lproj").removeRecursively();
     useUkrainian();
-    EXPECT_EQ(l10n().localizedBundle(), resources());
+    EXPECT_EQ(l10n().localizedBundleForTesting(), resources());
     EXPECT_EQ(l10n().localizedString("settings.title"), "Settings"); // its development region's table
     EXPECT_EQ(l10n().localizedString("opacity", {0.5}), "Opacity 0,5");
     EXPECT_TRUE(console.lines.isEmpty());

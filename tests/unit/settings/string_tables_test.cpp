@@ -167,7 +167,8 @@ TEST(StringTableContentsTest, TheBuiltBundleSpeaksBothLanguages) {
     EXPECT_EQ(l10n.localizedString(l10n.pluralKey("main.folder_count", 1), {1}), "1 folder");
     EXPECT_EQ(l10n.localizedString("settings.about.version", {"0.1.0"}), "Version 0.1.0");
     settings.setLanguage(AppLanguage::ukrainian);
-    EXPECT_EQ(l10n.localizedBundle(), QStringLiteral(TESSLY_BUNDLE_DIR "/Contents/Resources/uk.lproj"));
+    EXPECT_EQ(l10n.localizedBundleForTesting(),
+              QStringLiteral(TESSLY_BUNDLE_DIR "/Contents/Resources/uk.lproj"));
     EXPECT_EQ(l10n.localizedString(l10n.pluralKey("main.app_count", 22), {22}), "22 програми");
     EXPECT_EQ(l10n.localizedString(l10n.pluralKey("main.folder_count", 5), {5}), "5 папок");
     EXPECT_TRUE(harness.console.lines.isEmpty()) << harness.console.lines.join('\n').toStdString();

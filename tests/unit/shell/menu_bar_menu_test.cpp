@@ -31,11 +31,11 @@ protected:
 };
 
 TEST_F(MenuBarMenuTest, ItIsThereExactlyWhileTheSettingIsOnAndSaysOnceWhenTheDesktopHasNoStatusArea) {
-    EXPECT_FALSE(menu.isInserted());
+    EXPECT_FALSE(menu.isInsertedForTesting());
     appSettings.setShowMenuBar(true);
-    EXPECT_TRUE(menu.isInserted());
+    EXPECT_TRUE(menu.isInsertedForTesting());
     appSettings.setShowMenuBar(false);
-    EXPECT_FALSE(menu.isInserted());
+    EXPECT_FALSE(menu.isInsertedForTesting());
     appSettings.setShowMenuBar(true);
     // The offscreen platform has no status area, as some desktops have none.
     EXPECT_EQ(output.countStartingWith("This desktop has no status area"), 1);

@@ -63,7 +63,7 @@ protected:
 
     [[nodiscard]] QStringList namesFound() const {
         QStringList names;
-        for (const AppItem& app : discovery.discoverAppsNow()) {
+        for (const AppItem& app : discovery.discoverAppsNowForTesting()) {
             names.append(app.name);
         }
         return names;
@@ -90,7 +90,7 @@ TEST_F(AppDiscoveryTest, RealBuiltBundleIsNamedByItsBundleNameWithItsIdentifierA
         makeBundle(system("/Applications/Utilities"), QStringLiteral("Software Updater.app"),
                    fixture(QStringLiteral("built-bundle-name-only.plist")));
 
-    const QList<AppItem> apps = discovery.discoverAppsNow();
+    const QList<AppItem> apps = discovery.discoverAppsNowForTesting();
 
     ASSERT_EQ(apps.size(), 1);
     EXPECT_EQ(apps[0].name, QStringLiteral("Updater"));
@@ -135,7 +135,7 @@ TEST_F(AppDiscoveryTest, UnbuiltPlistsWithOneIdentifierPlaceholderKeepTheFirstDi
     makeBundle(system("/System/Applications"), QStringLiteral("Browser.app"),
                fixture(QStringLiteral("old-doctype-tabs.plist")));
 
-    const QList<AppItem> apps = discovery.discoverAppsNow();
+    const QList<AppItem> apps = discovery.discoverAppsNowForTesting();
 
     ASSERT_EQ(apps.size(), 2);
     // In the English alphabet punctuation ("@") comes before currency signs ("$").
@@ -153,7 +153,7 @@ TEST_F(AppDiscoveryTest, SameIdentifierInApplicationsAndHomeKeepsTheApplications
     makeBundle(system("/System/Library/CoreServices/Applications"), QStringLiteral("Mail.app"),
                minimalInfo("com.example.mail", "B Mail"));
 
-    const QList<AppItem> apps = discovery.discoverAppsNow();
+    const QList<AppItem> apps = discovery.discoverAppsNowForTesting();
 
     ASSERT_EQ(apps.size(), 1);
     EXPECT_EQ(apps[0].name, QStringLiteral("Mail"));
@@ -243,14 +243,14 @@ TEST_F(AppDiscoveryTest, MissingDirectoriesAreSkippedAndTheOthersStillScanned) {
 }
 
 TEST_F(AppDiscoveryTest, NoApplicationsGiveAnEmptyList) {
-    EXPECT_TRUE(discovery.discoverAppsNow().isEmpty());
+    EXPECT_TRUE(discovery.discoverAppsNowForTesting().isEmpty());
 }
 
 TEST_F(AppDiscoveryTest, EveryScanGivesFreshIdentitiesAndSeesChanges) {
     makeBundle(system("/Applications"), QStringLiteral("One.app"), minimalInfo("test.one", "One"));
-    const QList<AppItem> first = discovery.discoverAppsNow();
+    const QList<AppItem> first = discovery.discoverAppsNowForTesting();
     makeBundle(system("/Applications"), QStringLiteral("Two.app"), minimalInfo("test.two", "Two"));
-    const QList<AppItem> second = discovery.discoverAppsNow();
+    const QList<AppItem> second = discovery.discoverAppsNowForTesting();
 
     ASSERT_EQ(first.size(), 1);
     ASSERT_EQ(second.size(), 2);
@@ -288,8 +288,8 @@ TEST_F(AppDiscoveryWithDesktopEntriesTest, EntriesJoinTheBundlesInOneSortAndABun
         {"vendor-editor", "editor", "/usr/share/applications/vendor/editor.desktop"},
         {"terminal", "Terminal", "/home/me/.local/share/applications/terminal.desktop"}};
 
-    const QList<AppItem> first = discovery.discoverAppsNow();
-    const QList<AppItem> second = discovery.discoverAppsNow();
+    const QList<AppItem> first = discovery.discoverAppsNowForTesting();
+    const QList<AppItem> second = discovery.discoverAppsNowForTesting();
 
     ASSERT_EQ(first.size(), 4);
     EXPECT_EQ(first[0].name, "editor");
@@ -308,7 +308,7 @@ TEST_F(AppDiscoveryWithDesktopEntriesTest, EntriesAreNamedInTheInterfaceLanguage
     desktop.entries = {{"files", "Файли", "/usr/share/applications/files.desktop"}};
 
     interfaceLocale = QLocale(QStringLiteral("uk"));
-    (void)discovery.discoverAppsNow();
+    (void)discovery.discoverAppsNowForTesting();
     interfaceLocale = QLocale(QStringLiteral("en"));
     std::optional<QList<AppItem>> queued;
     discovery.discoverApps([&queued](QList<AppItem> apps) { queued = std::move(apps); });
@@ -317,7 +317,7 @@ TEST_F(AppDiscoveryWithDesktopEntriesTest, EntriesAreNamedInTheInterfaceLanguage
     EXPECT_EQ(desktop.languages, QStringList({"uk"}));
     time.runDue();
     interfaceLocale = QLocale::c();
-    (void)discovery.discoverAppsNow();
+    (void)discovery.discoverAppsNowForTesting();
 
     EXPECT_EQ(desktop.languages, QStringList({"uk", "en", ""}));
     ASSERT_TRUE(queued && queued->size() == 1);

@@ -75,7 +75,7 @@ TEST_F(DockTileManagerTest, RefreshAfterTheFolderWasDeletedReappliesTheLastImage
     time.advance(1.0);
     const ImagePtr last = manager->lastIcon();
 
-    store.setFolders({});
+    store.setFoldersForTesting({});
     manager->refreshTile();
     time.advance(1.0);
 

@@ -89,21 +89,22 @@ protected:
 TEST_F(FolderEditorSheetsTest, TypingFollowsTheNameRuleAndSaveMakesANewFolderAndCloses) {
     FolderEditorSheet& sheet = openEditor();
     EXPECT_EQ(sheet.titleLabel()->text(), QStringLiteral("New Folder"));
-    ASSERT_TRUE(sheet.nameField()->hasFocus()) << "the keyboard starts in the name field";
+    ASSERT_TRUE(sheet.nameFieldForTesting()->hasFocus()) << "the keyboard starts in the name field";
     EXPECT_FALSE(sheet.saveButton()->isEnabled()) << "nothing to save yet";
     EXPECT_EQ(sheet.nameRuleNote()->foregroundRole(), kSecondaryTextRole) << "the rule, quietly";
 
-    type(sheet.nameField(), QStringLiteral("Café!"));
-    EXPECT_EQ(sheet.nameField()->text(), QStringLiteral("Caf"));
+    type(sheet.nameFieldForTesting(), QStringLiteral("Café!"));
+    EXPECT_EQ(sheet.nameFieldForTesting()->text(), QStringLiteral("Caf"));
     EXPECT_EQ(sheet.nameRuleNote()->foregroundRole(), kDestructiveRole) << "the rule says why";
-    QTest::keyClicks(sheet.nameField(), QStringLiteral("e"));
+    QTest::keyClicks(sheet.nameFieldForTesting(), QStringLiteral("e"));
     EXPECT_EQ(sheet.nameRuleNote()->foregroundRole(), kSecondaryTextRole)
         << "quiet again for an allowed letter";
-    QTest::keyClicks(sheet.nameField(), QStringLiteral(" Tools and more things"));
-    EXPECT_EQ(sheet.nameField()->text(), QStringLiteral("Cafe Tools and more ")) << "20 characters at most";
+    QTest::keyClicks(sheet.nameFieldForTesting(), QStringLiteral(" Tools and more things"));
+    EXPECT_EQ(sheet.nameFieldForTesting()->text(), QStringLiteral("Cafe Tools and more "))
+        << "20 characters at most";
     EXPECT_TRUE(sheet.saveButton()->isEnabled());
 
-    QTest::keyClick(sheet.nameField(), Qt::Key_Return);
+    QTest::keyClick(sheet.nameFieldForTesting(), Qt::Key_Return);
     ASSERT_EQ(store.folders().size(), 1);
     EXPECT_EQ(store.folders().constFirst().name, QStringLiteral("Cafe Tools and more"));
     EXPECT_EQ(store.folders().constFirst().emoji, QStringLiteral("folder")) << "the first symbol by default";
@@ -112,14 +113,14 @@ TEST_F(FolderEditorSheetsTest, TypingFollowsTheNameRuleAndSaveMakesANewFolderAnd
 
 TEST_F(FolderEditorSheetsTest, ABlankNameSavesNothingAndCancelOrEscapeChangeNothing) {
     FolderEditorSheet& sheet = openEditor();
-    QTest::keyClicks(sheet.nameField(), QStringLiteral("   "));
+    QTest::keyClicks(sheet.nameFieldForTesting(), QStringLiteral("   "));
     EXPECT_FALSE(sheet.saveButton()->isEnabled());
-    QTest::keyClick(sheet.nameField(), Qt::Key_Return);
+    QTest::keyClick(sheet.nameFieldForTesting(), Qt::Key_Return);
     sheet.save();
     EXPECT_TRUE(store.folders().isEmpty());
     EXPECT_TRUE(store.showingFolderEditor()) << "the sheet stays for a name";
 
-    QTest::keyClick(sheet.nameField(), Qt::Key_Escape);
+    QTest::keyClick(sheet.nameFieldForTesting(), Qt::Key_Escape);
     EXPECT_FALSE(store.showingFolderEditor());
     store.setShowingFolderEditor(true);
     QTest::mouseClick(sheet.cancelButton(), Qt::LeftButton);
@@ -136,11 +137,13 @@ TEST_F(FolderEditorSheetsTest, EditingAFolderRenamesItAndTakesTheSymbolChosenInT
     appSettings.setLanguage(AppLanguage::ukrainian);
     FolderEditorSheet& sheet = openEditor(folder);
     EXPECT_EQ(sheet.titleLabel()->text(), QStringLiteral("Редагування папки"));
-    EXPECT_EQ(sheet.nameField()->text(), QStringLiteral("Ігри")) << "the name as it is, until the user types";
+    EXPECT_EQ(sheet.nameFieldForTesting()->text(), QStringLiteral("Ігри"))
+        << "the name as it is, until the user types";
     EXPECT_EQ(sheet.iconButton()->symbolName(), QStringLiteral("gamecontroller"));
 
-    sheet.nameField()->setText(QStringLiteral("Ігри й розваги"));
-    EXPECT_EQ(sheet.nameField()->text(), QStringLiteral("гри й розваги")) << "І is not in the allowed set";
+    sheet.nameFieldForTesting()->setText(QStringLiteral("Ігри й розваги"));
+    EXPECT_EQ(sheet.nameFieldForTesting()->text(), QStringLiteral("гри й розваги"))
+        << "І is not in the allowed set";
 
     QTest::mouseClick(sheet.iconButton(), Qt::LeftButton);
     SymbolPickerPopover* grid = sheet.iconPicker();

@@ -44,7 +44,7 @@ protected:
         return AppFolder{QUuid::createUuid(), name, "folder.fill", std::move(apps), inDock, {}, time.now()};
     }
     FoldersListView& open(const QList<AppFolder>& folders) {
-        store.setFolders(folders);
+        store.setFoldersForTesting(folders);
         view = std::make_unique<FoldersListView>(FolderCardContext{
             store, appSettings, l10n, symbols, icons, distributed, center, time, pickSymbol, {}, {}, {}, {}});
         view->resize(560, 480);
@@ -105,7 +105,7 @@ TEST_F(FoldersListViewTest, TheFilterTheSearchAndTheEmptyStatesFollowWhatTheUser
     EXPECT_EQ(page.shownFolders(), QList<QUuid>({work.id})) << "a match in an application's name";
     EXPECT_EQ(page.headerText(), "2 folders") << "the count ignores the search";
 
-    store.setFolders({});
+    store.setFoldersForTesting({});
     EXPECT_EQ(page.emptyState(), FolderListEmptyState::noFolders);
 }
 
@@ -115,7 +115,7 @@ TEST_F(FoldersListViewTest, OnlyTheCardsOnScreenAreMadeAndScrollingReusesThem) {
         many.append(folder(QString("Folder %1").arg(index), index % 2 == 0, {app("Mail")}));
     }
     FoldersListView& page = open(many);
-    const qsizetype made = page.visibleCards().size();
+    const qsizetype made = page.visibleCardsForTesting().size();
     EXPECT_GT(made, 0);
     EXPECT_LT(made, 30) << "cards for the screen, not for 400 folders";
     page.scrollToFolder(many.last().id);
@@ -339,7 +339,7 @@ TEST_F(FoldersListViewTest, TheEmptyFolderAlertSpeaksTheChosenLanguageToTheLastB
 TEST_F(FoldersListViewTest, DraggingAnApplicationOverAnotherMovesItThere) {
     const QList<AppItem> apps{app("A"), app("B"), app("C"), app("D")};
     const AppFolder work = folder("Work", false, apps);
-    store.setFolders({work});
+    store.setFoldersForTesting({work});
     FolderCardState state;
     const FolderCardContext context{store, appSettings, l10n,   symbols,
                                     icons, distributed, center, time,

@@ -394,7 +394,7 @@ void typeInto(QWidget* field, const QString& text) {
 TEST_F(MainWindowViewTest, TheCardsNameFieldAppliesTheNameRuleInTheRealWindow) {
     settings->setHasCompletedOnboarding(true);
     const AppFolder work{QUuid::createUuid(), "Work", "folder.fill", {}, false, {}, time.now()};
-    store.setFolders({work});
+    store.setFoldersForTesting({work});
     MainWindowView& view = openMade();
     auto* list = view.findChild<FoldersListView*>();
     ASSERT_NE(list, nullptr);

@@ -100,7 +100,7 @@ protected:
     void addFolders() {
         a = AppFolder{QUuid::createUuid(), "A", "folder.fill", {}, true, {}, time.now()};
         b = AppFolder{QUuid::createUuid(), "B", "folder.fill", {}, false, {}, time.now()};
-        store.setFolders({a, b});
+        store.setFoldersForTesting({a, b});
     }
 
     static void press(QWidget* widget, Qt::Key key) { QTest::keyClick(widget, key); }
@@ -307,7 +307,7 @@ TEST_F(SettingsPagesTest, TheFolderSymbolSwitchShowsTheStoredChoiceOfEachFolder)
 TEST_F(SettingsPagesTest, ATileChangeReachesOnlyTheFolderThePreviewShows) {
     addFolders();
     AppearanceSettingsView page(*settings, l10n, store, symbols, icons);
-    EXPECT_EQ(page.preview()->shownFolder(), a.id);
+    EXPECT_EQ(page.preview()->shownFolderForTesting(), a.id);
     auto* radius = static_cast<NativeSlider*>(page.cornerRadiusRow()->control());
     QTest::keyClick(radius, Qt::Key_Right);
     EXPECT_EQ(store.folders()[0].tileStyle.cornerRadius, 13.0);
@@ -329,7 +329,7 @@ TEST_F(SettingsPagesTest, ATileChangeReachesOnlyTheFolderThePreviewShows) {
 TEST_F(SettingsPagesTest, TheBorderRowsFollowTheBorderSwitchAndAllControlsWaitForAFolder) {
     AppearanceSettingsView page(*settings, l10n, store, symbols, icons);
     EXPECT_FALSE(page.cornerRadiusRow()->isEnabledTo(&page));
-    EXPECT_FALSE(page.preview()->shownFolder());
+    EXPECT_FALSE(page.preview()->shownFolderForTesting());
     addFolders();
     EXPECT_TRUE(page.cornerRadiusRow()->isEnabledTo(&page));
     EXPECT_FALSE(page.borderWidthRow()->isEnabledTo(&page));
@@ -393,22 +393,23 @@ TEST_F(SettingsPagesTest, QtsOwnTextsFollowTheChosenLanguage) {
         return box.button(QDialogButtonBox::Cancel)->text().remove('&');
     };
     EXPECT_EQ(cancelText(), "Cancel");
-    EXPECT_FALSE(l10n.hasQtTranslation());
+    EXPECT_FALSE(l10n.hasQtTranslationForTesting());
     QDialogButtonBox shown(QDialogButtonBox::Cancel);
     settings->setLanguage(AppLanguage::ukrainian);
-    ASSERT_TRUE(l10n.hasQtTranslation()) << "qtbase_uk.qm is installed with the program's dependencies";
+    ASSERT_TRUE(l10n.hasQtTranslationForTesting())
+        << "qtbase_uk.qm is installed with the program's dependencies";
     EXPECT_EQ(cancelText(), QString::fromUtf8("Скасувати"));
     QCoreApplication::processEvents(); // Qt tells its widgets of the change with a posted event
     EXPECT_EQ(shown.button(QDialogButtonBox::Cancel)->text().remove('&'), QString::fromUtf8("Скасувати"))
         << "a dialog already open follows too";
     settings->setLanguage(AppLanguage::english);
-    EXPECT_FALSE(l10n.hasQtTranslation());
+    EXPECT_FALSE(l10n.hasQtTranslationForTesting());
     EXPECT_EQ(cancelText(), "Cancel");
 
     // Where Qt's translations are missing.
     Localization without(*settings, bundle, &console, home.path() + "/no-translations");
     settings->setLanguage(AppLanguage::ukrainian);
-    EXPECT_FALSE(without.hasQtTranslation());
+    EXPECT_FALSE(without.hasQtTranslationForTesting());
     EXPECT_EQ(without.localizedString("settings.tab.general"), QString::fromUtf8("Загальні"))
         << "the program's own texts do not depend on Qt's";
 }
@@ -512,7 +513,7 @@ TEST_F(SettingsPagesTest, ADragAcrossThePreviewStepsOnlyWhenItGoesFarEnough) {
     EXPECT_EQ(preview->dragOffset(), 0.0);
     drag(-static_cast<int>(kPreviewDragThreshold) - 10);
     EXPECT_EQ(page.selectedPreviewID(), b.id);
-    EXPECT_EQ(preview->shownFolder(), b.id);
+    EXPECT_EQ(preview->shownFolderForTesting(), b.id);
     drag(200);
     EXPECT_EQ(page.selectedPreviewID(), a.id);
     EXPECT_FALSE(preview->previousButton()->isEnabled());
@@ -527,8 +528,8 @@ TEST_F(SettingsPagesTest,
     AppFolder broken = a;
     broken.tileStyle.backgroundStyle = TileBackground::custom;
     broken.tileStyle.customHex = QStringLiteral("not a colour");
-    store.setFolders({broken});
-    EXPECT_EQ(page.preview()->shownFolder(), a.id);
+    store.setFoldersForTesting({broken});
+    EXPECT_EQ(page.preview()->shownFolderForTesting(), a.id);
     EXPECT_TRUE(page.colorCircles().back()->isChosen());
     // The picker starts from the plate the tile shows for a colour it cannot read: the light one.
     page.colorCircles().back()->click();

@@ -23,7 +23,7 @@ protected:
             folders.append(AppFolder{
                 QUuid::createUuid(), QString::fromLatin1(name), "folder", {}, true, {}, time.now()});
         }
-        store.setFolders(folders);
+        store.setFoldersForTesting(folders);
         helpers.calls.clear();
         notifications.addObserver(notification_names::kTileAppearanceChanged,
                                   [this](const Notification& n) { redrawn.append(n.object.value<QUuid>()); });
@@ -94,7 +94,7 @@ TEST_F(TileStyleEditingTest, AChangeGoesToTheFolderSteppedTo) {
 }
 
 TEST_F(TileStyleEditingTest, WithoutFoldersNothingIsWritten) {
-    store.setFolders({});
+    store.setFoldersForTesting({});
     const QByteArray before = TempHome::read(store.saveURL());
     EXPECT_FALSE(applyTileStyleChange(store, std::nullopt, [](TileStyleSettings& s) { s.opacity = 0.5; }));
     EXPECT_EQ(TempHome::read(store.saveURL()), before);

@@ -18,18 +18,6 @@ std::optional<QUuid> parseUuid(QStringView text) {
     }
     // One pass that checks and assembles: the folder file holds tens of thousands of these.
     const char16_t* c = text.utf16();
-    auto hexValue = [](char16_t digit) -> int {
-        if (digit >= u'0' && digit <= u'9') {
-            return digit - u'0';
-        }
-        if (digit >= u'a' && digit <= u'f') {
-            return digit - u'a' + 10;
-        }
-        if (digit >= u'A' && digit <= u'F') {
-            return digit - u'A' + 10;
-        }
-        return -1;
-    };
     std::uint8_t bytes[16];
     int at = 0;
     for (int i = 0; i < 36;) {
@@ -40,8 +28,8 @@ std::optional<QUuid> parseUuid(QStringView text) {
             ++i;
             continue;
         }
-        const int high = hexValue(c[i]);
-        const int low = hexValue(c[i + 1]);
+        const int high = hexDigitValue(c[i]);
+        const int low = hexDigitValue(c[i + 1]);
         if (high < 0 || low < 0) {
             return std::nullopt;
         }

@@ -14,6 +14,20 @@
 
 namespace tessly {
 
+/// The value of one hexadecimal digit (either case), or -1 for anything else.
+[[nodiscard]] constexpr int hexDigitValue(char16_t digit) {
+    if (digit >= u'0' && digit <= u'9') {
+        return digit - u'0';
+    }
+    if (digit >= u'a' && digit <= u'f') {
+        return digit - u'a' + 10;
+    }
+    if (digit >= u'A' && digit <= u'F') {
+        return digit - u'A' + 10;
+    }
+    return -1;
+}
+
 /// A fresh random UUID.
 [[nodiscard]] QUuid makeUuid();
 /// The upper-case canonical text.

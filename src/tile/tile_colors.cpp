@@ -1,5 +1,6 @@
 #include "tile/tile_colors.h"
 
+#include "model/uuid_text.h"
 #include "platform/gui/system_style.h"
 
 #include <algorithm>
@@ -52,20 +53,6 @@ QColor systemPlate(SystemColor color, double alpha) {
     return withAlpha(systemColor(color), alpha);
 }
 
-int hexDigit(QChar c) {
-    const char16_t u = c.unicode();
-    if (u >= u'0' && u <= u'9') {
-        return u - u'0';
-    }
-    if (u >= u'a' && u <= u'f') {
-        return u - u'a' + 10;
-    }
-    if (u >= u'A' && u <= u'F') {
-        return u - u'A' + 10;
-    }
-    return -1;
-}
-
 } // namespace
 
 std::optional<QColor> parseCustomHex(QStringView text) {
@@ -82,7 +69,7 @@ std::optional<QColor> parseCustomHex(QStringView text) {
     }
     int value = 0;
     for (qsizetype i = begin; i < end; ++i) {
-        const int digit = hexDigit(text[i]);
+        const int digit = hexDigitValue(text[i].unicode());
         if (digit < 0) {
             return std::nullopt;
         }

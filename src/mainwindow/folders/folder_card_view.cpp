@@ -23,43 +23,13 @@
 
 namespace tessly {
 
+using namespace folder_card;
+
 namespace {
 
-constexpr int kHeaderHeight = 64;
-constexpr int kSideMargin = 14;
-constexpr int kTileSide = 44;
-constexpr int kTextLeft = kSideMargin + kTileSide + 12;
-constexpr int kChevronSide = 24;
-constexpr int kControlSpacing = 12;
-constexpr int kGridTop = kHeaderHeight + 10;
-constexpr int kCellWidth = 80;
-constexpr int kCellHeight = 78;
-constexpr int kCellSpacing = 6;
-constexpr int kEmptyGridHeight = 64;
-constexpr int kButtonsRowHeight = 34;
-constexpr int kBottomMargin = 12;
-constexpr int kRemoveButtonSide = 18;
-constexpr int kCornerRadius = 10;
 constexpr int kExpandMilliseconds = 340;
 constexpr double kDragEndSeconds = 0.1;
 const char kAppEntryMimeType[] = "application/x-tessly-app-entry";
-
-int gridColumns(int width) {
-    return std::max(1, (width - 2 * kSideMargin + kCellSpacing) / (kCellWidth + kCellSpacing));
-}
-
-int gridHeight(qsizetype count, int width) {
-    if (count == 0) {
-        return kEmptyGridHeight;
-    }
-    const auto rows = (count + gridColumns(width) - 1) / gridColumns(width);
-    return static_cast<int>(rows) * kCellHeight + static_cast<int>(rows - 1) * kCellSpacing;
-}
-
-/// What an expanded card adds below its header.
-int expandedExtra(qsizetype count, int width) {
-    return 10 + gridHeight(count, width) + 12 + kButtonsRowHeight + kBottomMargin;
-}
 
 /// The chevron: a button that turns as the card opens.
 class ChevronButton final : public QAbstractButton {
@@ -221,13 +191,13 @@ int FolderCardView::heightFor(const AppFolder& folder, const FolderCardState& st
         return kHeaderHeight;
     }
     return kHeaderHeight +
-           expandedExtra(state.editing ? state.editingApps.size() : folder.apps.size(), width);
+           cardExpandedExtra(state.editing ? state.editingApps.size() : folder.apps.size(), width);
 }
 
 int FolderCardView::currentHeight(const AppFolder& folder, const FolderCardState& state, int width) const {
     const double progress = std::max(0.0, m_expansionProgress);
     const qsizetype count = state.editing ? state.editingApps.size() : folder.apps.size();
-    return kHeaderHeight + static_cast<int>(std::lround(progress * expandedExtra(count, width)));
+    return kHeaderHeight + static_cast<int>(std::lround(progress * cardExpandedExtra(count, width)));
 }
 
 void FolderCardView::setExpanded(bool expanded) {
@@ -355,7 +325,7 @@ void FolderCardView::layOutControls() {
         m_nameField->setGeometry(kTextLeft, 10, std::min(240, m_inDock->x() - kTextLeft - 80), 26);
     }
     const bool showButtons = m_state->expanded;
-    const int buttonsY = kHeaderHeight + 10 + gridHeight(shownApps().size(), width()) + 12;
+    const int buttonsY = kHeaderHeight + 10 + cardGridHeight(shownApps().size(), width()) + 12;
     int x = kSideMargin;
     for (ActionButton* button : {m_edit, m_symbolButton, m_add}) {
         const bool shown = showButtons && (button != m_symbolButton || editing);
@@ -388,18 +358,11 @@ void FolderCardView::changeEvent(QEvent* event) {
 }
 
 QRect FolderCardView::cellRect(qsizetype index) const {
-    const int columns = gridColumns(width());
-    const auto column = static_cast<int>(index % columns);
-    const auto row = static_cast<int>(index / columns);
-    return {kSideMargin + column * (kCellWidth + kCellSpacing), kGridTop + row * (kCellHeight + kCellSpacing),
-            kCellWidth, kCellHeight};
+    return cardCellRect(index, width());
 }
 
 QRect FolderCardView::removeButtonRect(qsizetype index) const {
-    const QRect cell = cellRect(index);
-    const int iconLeft = cell.center().x() - kAppIconSide / 2;
-    return {iconLeft - kRemoveButtonSide / 3, cell.top() - kRemoveButtonSide / 3 + 4, kRemoveButtonSide,
-            kRemoveButtonSide};
+    return cardRemoveButtonRect(index, width());
 }
 
 std::optional<qsizetype> FolderCardView::cellAt(const QPoint& position) const {
@@ -419,9 +382,6 @@ void FolderCardView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    const QColor primary = palette().color(kPrimaryTextRole);
-    const QColor secondary = palette().color(kSecondaryTextRole);
-
     QPainterPath card;
     card.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), kCornerRadius, kCornerRadius);
     painter.fillPath(card, palette().color(kSectionBackgroundRole));
@@ -429,70 +389,85 @@ void FolderCardView::paintEvent(QPaintEvent*) {
     painter.drawPath(card);
     painter.setClipPath(card);
 
-    if (m_tile) {
-        m_tile->draw(painter, QRectF(kSideMargin, (kHeaderHeight - kTileSide) / 2.0, kTileSide, kTileSide));
-    }
-    const int textRight = m_inDock->x() - kControlSpacing;
-    QFont nameFont = settingsFont(SettingsFont::body);
-    nameFont.setWeight(QFont::DemiBold);
-    const QFont captionFont = settingsFont(SettingsFont::caption);
-    const QString count = m_context.l10n.localizedString(
-        m_context.l10n.pluralKey(QStringLiteral("main.app_count"), m_folder.apps.size()),
-        {static_cast<std::int64_t>(m_folder.apps.size())});
-    if (!m_state->editing) {
-        painter.setFont(nameFont);
-        painter.setPen(primary);
-        const QString name = QFontMetrics(nameFont).elidedText(displayedName(m_folder.name), Qt::ElideRight,
-                                                               textRight - kTextLeft);
-        painter.drawText(QRect(kTextLeft, 12, textRight - kTextLeft, 22), Qt::AlignLeft | Qt::AlignVCenter,
-                         name);
-    }
-    painter.setFont(captionFont);
-    painter.setPen(secondary);
-    QRect countRect(kTextLeft, 36, QFontMetrics(captionFont).horizontalAdvance(count), 16);
-    painter.drawText(countRect, Qt::AlignLeft | Qt::AlignVCenter, count);
-    if (m_folder.isInDock) {
-        // The "In Dock" marker: a small accent pill after the count.
-        const QString marker = m_context.l10n.localizedString(QStringLiteral("main.folder.in_dock"));
-        const int markerWidth = QFontMetrics(captionFont).horizontalAdvance(marker) + 12;
-        const QRectF pill(countRect.right() + 10, 36, markerWidth, 16);
-        if (pill.right() < textRight) {
-            QColor fill = palette().color(kAccentRole);
-            fill.setAlpha(40);
-            painter.setPen(Qt::NoPen);
-            painter.setBrush(fill);
-            painter.drawRoundedRect(pill, 8, 8);
-            painter.setPen(palette().color(kAccentRole));
-            painter.drawText(pill, Qt::AlignCenter, marker);
-        }
-    }
-
+    paintHeader(painter);
     if (m_expansionProgress <= 0.0) {
         return;
     }
     painter.setPen(QPen(palette().color(kSeparatorRole), 1));
     painter.drawLine(QPointF(kSideMargin, kHeaderHeight + 0.5),
                      QPointF(width() - kSideMargin, kHeaderHeight + 0.5));
-    const QList<AppItem>& apps = shownApps();
-    if (apps.isEmpty()) {
-        const ImagePtr empty =
-            m_context.symbols.symbol(QStringLiteral("folder.badge.plus"), 22, SymbolWeight::regular);
-        const QRect area(kSideMargin, kGridTop, width() - 2 * kSideMargin, kEmptyGridHeight);
-        if (empty) {
-            empty->drawTinted(painter, QRectF(area.left(), area.top() + 10, 22, 22), secondary);
-        }
-        painter.setFont(nameFont);
-        painter.setPen(primary);
-        painter.drawText(area.adjusted(32, 6, 0, 0), Qt::AlignLeft | Qt::AlignTop,
-                         m_context.l10n.localizedString(QStringLiteral("This folder is empty")));
-        painter.setFont(captionFont);
-        painter.setPen(secondary);
-        painter.drawText(area.adjusted(32, 28, 0, 0), Qt::AlignLeft | Qt::AlignTop,
-                         m_context.l10n.localizedString(QStringLiteral("Add apps to get started.")));
-        return;
+    if (shownApps().isEmpty()) {
+        paintEmptyGrid(painter);
+    } else {
+        paintApps(painter);
     }
-    const QFontMetrics captionMetrics(captionFont);
-    painter.setFont(captionFont);
+}
+
+QFont FolderCardView::nameFont() {
+    QFont font = settingsFont(SettingsFont::body);
+    font.setWeight(QFont::DemiBold);
+    return font;
+}
+
+void FolderCardView::paintHeader(QPainter& painter) const {
+    if (m_tile) {
+        m_tile->draw(painter, cardTileRect());
+    }
+    const QFont name = nameFont();
+    const QFont caption = settingsFont(SettingsFont::caption);
+    const QString count = m_context.l10n.localizedString(
+        m_context.l10n.pluralKey(QStringLiteral("main.app_count"), m_folder.apps.size()),
+        {static_cast<std::int64_t>(m_folder.apps.size())});
+    const QString marker = m_context.l10n.localizedString(QStringLiteral("main.folder.in_dock"));
+    const QFontMetrics captionMetrics(caption);
+    const CardHeaderLayout layout = cardHeaderLayout(
+        m_inDock->x() - kControlSpacing, captionMetrics.horizontalAdvance(count),
+        m_folder.isInDock ? std::optional(captionMetrics.horizontalAdvance(marker)) : std::nullopt);
+    if (!m_state->editing) {
+        painter.setFont(name);
+        painter.setPen(palette().color(kPrimaryTextRole));
+        painter.drawText(
+            layout.name, Qt::AlignLeft | Qt::AlignVCenter,
+            QFontMetrics(name).elidedText(displayedName(m_folder.name), Qt::ElideRight, layout.name.width()));
+    }
+    painter.setFont(caption);
+    painter.setPen(palette().color(kSecondaryTextRole));
+    painter.drawText(layout.count, Qt::AlignLeft | Qt::AlignVCenter, count);
+    if (layout.inDockMarker) {
+        QColor fill = palette().color(kAccentRole);
+        fill.setAlpha(40);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(fill);
+        painter.drawRoundedRect(*layout.inDockMarker, 8, 8);
+        painter.setPen(palette().color(kAccentRole));
+        painter.drawText(*layout.inDockMarker, Qt::AlignCenter, marker);
+    }
+}
+
+void FolderCardView::paintEmptyGrid(QPainter& painter) const {
+    const QColor secondary = palette().color(kSecondaryTextRole);
+    const QRect area(kSideMargin, kGridTop, width() - 2 * kSideMargin, kEmptyGridHeight);
+    if (const ImagePtr empty =
+            m_context.symbols.symbol(QStringLiteral("folder.badge.plus"), 22, SymbolWeight::regular)) {
+        empty->drawTinted(painter, QRectF(area.left(), area.top() + 10, 22, 22), secondary);
+    }
+    painter.setFont(nameFont());
+    painter.setPen(palette().color(kPrimaryTextRole));
+    painter.drawText(area.adjusted(32, 6, 0, 0), Qt::AlignLeft | Qt::AlignTop,
+                     m_context.l10n.localizedString(QStringLiteral("This folder is empty")));
+    painter.setFont(settingsFont(SettingsFont::caption));
+    painter.setPen(secondary);
+    painter.drawText(area.adjusted(32, 28, 0, 0), Qt::AlignLeft | Qt::AlignTop,
+                     m_context.l10n.localizedString(QStringLiteral("Add apps to get started.")));
+}
+
+void FolderCardView::paintApps(QPainter& painter) const {
+    const QColor primary = palette().color(kPrimaryTextRole);
+    const QColor secondary = palette().color(kSecondaryTextRole);
+    const QFont caption = settingsFont(SettingsFont::caption);
+    const QFontMetrics captionMetrics(caption);
+    painter.setFont(caption);
+    const QList<AppItem>& apps = shownApps();
     for (qsizetype index = 0; index < apps.size(); ++index) {
         const AppItem& app = apps.at(index);
         const QRect cell = cellRect(index);
@@ -501,7 +476,7 @@ void FolderCardView::paintEvent(QPaintEvent*) {
         }
         const bool dragged = m_state->draggingAppID && *m_state->draggingAppID == app.id;
         painter.setOpacity(dragged ? 0.35 : 1.0);
-        const QRectF icon(cell.center().x() - kAppIconSide / 2.0, cell.top() + 4, kAppIconSide, kAppIconSide);
+        const QRectF icon = cardAppIconRect(cell);
         // Until its icon is read (after this frame), an application is drawn as a dashed outline.
         if (const QImage image = iconFor(app); !image.isNull()) {
             painter.drawImage(icon, image);
@@ -510,8 +485,7 @@ void FolderCardView::paintEvent(QPaintEvent*) {
             dashed->drawTinted(painter, icon, secondary);
         }
         painter.setPen(primary);
-        painter.drawText(QRect(cell.left(), static_cast<int>(icon.bottom()) + 6, cell.width(), 16),
-                         Qt::AlignCenter,
+        painter.drawText(cardAppNameRect(cell), Qt::AlignCenter,
                          captionMetrics.elidedText(displayedName(app.name), Qt::ElideRight, cell.width()));
         if (m_state->editing) {
             const QRectF remove = removeButtonRect(index);

@@ -10,6 +10,7 @@
 // The application grid and the texts are painted; the controls are widgets. Main thread only.
 #pragma once
 
+#include "mainwindow/folders/folder_card_layout.h"
 #include "mainwindow/folders/folders_page_logic.h"
 #include "model/folder_store.h"
 #include "platform/distributed_notification_center.h"
@@ -28,6 +29,7 @@
 #include <functional>
 
 class QAbstractButton;
+class QPainter;
 class QLineEdit;
 
 namespace tessly {
@@ -76,7 +78,7 @@ class FolderCardView final : public QWidget {
 
 public:
     /// The side of an application's icon in the card's grid.
-    static constexpr int kAppIconSide = 44;
+    static constexpr int kAppIconSide = folder_card::kAppIconSide;
 
     explicit FolderCardView(const FolderCardContext& context, QWidget* parent = nullptr);
     ~FolderCardView() override;
@@ -122,6 +124,11 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // The steps of a paint: the header, then (open) the empty folder's note or the applications.
+    [[nodiscard]] static QFont nameFont();
+    void paintHeader(QPainter& painter) const;
+    void paintEmptyGrid(QPainter& painter) const;
+    void paintApps(QPainter& painter) const;
     [[nodiscard]] QString text(const QString& key) const;
     void retranslate();
     void layOutControls();

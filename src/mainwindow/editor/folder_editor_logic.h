@@ -49,7 +49,7 @@ struct FolderNameRuleResult {
 /// `name` without white space and line breaks at either end; nothing when that leaves it empty.
 [[nodiscard]] std::optional<QString> trimmedFolderName(const QString& name);
 
-/// The symbols a folder can wear, in the icon picker's order; "folder" first.
+/// The symbols a folder can wear, in the symbol grid's order; "folder" first.
 [[nodiscard]] const QStringList& availableFolderIcons();
 
 /// A symbol's name as words for a screen reader: "wrench.and.screwdriver" reads "wrench and screwdriver".

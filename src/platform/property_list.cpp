@@ -430,11 +430,10 @@ private:
     locale_t m_previous = LC_GLOBAL_LOCALE;
 };
 
-// Converts a tree that the reader owns; the items of its arrays are consumed on the way.
-std::optional<PlistValue> fromNode(plist_t node, int depth) {
-    if (!node || depth > kMaximumPlistDepth) {
-        return std::nullopt;
-    }
+std::optional<PlistValue> fromNode(plist_t node, int depth);
+
+/// A leaf of the tree: a number, a text, a date, data or a truth value; nothing for a container.
+std::optional<PlistValue> scalarFromNode(plist_t node) {
     switch (plist_get_node_type(node)) {
     case PLIST_BOOLEAN: {
         uint8_t value = 0;
@@ -476,55 +475,72 @@ std::optional<PlistValue> fromNode(plist_t node, int depth) {
         CharsPtr data(raw);
         return PlistValue(QByteArray(raw ? raw : "", raw ? static_cast<qsizetype>(length) : 0));
     }
-    case PLIST_ARRAY: {
-        PlistArray items;
-        const uint32_t count = plist_array_get_size(node);
-        items.reserve(count);
-        // libplist 2.2 finds the n-th item of a parsed array by walking from the first, which makes reading
-        // an array by index quadratic (6,000 items: 45 ms). The first item is at hand, so each item is taken
-        // from the front and dropped once converted: the tree is the reader's own and is freed afterwards.
-        for (uint32_t i = 0; i < count; ++i) {
-            auto item = fromNode(plist_array_get_item(node, 0), depth + 1);
-            if (!item) {
-                return std::nullopt;
-            }
-            items.push_back(std::move(*item));
-            plist_array_remove_item(node, 0);
-        }
-        return PlistValue(std::move(items));
-    }
-    case PLIST_DICT: {
-        std::vector<PlistDictionary::Entry> entries;
-        entries.reserve(plist_dict_get_size(node));
-        plist_dict_iter iter = nullptr;
-        plist_dict_new_iter(node, &iter);
-        if (!iter) {
-            return PlistValue(PlistDictionary{});
-        }
-        bool complete = false;
-        for (;;) {
-            char* rawKey = nullptr;
-            plist_t child = nullptr;
-            plist_dict_next_item(node, iter, &rawKey, &child);
-            CharsPtr key(rawKey);
-            if (!child) {
-                complete = true;
-                break;
-            }
-            auto value = fromNode(child, depth + 1);
-            if (!value) {
-                break;
-            }
-            entries.emplace_back(QString::fromUtf8(rawKey ? rawKey : ""), std::move(*value));
-        }
-        std::free(iter);
-        if (!complete) {
-            return std::nullopt;
-        }
-        return PlistValue(PlistDictionary::fromEntries(std::move(entries)));
-    }
     default:
         return std::nullopt;
+    }
+}
+
+std::optional<PlistValue> arrayFromNode(plist_t node, int depth) {
+    PlistArray items;
+    const uint32_t count = plist_array_get_size(node);
+    items.reserve(count);
+    // libplist 2.2 finds the n-th item of a parsed array by walking from the first, which makes reading
+    // an array by index quadratic (6,000 items: 45 ms). The first item is at hand, so each item is taken
+    // from the front and dropped once converted: the tree is the reader's own and is freed afterwards.
+    for (uint32_t i = 0; i < count; ++i) {
+        auto item = fromNode(plist_array_get_item(node, 0), depth + 1);
+        if (!item) {
+            return std::nullopt;
+        }
+        items.push_back(std::move(*item));
+        plist_array_remove_item(node, 0);
+    }
+    return PlistValue(std::move(items));
+}
+
+std::optional<PlistValue> dictionaryFromNode(plist_t node, int depth) {
+    std::vector<PlistDictionary::Entry> entries;
+    entries.reserve(plist_dict_get_size(node));
+    plist_dict_iter iter = nullptr;
+    plist_dict_new_iter(node, &iter);
+    if (!iter) {
+        return PlistValue(PlistDictionary{});
+    }
+    bool complete = false;
+    for (;;) {
+        char* rawKey = nullptr;
+        plist_t child = nullptr;
+        plist_dict_next_item(node, iter, &rawKey, &child);
+        CharsPtr key(rawKey);
+        if (!child) {
+            complete = true;
+            break;
+        }
+        auto value = fromNode(child, depth + 1);
+        if (!value) {
+            break;
+        }
+        entries.emplace_back(QString::fromUtf8(rawKey ? rawKey : ""), std::move(*value));
+    }
+    std::free(iter);
+    if (!complete) {
+        return std::nullopt;
+    }
+    return PlistValue(PlistDictionary::fromEntries(std::move(entries)));
+}
+
+// Converts a tree that the reader owns; the items of its arrays are consumed on the way.
+std::optional<PlistValue> fromNode(plist_t node, int depth) {
+    if (!node || depth > kMaximumPlistDepth) {
+        return std::nullopt;
+    }
+    switch (plist_get_node_type(node)) {
+    case PLIST_ARRAY:
+        return arrayFromNode(node, depth);
+    case PLIST_DICT:
+        return dictionaryFromNode(node, depth);
+    default:
+        return scalarFromNode(node);
     }
 }
 

@@ -49,6 +49,34 @@ void openNewFolderEditor(FolderStore& store) {
 
 FoldersListView::FoldersListView(FolderCardContext context, QWidget* parent)
     : QWidget(parent), m_context(std::move(context)) {
+    wireCardContext();
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(settings_metrics::kPageMarginHorizontal, 4,
+                               settings_metrics::kPageMarginHorizontal, 12);
+    layout->setSpacing(10);
+    layout->addLayout(makeHeader());
+    layout->addWidget(makeScrollArea(), 1);
+    layout->addWidget(makeEmptyState(), 1);
+    m_footer = new QLabel(this);
+    m_footer->setFont(settingsFont(SettingsFont::caption));
+    m_footer->setAlignment(Qt::AlignCenter);
+    layout->addWidget(m_footer);
+
+    connect(m_search, &QLineEdit::textChanged, this, &FoldersListView::refresh);
+    connect(m_newFolder, &QAbstractButton::clicked, this, [this] { openNewFolderEditor(m_context.store); });
+    connect(m_emptyNewFolder, &QAbstractButton::clicked, this,
+            [this] { openNewFolderEditor(m_context.store); });
+    connect(m_scroll->verticalScrollBar(), &QScrollBar::valueChanged, this, &FoldersListView::placeCards);
+    connect(&m_context.store, &FolderStore::changed, this, &FoldersListView::storeChanged);
+    m_languageObserver =
+        ScopedObserver(m_context.notifications,
+                       m_context.notifications.addObserver(notification_names::kLanguageChanged,
+                                                           [this](const Notification&) { retranslate(); }));
+    setFocusProxy(m_searchField);
+    retranslate();
+}
+
+void FoldersListView::wireCardContext() {
     // The cards find their state, their icons and the list through the context the list owns.
     m_context.stateOf = [this](const QUuid& folder) -> FolderCardState* {
         const auto found = m_states.find(folder);
@@ -69,12 +97,9 @@ FoldersListView::FoldersListView(FolderCardContext context, QWidget* parent)
         }
     });
     m_context.iconForPath = [this](const QString& path) { return m_iconCache->icon(path); };
+}
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(settings_metrics::kPageMarginHorizontal, 4,
-                               settings_metrics::kPageMarginHorizontal, 12);
-    layout->setSpacing(10);
-
+QHBoxLayout* FoldersListView::makeHeader() {
     auto* header = new QHBoxLayout;
     header->setSpacing(10);
     m_count = new QLabel(this);
@@ -88,8 +113,10 @@ FoldersListView::FoldersListView(FolderCardContext context, QWidget* parent)
     m_newFolder = new ActionButton(ActionButtonStyle::primary, QString(), &m_context.symbols,
                                    QStringLiteral("plus"), this);
     header->addWidget(m_newFolder);
-    layout->addLayout(header);
+    return header;
+}
 
+QScrollArea* FoldersListView::makeScrollArea() {
     m_scroll = new QScrollArea(this);
     m_scroll->setFrameShape(QFrame::NoFrame);
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -101,8 +128,10 @@ FoldersListView::FoldersListView(FolderCardContext context, QWidget* parent)
     m_column->setAutoFillBackground(false);
     m_scroll->setWidget(m_column);
     m_scroll->viewport()->installEventFilter(this);
-    layout->addWidget(m_scroll, 1);
+    return m_scroll;
+}
 
+QWidget* FoldersListView::makeEmptyState() {
     // The empty states: a symbol, a title, a line, and (with no folders at all) the new-folder button.
     m_empty = new QWidget(this);
     auto* empty = new QVBoxLayout(m_empty);
@@ -122,25 +151,7 @@ FoldersListView::FoldersListView(FolderCardContext context, QWidget* parent)
     empty->addWidget(m_emptyTitle);
     empty->addWidget(m_emptyMessage);
     empty->addWidget(m_emptyNewFolder, 0, Qt::AlignCenter);
-    layout->addWidget(m_empty, 1);
-
-    m_footer = new QLabel(this);
-    m_footer->setFont(settingsFont(SettingsFont::caption));
-    m_footer->setAlignment(Qt::AlignCenter);
-    layout->addWidget(m_footer);
-
-    connect(m_search, &QLineEdit::textChanged, this, &FoldersListView::refresh);
-    connect(m_newFolder, &QAbstractButton::clicked, this, [this] { openNewFolderEditor(m_context.store); });
-    connect(m_emptyNewFolder, &QAbstractButton::clicked, this,
-            [this] { openNewFolderEditor(m_context.store); });
-    connect(m_scroll->verticalScrollBar(), &QScrollBar::valueChanged, this, &FoldersListView::placeCards);
-    connect(&m_context.store, &FolderStore::changed, this, &FoldersListView::storeChanged);
-    m_languageObserver =
-        ScopedObserver(m_context.notifications,
-                       m_context.notifications.addObserver(notification_names::kLanguageChanged,
-                                                           [this](const Notification&) { retranslate(); }));
-    setFocusProxy(m_searchField);
-    retranslate();
+    return m_empty;
 }
 
 FoldersListView::~FoldersListView() = default;

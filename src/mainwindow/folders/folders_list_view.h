@@ -21,6 +21,7 @@
 #include <memory>
 #include <vector>
 
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 
@@ -56,6 +57,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The steps of the construction: the cards' context, the header (count, search, new folder), the
+    // scrolling column of cards and the empty states.
+    void wireCardContext();
+    [[nodiscard]] QHBoxLayout* makeHeader();
+    [[nodiscard]] QScrollArea* makeScrollArea();
+    [[nodiscard]] QWidget* makeEmptyState();
     void refresh();
     void relayout();
     void placeCards();

@@ -7,6 +7,7 @@
 #include "mainwindow/controls/text_field.h"
 #include "mainwindow/folders/app_icon_cache.h"
 #include "model/display_text.h"
+#include "platform/guarded.h"
 #include "platform/gui/symbol_images.h"
 #include "settings/localization.h"
 
@@ -257,6 +258,36 @@ AppPickerView::AppPickerView(Parts parts, QSet<QString> alreadySelectedBundleIDs
     m_emptyNote->hide();
     body->addWidget(ground, 1);
 
+    configureGrid();
+
+    buttonRow()->addWidget(m_cancel);
+    buttonRow()->addWidget(m_confirm);
+    m_confirm->setDefault(true);
+    setFocusProxy(m_search);
+    setTabOrder(m_search->lineEdit(), m_grid);
+    setTabOrder(m_grid, m_cancel);
+    setTabOrder(m_cancel, m_confirm);
+
+    connect(m_search->lineEdit(), &QLineEdit::textChanged, this, &AppPickerView::searchChanged);
+    m_search->lineEdit()->installEventFilter(this);
+    connect(m_grid, &QAbstractItemView::clicked, this,
+            [this](const QModelIndex& index) { toggleRow(index.row()); });
+    connect(m_iconCache, &AppIconCache::iconsLoaded, m_grid->viewport(), qOverload<>(&QWidget::update));
+    connect(m_cancel, &QAbstractButton::clicked, this, &AppPickerView::cancel);
+    connect(m_confirm, &QAbstractButton::clicked, this, &AppPickerView::confirm);
+    finishSetup();
+    refreshConfirm();
+
+    // Once per opening: the list is what is installed now.
+    if (m_parts.discoverApplications) {
+        m_parts.discoverApplications(guarded(
+            this, [this](QList<AppItem> applications) { showApplications(std::move(applications)); }));
+    }
+}
+
+AppPickerView::~AppPickerView() = default;
+
+void AppPickerView::configureGrid() {
     // A list view draws only the cells in view, all of one size, with one painter for every cell.
     m_grid->setViewMode(QListView::IconMode);
     m_grid->setFlow(QListView::LeftToRight);
@@ -287,36 +318,7 @@ AppPickerView::AppPickerView(Parts parts, QSet<QString> alreadySelectedBundleIDs
     useTabFocus(*m_grid);
     m_grid->installEventFilter(this);
     m_grid->viewport()->installEventFilter(this);
-
-    buttonRow()->addWidget(m_cancel);
-    buttonRow()->addWidget(m_confirm);
-    m_confirm->setDefault(true);
-    setFocusProxy(m_search);
-    setTabOrder(m_search->lineEdit(), m_grid);
-    setTabOrder(m_grid, m_cancel);
-    setTabOrder(m_cancel, m_confirm);
-
-    connect(m_search->lineEdit(), &QLineEdit::textChanged, this, &AppPickerView::searchChanged);
-    m_search->lineEdit()->installEventFilter(this);
-    connect(m_grid, &QAbstractItemView::clicked, this,
-            [this](const QModelIndex& index) { toggleRow(index.row()); });
-    connect(m_iconCache, &AppIconCache::iconsLoaded, m_grid->viewport(), qOverload<>(&QWidget::update));
-    connect(m_cancel, &QAbstractButton::clicked, this, &AppPickerView::cancel);
-    connect(m_confirm, &QAbstractButton::clicked, this, &AppPickerView::confirm);
-    finishSetup();
-    refreshConfirm();
-
-    // Once per opening: the list is what is installed now.
-    if (m_parts.discoverApplications) {
-        m_parts.discoverApplications([view = QPointer(this)](QList<AppItem> applications) {
-            if (view) {
-                view->showApplications(std::move(applications));
-            }
-        });
-    }
 }
-
-AppPickerView::~AppPickerView() = default;
 
 QSize AppPickerView::sizeHint() const {
     return QSize(kSheetWidth, kSheetHeight);

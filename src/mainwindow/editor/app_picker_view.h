@@ -140,6 +140,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    /// The grid's look and behaviour: a list view in icon mode, one delegate painting every cell.
+    void configureGrid();
     void showApplications(QList<AppItem> applications);
     void searchChanged(const QString& text);
     void refreshConfirm();

@@ -88,51 +88,12 @@ MainWindowView::MainWindowView(MainWindowParts parts, QWidget* parent)
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(kResizeBand, 0, kResizeBand, kResizeBand);
     root->setSpacing(0);
-
-    // The title bar: a press on any empty part of it moves the window.
-    m_titleBar = new TitleBarDragView(this);
-    m_titleBar->setFixedHeight(kTitleBarHeight);
-    auto* bar = new QHBoxLayout(m_titleBar);
-    bar->setContentsMargins(kTitleBarSideMargin - kResizeBand, 0, kTitleBarSideMargin - kResizeBand, 0);
-    bar->setSpacing(kLightsTabsSpacing);
-    m_lights = new CustomTrafficLights(
-        m_parts.symbols, [this](const QString& key) { return text(key); }, m_titleBar);
-    bar->addWidget(m_lights, 0, Qt::AlignVCenter);
-    m_tabBar = new MainWindowTabBar(
-        m_parts.symbols, [this](const QString& key) { return text(key); }, m_titleBar);
-    bar->addWidget(m_tabBar, 1, Qt::AlignVCenter);
-    root->addWidget(m_titleBar);
-
+    root->addWidget(makeTitleBar());
     m_pages = new QStackedWidget(this);
     root->addWidget(m_pages, 1);
-
-    connect(m_tabBar, &MainWindowTabBar::pageChosen, this, &MainWindowView::select);
-    connect(m_tabBar, &MainWindowTabBar::filterChosen, this, [this](FolderVisibilityFilter filter) {
-        m_filter = filter;
-        emit filterChanged(filter);
-    });
-    connect(m_tabBar, &MainWindowTabBar::themeToggled, this, [this] {
-        m_parts.settings.setAppTheme(m_parts.settings.appTheme() == AppThemeMode::dark ? AppThemeMode::light
-                                                                                       : AppThemeMode::dark);
-    });
-
-    // The window's own commands, as the program's menu has them elsewhere.
-    auto* open = new QShortcut(QKeySequence(QStringLiteral("Ctrl+O")), this);
-    connect(open, &QShortcut::activated, this,
-            [this] { m_parts.controller.revealMainWindow(NavigationPage::allFolders); });
-    auto* settings = new QShortcut(QKeySequence(QStringLiteral("Ctrl+,")), this);
-    connect(settings, &QShortcut::activated, this,
-            [this] { m_parts.controller.revealMainWindow(NavigationPage::general); });
-
-    auto observe = [this](const QString& name, NotificationHandler handler) {
-        m_observers.emplace_back(m_parts.notifications,
-                                 m_parts.notifications.addObserver(name, std::move(handler)));
-    };
-    observe(notification_names::kMainWindowNavigationRequested,
-            [this](const Notification&) { takePendingDestination(); });
-    observe(notification_names::kLanguageChanged, [this](const Notification&) { retranslate(); });
-    observe(notification_names::kThemeChanged, [this](const Notification&) { applyTheme(); });
-    m_storeConnection = connect(&m_parts.store, &FolderStore::changed, this, &MainWindowView::storeChanged);
+    connectTabBar();
+    addShortcuts();
+    observeChanges();
 
     m_resize.setDuration(kPageResizeMilliseconds);
     m_resize.setEasingCurve(QEasingCurve::InOutCubic);
@@ -153,6 +114,56 @@ MainWindowView::MainWindowView(MainWindowParts parts, QWidget* parent)
     if (m_parts.windowCreated) {
         m_parts.windowCreated(*this);
     }
+}
+
+QWidget* MainWindowView::makeTitleBar() {
+    // The title bar: a press on any empty part of it moves the window.
+    m_titleBar = new TitleBarDragView(this);
+    m_titleBar->setFixedHeight(kTitleBarHeight);
+    auto* bar = new QHBoxLayout(m_titleBar);
+    bar->setContentsMargins(kTitleBarSideMargin - kResizeBand, 0, kTitleBarSideMargin - kResizeBand, 0);
+    bar->setSpacing(kLightsTabsSpacing);
+    m_lights = new CustomTrafficLights(
+        m_parts.symbols, [this](const QString& key) { return text(key); }, m_titleBar);
+    bar->addWidget(m_lights, 0, Qt::AlignVCenter);
+    m_tabBar = new MainWindowTabBar(
+        m_parts.symbols, [this](const QString& key) { return text(key); }, m_titleBar);
+    bar->addWidget(m_tabBar, 1, Qt::AlignVCenter);
+    return m_titleBar;
+}
+
+void MainWindowView::connectTabBar() {
+    connect(m_tabBar, &MainWindowTabBar::pageChosen, this, &MainWindowView::select);
+    connect(m_tabBar, &MainWindowTabBar::filterChosen, this, [this](FolderVisibilityFilter filter) {
+        m_filter = filter;
+        emit filterChanged(filter);
+    });
+    connect(m_tabBar, &MainWindowTabBar::themeToggled, this, [this] {
+        m_parts.settings.setAppTheme(m_parts.settings.appTheme() == AppThemeMode::dark ? AppThemeMode::light
+                                                                                       : AppThemeMode::dark);
+    });
+}
+
+void MainWindowView::addShortcuts() {
+    // The window's own commands, as the program's menu has them elsewhere.
+    auto* open = new QShortcut(QKeySequence(QStringLiteral("Ctrl+O")), this);
+    connect(open, &QShortcut::activated, this,
+            [this] { m_parts.controller.revealMainWindow(NavigationPage::allFolders); });
+    auto* settings = new QShortcut(QKeySequence(QStringLiteral("Ctrl+,")), this);
+    connect(settings, &QShortcut::activated, this,
+            [this] { m_parts.controller.revealMainWindow(NavigationPage::general); });
+}
+
+void MainWindowView::observeChanges() {
+    auto observe = [this](const QString& name, NotificationHandler handler) {
+        m_observers.emplace_back(m_parts.notifications,
+                                 m_parts.notifications.addObserver(name, std::move(handler)));
+    };
+    observe(notification_names::kMainWindowNavigationRequested,
+            [this](const Notification&) { takePendingDestination(); });
+    observe(notification_names::kLanguageChanged, [this](const Notification&) { retranslate(); });
+    observe(notification_names::kThemeChanged, [this](const Notification&) { applyTheme(); });
+    m_storeConnection = connect(&m_parts.store, &FolderStore::changed, this, &MainWindowView::storeChanged);
 }
 
 MainWindowView::~MainWindowView() {

@@ -107,6 +107,12 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    // The steps of the construction: the title bar (traffic lights and tabs), what the tabs do, the window's
+    // own shortcuts, and the notifications and store changes it follows.
+    [[nodiscard]] QWidget* makeTitleBar();
+    void connectTabBar();
+    void addShortcuts();
+    void observeChanges();
     void buildPages();
     void showOnboarding();
     void finishOnboarding(bool createFolder);

@@ -79,6 +79,24 @@ FolderCardView::FolderCardView(const FolderCardContext& context, QWidget* parent
     m_chevron = chevron;
     connect(chevron, &QAbstractButton::clicked, this, [this] { setExpanded(!m_state->expanded); });
 
+    makeNameField();
+    makeSymbolButton();
+    m_edit = new ActionButton(ActionButtonStyle::secondary, QString(), &context.symbols, QString(), this);
+    connect(m_edit, &QAbstractButton::clicked, this,
+            [this] { m_state->editing ? finishEditing() : beginEditing(); });
+    m_add = new ActionButton(ActionButtonStyle::secondaryIcon, QString(), &context.symbols,
+                             QStringLiteral("plus"), this);
+    connect(m_add, &QAbstractButton::clicked, this, &FolderCardView::addApplications);
+    m_delete = new ActionButton(ActionButtonStyle::destructive, QString(), &context.symbols, QString(), this);
+    connect(m_delete, &QAbstractButton::clicked, this, &FolderCardView::confirmDelete);
+
+    setUpExpansion();
+    retranslate();
+}
+
+FolderCardView::~FolderCardView() = default;
+
+void FolderCardView::makeNameField() {
     m_nameField = new QLineEdit(this);
     m_nameField->hide();
     connect(m_nameField, &QLineEdit::textEdited, this, [this](const QString& text) {
@@ -91,8 +109,10 @@ FolderCardView::FolderCardView(const FolderCardContext& context, QWidget* parent
         m_state->editingName = ruled;
     });
     connect(m_nameField, &QLineEdit::returnPressed, this, &FolderCardView::finishEditing);
+}
 
-    m_symbolButton = new ActionButton(ActionButtonStyle::secondaryIcon, QString(), &context.symbols,
+void FolderCardView::makeSymbolButton() {
+    m_symbolButton = new ActionButton(ActionButtonStyle::secondaryIcon, QString(), &m_context.symbols,
                                       QStringLiteral("folder.fill"), this);
     connect(m_symbolButton, &QAbstractButton::clicked, this, [this] {
         if (!m_context.pickSymbol) {
@@ -117,15 +137,9 @@ FolderCardView::FolderCardView(const FolderCardContext& context, QWidget* parent
                                  }
                              });
     });
-    m_edit = new ActionButton(ActionButtonStyle::secondary, QString(), &context.symbols, QString(), this);
-    connect(m_edit, &QAbstractButton::clicked, this,
-            [this] { m_state->editing ? finishEditing() : beginEditing(); });
-    m_add = new ActionButton(ActionButtonStyle::secondaryIcon, QString(), &context.symbols,
-                             QStringLiteral("plus"), this);
-    connect(m_add, &QAbstractButton::clicked, this, &FolderCardView::addApplications);
-    m_delete = new ActionButton(ActionButtonStyle::destructive, QString(), &context.symbols, QString(), this);
-    connect(m_delete, &QAbstractButton::clicked, this, &FolderCardView::confirmDelete);
+}
 
+void FolderCardView::setUpExpansion() {
     m_expansion.setDuration(kExpandMilliseconds);
     // A spring that settles without much overshoot, as a damping of 0.8 does.
     QEasingCurve spring(QEasingCurve::OutBack);
@@ -137,10 +151,7 @@ FolderCardView::FolderCardView(const FolderCardContext& context, QWidget* parent
         emit heightChanged();
         update();
     });
-    retranslate();
 }
-
-FolderCardView::~FolderCardView() = default;
 
 void FolderCardView::bind(const AppFolder& folder, FolderCardState* state) {
     const bool other = folder.id != m_folder.id || state != m_state;

@@ -124,6 +124,10 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // The steps of the construction: the name field of editing, the symbol button, the opening's animation.
+    void makeNameField();
+    void makeSymbolButton();
+    void setUpExpansion();
     // The steps of a paint: the header, then (open) the empty folder's note or the applications.
     [[nodiscard]] static QFont nameFont();
     void paintHeader(QPainter& painter) const;

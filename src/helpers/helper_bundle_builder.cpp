@@ -138,9 +138,24 @@ QString HelperManager::helperPathFor(const AppFolder& folder) {
 }
 
 std::optional<QString> HelperManager::buildHelper(const AppFolder& folder) {
-    const QString application = m_env.mainBundle.bundlePath();
     const QString helper = helperPathFor(folder);
+    // Each step that fails has said why; what it leaves of the copy is removed, as a part of a bundle would
+    // be refreshed in place next time, signed and started as if whole.
+    if (!copyApplicationTo(helper)) {
+        removeTree(helper);
+        return std::nullopt;
+    }
+    if (const auto failure = scrubHelperBundle(helper)) {
+        logFailure(QStringLiteral("Tessly: Failed to clear the extended attributes of ") + *failure);
+    }
+    if (!writeHelperInfo(helper, folder) || !signHelper(helper)) {
+        removeTree(helper);
+        return std::nullopt;
+    }
+    return helper;
+}
 
+bool HelperManager::copyApplicationTo(const QString& helper) {
     // A link in the helpers directory, or a bundle whose Info.plist leads out of it, is never refreshed in
     // place: what it points at is not ours to patch or sign.
     if (existsOrIsLink(helper) &&
@@ -148,28 +163,25 @@ std::optional<QString> HelperManager::buildHelper(const AppFolder& folder) {
          !staysInside(helper + QStringLiteral("/Contents/Info.plist"), helpersDir()))) {
         removeTree(helper);
     }
-    if (!existsOrIsLink(helper)) {
-        // The folder may have gone since it was first made (deleted by the user, or in the way of a file).
-        QDir().mkpath(helpersDir());
-        if (const auto error = copyTree(application, helper)) {
-            m_env.console.printLine(QStringLiteral("Failed to copy app bundle: ") + *error);
-            // A part of a bundle would be refreshed in place next time, signed and started as if whole.
-            removeTree(helper);
-            return std::nullopt;
-        }
+    if (existsOrIsLink(helper)) {
+        return true;
     }
-
-    if (const auto failure = scrubHelperBundle(helper)) {
-        logFailure(QStringLiteral("Tessly: Failed to clear the extended attributes of ") + *failure);
+    // The folder may have gone since it was first made (deleted by the user, or in the way of a file).
+    QDir().mkpath(helpersDir());
+    if (const auto error = copyTree(m_env.mainBundle.bundlePath(), helper)) {
+        m_env.console.printLine(QStringLiteral("Failed to copy app bundle: ") + *error);
+        return false;
     }
+    return true;
+}
 
+bool HelperManager::writeHelperInfo(const QString& helper, const AppFolder& folder) {
     const QString infoPath = helper + QStringLiteral("/Contents/Info.plist");
     auto info = readPropertyListFile(infoPath);
     if (!info || !info->root.isDictionary()) {
         // Without its Info.plist the copy would start as a second main application: not a helper at all.
         logFailure(QStringLiteral("Tessly: Failed to read the helper's Info.plist: ") + infoPath);
-        removeTree(helper);
-        return std::nullopt;
+        return false;
     }
     PlistDictionary& values = *info->root.asDictionary();
     // The names a Dock and a task switcher show as the helper's: no directional control in them may reorder
@@ -183,10 +195,12 @@ std::optional<QString> HelperManager::buildHelper(const AppFolder& folder) {
         // application, not this folder's helper.
         logFailure(QStringLiteral("Tessly: Failed to write the helper's Info.plist: ") + infoPath +
                    QStringLiteral(": ") + writeError);
-        removeTree(helper);
-        return std::nullopt;
+        return false;
     }
+    return true;
+}
 
+bool HelperManager::signHelper(const QString& helper) {
     const std::optional<QString> identity = signingIdentity();
     const QStringList arguments =
         identity && !identity->isEmpty()
@@ -197,17 +211,15 @@ std::optional<QString> HelperManager::buildHelper(const AppFolder& folder) {
         m_env.processes.run(m_env.codesignPath, arguments, StandardError::Inherited);
     if (!signing.started) {
         logFailure(QStringLiteral("Tessly: Failed to run codesign: ") + signing.startError);
-        removeTree(helper);
-        return std::nullopt;
+        return false;
     }
     if (signing.exitStatus != 0) {
         // Put together, not substituted: a "%2" in a folder's name is text, not a place for the status.
         logFailure(QStringLiteral("Tessly: Codesign failed for ") + helper + QStringLiteral(" (exit code: ") +
                    QString::number(signing.exitStatus) + QLatin1Char(')'));
-        removeTree(helper);
-        return std::nullopt;
+        return false;
     }
-    return helper;
+    return true;
 }
 
 void HelperManager::logFailure(const QString& line) {

@@ -216,6 +216,10 @@ private:
     /// Asks every running application of the bundle at `bundlePath` (in any form) to quit; nothing when
     /// `bundlePath` is a link.
     void quitRunningApplications(const QString& bundlePath);
+    // The steps of a helper's build; each says why it failed.
+    [[nodiscard]] bool copyApplicationTo(const QString& helper);
+    [[nodiscard]] bool writeHelperInfo(const QString& helper, const AppFolder& folder);
+    [[nodiscard]] bool signHelper(const QString& helper);
     void logFailure(const QString& line);
     [[nodiscard]] std::optional<double> dockWholeNumber(const QString& key);
     [[nodiscard]] std::optional<PlistDictionary> dockPreferencesFile() const;

@@ -108,6 +108,24 @@ struct Preview {
         store.setFoldersForTesting(folders);
     }
 
+    /// A main window over these parts, not shown yet.
+    MainWindowView* makeWindow(AppSettings& settings) {
+        return makeMainWindow(MainWindowServices{
+            .settings = settings,
+            .store = store,
+            .localization = l10n,
+            .bundle = bundle,
+            .symbols = symbols,
+            .icons = icons,
+            .updater = updater,
+            .controller = controller,
+            .queue = queue,
+            .notifications = harness.center,
+            .distributed = harness.distributed,
+            .identify = {},
+        });
+    }
+
     SettingsHarness harness;
     QString bundlePath = harness.home.path() + QStringLiteral("/Tessly.app");
     bool bundleMade = makeBundle(bundlePath);
@@ -229,18 +247,7 @@ int run(const QString& outputDirectory) {
                 }
                 preview.store.updateFolder(work);
             }
-            MainWindowView* window = makeMainWindow(MainWindowServices{settings,
-                                                                       preview.store,
-                                                                       preview.l10n,
-                                                                       preview.bundle,
-                                                                       preview.symbols,
-                                                                       preview.icons,
-                                                                       preview.updater,
-                                                                       preview.controller,
-                                                                       preview.queue,
-                                                                       preview.harness.center,
-                                                                       preview.harness.distributed,
-                                                                       {}});
+            MainWindowView* window = preview.makeWindow(settings);
             window->show();
             processUntil([&] { return window->windowHandle() && window->windowHandle()->isExposed(); }, 3000);
             for (const auto& [page, name] :
@@ -359,18 +366,7 @@ int run(const QString& outputDirectory) {
             window->close();
             processUntil([] { return false; }, 50);
             settings.setHasCompletedOnboarding(false);
-            MainWindowView* first = makeMainWindow(MainWindowServices{settings,
-                                                                      preview.store,
-                                                                      preview.l10n,
-                                                                      preview.bundle,
-                                                                      preview.symbols,
-                                                                      preview.icons,
-                                                                      preview.updater,
-                                                                      preview.controller,
-                                                                      preview.queue,
-                                                                      preview.harness.center,
-                                                                      preview.harness.distributed,
-                                                                      {}});
+            MainWindowView* first = preview.makeWindow(settings);
             first->show();
             settle();
             const QString firstPath =

@@ -130,7 +130,9 @@ public:
                                         &m_fileWatchers};
         // The Dock keeps every helper that the main application builds at its start.
         m_ready = writeDockPreferences(48);
-        m_process = std::make_unique<TesslyProcess>(services, PopupViewMaker{}, MainWindowReveal{});
+        m_settings = makeProcessSettings(services);
+        m_process =
+            std::make_unique<TesslyProcess>(services, *m_settings, PopupViewMaker{}, MainWindowReveal{});
         m_process->launch();
         m_timing.dockHeight = [this] { return m_process->delegate().cachedDockHeight(); };
         m_ready = m_ready && allHelpersBuilt() &&
@@ -207,6 +209,7 @@ private:
     testing::FakeSymbolImages m_symbols;
     testing::FakeWorkspaceIcons m_icons;
     InotifyFileWatcherFactory m_fileWatchers;
+    std::unique_ptr<AppSettings> m_settings;
     std::unique_ptr<TesslyProcess> m_process;
 };
 

@@ -131,8 +131,9 @@ public:
         PopupViewMaker maker =
             folderPopupViewMaker(m_icons, m_symbols, m_workspace, m_queue, m_console,
                                  PopupWindowEffects{compositorIsRunning, requestBlurBehind});
+        m_settings = makeProcessSettings(services);
         m_process.emplace(
-            services,
+            services, *m_settings,
             [this, make = std::move(maker)](const PopupViewRequest& request, AppSettings& settings) {
                 std::unique_ptr<QWidget> view = make(request, settings);
                 if (view) {
@@ -186,6 +187,7 @@ private:
     std::optional<XdgAutostartLoginItemService> m_loginItems;
     std::optional<LinuxApplication> m_application;
     std::optional<LinuxDockTile> m_dockTile;
+    std::unique_ptr<AppSettings> m_settings;
     std::optional<TesslyProcess> m_process;
 };
 

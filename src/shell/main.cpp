@@ -117,7 +117,7 @@ void identifyProcess(const MainBundle& bundle, const std::optional<QUuid>& helpe
 /// Every Linux adapter of the process, built in the order they need each other; they live as long as the run.
 struct LinuxPlatform {
     LinuxPlatform(const Paths& paths, const MainBundle& bundle, QtMainQueue& queue, LinuxWorkspace& workspace,
-                  StdoutConsole& console, SoftwareUpdaterTexts updaterTexts)
+                  StdoutConsole& console)
         : paths(paths), bundle(bundle), queue(queue), workspace(workspace), console(console),
           defaults(paths, *bundle.bundleIdentifier(), console),
           systemLog(QCoreApplication::applicationName()), distributedNotifications(console),
@@ -128,13 +128,13 @@ struct LinuxPlatform {
           dockPreferences(paths, QStringLiteral("com.apple.dock"), console), application(bundle.bundlePath()),
           dockTile(bundle.bundlePath(), queue), symbols(resources()), icons(resources()),
           launcherEntriesDirectory(userApplicationsDirectory(paths)),
-          docks(launcherEntriesDirectory, qEnvironmentVariable("XDG_CURRENT_DESKTOP")),
-          updater(bundle, std::move(updaterTexts)) {}
+          docks(launcherEntriesDirectory, qEnvironmentVariable("XDG_CURRENT_DESKTOP")) {}
 
     [[nodiscard]] QString executable() const { return bundle.executablePath().value_or(QString()); }
     [[nodiscard]] QString resources() const { return bundle.contentsPath() + QStringLiteral("/Resources"); }
 
-    [[nodiscard]] PlatformServices services() {
+    /// The services on these adapters; the update check is made later, on the interface's texts.
+    [[nodiscard]] PlatformServices services(SoftwareUpdater* updater) {
         return PlatformServices{
             .paths = paths,
             .mainBundle = bundle,
@@ -159,7 +159,7 @@ struct LinuxPlatform {
             .dockTile = dockTile,
             .symbols = symbols,
             .icons = icons,
-            .updater = &updater,
+            .updater = updater,
             .arguments = QCoreApplication::arguments().mid(1),
             .fileWatchers = &fileWatchers,
             .docks = &docks,
@@ -190,16 +190,26 @@ struct LinuxPlatform {
     LinuxWorkspaceIcons icons;
     const QString launcherEntriesDirectory;
     LinuxDockDiscovery docks;
-    LinuxSoftwareUpdater updater;
 };
+
+/// The update check's texts in the user's language.
+SoftwareUpdaterTexts updaterTexts(const Localization& localization) {
+    return SoftwareUpdaterTexts{
+        [&localization] { return localization.localizedString(QStringLiteral("update.title")); },
+        [&localization] { return localization.localizedString(QStringLiteral("update.no_feed")); },
+        [&localization](const QString& feed) {
+            return localization.localizedString(QStringLiteral("update.not_checked"), {feed});
+        }};
+}
 
 /// The main application's window, its controller and the status-area menu: the window opens at launch, and
 /// a reveal (the Dock tile, the menu, a second start) opens it again once closed.
 class MainApplicationWindow {
 public:
     MainApplicationWindow(LinuxPlatform& platform, TesslyProcess& process, const Localization& localization,
-                          const AppDiscovery& discovery)
-        : m_platform(platform), m_process(process), m_localization(localization), m_discovery(discovery),
+                          SoftwareUpdater& updater, const AppDiscovery& discovery)
+        : m_platform(platform), m_process(process), m_localization(localization), m_updater(updater),
+          m_discovery(discovery),
           m_controller(platform.application, platform.queue, platform.notifications, process.settings()) {}
 
     MainWindowController& controller() { return m_controller; }
@@ -229,7 +239,7 @@ private:
             .bundle = m_platform.bundle,
             .symbols = m_platform.symbols,
             .icons = m_platform.icons,
-            .updater = m_platform.updater,
+            .updater = m_updater,
             .controller = m_controller,
             .queue = m_platform.queue,
             .notifications = m_platform.notifications,
@@ -247,6 +257,7 @@ private:
     LinuxPlatform& m_platform;
     TesslyProcess& m_process;
     const Localization& m_localization;
+    SoftwareUpdater& m_updater;
     const AppDiscovery& m_discovery;
     MainWindowController m_controller;
     std::unique_ptr<TesslyMenuBarMenu> m_menuBarMenu;
@@ -278,49 +289,38 @@ int run(int argc, char** argv) {
         return 0;
     }
 
-    // The update texts follow the language chosen since; the localisation exists once the settings do.
-    std::unique_ptr<Localization> localization;
-    auto text = [&localization](const char* key, const QString& fallback,
-                                const FormatArguments& arguments = {}) {
-        return localization ? localization->localizedString(QString::fromLatin1(key), arguments) : fallback;
-    };
-    LinuxPlatform platform(
-        paths, *bundle, queue, workspace, console,
-        SoftwareUpdaterTexts{
-            [=] { return text("update.title", QStringLiteral("Software Update")); },
-            [=] { return text("update.no_feed", QStringLiteral("This build has no update feed.")); },
-            [=](const QString& feed) {
-                return text("update.not_checked",
-                            QStringLiteral("This build does not look for updates itself. Its feed: ") + feed,
-                            FormatArguments{feed});
-            }});
+    // The settings come first: the interface's texts follow the language they hold, and the update check
+    // shows those texts.
+    LinuxPlatform platform(paths, *bundle, queue, workspace, console);
+    const std::unique_ptr<AppSettings> settings = makeProcessSettings(platform.services(nullptr));
+    const Localization localization(*settings, *bundle, &console);
+    LinuxSoftwareUpdater updater(*bundle, updaterTexts(localization));
 
-    // The main application's window exists once the process's settings do; until then (and in a helper) a
-    // reveal does nothing.
+    // The main application's window exists once the process does; until then (and in a helper) a reveal does
+    // nothing.
     std::unique_ptr<MainApplicationWindow> mainWindow;
-    TesslyProcess process(platform.services(),
+    TesslyProcess process(platform.services(&updater), *settings,
                           folderPopupViewMaker(platform.icons, platform.symbols, workspace, queue, console,
                                                PopupWindowEffects{compositorIsRunning, requestBlurBehind},
                                                [&localization](const QString& key) {
-                                                   return localization ? localization->localizedString(key)
-                                                                       : key;
+                                                   return localization.localizedString(key);
                                                }),
                           [&mainWindow](NavigationPage page) {
                               if (mainWindow) {
                                   mainWindow->controller().revealMainWindow(page);
                               }
                           });
-    localization = std::make_unique<Localization>(process.settings(), *bundle, &console);
     process.launch();
 
     // The installed applications the picker offers: bundles of the application folders and the desktop's
     // entries, sorted in the interface language.
     LinuxDesktopApplications desktopApplications;
     AppDiscovery discovery(
-        paths.home(), queue, [&process] { return localeForLanguage(process.settings().language()); },
+        paths.home(), queue, [&settings] { return localeForLanguage(settings->language()); },
         &desktopApplications);
     if (!process.helpers().isHelperProcess()) {
-        mainWindow = std::make_unique<MainApplicationWindow>(platform, process, *localization, discovery);
+        mainWindow =
+            std::make_unique<MainApplicationWindow>(platform, process, localization, updater, discovery);
         mainWindow->open();
     }
     const int status = QCoreApplication::exec();

@@ -31,12 +31,15 @@ QByteArray pngOf(const ImagePtr& image) {
 
 } // namespace
 
-TesslyProcess::TesslyProcess(const PlatformServices& services, PopupViewMaker makePopupView,
-                             MainWindowReveal revealMainWindow)
-    : m_services(services),
-      m_settings(m_services.defaults, m_services.notifications, m_services.distributedNotifications,
-                 m_services.loginItems, m_services.console, m_services.paths,
-                 m_services.mainBundle.bundleIdentifier(), m_services.clock),
+std::unique_ptr<AppSettings> makeProcessSettings(const PlatformServices& services) {
+    return std::make_unique<AppSettings>(
+        services.defaults, services.notifications, services.distributedNotifications, services.loginItems,
+        services.console, services.paths, services.mainBundle.bundleIdentifier(), services.clock);
+}
+
+TesslyProcess::TesslyProcess(const PlatformServices& services, AppSettings& settings,
+                             PopupViewMaker makePopupView, MainWindowReveal revealMainWindow)
+    : m_services(services), m_settings(settings),
       m_helpers(HelperEnvironment{m_services.paths, m_services.mainBundle, m_services.defaults,
                                   m_services.workspace, m_services.processes, m_services.attributes,
                                   m_services.dockPreferences, m_services.notifications,

@@ -1,8 +1,9 @@
-// One process of the program: its settings, helper manager, folder store, Dock tile and application delegate,
-// built in order from the platform services it runs on. The executable makes one from the Linux adapters; a
-// test makes a main application and two helpers side by side from doubles.
+// One process of the program: its helper manager, folder store, Dock tile and application delegate, built in
+// order on the platform services it runs on and on its settings. The executable makes one from the Linux
+// adapters; a test makes a main application and two helpers side by side from doubles.
 //
-//     TesslyProcess process(services, makePopupView, revealMainWindow);
+//     const std::unique_ptr<AppSettings> settings = makeProcessSettings(services);
+//     TesslyProcess process(services, *settings, makePopupView, revealMainWindow);
 //     process.launch();          // language set-up, then the start-up of whichever role the bundle has
 //     app.exec();
 //     process.terminate();       // what a normal quit does last
@@ -25,9 +26,14 @@ namespace tessly {
 /// Makes the popup's content view for a request, reading the process's settings live.
 using PopupViewMaker = std::function<std::unique_ptr<QWidget>(const PopupViewRequest&, AppSettings&)>;
 
+/// The settings of a process on `services`, read from its user defaults. They are made before the process so
+/// that what needs them first (the interface's texts, which the platform's update check shows) exists before
+/// the process does; they outlive the process.
+[[nodiscard]] std::unique_ptr<AppSettings> makeProcessSettings(const PlatformServices& services);
+
 class TesslyProcess {
 public:
-    TesslyProcess(const PlatformServices& services, PopupViewMaker makePopupView,
+    TesslyProcess(const PlatformServices& services, AppSettings& settings, PopupViewMaker makePopupView,
                   MainWindowReveal revealMainWindow);
     ~TesslyProcess();
     TesslyProcess(const TesslyProcess&) = delete;
@@ -46,7 +52,7 @@ public:
 
 private:
     PlatformServices m_services;
-    AppSettings m_settings;
+    AppSettings& m_settings;
     HelperManager m_helpers;
     FolderStore m_store;
     DockTileManager m_tile;

@@ -76,6 +76,7 @@ struct SimulatedProcess {
     /// Present only in a world with a launcher dock.
     std::unique_ptr<FakeDockDiscovery> docks;
     QList<NavigationPage> revealedPages;
+    std::unique_ptr<AppSettings> settings;
     std::unique_ptr<TesslyProcess> process;
 };
 
@@ -214,8 +215,9 @@ inline SimulatedProcess::SimulatedProcess(const QString& bundlePath, const QStri
                               &world.fileWatchers,
                               docks.get(),
                               world.applicationsDirectory()};
+    settings = makeProcessSettings(services);
     process = std::make_unique<TesslyProcess>(
-        services,
+        services, *settings,
         [](const PopupViewRequest& request, AppSettings&) {
             return std::make_unique<StubPopupView>(request);
         },

@@ -88,6 +88,72 @@ bool writeAll(int fd, QByteArrayView bytes, int* error) {
     return true;
 }
 
+// A new file of a fresh name beside the destination, open for writing; or, with no descriptor, the errno of
+// the failure.
+struct TemporaryFile {
+    int fd = -1;
+    QByteArray path;
+    int error = 0;
+};
+
+TemporaryFile createTemporaryBeside(const QString& destination) {
+    TemporaryFile made;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        made.path = encoded(temporaryName(destination));
+        // O_EXCL with O_NOFOLLOW: the temporary name is never something another process put there first.
+        made.fd = ::open(made.path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (made.fd >= 0) {
+            return made;
+        }
+        if (errno != EEXIST) {
+            made.error = errno;
+            return made;
+        }
+    }
+    made.error = EEXIST;
+    return made;
+}
+
+// Writes `bytes` to the open temporary and gives it `mode` when one is kept, until everything is on the disk;
+// 0 or the errno of the step that failed.
+int fill(int fd, QByteArrayView bytes, std::optional<mode_t> mode) {
+    int error = 0;
+    if (!writeAll(fd, bytes, &error)) {
+        return error;
+    }
+    if (mode && ::fchmod(fd, *mode) != 0) {
+        return errno;
+    }
+    // A file system that allocates late only reports a full disk here, once the data must reach the disk.
+    if (::fsync(fd) != 0) {
+        return errno;
+    }
+    struct stat written {};
+    if (::fstat(fd, &written) != 0) {
+        return errno;
+    }
+    return written.st_size == bytes.size() ? 0 : EIO;
+}
+
+// fill(), then the descriptor is closed whatever happened; 0 or the errno of the first failure.
+int fillAndClose(int fd, QByteArrayView bytes, std::optional<mode_t> mode) {
+    const int error = fill(fd, bytes, mode);
+    if (::close(fd) != 0 && error == 0) {
+        return errno;
+    }
+    return error;
+}
+
+// The rename itself reaches the disk with the folder; the file is in place whether or not this succeeds.
+void syncFolderOf(const QString& path) {
+    const QByteArray folder = encoded(QFileInfo(path).absolutePath());
+    const int folderFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd >= 0) {
+        (void)::fsync(folderFd);
+        ::close(folderFd);
+    }
+}
+
 } // namespace
 
 std::optional<QString> writeFileAtomically(const QString& path, QByteArrayView bytes,
@@ -107,66 +173,25 @@ std::optional<QString> writeFileAtomically(const QString& path, QByteArrayView b
 
     // An existing file keeps its permissions (a preferences file the user made private stays private); a new
     // one gets the defaults the user's umask leaves.
+    std::optional<mode_t> keptMode;
     struct stat existing {};
-    const bool exists =
-        ::lstat(encoded(destination).constData(), &existing) == 0 && S_ISREG(existing.st_mode);
+    if (::lstat(encoded(destination).constData(), &existing) == 0 && S_ISREG(existing.st_mode)) {
+        keptMode = existing.st_mode & 07777;
+    }
 
-    QString temporary;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temporary = temporaryName(destination);
-        // O_EXCL with O_NOFOLLOW: the temporary name is never something another process put there first.
-        fd = ::open(encoded(temporary).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                    0666);
-        if (fd < 0 && errno != EEXIST) {
-            return systemError(errno);
-        }
+    const TemporaryFile temporary = createTemporaryBeside(destination);
+    if (temporary.fd < 0) {
+        return systemError(temporary.error);
     }
-    if (fd < 0) {
-        return systemError(EEXIST);
+    int error = fillAndClose(temporary.fd, bytes, keptMode);
+    if (error == 0 && ::rename(temporary.path.constData(), encoded(destination).constData()) != 0) {
+        error = errno;
     }
-    const QByteArray temporaryPath = encoded(temporary);
-    auto fail = [&](int error) -> std::optional<QString> {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-        ::unlink(temporaryPath.constData());
+    if (error != 0) {
+        ::unlink(temporary.path.constData());
         return systemError(error);
-    };
-
-    int error = 0;
-    if (!writeAll(fd, bytes, &error)) {
-        return fail(error);
     }
-    if (exists && ::fchmod(fd, existing.st_mode & 07777) != 0) {
-        return fail(errno);
-    }
-    // A file system that allocates late only reports a full disk here, once the data must reach the disk.
-    if (::fsync(fd) != 0) {
-        return fail(errno);
-    }
-    struct stat written {};
-    if (::fstat(fd, &written) != 0) {
-        return fail(errno);
-    }
-    if (written.st_size != bytes.size()) {
-        return fail(EIO);
-    }
-    const int closing = ::close(fd);
-    fd = -1;
-    if (closing != 0) {
-        return fail(errno);
-    }
-    if (::rename(temporaryPath.constData(), encoded(destination).constData()) != 0) {
-        return fail(errno);
-    }
-    // The rename itself reaches the disk with the folder; the file is in place whether or not this succeeds.
-    const QByteArray folder = encoded(QFileInfo(destination).absolutePath());
-    const int folderFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd >= 0) {
-        (void)::fsync(folderFd);
-        ::close(folderFd);
-    }
+    syncFolderOf(destination);
     return std::nullopt;
 }
 

@@ -54,16 +54,43 @@ struct Command {
     QStringList paths;
 };
 
-/// Parses the arguments into `command`; a usage problem's description on failure.
-std::optional<QString> parse(const QStringList& arguments, Command& command) {
-    qsizetype i = 0;
-    auto value = [&]() -> std::optional<QString> {
-        if (i + 1 >= arguments.size()) {
+/// Reads the arguments in order into a command: options until the first path (or "--"), then the paths.
+class CommandParser {
+public:
+    explicit CommandParser(const QStringList& arguments) : m_arguments(arguments) {}
+
+    /// Parses the arguments into `command`; a usage problem's description on failure.
+    std::optional<QString> parse(Command& command) {
+        for (; m_index < m_arguments.size(); ++m_index) {
+            const QString& argument = m_arguments.at(m_index);
+            if (argument == QLatin1String("--")) {
+                ++m_index;
+                break;
+            }
+            if (!argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("-")) {
+                break;
+            }
+            const std::optional<QString> problem = argument.startsWith(QLatin1String("--"))
+                                                       ? longOption(argument, command)
+                                                       : shortOptions(argument, command);
+            if (problem) {
+                return problem;
+            }
+        }
+        command.paths = m_arguments.mid(m_index);
+        return problemOf(command);
+    }
+
+private:
+    /// The argument after the current one, which becomes the current one.
+    std::optional<QString> nextValue() {
+        if (m_index + 1 >= m_arguments.size()) {
             return std::nullopt;
         }
-        return arguments.at(++i);
-    };
-    auto addOptions = [&](const QString& list) -> std::optional<QString> {
+        return m_arguments.at(++m_index);
+    }
+
+    static std::optional<QString> addOptions(const QString& list, Command& command) {
         for (const QString& flag : list.split(QLatin1Char(','))) {
             if (flag != QLatin1String("runtime")) {
                 return QStringLiteral("unsupported option flag \"%1\"").arg(flag);
@@ -73,51 +100,40 @@ std::optional<QString> parse(const QStringList& arguments, Command& command) {
             }
         }
         return std::nullopt;
-    };
-    for (; i < arguments.size(); ++i) {
-        const QString& argument = arguments.at(i);
-        if (argument == QLatin1String("--")) {
-            ++i;
-            break;
-        }
-        if (!argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("-")) {
-            break;
-        }
-        if (argument.startsWith(QLatin1String("--"))) {
-            static const QRegularExpression kVerboseLevel(QStringLiteral("^--verbose=([0-9]+)$"));
-            if (argument == QLatin1String("--display")) {
-                command.display = true;
-            } else if (argument == QLatin1String("--verbose")) {
-                ++command.verbosity;
-            } else if (const auto match = kVerboseLevel.match(argument); match.hasMatch()) {
-                command.verbosity = match.captured(1).toInt();
-            } else if (argument == QLatin1String("--force")) {
-                command.force = true;
-            } else if (argument == QLatin1String("--deep")) {
-                // Every file of the bundle is sealed anyway.
-            } else if (argument == QLatin1String("--sign")) {
-                command.identity = value();
-                if (!command.identity) {
-                    return QStringLiteral("--sign needs an identity");
-                }
-            } else if (argument == QLatin1String("--options")) {
-                const auto list = value();
-                if (!list) {
-                    return QStringLiteral("--options needs a list of flags");
-                }
-                if (auto problem = addOptions(*list)) {
-                    return problem;
-                }
-            } else if (argument == QLatin1String("--timestamp")) {
-                command.timestamp = true;
-            } else if (argument == QLatin1String("--timestamp=none")) {
-                command.timestamp = false;
-            } else {
-                return QStringLiteral("unrecognized option \"%1\"").arg(argument);
+    }
+
+    std::optional<QString> longOption(const QString& argument, Command& command) {
+        static const QRegularExpression kVerboseLevel(QStringLiteral("^--verbose=([0-9]+)$"));
+        if (argument == QLatin1String("--display")) {
+            command.display = true;
+        } else if (argument == QLatin1String("--verbose")) {
+            ++command.verbosity;
+        } else if (const auto match = kVerboseLevel.match(argument); match.hasMatch()) {
+            command.verbosity = match.captured(1).toInt();
+        } else if (argument == QLatin1String("--force")) {
+            command.force = true;
+        } else if (argument == QLatin1String("--deep")) {
+            // Every file of the bundle is sealed anyway.
+        } else if (argument == QLatin1String("--sign")) {
+            command.identity = nextValue();
+            if (!command.identity) {
+                return QStringLiteral("--sign needs an identity");
             }
-            continue;
+        } else if (argument == QLatin1String("--options")) {
+            const auto list = nextValue();
+            return list ? addOptions(*list, command) : QStringLiteral("--options needs a list of flags");
+        } else if (argument == QLatin1String("--timestamp")) {
+            command.timestamp = true;
+        } else if (argument == QLatin1String("--timestamp=none")) {
+            command.timestamp = false;
+        } else {
+            return QStringLiteral("unrecognized option \"%1\"").arg(argument);
         }
-        // A group of short options; one that takes a value takes the rest of the group or the next argument.
+        return std::nullopt;
+    }
+
+    // A group of short options; one that takes a value takes the rest of the group or the next argument.
+    std::optional<QString> shortOptions(const QString& argument, Command& command) {
         for (qsizetype k = 1; k < argument.size(); ++k) {
             const QChar letter = argument.at(k);
             if (letter == QLatin1Char('d')) {
@@ -127,35 +143,41 @@ std::optional<QString> parse(const QStringList& arguments, Command& command) {
             } else if (letter == QLatin1Char('f')) {
                 command.force = true;
             } else if (letter == QLatin1Char('s') || letter == QLatin1Char('o')) {
-                std::optional<QString> given =
-                    k + 1 < argument.size() ? std::optional<QString>(argument.mid(k + 1)) : value();
+                const std::optional<QString> given =
+                    k + 1 < argument.size() ? std::optional<QString>(argument.mid(k + 1)) : nextValue();
                 if (!given) {
                     return QStringLiteral("-%1 needs a value").arg(letter);
                 }
-                if (letter == QLatin1Char('s')) {
-                    command.identity = given;
-                } else if (auto problem = addOptions(*given)) {
-                    return problem;
+                if (letter == QLatin1Char('o')) {
+                    return addOptions(*given, command);
                 }
-                break;
+                command.identity = given;
+                return std::nullopt;
             } else {
                 return QStringLiteral("unrecognized option \"-%1\"").arg(letter);
             }
         }
+        return std::nullopt;
     }
-    command.paths = arguments.mid(i);
-    if (command.display && command.identity) {
-        return QStringLiteral("choose one of --display and --sign");
+
+    /// What is missing or contradictory in a command whose arguments all read.
+    static std::optional<QString> problemOf(const Command& command) {
+        if (command.display && command.identity) {
+            return QStringLiteral("choose one of --display and --sign");
+        }
+        if (!command.display && !command.identity) {
+            return command.verbosity > 0 ? QStringLiteral("verifying is not part of this stand-in")
+                                         : QStringLiteral("no operation given: -d to display or -s to sign");
+        }
+        if (command.paths.isEmpty()) {
+            return QStringLiteral("no path given");
+        }
+        return std::nullopt;
     }
-    if (!command.display && !command.identity) {
-        return command.verbosity > 0 ? QStringLiteral("verifying is not part of this stand-in")
-                                     : QStringLiteral("no operation given: -d to display or -s to sign");
-    }
-    if (command.paths.isEmpty()) {
-        return QStringLiteral("no path given");
-    }
-    return std::nullopt;
-}
+
+    const QStringList& m_arguments;
+    qsizetype m_index = 0;
+};
 
 std::optional<PlistDictionary> infoDictionary(const QString& bundle) {
     auto parsed = readPropertyListFile(bundle + QStringLiteral("/Contents/Info.plist"));
@@ -203,6 +225,55 @@ QString executableFormat(const QString& executable) {
     return QStringLiteral("app bundle with generic");
 }
 
+/// The code directory's line: its size, its flags by value and by name, the files it seals.
+QString codeDirectoryLine(const Manifest& manifest, qsizetype manifestSize) {
+    QStringList flagNames;
+    unsigned flags = 0;
+    if (manifest.isAdHoc()) {
+        flags |= 0x2;
+        flagNames << QStringLiteral("adhoc");
+    }
+    if (manifest.options.contains(QLatin1String("runtime"))) {
+        flags |= 0x10000;
+        flagNames << QStringLiteral("runtime");
+    }
+    return QStringLiteral("CodeDirectory v=20500 size=%1 flags=0x%2(%3) hashes=%4 location=embedded")
+        .arg(manifestSize)
+        .arg(flags, 0, 16)
+        .arg(flagNames.isEmpty() ? QStringLiteral("none") : flagNames.join(QLatin1Char(',')))
+        .arg(manifest.files.size());
+}
+
+/// What "-dv" adds after the executable: the signature's identifier, format, hashes and authorities.
+void printSignatureDetails(const QString& bundle, const QString& executable, const Manifest& manifest,
+                           const PlistDictionary& info) {
+    QFile file(bundle + QLatin1Char('/') + QLatin1String(kManifestPath));
+    const QByteArray manifestBytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    const QString cdHash = QString::fromLatin1(
+        QCryptographicHash::hash(manifestBytes, QCryptographicHash::Sha256).toHex().left(40));
+
+    printError(QStringLiteral("Identifier=") + manifest.identifier);
+    printError(QStringLiteral("Format=") + executableFormat(executable));
+    printError(codeDirectoryLine(manifest, manifestBytes.size()));
+    printError(QStringLiteral("Hash type=sha256 size=32"));
+    printError(QStringLiteral("CDHash=") + cdHash);
+    if (manifest.isAdHoc()) {
+        printError(QStringLiteral("Signature=adhoc"));
+    } else {
+        // The identity first, then the authorities above it, as a certificate chain reads.
+        printError(QStringLiteral("Authority=") + manifest.identity);
+        printError(QStringLiteral("Authority=Stand-in Intermediate Certification Authority"));
+        printError(QStringLiteral("Authority=Stand-in Root Certification Authority"));
+        printError((manifest.timestamp ? QStringLiteral("Timestamp=") : QStringLiteral("Signed Time=")) +
+                   displayDate(manifest.signingDate));
+    }
+    printError(QStringLiteral("Info.plist entries=%1").arg(info.size()));
+    printError(QStringLiteral("TeamIdentifier=") +
+               (manifest.isAdHoc() ? QStringLiteral("not set") : teamIdentifier(manifest.identity)));
+    printError(QStringLiteral("Sealed Resources version=2 files=%1").arg(manifest.files.size()));
+    printError(QStringLiteral("Internal requirements count=0 size=12"));
+}
+
 int display(const QString& bundle, int verbosity) {
     if (auto problem = checkBundle(bundle)) {
         printError(bundle + QStringLiteral(": ") + *problem);
@@ -224,50 +295,9 @@ int display(const QString& bundle, int verbosity) {
     const QString executable =
         absolute + QStringLiteral("/Contents/MacOS/") + infoText(info, "CFBundleExecutable");
     printError(QStringLiteral("Executable=") + executable);
-    if (verbosity == 0) {
-        return 0;
+    if (verbosity > 0) {
+        printSignatureDetails(bundle, executable, manifest, info);
     }
-    QStringList flagNames;
-    unsigned flags = 0;
-    if (manifest.isAdHoc()) {
-        flags |= 0x2;
-        flagNames << QStringLiteral("adhoc");
-    }
-    if (manifest.options.contains(QLatin1String("runtime"))) {
-        flags |= 0x10000;
-        flagNames << QStringLiteral("runtime");
-    }
-    const QByteArray manifestBytes = [&] {
-        QFile file(bundle + QLatin1Char('/') + QLatin1String(kManifestPath));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }();
-    const QString cdHash = QString::fromLatin1(
-        QCryptographicHash::hash(manifestBytes, QCryptographicHash::Sha256).toHex().left(40));
-
-    printError(QStringLiteral("Identifier=") + manifest.identifier);
-    printError(QStringLiteral("Format=") + executableFormat(executable));
-    printError(QStringLiteral("CodeDirectory v=20500 size=%1 flags=0x%2(%3) hashes=%4 location=embedded")
-                   .arg(manifestBytes.size())
-                   .arg(flags, 0, 16)
-                   .arg(flagNames.isEmpty() ? QStringLiteral("none") : flagNames.join(QLatin1Char(',')))
-                   .arg(manifest.files.size()));
-    printError(QStringLiteral("Hash type=sha256 size=32"));
-    printError(QStringLiteral("CDHash=") + cdHash);
-    if (manifest.isAdHoc()) {
-        printError(QStringLiteral("Signature=adhoc"));
-    } else {
-        // The identity first, then the authorities above it, as a certificate chain reads.
-        printError(QStringLiteral("Authority=") + manifest.identity);
-        printError(QStringLiteral("Authority=Stand-in Intermediate Certification Authority"));
-        printError(QStringLiteral("Authority=Stand-in Root Certification Authority"));
-        printError((manifest.timestamp ? QStringLiteral("Timestamp=") : QStringLiteral("Signed Time=")) +
-                   displayDate(manifest.signingDate));
-    }
-    printError(QStringLiteral("Info.plist entries=%1").arg(info.size()));
-    printError(QStringLiteral("TeamIdentifier=") +
-               (manifest.isAdHoc() ? QStringLiteral("not set") : teamIdentifier(manifest.identity)));
-    printError(QStringLiteral("Sealed Resources version=2 files=%1").arg(manifest.files.size()));
-    printError(QStringLiteral("Internal requirements count=0 size=12"));
     return 0;
 }
 
@@ -309,7 +339,7 @@ int sign(const QString& bundle, const Command& command) {
 
 int run(const QStringList& arguments) {
     Command command;
-    if (auto problem = parse(arguments, command)) {
+    if (auto problem = CommandParser(arguments).parse(command)) {
         return usage(*problem);
     }
     int status = 0;

@@ -113,11 +113,40 @@ void DockWindow::paintEvent(QPaintEvent*) {
     const QPointF origin = geometry().topLeft();
     // Light or dark after the desktop's palette, so the plate stays legible under either.
     const bool dark = palette().color(QPalette::Window).lightness() < 128;
-    const QColor plate = dark ? QColor(40, 40, 44, 225) : QColor(236, 236, 240, 225);
     const QColor edge = dark ? QColor(255, 255, 255, 60) : QColor(0, 0, 0, 50);
     const QColor ink = dark ? QColor(240, 240, 240) : QColor(30, 30, 30);
+    paintPlate(painter, dark ? QColor(40, 40, 44, 225) : QColor(236, 236, 240, 225), edge);
 
-    // The plate behind the tiles: as long as the row, as thick as the strip at rest, on the edge.
+    if (m_layout.separator) {
+        painter.fillRect(m_layout.separator->translated(-origin), edge);
+    }
+    const QList<DockTileItem>& tiles = m_controller.model().tiles();
+    for (qsizetype index = 0; index < tiles.size() && index < m_layout.tiles.size(); ++index) {
+        const DockTileItem& tile = tiles.at(index);
+        if (m_dragging && m_pressedTile == index) {
+            painter.setOpacity(0.35);
+        }
+        paintTileImage(painter, tile, m_layout.tiles.at(index).translated(-origin));
+        painter.setOpacity(1);
+        if (tile.running) {
+            const QPointF centre = runningDotCentre(m_layout.tiles.at(index), m_layout.orientation) - origin;
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(ink);
+            painter.drawEllipse(centre, kRunningDotDiameter / 2, kRunningDotDiameter / 2);
+        }
+    }
+    if (m_dragging && m_pressedTile && *m_pressedTile < tiles.size()) {
+        // The dragged tile follows the pointer; outside the window it is drawn by nobody, which is the hint
+        // that letting go there removes it.
+        const double side = m_layout.tileSize;
+        const QRectF ghost(m_dragPosition - origin - QPointF(side, side) / 2, QSizeF(side, side));
+        paintTileImage(painter, tiles.at(*m_pressedTile), ghost);
+    }
+}
+
+void DockWindow::paintPlate(QPainter& painter, const QColor& plate, const QColor& edge) const {
+    // As long as the row, as thick as the strip at rest, on the edge.
+    const QPointF origin = geometry().topLeft();
     QRectF plateRect = m_layout.strip.translated(-origin);
     const QRectF row = m_layout.window.translated(-origin);
     if (m_layout.orientation == DockOrientation::bottom) {
@@ -132,44 +161,16 @@ void DockWindow::paintEvent(QPaintEvent*) {
     painter.fillPath(path, plate);
     painter.setPen(QPen(edge, 1));
     painter.drawPath(path);
+}
 
-    if (m_layout.separator) {
-        painter.fillRect(m_layout.separator->translated(-origin), edge);
-    }
-    const QList<DockTileItem>& tiles = m_controller.model().tiles();
-    for (qsizetype index = 0; index < tiles.size() && index < m_layout.tiles.size(); ++index) {
-        const DockTileItem& tile = tiles.at(index);
-        QRectF rect = m_layout.tiles.at(index).translated(-origin);
-        if (m_dragging && m_pressedTile == index) {
-            painter.setOpacity(0.35);
-        }
-        if (!tile.content.isNull()) {
-            // The application's bitmap, fitted into the tile with its aspect kept.
-            const QSizeF size = QSizeF(tile.content.size()).scaled(rect.size(), Qt::KeepAspectRatio);
-            painter.drawImage(QRectF(rect.center() - QPointF(size.width(), size.height()) / 2, size),
-                              tile.content);
-        } else if (const ImagePtr icon = m_icons.iconForFile(tile.bundlePath)) {
-            icon->draw(painter, rect);
-        }
-        painter.setOpacity(1);
-        if (tile.running) {
-            const QPointF centre = runningDotCentre(m_layout.tiles.at(index), m_layout.orientation) - origin;
-            painter.setPen(Qt::NoPen);
-            painter.setBrush(ink);
-            painter.drawEllipse(centre, kRunningDotDiameter / 2, kRunningDotDiameter / 2);
-        }
-    }
-    if (m_dragging && m_pressedTile && *m_pressedTile < tiles.size()) {
-        // The dragged tile follows the pointer; outside the window it is drawn by nobody, which is the hint
-        // that letting go there removes it.
-        const double side = m_layout.tileSize;
-        const QRectF ghost(m_dragPosition - origin - QPointF(side, side) / 2, QSizeF(side, side));
-        const DockTileItem& tile = tiles.at(*m_pressedTile);
-        if (!tile.content.isNull()) {
-            painter.drawImage(ghost, tile.content);
-        } else if (const ImagePtr icon = m_icons.iconForFile(tile.bundlePath)) {
-            icon->draw(painter, ghost);
-        }
+void DockWindow::paintTileImage(QPainter& painter, const DockTileItem& tile, const QRectF& rect) const {
+    if (!tile.content.isNull()) {
+        // The application's bitmap, fitted into the tile with its aspect kept.
+        const QSizeF size = QSizeF(tile.content.size()).scaled(rect.size(), Qt::KeepAspectRatio);
+        painter.drawImage(QRectF(rect.center() - QPointF(size.width(), size.height()) / 2, size),
+                          tile.content);
+    } else if (const ImagePtr icon = m_icons.iconForFile(tile.bundlePath)) {
+        icon->draw(painter, rect);
     }
 }
 

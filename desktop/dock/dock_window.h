@@ -47,6 +47,10 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    /// The plate behind the tiles, in `plate` with an `edge` line.
+    void paintPlate(QPainter& painter, const QColor& plate, const QColor& edge) const;
+    /// A tile's picture fitted into `rect`: the bitmap it shows, else its bundle's icon.
+    void paintTileImage(QPainter& painter, const DockTileItem& tile, const QRectF& rect) const;
     [[nodiscard]] DockLayoutInput layoutInput() const;
     void setWindowManagerHints();
     void showMenu(int index, const QPoint& globalPosition);

@@ -72,6 +72,46 @@ void ActionButton::leaveEvent(QEvent* event) {
     QPushButton::leaveEvent(event);
 }
 
+namespace {
+
+struct ButtonColors {
+    QColor fill;
+    QColor ink;
+};
+
+/// The body's fill and the ink of the label in `style`, pressed, hovered or disabled as the button is.
+ButtonColors buttonColors(ActionButtonStyle style, const QPalette& p, bool down, bool hovered, bool enabled) {
+    ButtonColors colors;
+    switch (style) {
+    case ActionButtonStyle::primary:
+        colors = {p.color(QPalette::Active, kAccentRole), p.color(kOnAccentRole)};
+        break;
+    case ActionButtonStyle::destructive:
+        colors = {p.color(kDestructiveRole), Qt::white};
+        break;
+    case ActionButtonStyle::secondary:
+    case ActionButtonStyle::secondaryIcon:
+        colors = {p.color(kButtonFillRole), p.color(QPalette::Active, kButtonTextRole)};
+        break;
+    case ActionButtonStyle::destructiveIcon:
+        colors = {p.color(kButtonFillRole), p.color(kDestructiveRole)};
+        break;
+    }
+    QColor& fill = colors.fill;
+    if (down) {
+        fill = fill.lightness() > 128 ? fill.darker(112) : fill.lighter(125);
+    } else if (hovered && enabled) {
+        fill = fill.lightness() > 128 ? fill.darker(105) : fill.lighter(112);
+    }
+    if (!enabled) {
+        fill.setAlphaF(fill.alphaF() * 0.5F);
+        colors.ink.setAlphaF(0.5F);
+    }
+    return colors;
+}
+
+} // namespace
+
 void ActionButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -79,40 +119,17 @@ void ActionButton::paintEvent(QPaintEvent*) {
     const QRectF body = QRectF(rect()).adjusted(kRing, kRing, -kRing, -kRing);
     const double radius = isIconStyle() ? body.height() / 2.0 : settings_metrics::kControlCornerRadius;
 
-    QColor fill;
-    QColor ink;
-    switch (m_style) {
-    case ActionButtonStyle::primary:
-        fill = p.color(QPalette::Active, kAccentRole);
-        ink = p.color(kOnAccentRole);
-        break;
-    case ActionButtonStyle::destructive:
-        fill = p.color(kDestructiveRole);
-        ink = Qt::white;
-        break;
-    case ActionButtonStyle::secondary:
-    case ActionButtonStyle::secondaryIcon:
-        fill = p.color(kButtonFillRole);
-        ink = p.color(QPalette::Active, kButtonTextRole);
-        break;
-    case ActionButtonStyle::destructiveIcon:
-        fill = p.color(kButtonFillRole);
-        ink = p.color(kDestructiveRole);
-        break;
-    }
-    if (isDown()) {
-        fill = fill.lightness() > 128 ? fill.darker(112) : fill.lighter(125);
-    } else if (m_hovered && isEnabled()) {
-        fill = fill.lightness() > 128 ? fill.darker(105) : fill.lighter(112);
-    }
-    if (!isEnabled()) {
-        fill.setAlphaF(fill.alphaF() * 0.5F);
-        ink.setAlphaF(0.5F);
-    }
+    const ButtonColors colors = buttonColors(m_style, p, isDown(), m_hovered, isEnabled());
     painter.setPen(Qt::NoPen);
-    painter.setBrush(fill);
+    painter.setBrush(colors.fill);
     painter.drawRoundedRect(body, radius, radius);
+    paintLabel(painter, body, colors.ink);
+    if (hasFocus()) {
+        paintFocusRing(painter, body, radius, p.color(QPalette::Active, kAccentRole));
+    }
+}
 
+void ActionButton::paintLabel(QPainter& painter, const QRectF& body, const QColor& ink) const {
     ImagePtr symbol;
     if (m_symbols && !m_symbolName.isEmpty()) {
         symbol = m_symbols->symbol(m_symbolName, kSymbolSize, SymbolWeight::regular);
@@ -130,24 +147,21 @@ void ActionButton::paintEvent(QPaintEvent*) {
             painter.setPen(ink);
             painter.drawText(body, Qt::AlignCenter, m_symbolName);
         }
-    } else {
-        QRectF textRect = body;
-        if (symbol) {
-            const double textWidth = QFontMetrics(font()).horizontalAdvance(text());
-            const double total = kSymbolSize + 6 + textWidth;
-            const QRectF square(body.center().x() - total / 2.0, body.center().y() - kSymbolSize / 2.0,
-                                kSymbolSize, kSymbolSize);
-            symbol->drawTinted(painter, square, ink);
-            textRect.setLeft(square.right() + 6);
-            textRect.setWidth(textWidth + 1);
-        }
-        painter.setPen(ink);
-        painter.setFont(font());
-        painter.drawText(textRect, Qt::AlignCenter, text());
+        return;
     }
-    if (hasFocus()) {
-        paintFocusRing(painter, body, radius, p.color(QPalette::Active, kAccentRole));
+    QRectF textRect = body;
+    if (symbol) {
+        const double textWidth = QFontMetrics(font()).horizontalAdvance(text());
+        const double total = kSymbolSize + 6 + textWidth;
+        const QRectF square(body.center().x() - total / 2.0, body.center().y() - kSymbolSize / 2.0,
+                            kSymbolSize, kSymbolSize);
+        symbol->drawTinted(painter, square, ink);
+        textRect.setLeft(square.right() + 6);
+        textRect.setWidth(textWidth + 1);
     }
+    painter.setPen(ink);
+    painter.setFont(font());
+    painter.drawText(textRect, Qt::AlignCenter, text());
 }
 
 } // namespace tessly

@@ -12,6 +12,8 @@
 
 #include <QPushButton>
 
+class QPainter;
+
 namespace tessly {
 
 class SymbolImages;
@@ -41,6 +43,8 @@ protected:
 
 private:
     [[nodiscard]] bool isIconStyle() const;
+    /// The symbol, the text or both, centred in the body in `ink`.
+    void paintLabel(QPainter& painter, const QRectF& body, const QColor& ink) const;
 
     ActionButtonStyle m_style;
     const SymbolImages* m_symbols;

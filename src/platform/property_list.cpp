@@ -298,33 +298,44 @@ private:
         return std::nullopt;
     }
 
-    // Reads one object's header. A leaf is finished at once (and added to its parent); a container becomes a
-    // frame whose references the walk then follows.
-    std::optional<QString> open(std::uint64_t index, std::vector<Frame>& stack) {
+    // An object's kind (the marker's high nibble), where its contents start and its count (the low nibble, or
+    // the integer that follows it for counted kinds).
+    struct Header {
+        int kind = 0;
+        std::uint64_t position = 0;
+        std::uint64_t count = 0;
+    };
+
+    // The header of object `index`; nothing when it lies outside the objects.
+    [[nodiscard]] std::optional<Header> header(std::uint64_t index) const {
         std::uint64_t offset = 0;
         if (!readBigEndian(m_bytes, m_tableOffset + index * m_offsetSize, m_offsetSize, offset) ||
             offset < 8 || offset >= m_tableOffset) {
-            return malformed();
+            return std::nullopt;
         }
         const auto marker = static_cast<unsigned char>(m_bytes[static_cast<qsizetype>(offset)]);
-        const int kind = marker >> 4;
-        const int low = marker & 0x0F;
-        std::uint64_t position = offset + 1;
-        std::uint64_t count = static_cast<std::uint64_t>(low);
+        Header read{marker >> 4, offset + 1, static_cast<std::uint64_t>(marker & 0x0F)};
+        const int kind = read.kind;
         const bool counted = kind == 0x4 || kind == 0x5 || kind == 0x6 || kind == 0x7 || kind >= 0xA;
-        if (counted && low == 0x0F) {
+        if (counted && read.count == 0x0F) {
             std::uint64_t intMarker = 0;
-            if (!readBigEndian(m_bytes, position, 1, intMarker) || (intMarker >> 4) != 0x1 ||
+            if (!readBigEndian(m_bytes, read.position, 1, intMarker) || (intMarker >> 4) != 0x1 ||
                 (intMarker & 0x0F) > 3 ||
-                !readBigEndian(m_bytes, position + 1, 1 << (intMarker & 0x0F), count)) {
-                return malformed();
+                !readBigEndian(m_bytes, read.position + 1, 1 << (intMarker & 0x0F), read.count)) {
+                return std::nullopt;
             }
-            position += 1 + (1U << (intMarker & 0x0F));
+            read.position += 1 + (1U << (intMarker & 0x0F));
         }
-        const std::uint64_t room = m_tableOffset - position;
-        std::uint64_t payload = 0;
-        std::uint64_t refCount = 0;
-        switch (kind) {
+        return read;
+    }
+
+    // What an object holds once expanded: its payload in bytes and how many references follow its header,
+    // each checked against the room left before the offset table.
+    [[nodiscard]] std::optional<QString> measure(const Header& read, std::uint64_t& payload,
+                                                 std::uint64_t& refCount) const {
+        const std::uint64_t room = m_tableOffset - read.position;
+        const std::uint64_t count = read.count;
+        switch (read.kind) {
         case 0x0: // null, booleans, fill
         case 0x1: // integers
         case 0x2: // reals
@@ -338,7 +349,7 @@ private:
             if (count > room) {
                 return malformed();
             }
-            if (kind != 0x4 && hasNul(position, count, 1)) {
+            if (read.kind != 0x4 && hasNul(read.position, count, 1)) {
                 return QStringLiteral("the binary property list holds a text with a NUL character");
             }
             payload = count;
@@ -347,7 +358,7 @@ private:
             if (count > room / 2) {
                 return malformed();
             }
-            if (hasNul(position, count, 2)) {
+            if (hasNul(read.position, count, 2)) {
                 return QStringLiteral("the binary property list holds a text with a NUL character");
             }
             payload = count * 3;
@@ -369,6 +380,21 @@ private:
         if (refCount > room / m_refSize) {
             return malformed();
         }
+        return std::nullopt;
+    }
+
+    // Reads one object's header. A leaf is finished at once (and added to its parent); a container becomes a
+    // frame whose references the walk then follows.
+    std::optional<QString> open(std::uint64_t index, std::vector<Frame>& stack) {
+        const std::optional<Header> read = header(index);
+        if (!read) {
+            return malformed();
+        }
+        std::uint64_t payload = 0;
+        std::uint64_t refCount = 0;
+        if (auto problem = measure(*read, payload, refCount)) {
+            return problem;
+        }
         Object& object = m_objects[index];
         if (refCount == 0) {
             object.state = State::Done;
@@ -382,7 +408,7 @@ private:
                        : std::nullopt;
         }
         object.state = State::Open;
-        stack.push_back(Frame{index, position, refCount});
+        stack.push_back(Frame{index, read->position, refCount});
         return std::nullopt;
     }
 

@@ -187,27 +187,40 @@ QString plainText(const FormatArgument& argument) {
     return QString::number(*argument.asDouble(), 'g', QLocale::FloatingPointShortest);
 }
 
+// The form std::to_chars writes a conversion in.
+std::chars_format charsFormatOf(char conversion) {
+    switch (conversion) {
+    case 'e':
+    case 'E':
+        return std::chars_format::scientific;
+    case 'g':
+    case 'G':
+        return std::chars_format::general;
+    case 'a':
+    case 'A':
+        return std::chars_format::hex;
+    default:
+        return std::chars_format::fixed;
+    }
+}
+
+// The sign printf writes before a double: '-' for a negative one (NaN has none), else what the flags ask for;
+// 0 for none.
+char signOf(const Specifier& parsed, double value) {
+    if (std::signbit(value) && !std::isnan(value)) {
+        return '-';
+    }
+    if (parsed.flags.contains('+')) {
+        return '+';
+    }
+    return parsed.flags.contains(' ') ? ' ' : 0;
+}
+
 // A double as printf writes it in the C locale, exact ties rounding to even as the C library does:
 // std::to_chars is locale-independent and correctly rounded, which the process's C locale and Qt's own printf
 // (ties away from zero) are not. Sign, padding and the hexadecimal prefix are added here.
 QString formattedDouble(const Specifier& parsed, double value) {
-    std::chars_format form = std::chars_format::fixed;
-    switch (parsed.conversion) {
-    case 'e':
-    case 'E':
-        form = std::chars_format::scientific;
-        break;
-    case 'g':
-    case 'G':
-        form = std::chars_format::general;
-        break;
-    case 'a':
-    case 'A':
-        form = std::chars_format::hex;
-        break;
-    default:
-        break;
-    }
+    const std::chars_format form = charsFormatOf(parsed.conversion);
     const bool hex = form == std::chars_format::hex;
     const bool upper = parsed.conversion >= 'A' && parsed.conversion <= 'Z';
     // Room for the longest fixed text: 309 integer digits of the largest double, the point and the precision.
@@ -230,14 +243,7 @@ QString formattedDouble(const Specifier& parsed, double value) {
             c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         }
     }
-    char sign = 0;
-    if (std::signbit(value) && !std::isnan(value)) {
-        sign = '-';
-    } else if (parsed.flags.contains('+')) {
-        sign = '+';
-    } else if (parsed.flags.contains(' ')) {
-        sign = ' ';
-    }
+    const char sign = signOf(parsed, value);
     const std::size_t width = parsed.width ? static_cast<std::size_t>(*parsed.width) : 0;
     const std::size_t length = (sign ? 1 : 0) + body.size();
     std::size_t leadingSpaces = 0;

@@ -274,22 +274,10 @@ void FolderPopupView::relayout() {
     const double titleLineHeight = QFontMetricsF(m_titleFont).height();
     const double nameLineHeight = QFontMetricsF(nameFont).height();
 
-    PopupLayoutInput input;
-    input.appCount = m_folder.apps.size();
-    input.maximumColumns = m_settings.popupColumns();
-    input.iconSize = iconSize;
-    if (showsNames) {
-        input.nameLineHeight = nameLineHeight;
-    }
-    if (showsTitle) {
-        input.headerHeight = popupHeaderHeight(titleLineHeight, showsPin);
-    }
-    input.position = m_settings.popupPosition();
-    input.dockEdge = m_dockEdge;
-    input.maximumHeight = m_maximumHeight;
     // The application first in view stays in view when the columns or the rows that fit change.
     const qsizetype firstShown = m_firstRow * m_layout.columns;
-    m_layout = popupLayout(input);
+    m_layout = popupLayout(layoutInput(showsNames ? std::optional<double>(nameLineHeight) : std::nullopt,
+                                       showsTitle ? std::optional<double>(titleLineHeight) : std::nullopt));
     m_firstRow = std::clamp<qsizetype>(firstShown / m_layout.columns, 0, m_layout.maximumFirstRow());
     m_header =
         showsTitle ? popupHeaderLayout(m_layout.headerRect, titleLineHeight, showsPin) : PopupHeaderLayout{};
@@ -311,7 +299,32 @@ void FolderPopupView::relayout() {
     m_cellStyle.growth = growth;
     placeCells();
     updateScrollBar();
+    placeHeaderButtons(showsTitle, showsPin);
 
+    updateOutline();
+    updateGeometry();
+    resize(sizeHint());
+}
+
+PopupLayoutInput FolderPopupView::layoutInput(std::optional<double> nameLineHeight,
+                                              std::optional<double> titleLineHeight) const {
+    PopupLayoutInput input;
+    input.appCount = m_folder.apps.size();
+    input.maximumColumns = m_settings.popupColumns();
+    input.iconSize = m_settings.popupIconSize();
+    if (nameLineHeight) {
+        input.nameLineHeight = *nameLineHeight;
+    }
+    if (titleLineHeight) {
+        input.headerHeight = popupHeaderHeight(*titleLineHeight, showsPinButton());
+    }
+    input.position = m_settings.popupPosition();
+    input.dockEdge = m_dockEdge;
+    input.maximumHeight = m_maximumHeight;
+    return input;
+}
+
+void FolderPopupView::placeHeaderButtons(bool showsTitle, bool showsPin) {
     m_closeButton->setVisible(showsTitle);
     m_closeButton->setGeometry(m_header.closeRect.toRect());
     static_cast<PopupCloseButton*>(m_closeButton)->setColors(m_colors.closeGlyph, m_colors.closeCircle);
@@ -319,10 +332,6 @@ void FolderPopupView::relayout() {
     m_pinButton->setGeometry(m_header.pinRect.toRect());
     m_pinButton->setChecked(m_isPinned);
     static_cast<PopupPinButton*>(m_pinButton)->setTint(m_colors.pinGlyph);
-
-    updateOutline();
-    updateGeometry();
-    resize(sizeHint());
 }
 
 void FolderPopupView::placeCells() {

@@ -143,6 +143,11 @@ private:
     };
 
     void relayout();
+    /// The layout's input from the settings; a line height for the names and for the title when each shows.
+    [[nodiscard]] PopupLayoutInput layoutInput(std::optional<double> nameLineHeight,
+                                               std::optional<double> titleLineHeight) const;
+    /// The close and pin buttons in the header, shown when the header has them, in the popup's colours.
+    void placeHeaderButtons(bool showsTitle, bool showsPin);
     /// Makes the cells of the rows shown and of one row on either side, lets go of the others, and places
     /// them for the current scroll.
     void placeCells();

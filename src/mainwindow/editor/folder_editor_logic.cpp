@@ -4,6 +4,8 @@
 
 #include <QTextBoundaryFinder>
 
+#include <iterator>
+
 namespace tessly {
 
 namespace {
@@ -86,106 +88,33 @@ std::optional<QString> trimmedFolderName(const QString& name) {
     return trimmed;
 }
 
+// The symbols a folder can take, in the order the picker shows them.
+// clang-format off
+constexpr const char* kFolderSymbolNames[] = {
+    "folder", "briefcase", "hammer", "wrench.and.screwdriver", "music.note", "music.mic", "books.vertical",
+    "paintpalette", "leaf", "bolt", "globe", "house", "gamecontroller", "message", "camera", "target", "key",
+    "film", "flask", "laptopcomputer", "desktopcomputer", "keyboard", "printer", "scanner", "wifi",
+    "antenna.radiowaves.left.and.right", "headphones", "speaker.wave.2", "mic", "video", "tv", "display",
+    "cpu", "memorychip", "battery.100", "lock", "shield", "bell", "clock", "calendar", "map", "location",
+    "car", "tram", "airplane", "bicycle", "figure.walk", "figure.run", "heart", "cross.case", "pills",
+    "stethoscope", "pawprint", "sun.max", "moon", "cloud", "cloud.rain", "snowflake", "flame", "drop", "gift",
+    "tag", "cart", "doc", "doc.text", "doc.richtext", "doc.plaintext", "doc.on.doc", "archivebox", "tray",
+    "shippingbox", "suitcase.rolling", "backpack", "menucard", "ticket", "creditcard", "banknote",
+    "chart.bar", "chart.pie", "waveform", "waveform.path.ecg", "lightbulb", "atom", "star", "flag",
+    "bookmark", "paperclip", "link", "person", "person.2", "person.3", "checkmark.seal", "rosette",
+    "bubble.left", "bubble.right", "phone", "envelope", "lock.doc", "photo",
+};
+// clang-format on
+
 const QStringList& availableFolderIcons() {
-    static const QStringList icons = {"folder",
-                                      "briefcase",
-                                      "hammer",
-                                      "wrench.and.screwdriver",
-                                      "music.note",
-                                      "music.mic",
-                                      "books.vertical",
-                                      "paintpalette",
-                                      "leaf",
-                                      "bolt",
-                                      "globe",
-                                      "house",
-                                      "gamecontroller",
-                                      "message",
-                                      "camera",
-                                      "target",
-                                      "key",
-                                      "film",
-                                      "flask",
-                                      "laptopcomputer",
-                                      "desktopcomputer",
-                                      "keyboard",
-                                      "printer",
-                                      "scanner",
-                                      "wifi",
-                                      "antenna.radiowaves.left.and.right",
-                                      "headphones",
-                                      "speaker.wave.2",
-                                      "mic",
-                                      "video",
-                                      "tv",
-                                      "display",
-                                      "cpu",
-                                      "memorychip",
-                                      "battery.100",
-                                      "lock",
-                                      "shield",
-                                      "bell",
-                                      "clock",
-                                      "calendar",
-                                      "map",
-                                      "location",
-                                      "car",
-                                      "tram",
-                                      "airplane",
-                                      "bicycle",
-                                      "figure.walk",
-                                      "figure.run",
-                                      "heart",
-                                      "cross.case",
-                                      "pills",
-                                      "stethoscope",
-                                      "pawprint",
-                                      "sun.max",
-                                      "moon",
-                                      "cloud",
-                                      "cloud.rain",
-                                      "snowflake",
-                                      "flame",
-                                      "drop",
-                                      "gift",
-                                      "tag",
-                                      "cart",
-                                      "doc",
-                                      "doc.text",
-                                      "doc.richtext",
-                                      "doc.plaintext",
-                                      "doc.on.doc",
-                                      "archivebox",
-                                      "tray",
-                                      "shippingbox",
-                                      "suitcase.rolling",
-                                      "backpack",
-                                      "menucard",
-                                      "ticket",
-                                      "creditcard",
-                                      "banknote",
-                                      "chart.bar",
-                                      "chart.pie",
-                                      "waveform",
-                                      "waveform.path.ecg",
-                                      "lightbulb",
-                                      "atom",
-                                      "star",
-                                      "flag",
-                                      "bookmark",
-                                      "paperclip",
-                                      "link",
-                                      "person",
-                                      "person.2",
-                                      "person.3",
-                                      "checkmark.seal",
-                                      "rosette",
-                                      "bubble.left",
-                                      "bubble.right",
-                                      "phone",
-                                      "envelope",
-                                      "lock.doc",
-                                      "photo"};
+    static const QStringList icons = [] {
+        QStringList names;
+        names.reserve(std::size(kFolderSymbolNames));
+        for (const char* name : kFolderSymbolNames) {
+            names.append(QString::fromLatin1(name));
+        }
+        return names;
+    }();
     return icons;
 }
 

@@ -33,6 +33,7 @@
 #include <cstdint>
 #include <ctime>
 #include <functional>
+#include <unistd.h>
 #include <vector>
 
 namespace tessly::bench {
@@ -69,6 +70,14 @@ inline bool runEventsUntil(const std::function<bool()>& done, int timeoutMs, int
 }
 
 /// A field of /proc/PID/smaps_rollup or /proc/PID/status, in the file's unit (kB for sizes); -1 when absent.
+/// Writes the file cache back to the disk before a process's memory is read. The pages of a file written
+/// moments ago (a helper bundle copied just before its helper starts) stay dirty in the cache until the
+/// kernel writes them back, within half a minute; until then smaps counts the pages the helper maps of its
+/// own executable and libraries as its private dirty memory, which they are not.
+inline void writeBackFileCache() {
+    ::sync();
+}
+
 [[nodiscard]] inline qint64 procField(const QString& path, const QByteArray& name) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {

@@ -171,6 +171,7 @@ void reportIdleWakeups(benchmark::State& state, const char* who, qint64 pid) {
 }
 
 void reportMemory(benchmark::State& state, const std::string& prefix, qint64 pid) {
+    bench::writeBackFileCache();
     const QString rollup = QStringLiteral("/proc/%1/smaps_rollup").arg(pid);
     state.counters[prefix + "private_dirty_kB"] = static_cast<double>(procField(rollup, "Private_Dirty"));
     state.counters[prefix + "pss_kB"] = static_cast<double>(procField(rollup, "Pss"));

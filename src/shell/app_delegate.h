@@ -88,6 +88,8 @@ struct AppDelegateEnvironment {
     FileWatcherFactory* fileWatchers = nullptr;
     /// Which dock the session uses; null: the stand-in Dock's path only.
     DockDiscovery* docks = nullptr;
+    /// Hands the heap's free pages back to the system once a helper is idle; empty: nothing does.
+    std::function<void()> releaseFreeMemory;
 };
 
 /// The program's objects of this process that the delegate drives; the updater only in a process that may
@@ -239,6 +241,9 @@ private:
     void syncLauncherDockWhenReady(int attemptsLeft);
     /// A helper in a launcher dock is not needed while its popup is closed: it quits a while later.
     void scheduleIdleQuitIfUnneeded();
+    /// A while after a helper's start or its popup's close: what only a shown popup needs goes.
+    void scheduleIdleMemoryRelease();
+    void releaseIdleMemory();
     /// Moves the open popup after its launcher when the dock has moved it since the popup opened.
     void followLauncher(const AppFolder& folder);
     /// Where the popup's arrow points in a launcher dock that can say where the folder's launcher is.
@@ -296,6 +301,7 @@ private:
     DelayedWork m_launcherSettleCheck{m_env.queue};
     /// The helper's quit after its popup closed in a launcher dock.
     DelayedWork m_idleQuit{m_env.queue};
+    DelayedWork m_idleMemoryRelease{m_env.queue};
     /// The popup's arrow points at the launcher's side facing away from the dock, not at the pointer.
     std::optional<DockEdge> m_anchoredDockEdge;
 

@@ -25,6 +25,12 @@ constexpr double kLauncherHelperIdleSeconds = 5.0;
 // 0.7 s: a dock may animate the launcher it just started (Plank bounces it for 0.6 s), so the place it gave
 // at the click is looked at once more when that is over, and the popup follows the launcher back to rest.
 constexpr double kLauncherSettleSeconds = 0.7;
+// 2 s: after a helper's start, and after its popup closes, the memory only a shown popup needs (its view,
+// which every show makes anew) and what the start-up or the popup allocated and freed goes back to the
+// system. Not at once: a popup closed by mistake is often opened again at once, and the start-up's last
+// steps (the bundle icon's write, the Dock's size) come within a second.
+constexpr double kIdleMemoryReleaseSeconds = 2.0;
+constexpr double kViewDeletionSeconds = 0.1;
 
 std::optional<DockEdge> dockEdgeOf(ScreenEdge edge) {
     switch (edge) {
@@ -60,6 +66,7 @@ void AppDelegate::showPopup(const AppFolder& folder) {
         m_popupPanel = m_env.application.makePanel(kInitialPanelSize);
     }
     m_idleQuit.stop();
+    m_idleMemoryRelease.stop();
     m_isPopupPinned = false;
     m_absoluteArrowLocation = m_env.pointer.mouseLocation();
     m_anchoredDockEdge.reset();
@@ -123,6 +130,29 @@ void AppDelegate::closePopup() {
     m_shouldIgnoreNextHelperReopen = false;
     m_lastPopupCloseTime = m_env.clock.now();
     scheduleIdleQuitIfUnneeded();
+    scheduleIdleMemoryRelease();
+}
+
+void AppDelegate::scheduleIdleMemoryRelease() {
+    if (m_parts.helpers.isHelperProcess()) {
+        m_idleMemoryRelease.start(kIdleMemoryReleaseSeconds, [this] { releaseIdleMemory(); });
+    }
+}
+
+void AppDelegate::releaseIdleMemory() {
+    if (m_popupPanel && m_popupPanel->isVisible()) {
+        return;
+    }
+    if (m_popupPanel && m_popupPanel->content()) {
+        m_popupView = nullptr;
+        m_popupPanel->setContent(nullptr);
+        // The view is deleted once this event is over: what it held is free a moment later.
+        m_idleMemoryRelease.start(kViewDeletionSeconds, [this] { releaseIdleMemory(); });
+        return;
+    }
+    if (m_env.releaseFreeMemory) {
+        m_env.releaseFreeMemory();
+    }
 }
 
 void AppDelegate::scheduleIdleQuitIfUnneeded() {

@@ -37,6 +37,7 @@ AppDelegate::~AppDelegate() {
         m_env.docks->setChangeHandler({});
     }
     removeOutsideClickMonitor();
+    m_parts.tile.setBundleIconWrittenHandler({});
     m_localObservers.clear();
     m_distributedObservers.clear();
 }
@@ -116,6 +117,10 @@ void AppDelegate::helperStartup(const AppFolder& folder) {
     if (launchedByMainApplication) {
         m_parts.tile.showBadge(QStringLiteral("ON"), systemColor(SystemColor::green), kBadgeSeconds);
     }
+    // Drawing the bundle icon is the start's largest allocation, and a redrawn tile's after it: whatever it
+    // freed goes back once the helper is idle again.
+    m_parts.tile.setBundleIconWrittenHandler([this] { scheduleIdleMemoryRelease(); });
+    scheduleIdleMemoryRelease();
     if (m_env.docks) {
         // A dock of launchers appearing while the popup is closed makes this helper unneeded.
         m_env.docks->setChangeHandler([this] { scheduleIdleQuitIfUnneeded(); });

@@ -164,6 +164,7 @@ struct LinuxPlatform {
             .fileWatchers = &fileWatchers,
             .docks = &docks,
             .launcherEntriesDirectory = launcherEntriesDirectory,
+            .releaseFreeMemory = releaseFreeMemory,
         };
     }
 

@@ -7,6 +7,8 @@
 // Main thread only.
 #pragma once
 
+#include <functional>
+
 #include "platform/paths.h"
 
 #include <QString>
@@ -72,6 +74,8 @@ struct PlatformServices {
     DockDiscovery* docks = nullptr;
     /// Where the folders' launchers go in a launcher dock: "$XDG_DATA_HOME/applications".
     QString launcherEntriesDirectory;
+    /// Hands the heap's free pages back to the system; empty where nothing does.
+    std::function<void()> releaseFreeMemory;
 };
 
 } // namespace tessly

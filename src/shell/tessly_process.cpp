@@ -54,7 +54,8 @@ TesslyProcess::TesslyProcess(const PlatformServices& services, AppSettings& sett
           AppDelegateEnvironment{m_services.paths, m_services.defaults, m_services.queue, m_services.clock,
                                  m_services.notifications, m_services.distributedNotifications,
                                  m_services.application, m_services.screens, m_services.pointer,
-                                 m_services.arguments, m_services.fileWatchers, m_services.docks},
+                                 m_services.arguments, m_services.fileWatchers, m_services.docks,
+                                 m_services.releaseFreeMemory},
           AppDelegateParts{m_settings, m_store, m_helpers, m_tile, m_services.updater},
           [this, make = std::move(makePopupView)](const PopupViewRequest& request)
               -> std::unique_ptr<QWidget> { return make ? make(request, m_settings) : nullptr; },

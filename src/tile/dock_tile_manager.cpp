@@ -96,8 +96,12 @@ void DockTileManager::applyToDockTile(const ImagePtr& image) {
 
 void DockTileManager::scheduleBundleIconWrite(ImagePtr image) {
     // 0.5 s after the last update: a burst of changes (a style being edited) writes the bundle once.
-    m_bundleIconWrite.start(kBundleIconWriteDelaySeconds,
-                            [this, image] { m_icons.setIcon(*image, m_bundlePath); });
+    m_bundleIconWrite.start(kBundleIconWriteDelaySeconds, [this, image] {
+        m_icons.setIcon(*image, m_bundlePath);
+        if (m_bundleIconWritten) {
+            m_bundleIconWritten();
+        }
+    });
 }
 
 } // namespace tessly

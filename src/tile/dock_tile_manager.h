@@ -72,6 +72,11 @@ public:
     /// icon padding and the theme from the settings at each draw.
     [[nodiscard]] ImagePtr renderTileImage(const AppFolder& folder) const;
 
+    /// Called after each write of the bundle icon, the last and largest step of a change of the tile.
+    void setBundleIconWrittenHandler(std::function<void()> handler) {
+        m_bundleIconWritten = std::move(handler);
+    }
+
     /// The last tile image applied; null before the first.
     [[nodiscard]] const ImagePtr& lastIcon() const { return m_lastIcon; }
     [[nodiscard]] const std::optional<Badge>& activeBadge() const { return m_activeBadge; }
@@ -98,6 +103,7 @@ private:
     DelayedWork m_bundleIconWrite{m_queue};
     /// Ends the current badge.
     DelayedWork m_badgeTimer{m_queue};
+    std::function<void()> m_bundleIconWritten;
     std::optional<Badge> m_activeBadge;
     ImagePtr m_lastIcon;
 };

@@ -2,11 +2,13 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QPixmapCache>
 #include <QTimer>
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <malloc.h>
 #include <pwd.h>
 #include <syslog.h>
 #include <unistd.h>
@@ -44,6 +46,16 @@ QString userApplicationsDirectory(const Paths& paths) {
     const QString base = QDir::isAbsolutePath(dataHome) ? QDir::cleanPath(dataHome)
                                                         : paths.home() + QStringLiteral("/.local/share");
     return base + QStringLiteral("/applications");
+}
+
+void releaseFreeMemory() {
+    // The pixmaps Qt keeps of the icons drawn (theme icons, up to megabytes of them) are drawn again from
+    // their files when next needed.
+    QPixmapCache::clear();
+#if defined(__GLIBC__)
+    // Every arena, not only the top of the main heap: the free pages inside are given back as well.
+    (void)::malloc_trim(0);
+#endif
 }
 
 void StdoutConsole::printLine(const QString& line) {

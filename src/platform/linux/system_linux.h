@@ -1,5 +1,5 @@
 // The Linux adapters of the small ports: the Qt event loop as the main queue, the system clock, the process's
-// home folder, standard output and syslog.
+// home folder, standard output, syslog and the allocator's free memory.
 //
 //     QtMainQueue queue;  SystemClock clock;  Paths paths = currentUserPaths();
 //
@@ -38,6 +38,12 @@ public:
 /// Where the user's own desktop entries go: "$XDG_DATA_HOME/applications" when that is an absolute path,
 /// else "<home>/.local/share/applications".
 [[nodiscard]] QString userApplicationsDirectory(const Paths& paths);
+
+/// Hands the pages of the heap that hold nothing back to the system, after letting go of the pixmaps Qt keeps
+/// of the icons drawn. The allocator keeps what a process freed for its next allocations; a helper that sits
+/// idle for hours after its start-up or its popup needs none of it, and every folder in the Dock has a
+/// helper. Needs the QGuiApplication.
+void releaseFreeMemory();
 
 class StdoutConsole final : public Console {
 public:

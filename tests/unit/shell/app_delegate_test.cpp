@@ -93,6 +93,53 @@ TEST_F(HelperStartupTest, ReopensOfTheTileSwallowTheLaunchClickThenToggleWithADe
     EXPECT_EQ(helper.application.panels.size(), 1U) << "the panel is made once and reused";
 }
 
+TEST_F(HelperStartupTest, AnIdleHelperLetsGoOfItsClosedPopupsViewAndOfTheMemoryItFreed) {
+    const AppFolder work = saveFolder("Work");
+    SimulatedProcess& helper = startHelper(work);
+    ASSERT_TRUE(helper.popupVisible());
+    helper.application.reopen(); // the launch click
+    time.advance(5);
+    EXPECT_NE(helper.popupView(), nullptr) << "an open popup keeps everything";
+    EXPECT_EQ(helper.memoryReleases, 0);
+
+    helper.application.reopen(); // closes
+    ASSERT_FALSE(helper.popupVisible());
+    time.advance(1);
+    helper.application.reopen(); // opened again within the wait: nothing goes
+    time.advance(1.5);
+    EXPECT_NE(helper.popupView(), nullptr);
+    EXPECT_EQ(helper.memoryReleases, 0);
+
+    helper.application.reopen();
+    ASSERT_FALSE(helper.popupVisible());
+    time.advance(2.2);
+    EXPECT_EQ(helper.popupView(), nullptr) << "the hidden view goes: every show makes its own";
+    EXPECT_EQ(helper.memoryReleases, 1) << "once the view is gone, and once only";
+    time.advance(10);
+    EXPECT_EQ(helper.memoryReleases, 1);
+
+    helper.application.reopen();
+    EXPECT_TRUE(helper.popupVisible());
+    EXPECT_NE(helper.popupView(), nullptr) << "the next show has a view of its own";
+    EXPECT_EQ(helper.application.panels.size(), 1U) << "the panel itself is kept";
+}
+
+TEST_F(HelperStartupTest, AHelperStartedSilentlyHandsBackWhatItsStartFreed) {
+    const AppFolder work = saveFolder("Work");
+    SimulatedProcess& mainApplication = startMainApplication();
+    SimulatedProcess& helper = startHelper(work, {QStringLiteral("-group"), uuidText(work.id)});
+    ASSERT_FALSE(helper.popupVisible());
+    time.advance(2.2);
+    EXPECT_EQ(helper.memoryReleases, 0)
+        << "not before the bundle icon, drawn 0.5 s after the tile, is written";
+    time.advance(0.5);
+    EXPECT_EQ(helper.memoryReleases, 1);
+    helper->tile().refreshTile(); // the folder changed: a new tile, a new bundle icon
+    time.advance(3);
+    EXPECT_EQ(helper.memoryReleases, 2);
+    EXPECT_EQ(mainApplication.memoryReleases, 0) << "the main application is one process, not one per folder";
+}
+
 TEST_F(HelperStartupTest, AHelperWhoseFolderIsGoneRunsAsTheMainApplicationWithoutUpdaterOrWindow) {
     const AppFolder gone{makeUuid(), "Gone", "folder", {}, true, {}, time.now()};
     saveFolder("Work", false);

@@ -76,6 +76,8 @@ struct SimulatedProcess {
     /// Present only in a world with a launcher dock.
     std::unique_ptr<FakeDockDiscovery> docks;
     QList<NavigationPage> revealedPages;
+    /// How often the process handed its free memory back.
+    int memoryReleases = 0;
     std::unique_ptr<AppSettings> settings;
     std::unique_ptr<TesslyProcess> process;
 };
@@ -214,7 +216,8 @@ inline SimulatedProcess::SimulatedProcess(const QString& bundlePath, const QStri
                               arguments,
                               &world.fileWatchers,
                               docks.get(),
-                              world.applicationsDirectory()};
+                              world.applicationsDirectory(),
+                              [this] { ++memoryReleases; }};
     settings = makeProcessSettings(services);
     process = std::make_unique<TesslyProcess>(
         services, *settings,

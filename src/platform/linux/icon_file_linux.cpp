@@ -21,15 +21,35 @@ constexpr qsizetype kIcnsHeaderBytes = 8;
 constexpr int kMaximumIcnsBlocks = 256;
 /// Decoded images an icon keeps at most, besides the pixel limit: one per size it is drawn at, in practice.
 constexpr std::size_t kMaximumKeptImages = 4;
-/// An image of at most this many pixels (1 MB decoded) is decoded whole even when drawn smaller: the one
-/// decode then serves every size it is drawn at, and decoding it scaled would take as long each time.
-constexpr qint64 kWholeDecodePixels = 512 * 512;
+/// An image of at most this many pixels (256 kB decoded) is decoded whole even when drawn smaller: the one
+/// decode then serves every size it is drawn at, and decoding it scaled would take as long each time. A
+/// larger one (the generic icons, and many an application's) is decoded at the size drawn: an icon stays
+/// decoded as long as it is shown, in every helper, and is drawn at a fraction of 512 pixels there.
+constexpr qint64 kWholeDecodePixels = 256 * 256;
 /// The side, in pixels, beyond which nothing is decoded (the square root of kMaximumIconImagePixels).
 constexpr int kMaximumIconSide = 2048;
 static_assert(qint64{kMaximumIconSide} * kMaximumIconSide == kMaximumIconImagePixels);
 
 const QByteArray kPngSignature = QByteArrayLiteral("\x89PNG\r\n\x1a\n");
 const QByteArray kJpeg2000Signature = QByteArray("\0\0\0\x0cjP  \r\n\x87\n", 12);
+
+/// The format of an image by its first bytes where Qt reads it itself (PNG, the format of nearly every icon);
+/// nothing for any other, which Qt's readers are then asked to recognise. Asked to recognise a PNG, Qt loads
+/// every image format plug-in it has (and their libraries) to ask each first, in every process that draws an
+/// icon.
+const char* builtInFormatOf(QByteArrayView bytes) {
+    return bytes.startsWith(QByteArrayView(kPngSignature)) ? "png" : nullptr;
+}
+
+/// Sets `reader` to the format of the image whose bytes start with `bytes` when it is known from them (or is
+/// `format`), and otherwise to recognise it.
+void prepareReader(QImageReader& reader, QByteArrayView bytes, const char* format = nullptr) {
+    const char* known = format ? format : builtInFormatOf(bytes);
+    if (known) {
+        reader.setFormat(known);
+    }
+    reader.setDecideFormatFromContent(known == nullptr);
+}
 
 /// The 32-bit colour entries of older icns files (raw or run-length encoded) and their 8-bit masks; the
 /// entries of fewer colours came with these and add nothing.
@@ -145,7 +165,7 @@ std::vector<IconEntry> icnsEntries(const QByteArray& data) {
             QBuffer buffer(&bytes);
             buffer.open(QIODevice::ReadOnly);
             QImageReader reader(&buffer);
-            reader.setDecideFormatFromContent(true);
+            prepareReader(reader, bytes);
             IconEntry entry;
             entry.source = IconEntry::Source::embedded;
             entry.block = block;
@@ -182,7 +202,7 @@ std::vector<IconEntry> fileEntries(QByteArray data) {
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
-    reader.setDecideFormatFromContent(true);
+    prepareReader(reader, data);
     std::vector<IconEntry> entries;
     const int count = std::clamp(reader.imageCount(), 1, kMaximumIconImages);
     for (int number = 0; number < count; ++number) {
@@ -353,8 +373,8 @@ private:
         }
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::ReadOnly);
-        QImageReader reader(&buffer, format);
-        reader.setDecideFormatFromContent(format == nullptr);
+        QImageReader reader(&buffer);
+        prepareReader(reader, bytes, format);
         if (entry.imageNumber > 0 && !reader.jumpToImage(entry.imageNumber)) {
             return nullptr;
         }

@@ -165,7 +165,13 @@ TEST(IconFileTest, WhatCanBeDecodedScaledIsDecodedAtTheSizeDrawn) {
     EXPECT_NEAR(drawn.blue(), 255, 2);
     EXPECT_EQ(iconDecodingForTesting(*large).decodedPixels - read, 64 * 64);
 
-    // A picture of 512 x 512 pixels or fewer is decoded whole, once, for every size it is drawn at.
+    // One of 512 x 512, as the generic icons are, keeps only what it is drawn at, small as that is.
+    const ImagePtr generic = readIconData(png(512, Qt::blue));
+    ASSERT_NE(generic, nullptr);
+    EXPECT_EQ(rasterize(*generic, QSize(96, 96)).pixel(48, 48), qRgb(0, 0, 255));
+    EXPECT_LE(iconDecodingForTesting(*generic).keptPixels, 96 * 96 + 1);
+
+    // A picture of 256 x 256 pixels or fewer is decoded whole, once, for every size it is drawn at.
     const ImagePtr small = readIconData(png(256, Qt::red));
     ASSERT_NE(small, nullptr);
     EXPECT_EQ(iconDecodingForTesting(*small).decodedPixels, 256 * 256);

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPainterPath>
@@ -138,6 +139,30 @@ LinuxSymbolImages::LinuxSymbolImages(const QString& resourcesDirectory)
     : LinuxSymbolImages(resourcesDirectory + QLatin1Char('/') + QLatin1String(kSymbolTableFileName),
                         resourcesDirectory + QLatin1Char('/') + QLatin1String(kSymbolFontFileName)) {}
 
+namespace {
+
+/// The font at `path`, drawn from its file mapped into memory (kept open in `file` while the font is used)
+/// rather than read: every helper draws symbols, and mapped pages are the file's, which the system may drop
+/// and read again, while bytes read would be each helper's own. What cannot be mapped is read as before.
+QRawFont mappedFont(const QString& path, std::shared_ptr<QFile>& file) {
+    file = std::make_shared<QFile>(path);
+    // A regular file only: opening a pipe would block.
+    if (QFileInfo(path).isFile() && file->open(QIODevice::ReadOnly) && file->size() > 0) {
+        if (const uchar* bytes = file->map(0, file->size())) {
+            QRawFont font;
+            font.loadFromData(QByteArray::fromRawData(reinterpret_cast<const char*>(bytes), file->size()),
+                              kLoadPixelSize, QFont::PreferNoHinting);
+            if (font.isValid()) {
+                return font;
+            }
+        }
+    }
+    file.reset();
+    return QRawFont(path, kLoadPixelSize, QFont::PreferNoHinting);
+}
+
+} // namespace
+
 LinuxSymbolImages::LinuxSymbolImages(const QString& tablePath, const QString& fontPath) {
     // Fonts belong to the Qt Gui application; without one a font cannot even be opened.
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
@@ -152,7 +177,7 @@ LinuxSymbolImages::LinuxSymbolImages(const QString& tablePath, const QString& fo
         m_problems.append(QStringLiteral("The symbol font %1 does not exist.").arg(fontPath));
         return;
     }
-    m_font = QRawFont(fontPath, kLoadPixelSize, QFont::PreferNoHinting);
+    m_font = mappedFont(fontPath, m_fontFile);
     if (!m_font.isValid()) {
         m_problems.append(QStringLiteral("The symbol font %1 cannot be read.").arg(fontPath));
         return;

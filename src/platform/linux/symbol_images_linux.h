@@ -26,6 +26,10 @@
 #include <QRawFont>
 #include <QStringList>
 
+#include <memory>
+
+class QFile;
+
 namespace tessly {
 
 inline constexpr char kSymbolTableFileName[] = "symbols.tsv";
@@ -51,6 +55,9 @@ public:
     [[nodiscard]] const QStringList& problems() const { return m_problems; }
 
 private:
+    /// The font's file, mapped, for as long as the font draws from it (copies share it); declared before the
+    /// font, which goes first.
+    std::shared_ptr<QFile> m_fontFile;
     QRawFont m_font;
     QHash<QString, char32_t> m_codePoints;
     QStringList m_problems;

@@ -4,7 +4,8 @@
 //     launch marker, so no popup opens) until its tile is published on the session bus (TileContentChanged
 //     from its process);
 //   - a helper's idle memory: started as a click on its tile starts it (the popup opens at once), its popup
-//     closed by reopen requests on the bus, then Private_Dirty and Pss from /proc/PID/smaps_rollup;
+//     closed by reopen requests on the bus, then Private_Dirty and Pss from /proc/PID/smaps_rollup once the
+//     helper has let go of what only the popup needed (and, with the popup open, before the close);
 //   - the idle wake-ups of that helper and of a main application with an empty folder file: the context
 //     switches of all the process's threads over 20 s in which nothing happens;
 //   - the memory of a helper whose folder holds 5,000 applications, each with an icns of four sizes, with its
@@ -50,6 +51,8 @@ using bench::runEventsUntil;
 constexpr int kStartDeadlineMs = 20'000;
 // The process has done its start-up work and settled; what it holds now is what it keeps while idle.
 constexpr int kSettleMs = 1'000;
+/// How long after its popup's close a helper has let go of what the popup needed.
+constexpr int kIdleReleaseMs = 2'500;
 // The main application settles once the Dock monitoring's start-up grace has ended.
 constexpr int kMainStartupSettleMs = 7'000;
 // The idle period whose wake-ups are counted.
@@ -252,7 +255,9 @@ void BM_HelperIdleMemoryAndWakeups(benchmark::State& state) {
         // the popup. (Were the first to close it, the second would fall within the reopen debounce.)
         sendReopen(home.helperPath());
         sendReopen(home.helperPath());
-        (void)runEventsUntil([] { return false; }, kSettleMs, 100);
+        // 2 s after the close the helper lets go of the popup's view and hands back its free memory: idle
+        // means after that.
+        (void)runEventsUntil([] { return false; }, kSettleMs + kIdleReleaseMs, 100);
         reportMemory(state, "", helper.pid());
         reportIdleWakeups(state, "helper", helper.pid());
     }

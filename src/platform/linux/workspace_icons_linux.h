@@ -44,9 +44,9 @@ namespace tessly {
 
 inline constexpr char kCustomIconFileName[] = "Icon\r";
 inline constexpr char kCustomIconAttribute[] = "user.app.tessly.icon";
-inline constexpr char kGenericApplicationIconFileName[] = "GenericApplicationIcon.png";
-inline constexpr char kGenericFolderIconFileName[] = "GenericFolderIcon.png";
-inline constexpr char kGenericDocumentIconFileName[] = "GenericDocumentIcon.png";
+inline constexpr char kGenericApplicationIconFileName[] = "GenericApplicationIcon.icns";
+inline constexpr char kGenericFolderIconFileName[] = "GenericFolderIcon.icns";
+inline constexpr char kGenericDocumentIconFileName[] = "GenericDocumentIcon.icns";
 /// The side of a written icon, in pixels.
 inline constexpr int kIconPixelSide = 512;
 /// An icon file larger than this is not read (an icns of every size up to 1024 pixels takes a few MB).

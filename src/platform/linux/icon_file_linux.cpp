@@ -21,11 +21,11 @@ constexpr qsizetype kIcnsHeaderBytes = 8;
 constexpr int kMaximumIcnsBlocks = 256;
 /// Decoded images an icon keeps at most, besides the pixel limit: one per size it is drawn at, in practice.
 constexpr std::size_t kMaximumKeptImages = 4;
-/// An image of at most this many pixels (256 kB decoded) is decoded whole even when drawn smaller: the one
+/// An image of at most this many pixels (64 kB decoded) is decoded whole even when drawn smaller: the one
 /// decode then serves every size it is drawn at, and decoding it scaled would take as long each time. A
-/// larger one (the generic icons, and many an application's) is decoded at the size drawn: an icon stays
-/// decoded as long as it is shown, in every helper, and is drawn at a fraction of 512 pixels there.
-constexpr qint64 kWholeDecodePixels = 256 * 256;
+/// larger one is decoded at the size drawn: an icon stays decoded as long as a tile or a popup shows it, in
+/// every helper, and is drawn there at a fraction of its largest size.
+constexpr qint64 kWholeDecodePixels = 128 * 128;
 /// The side, in pixels, beyond which nothing is decoded (the square root of kMaximumIconImagePixels).
 constexpr int kMaximumIconSide = 2048;
 static_assert(qint64{kMaximumIconSide} * kMaximumIconSide == kMaximumIconImagePixels);

@@ -11,7 +11,7 @@
 // that holds nothing decodable gives nothing; a file without any usable image gives nullptr.
 //
 // A draw decodes the one image it needs: the smallest at least as large as the device pixels it covers (the
-// screen's pixel ratio included), else the largest; a vector image, or one over 256 x 256 pixels whose reader
+// screen's pixel ratio included), else the largest; a vector image, or one over 128 x 128 pixels whose reader
 // decodes it scaled (JPEG, and PNG without a palette), at those pixels. A bitmap it keeps serves every draw
 // it is large enough for. What an icon keeps decoded never exceeds
 // kMaximumIconImagePixels: an image that would go beyond lets go of the others first. An image that fails to

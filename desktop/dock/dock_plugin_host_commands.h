@@ -29,8 +29,7 @@ public:
 
     /// Takes the next `count` bytes and calls `handle(command, line)` for every line they complete, in
     /// order. The line is given without its newline (cut to kMaximumLine bytes for an over-long one).
-    template <typename Handler>
-    void feed(const char* bytes, std::size_t count, Handler&& handle) {
+    template <typename Handler> void feed(const char* bytes, std::size_t count, Handler&& handle) {
         for (std::size_t i = 0; i < count; ++i) {
             const char c = bytes[i];
             if (c == '\n') {

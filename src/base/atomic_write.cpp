@@ -81,8 +81,9 @@ int fill(int fd, const char* data, std::size_t size, std::optional<mode_t> mode)
 // The rename itself reaches the disk with the folder; the file is in place whether or not this succeeds.
 void syncFolderOf(const char* path) {
     const char* slash = std::strrchr(path, '/');
-    const std::string folder = !slash ? std::string(".") : slash == path ? std::string("/")
-                                                                          : std::string(path, slash);
+    const std::string folder = !slash          ? std::string(".")
+                               : slash == path ? std::string("/")
+                                               : std::string(path, slash);
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         (void)::fsync(fd);

@@ -7,7 +7,8 @@
 // behind), created with O_EXCL and O_NOFOLLOW, written, given the old file's permissions, synced and checked
 // before it is renamed over the destination. A link at the destination is replaced, never written through.
 //
-//     if (const int error = replaceFileAtomically(path, "1", 1)) { /* strerror(error); the old file stays */ }
+//     if (const int error = replaceFileAtomically(path, "1", 1)) { /* strerror(error); the old file stays */
+//     }
 //
 // A plain function; call it from any thread (two writers of one path race as renames do: the last wins).
 #pragma once

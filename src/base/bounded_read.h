@@ -4,7 +4,8 @@
 //
 //     std::string bytes;
 //     int error = 0;
-//     if (readRegularFile(path, kPropertyListFileBytes, bytes, error) == RegularFileRead::read) { parse(bytes); }
+//     if (readRegularFile(path, kPropertyListFileBytes, bytes, error) == RegularFileRead::read) {
+//     parse(bytes); }
 //
 // A plain function template over the byte container (anything with size, reserve, append and clear); call it
 // from any thread.

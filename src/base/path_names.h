@@ -20,7 +20,8 @@ namespace tessly {
 
 /// Whether `resolvedPath` lies strictly below `resolvedDirectory`, both with their links resolved already.
 /// An empty path or directory contains and is inside nothing; the directory itself is not inside itself.
-[[nodiscard]] constexpr bool isInsideDirectory(std::string_view resolvedPath, std::string_view resolvedDirectory) {
+[[nodiscard]] constexpr bool isInsideDirectory(std::string_view resolvedPath,
+                                               std::string_view resolvedDirectory) {
     if (resolvedPath.empty() || resolvedDirectory.empty()) {
         return false;
     }

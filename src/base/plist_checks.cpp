@@ -80,7 +80,8 @@ bool readBigEndian(std::string_view bytes, std::uint64_t offset, int size, std::
     }
     value = 0;
     for (int i = 0; i < size; ++i) {
-        value = (value << 8) | static_cast<unsigned char>(bytes[static_cast<std::size_t>(offset) + static_cast<std::size_t>(i)]);
+        value = (value << 8) | static_cast<unsigned char>(
+                                   bytes[static_cast<std::size_t>(offset) + static_cast<std::size_t>(i)]);
     }
     return true;
 }
@@ -144,9 +145,7 @@ private:
         std::uint16_t depth = 0;
     };
 
-    static const char* malformed() {
-        return ("the binary property list is malformed");
-    }
+    static const char* malformed() { return ("the binary property list is malformed"); }
 
     const char* walk(std::uint64_t top) {
         std::vector<Frame> stack;
@@ -245,7 +244,7 @@ private:
     // What an object holds once expanded: its payload in bytes and how many references follow its header,
     // each checked against the room left before the offset table.
     [[nodiscard]] const char* measure(const Header& read, std::uint64_t& payload,
-                                                 std::uint64_t& refCount) const {
+                                      std::uint64_t& refCount) const {
         const std::uint64_t room = m_tableOffset - read.position;
         const std::uint64_t count = read.count;
         switch (read.kind) {

@@ -4,8 +4,8 @@
 // program's property-list reader (platform/property_list.h) and the Dock tile plug-in and its host, which
 // read Info.plist files without Qt: one set of rules for every reader.
 //
-//     if (const char* refused = propertyListRefusal(bytes, plist_is_binary(data, size) != 0)) { fail(refused); }
-//     plist_from_bin(...) or plist_from_xml(...);
+//     if (const char* refused = propertyListRefusal(bytes, plist_is_binary(data, size) != 0)) {
+//     fail(refused); } plist_from_bin(...) or plist_from_xml(...);
 //
 // Plain functions of bytes; any thread.
 #pragma once

@@ -27,7 +27,8 @@ Heard feedInPieces(HostCommandReader& reader, const std::string& input, std::siz
 
 TEST(DockPlugInHostCommandsTest, CommandsCutAcrossReadsArriveWholeAndInOrder) {
     const std::string input = "hold\ndrop\nhold\n";
-    const Heard expected{{HostCommand::hold, "hold"}, {HostCommand::drop, "drop"}, {HostCommand::hold, "hold"}};
+    const Heard expected{
+        {HostCommand::hold, "hold"}, {HostCommand::drop, "drop"}, {HostCommand::hold, "hold"}};
     for (std::size_t piece = 1; piece <= input.size(); ++piece) {
         HostCommandReader reader;
         EXPECT_EQ(feedInPieces(reader, input, piece), expected) << "pieces of " << piece;
@@ -41,8 +42,7 @@ TEST(DockPlugInHostCommandsTest, CommandsCutAcrossReadsArriveWholeAndInOrder) {
 TEST(DockPlugInHostCommandsTest, WhatIsNoCommandIsSkippedAndTheCommandsAroundItCount) {
     HostCommandReader reader;
     const std::string overlong(HostCommandReader::kMaximumLine + 10, 'h');
-    const Heard heard =
-        feedInPieces(reader, "hold\nHOLD\nhold \n\n" + overlong + "\nholdx\ndrop\n", 5);
+    const Heard heard = feedInPieces(reader, "hold\nHOLD\nhold \n\n" + overlong + "\nholdx\ndrop\n", 5);
     ASSERT_EQ(heard.size(), 7u);
     EXPECT_EQ(heard[0].first, HostCommand::hold);
     for (std::size_t i = 1; i < 6; ++i) {

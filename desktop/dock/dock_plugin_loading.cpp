@@ -1,66 +1,80 @@
 #include "dock_plugin_loading.h"
 
-#include "platform/path_safety.h"
-#include "platform/property_list.h"
+#include "base/info_plist.h"
+#include "base/path_names.h"
 
-#include <QFile>
-#include <QFileInfo>
-
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tessly::dock {
 
 namespace {
 
-std::optional<QString> infoText(const QString& bundle, const char* key) {
-    const auto info = readPropertyListFile(bundle + QStringLiteral("/Contents/Info.plist"));
-    if (!info || !info->root.isDictionary()) {
-        return std::nullopt;
-    }
-    const PlistValue* value = info->root.asDictionary()->find(QString::fromLatin1(key));
-    return value && value->asString() && !value->asString()->isEmpty() ? std::optional(*value->asString())
-                                                                       : std::nullopt;
-}
-
-PlugInLocation refused(QString reason) {
+PlugInLocation refused(const char* reason) {
     PlugInLocation location;
     location.status = PlugInStatus::refused;
-    location.reason = std::move(reason);
+    location.reason = reason;
     return location;
+}
+
+/// `path` with every link resolved, or "" when it does not exist.
+std::string resolved(const std::string& path) {
+    char* real = ::realpath(path.c_str(), nullptr);
+    if (!real) {
+        return {};
+    }
+    std::string result = real;
+    std::free(real);
+    return result;
+}
+
+bool beginsAsElf(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        return false;
+    }
+    char magic[4] = {};
+    const bool elf = ::read(fd, magic, sizeof magic) == static_cast<ssize_t>(sizeof magic) &&
+                     std::memcmp(magic, "\177ELF", 4) == 0;
+    ::close(fd);
+    return elf;
 }
 
 } // namespace
 
-PlugInLocation locatePlugIn(const QString& applicationBundlePath) {
-    const auto name = infoText(applicationBundlePath, "NSDockTilePlugIn");
+PlugInLocation locatePlugIn(const std::string& applicationBundlePath) {
+    const auto name = infoPlistText(applicationBundlePath, "NSDockTilePlugIn");
     if (!name) {
         return {};
     }
     if (!isPlainFileName(*name)) {
-        return refused(QStringLiteral("the plug-in's name is not a plain file name"));
+        return refused("the plug-in's name is not a plain file name");
     }
-    const QString plugInBundle = applicationBundlePath + QStringLiteral("/Contents/PlugIns/") + *name;
-    const auto executable = infoText(plugInBundle, "CFBundleExecutable");
-    const auto principal = infoText(plugInBundle, "NSPrincipalClass");
+    const std::string plugInBundle = applicationBundlePath + "/Contents/PlugIns/" + *name;
+    const auto executable = infoPlistText(plugInBundle, "CFBundleExecutable");
+    const auto principal = infoPlistText(plugInBundle, "NSPrincipalClass");
     if (!executable || !principal) {
-        return refused(QStringLiteral("the plug-in bundle names no executable or principal class"));
+        return refused("the plug-in bundle names no executable or principal class");
     }
     if (!isPlainFileName(*executable)) {
-        return refused(QStringLiteral("the plug-in's executable is not a plain file name"));
+        return refused("the plug-in's executable is not a plain file name");
     }
-    const QString bundleRoot = QFileInfo(plugInBundle).canonicalFilePath();
-    const QString resolved =
-        QFileInfo(plugInBundle + QStringLiteral("/Contents/MacOS/") + *executable).canonicalFilePath();
-    if (!isInsideDirectory(resolved, bundleRoot) || !QFileInfo(resolved).isFile()) {
-        return refused(QStringLiteral("the plug-in's executable is missing or outside its bundle"));
+    const std::string bundleRoot = resolved(plugInBundle);
+    const std::string file = resolved(plugInBundle + "/Contents/MacOS/" + *executable);
+    struct stat info {};
+    if (!isInsideDirectory(file, bundleRoot) || ::stat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return refused("the plug-in's executable is missing or outside its bundle");
     }
-    QFile file(resolved);
-    if (!file.open(QIODevice::ReadOnly) || file.read(4) != QByteArray("\177ELF", 4)) {
-        return refused(QStringLiteral("the plug-in's executable is not a shared object"));
+    if (!beginsAsElf(file)) {
+        return refused("the plug-in's executable is not a shared object");
     }
     PlugInLocation location;
     location.status = PlugInStatus::found;
-    location.executable = resolved;
+    location.executable = file;
     location.principalClass = *principal;
     return location;
 }

@@ -10,10 +10,12 @@
 // followed, to a file inside the plug-in bundle, and begin as an ELF file does: an Info.plist cannot make the
 // Dock load a library from anywhere else, and a text file is refused before the dynamic loader sees it.
 //
+// Without Qt, as the plug-in host links none: the Dock holds one host per tile, so the host stays small.
+//
 // Any thread.
 #pragma once
 
-#include <QString>
+#include <string>
 
 namespace tessly::dock {
 
@@ -28,12 +30,12 @@ enum class PlugInStatus {
 
 struct PlugInLocation {
     PlugInStatus status = PlugInStatus::none;
-    QString executable;
-    QString principalClass;
+    std::string executable;
+    std::string principalClass;
     /// Why a plug-in was refused.
-    QString reason;
+    std::string reason;
 };
 
-[[nodiscard]] PlugInLocation locatePlugIn(const QString& applicationBundlePath);
+[[nodiscard]] PlugInLocation locatePlugIn(const std::string& applicationBundlePath);
 
 } // namespace tessly::dock

@@ -1,6 +1,8 @@
 // Building, finding and identifying helper bundles.
 #include "helpers/helper_manager.h"
 
+#include "base/shared_names.h"
+
 #include "helpers/helper_files.h"
 #include "model/display_text.h"
 #include "model/uuid_text.h"
@@ -188,7 +190,7 @@ bool HelperManager::writeHelperInfo(const QString& helper, const AppFolder& fold
     // what they show, nor a control character break their line. The folder file keeps the name as written.
     values.set(QStringLiteral("CFBundleName"), displayedName(folder.name));
     values.set(QStringLiteral("CFBundleDisplayName"), displayedName(folder.name));
-    values.set(QStringLiteral("TSGroupUUID"), uuidText(folder.id));
+    values.set(QLatin1String(kGroupIdentifierInfoKey), uuidText(folder.id));
     QString writeError;
     if (!writePropertyListFile(infoPath, info->root, PlistFormat::Xml, &writeError)) {
         // The copy still carries the main application's Info.plist: started, it would be a second main
@@ -344,7 +346,7 @@ std::optional<QString> HelperManager::helperGroupUUID(const QString& bundlePath)
     if (!info || !info->root.isDictionary()) {
         return std::nullopt;
     }
-    const PlistValue* value = info->root.asDictionary()->find(QStringLiteral("TSGroupUUID"));
+    const PlistValue* value = info->root.asDictionary()->find(QLatin1String(kGroupIdentifierInfoKey));
     if (!value || !value->asString()) {
         return std::nullopt;
     }

@@ -2,6 +2,7 @@
 // own identity.
 #include "helpers/helper_manager.h"
 
+#include "base/shared_names.h"
 #include "helpers/helper_files.h"
 #include "model/uuid_text.h"
 #include "platform/atomic_file.h"
@@ -103,7 +104,7 @@ QHash<QUuid, HelperDockState> HelperManager::helperDockStates(const QList<QUuid>
 
 bool HelperManager::pinFileSaysPinned(const QUuid& folderId) {
     const BoundedFileRead pin =
-        readBoundedFile(stateFilePath(folderId, QStringLiteral(".pinned")), kStateFileLimit);
+        readBoundedFile(stateFilePath(folderId, QLatin1String(kPinFileSuffix)), kStateFileLimit);
     if (pin.status != BoundedFileRead::Status::Read) {
         return false;
     }
@@ -113,7 +114,7 @@ bool HelperManager::pinFileSaysPinned(const QUuid& folderId) {
 }
 
 std::optional<QString> HelperManager::helperGroupIdentifier() {
-    auto value = m_env.mainBundle.infoString(QStringLiteral("TSGroupUUID"));
+    auto value = m_env.mainBundle.infoString(QLatin1String(kGroupIdentifierInfoKey));
     if (value && value->isEmpty()) {
         value.reset();
     }

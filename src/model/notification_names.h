@@ -9,6 +9,8 @@
 // stay inside one process. Plain constants; use them from any thread.
 #pragma once
 
+#include "base/shared_names.h"
+
 #include <QString>
 
 namespace tessly::notification_names {
@@ -25,7 +27,7 @@ inline const QString kTSThemeChanged = QStringLiteral("TSThemeChanged");
 /// "TSGroupUUID" text, or none.
 inline const QString kTSCloseNonPinnedPopups = QStringLiteral("TSCloseNonPinnedPopups");
 /// The Dock tile plug-in → main application: {"folderID": UUID text, "isPinned": Boolean}.
-inline const QString kTSDockTilePinStateChanged = QStringLiteral("TSDockTilePinStateChanged");
+inline const QString kTSDockTilePinStateChanged = QString::fromLatin1(kDockTilePinStateChangedName);
 /// Main application → the helper whose "TSGroupUUID" equals "id": show the "OFF" badge, or drop it with
 /// "hide".
 inline const QString kTSFolderOffBadge = QStringLiteral("TSFolderOffBadge");
@@ -38,8 +40,9 @@ inline const QString kDockPreferencesChanged = QStringLiteral("com.apple.dock.pr
 
 inline const QString kKeyId = QStringLiteral("id");
 inline const QString kKeyHide = QStringLiteral("hide");
-inline const QString kKeyFolderID = QStringLiteral("folderID");
-inline const QString kKeyIsPinned = QStringLiteral("isPinned");
+// Those the Dock tile plug-in posts with come from the header it shares with the program.
+inline const QString kKeyFolderID = QString::fromLatin1(kUserInfoKeyFolderID);
+inline const QString kKeyIsPinned = QString::fromLatin1(kUserInfoKeyIsPinned);
 
 // Local.
 

@@ -14,6 +14,8 @@
 // A plain function; call it from any thread.
 #pragma once
 
+#include "base/bounded_read.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -22,7 +24,7 @@ namespace tessly {
 /// The largest folder file that is read: a thousand folders of twenty applications take about 5 MB.
 inline constexpr qint64 kFolderFileLimit = 64 * 1024 * 1024;
 /// The largest property list file that is read (user defaults, Info.plist files, the Dock's preferences).
-inline constexpr qint64 kPropertyListFileLimit = 8 * 1024 * 1024;
+inline constexpr qint64 kPropertyListFileLimit = kPropertyListFileBytes;
 /// The largest desktop entry that is read (the installed applications', and the folders' own launchers).
 inline constexpr qint64 kDesktopEntryFileLimit = 1024 * 1024;
 /// The largest state marker that is read (a launch time, a pin state).

@@ -1,5 +1,7 @@
 #include "platform/paths.h"
 
+#include "base/shared_names.h"
+
 namespace tessly {
 
 Paths::Paths(QString home) : m_home(std::move(home)) {
@@ -9,7 +11,7 @@ Paths::Paths(QString home) : m_home(std::move(home)) {
 }
 
 QString Paths::applicationSupport() const {
-    return m_home + QStringLiteral("/Library/Application Support");
+    return m_home + QLatin1Char('/') + QLatin1String(kApplicationSupportDirectory);
 }
 
 QString Paths::preferences() const {
@@ -33,7 +35,8 @@ QString Paths::helpersDirectory() const {
 }
 
 QString Paths::helperStateDirectory() const {
-    return applicationSupport() + QStringLiteral("/Tessly/HelperState");
+    // The Dock tile plug-in finds the directory from the same constant, without Qt.
+    return m_home + QLatin1Char('/') + QLatin1String(kHelperStateDirectory);
 }
 
 QString Paths::mainApplicationLockFile() const {

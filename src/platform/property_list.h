@@ -12,6 +12,7 @@
 // Plain values; use them from any thread.
 #pragma once
 
+#include "base/plist_checks.h"
 #include "platform/atomic_file.h"
 #include "platform/date.h"
 
@@ -112,9 +113,6 @@ struct ParsedPropertyList {
     PlistValue root;
     PlistFormat format = PlistFormat::Xml;
 };
-
-/// Deepest nesting of arrays and dictionaries that is read; deeper documents are refused as malformed.
-inline constexpr int kMaximumPlistDepth = 256;
 
 /// Parses an XML or binary property list. On failure returns nothing and, when `error` is given, a
 /// description.

@@ -1,4 +1,5 @@
 // The composition root: picks the Linux adapters, builds the process of the program on them and runs it.
+#include "base/shared_names.h"
 #include "discovery/app_discovery.h"
 #include "helpers/launcher_entries.h"
 #include "mainwindow/frame/main_window_controller.h"
@@ -41,7 +42,7 @@ namespace {
 
 /// The folder of a helper bundle; the main application's bundle carries none.
 std::optional<QUuid> helperFolderOf(const MainBundle& bundle) {
-    const std::optional<QString> group = bundle.infoString(QStringLiteral("TSGroupUUID"));
+    const std::optional<QString> group = bundle.infoString(QLatin1String(kGroupIdentifierInfoKey));
     return group ? parseUuid(*group) : std::nullopt;
 }
 

@@ -3,9 +3,11 @@
 #    src/plugin/dock_tile_plugin_entry.cpp for the Dock tile plug-in, a shared object of its own) include an
 #    adapter header ("platform/linux/..."); everything else works through the ports;
 #  - the main window's generic controls include nothing of folders, settings or the other rooms;
-#  - the sources of the libraries meant to be free of widgets include no Qt Widgets header.
+#  - the sources of the libraries meant to be free of widgets include no Qt Widgets header;
+#  - the sources of the plug-in host, the plug-in and the Qt-free pieces they share (src/base) include no Qt
+#    header at all, and of the program's own headers only each other's.
 # Run by CTest: cmake -DSOURCE_DIR=<repo> -DWIDGETS_INCLUDE_DIR=<QtWidgets headers> -DWIDGET_FREE_SOURCES=<list>
-#                     -P check_includes.cmake
+#                     -DQT_FREE_SOURCES=<list> -P check_includes.cmake
 cmake_minimum_required(VERSION 3.25)
 
 set(problems "")
@@ -51,6 +53,27 @@ foreach(source IN LISTS WIDGET_FREE_SOURCES)
                 string(STRIP "${line}" line)
                 list(APPEND problems "${source} is in a library free of widgets but includes ${line}")
             endif()
+        endif()
+    endforeach()
+endforeach()
+
+# src/base is the Qt-free layer: it includes nothing of the program's other layers, which all use Qt.
+file(GLOB_RECURSE base_sources RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/src/base/*")
+foreach(source IN LISTS base_sources)
+    list(APPEND QT_FREE_SOURCES "${SOURCE_DIR}/${source}")
+endforeach()
+list(REMOVE_DUPLICATES QT_FREE_SOURCES)
+foreach(source IN LISTS QT_FREE_SOURCES)
+    if(NOT source MATCHES "\\.(h|cpp)$")
+        continue()
+    endif()
+    file(STRINGS "${source}" lines REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")
+    foreach(line IN LISTS lines)
+        string(STRIP "${line}" line)
+        if(line MATCHES "<Q[A-Za-z0-9_]*(/[A-Za-z0-9_]+)?>")
+            list(APPEND problems "${source} must stay free of Qt but includes ${line}")
+        elseif(line MATCHES "\"" AND NOT line MATCHES "\"(base/|plugin/dock_tile_|dock_plugin_)")
+            list(APPEND problems "${source} must stay free of Qt but includes ${line}")
         endif()
     endforeach()
 endforeach()

@@ -29,6 +29,11 @@ protected:
     testing::TempHome home;
 };
 
+/// The host's look-up, which takes the bundle's path in the file system's encoding.
+PlugInLocation locatePlugIn(const QString& applicationBundlePath) {
+    return dock::locatePlugIn(QFile::encodeName(applicationBundlePath).toStdString());
+}
+
 TEST_F(DockPlugInLoadingTest, AnApplicationWithoutAPlugInHasNone) {
     writeInfo("A.app", {{"CFBundleExecutable", "A"}});
     EXPECT_EQ(locatePlugIn(home.path() + "/A.app").status, PlugInStatus::none);
@@ -40,8 +45,8 @@ TEST_F(DockPlugInLoadingTest, AnElfExecutableInsideThePlugInIsFound) {
                                                                 "ELF rest",
                                                                 8));
     const PlugInLocation location = locatePlugIn(application);
-    ASSERT_EQ(location.status, PlugInStatus::found) << location.reason.toStdString();
-    EXPECT_TRUE(location.executable.endsWith("/Contents/PlugIns/P.docktileplugin/Contents/MacOS/P"));
+    ASSERT_EQ(location.status, PlugInStatus::found) << location.reason;
+    EXPECT_TRUE(location.executable.ends_with("/Contents/PlugIns/P.docktileplugin/Contents/MacOS/P"));
     EXPECT_EQ(location.principalClass, "DockTileStatePlugin");
 }
 

@@ -6,6 +6,7 @@
 //
 // A post is one broadcast signal: path kDistributedNotificationsPath, interface
 // kDistributedNotificationsInterface, member kDistributedNotificationsMember, arguments (signature "sbsay")
+// (base/shared_names.h, shared with the Dock tile plug-in, which posts without Qt)
 // the name, whether there is an object, the object text (empty without one) and the user information as a
 // binary property list (empty bytes for none), so that Booleans, integers, reals and texts arrive as they
 // were sent. Every process with a centre receives every post, the poster included, from its Qt event loop;
@@ -19,6 +20,7 @@
 // Main thread only (the thread of the QCoreApplication).
 #pragma once
 
+#include "base/shared_names.h"
 #include "platform/console.h"
 #include "platform/distributed_notification_center.h"
 
@@ -26,14 +28,6 @@
 #include <memory>
 
 namespace tessly {
-
-inline constexpr char kDistributedNotificationsPath[] = "/app/tessly/DistributedNotifications";
-inline constexpr char kDistributedNotificationsInterface[] = "app.tessly.DistributedNotifications";
-inline constexpr char kDistributedNotificationsMember[] = "Posted";
-
-/// User information larger than this is not sent, and not decoded when received: the program's payloads
-/// are a few dozen bytes, and a stranger's megabytes should not cost a parse in every process.
-inline constexpr qsizetype kMaximumUserInfoBytes = 64 * 1024;
 
 class DBusDistributedNotificationCenter final : public DistributedNotificationCenter {
 public:
